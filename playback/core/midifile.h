@@ -1,0 +1,55 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <QtGlobal>
+
+// Reads and validates Standard MIDI Files (format 0, 1, 2) and RIFF-MIDI
+// (.rmi). Takes any bytes: refuses what it cannot read, with a reason.
+class MidiFile {
+public:
+    static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
+
+    struct TempoChange {
+        qint64 tick;
+        qint64 microsPerQuarter;
+        double msAtTick;   // time from the start to this tick
+    };
+
+    // Parses bytes as read from a file (RIFF wrapper allowed).
+    static MidiFile parse(const QByteArray &bytes);
+    // Reads a file from disk, refusing non-regular files and files over MaxFileSize.
+    static MidiFile load(const QString &path);
+
+    bool isValid() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }    // why it was refused, in plain words
+
+    int format() const { return m_format; }
+    int trackCount() const { return m_tracks; }
+    // Ticks per quarter note; for SMPTE files the ticks per second.
+    int division() const { return m_division; }
+    bool isSmpte() const { return m_smpte; }
+    // The Standard MIDI File bytes (the data chunk of a RIFF file).
+    QByteArray smfBytes() const { return m_smf; }
+    // Bytes a sequencer that knows only metrical time can play: the SMF
+    // itself, or for SMPTE files one rewritten to the same timing with
+    // division = ticks per second and one tempo of 1000000 us per quarter.
+    QByteArray playableBytes() const;
+
+    qint64 lastTick() const { return m_lastTick; }
+    qint64 lengthMs() const;                 // rounded to the nearest ms
+    double tickToMs(qint64 tick) const;
+    qint64 msToTick(double ms) const;        // first tick at or after ms
+    const QVector<TempoChange> &tempoMap() const { return m_tempo; }
+
+private:
+    QString m_error = QStringLiteral("empty");
+    int m_format = 0;
+    int m_tracks = 0;
+    int m_division = 0;
+    bool m_smpte = false;
+    qint64 m_lastTick = 0;
+    QByteArray m_smf;
+    QVector<TempoChange> m_tempo;
+    friend class MidiFileParser;
+};

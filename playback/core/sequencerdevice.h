@@ -1,0 +1,21 @@
+#pragma once
+#include <QString>
+#include <QtGlobal>
+
+// The MIDI sequencer behind the media control. Positions are milliseconds.
+// Every call that can fail returns 0 or one of the media error numbers.
+class SequencerDevice {
+public:
+    enum Mode { NotOpen = 524, Stopped = 525, Playing = 526, Paused = 529 };
+
+    virtual ~SequencerDevice() = default;
+    virtual int open(const QString &path) = 0;
+    virtual void close() = 0;
+    // Plays from fromMs, or resumes where it paused when fromMs < 0.
+    virtual int play(qint64 fromMs) = 0;
+    virtual int pause() = 0;
+    virtual int stop() = 0;
+    virtual qint64 position() const = 0;
+    virtual qint64 length() const = 0;
+    virtual int mode() const = 0;
+};
