@@ -1,0 +1,61 @@
+#include "fakes/fakedialogs.h"
+
+int FakeDialogs::message(QWidget *, const QString &text, int style, const QString &title)
+{
+    const Message m{text, style, title};
+    messages.append(m);
+    if (onMessage)
+        onMessage(m);
+    const bool question = (style & 0x0f) == YesNo;
+    if (!answers.isEmpty())
+        return answers.dequeue();
+    return question ? No : Ok;
+}
+
+std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title,
+                                             const QString &initial, const QString &filter)
+{
+    fileAsks.append({false, title, initial, filter});
+    return openResults.isEmpty() ? std::nullopt : openResults.dequeue();
+}
+
+std::optional<QString> FakeDialogs::saveFile(QWidget *, const QString &title,
+                                             const QString &initial, const QString &filter)
+{
+    fileAsks.append({true, title, initial, filter});
+    return saveResults.isEmpty() ? std::nullopt : saveResults.dequeue();
+}
+
+std::optional<QColor> FakeDialogs::color(QWidget *, const QColor &initial)
+{
+    colorAsks.append(initial);
+    return colorResults.isEmpty() ? std::nullopt : colorResults.dequeue();
+}
+
+void FakeDialogs::clear()
+{
+    answers.clear();
+    openResults.clear();
+    saveResults.clear();
+    colorResults.clear();
+    messages.clear();
+    fileAsks.clear();
+    colorAsks.clear();
+    onMessage = nullptr;
+}
+
+QStringList FakeDialogs::texts() const
+{
+    QStringList out;
+    for (const Message &m : messages)
+        out << m.text;
+    return out;
+}
+
+int FakeDialogs::count(const QString &part) const
+{
+    int n = 0;
+    for (const Message &m : messages)
+        n += m.text.contains(part) ? 1 : 0;
+    return n;
+}

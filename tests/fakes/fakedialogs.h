@@ -1,0 +1,53 @@
+#pragma once
+#include "components/dialogs.h"
+#include <QColor>
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// Dialogs for tests: every call is recorded and answered from a script.
+// An empty script answers like a user who backs out: No to a question,
+// OK to a notice, cancel to a file or colour dialog.
+class FakeDialogs : public Dialogs {
+public:
+    struct Message {
+        QString text;
+        int style = 0;
+        QString title;
+    };
+    struct FileAsk {
+        bool save = false;
+        QString title, initial, filter;
+    };
+
+    int message(QWidget *parent, const QString &text, int style, const QString &title) override;
+    std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
+                                    const QString &filter) override;
+    std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
+                                    const QString &filter) override;
+    std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
+
+    // Forgets what was recorded and what was scripted.
+    void clear();
+    QStringList texts() const;
+    // How many messages contained the given text.
+    int count(const QString &part) const;
+    bool shown(const QString &part) const { return count(part) > 0; }
+
+    // Scripts, taken front first.
+    QQueue<int> answers;
+    QQueue<std::optional<QString>> openResults;
+    QQueue<std::optional<QString>> saveResults;
+    QQueue<std::optional<QColor>> colorResults;
+
+    // Records.
+    QList<Message> messages;
+    QList<FileAsk> fileAsks;
+    QList<QColor> colorAsks;
+
+    // Runs while a message is "open", as a modal box would let events run.
+    std::function<void(const Message &)> onMessage;
+};
