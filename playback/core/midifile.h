@@ -6,6 +6,13 @@
 
 // Reads and validates Standard MIDI Files (format 0, 1, 2) and RIFF-MIDI
 // (.rmi). Takes any bytes: refuses what it cannot read, with a reason.
+//
+// Timing follows what a sequencer that plays all tracks together does
+// (FluidSynth does so for every format): the tempo map is taken from the
+// tempo events of all tracks merged (at one tick, the later track wins), the
+// length runs to the last event of the longest track. Tempo events of the
+// wrong length or of zero are ignored, as is everything after End of Track.
+// Running status is cancelled by meta and system-exclusive events.
 class MidiFile {
 public:
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
@@ -26,7 +33,9 @@ public:
 
     int format() const { return m_format; }
     int trackCount() const { return m_tracks; }
-    // Ticks per quarter note; for SMPTE files the ticks per second.
+    // Ticks per quarter note; for SMPTE files the ticks per second (frames per
+    // second times ticks per frame, with 29.97 drop-frame counted as 30 and its
+    // tempo map set to 1001000 us per quarter so the times come out exact).
     int division() const { return m_division; }
     bool isSmpte() const { return m_smpte; }
     // The Standard MIDI File bytes (the data chunk of a RIFF file).
@@ -34,6 +43,10 @@ public:
     // Bytes a sequencer that knows only metrical time can play: the SMF
     // itself, or for SMPTE files one rewritten to the same timing with
     // division = ticks per second and one tempo of 1000000 us per quarter.
+    // Also rewritten (same events, same timing) when FluidSynth 2.3 would
+    // refuse or misread the file: a header longer than 6 bytes, unknown chunks,
+    // F7 escapes, meta events of a length the standard forbids, tempo 0.
+    // Empty when the file is not valid.
     QByteArray playableBytes() const;
 
     qint64 lastTick() const { return m_lastTick; }
@@ -51,5 +64,6 @@ private:
     qint64 m_lastTick = 0;
     QByteArray m_smf;
     QVector<TempoChange> m_tempo;
+    bool m_rewrite = false;   // playableBytes() must rewrite the SMF
     friend class MidiFileParser;
 };
