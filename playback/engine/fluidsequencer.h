@@ -1,0 +1,69 @@
+#pragma once
+#include "components/core/synthlevel.h"
+#include "playback/core/midifile.h"
+#include "playback/core/sequencerdevice.h"
+#include <QString>
+#include <fluidsynth.h>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+class FluidOutput;
+
+// The sequencer device on FluidSynth. One synthesizer and one audio output
+// live as long as this object, made on the first open, so a machine without
+// sound still starts. Every play starts a fresh FluidSynth player at the
+// wanted tick: FluidSynth's own seek refuses a second seek while one is
+// pending, and a fresh player avoids that and the stale state of an ended one.
+class FluidSequencer : public SequencerDevice, public SynthLevel {
+public:
+    struct Config {
+        QString soundFont;     // path of the .sf2
+        QString audioDriver;   // FluidSynth driver name; empty = its default
+        QString audioFile;     // output of the "file" driver (WAV or /dev/null)
+    };
+
+    explicit FluidSequencer(Config config);
+    ~FluidSequencer() override;
+    FluidSequencer(const FluidSequencer &) = delete;
+    FluidSequencer &operator=(const FluidSequencer &) = delete;
+
+    int open(const QString &path) override;
+    void close() override;
+    int play(qint64 fromMs) override;
+    int pause() override;
+    int stop() override;
+    qint64 position() const override;
+    qint64 length() const override;
+    int mode() const override;
+
+    int level() const override { return m_level; }
+    void setLevel(int level) override;
+    bool muted() const override { return m_muted; }
+    void setMuted(bool muted) override;
+
+    // Voices sounding now; for measuring and checking silence.
+    int activeVoices() const;
+
+private:
+    int ensureOutput();
+    qint64 currentTickLocked() const;
+    void silenceLocked();
+    void dropPlayerLocked();
+    void applyGain();
+
+    Config m_config;
+    std::unique_ptr<FluidOutput> m_out;
+    mutable std::mutex *m_lock = nullptr;   // the output's render lock
+
+    MidiFile m_song;
+    QByteArray m_bytes;
+    bool m_open = false;
+    int m_mode = NotOpen;
+    fluid_player_t *m_player = nullptr;
+    qint64 m_startTick = 0;   // where the running player was sent
+    qint64 m_heldTick = 0;    // where play stopped or paused
+
+    std::atomic<int> m_level{65535};
+    std::atomic<bool> m_muted{false};
+};

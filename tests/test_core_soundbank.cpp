@@ -1,0 +1,71 @@
+#include "playback/core/soundbank.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestCoreSoundBank : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    void put(const QString &name) const
+    {
+        QFile f(m_dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("sfbk");
+    }
+
+private slots:
+    // files: what the sf2 folder holds ("-" = unreadable, "/" = folder);
+    // setting relative to the temporary folder unless absolute.
+    void find_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("expected");
+        const QStringList all{"b.sf2", "a.sf2", "default-GM.sf2", "own/mine.sf2"};
+        QTest::newRow("setting wins") << all << "own/mine.sf2" << "own/mine.sf2";
+        QTest::newRow("setting missing") << all << "own/gone.sf2" << "default-GM.sf2";
+        QTest::newRow("setting is a folder") << all << "own" << "default-GM.sf2";
+        QTest::newRow("setting empty") << all << "" << "default-GM.sf2";
+        QTest::newRow("first by name") << QStringList{"b.sf2", "a.sf2"} << "" << "a.sf2";
+        QTest::newRow("upper-case extension") << QStringList{"Z.SF2"} << "" << "Z.SF2";
+        QTest::newRow("unreadable skipped") << QStringList{"-a.sf2", "b.sf2"} << "" << "b.sf2";
+        QTest::newRow("folder named sf2 skipped") << QStringList{"/a.sf2", "c.sf2"} << "" << "c.sf2";
+        QTest::newRow("hidden skipped") << QStringList{".a.sf2"} << "" << "";
+        QTest::newRow("other files only") << QStringList{"readme.txt", "x.sf3"} << "" << "";
+        QTest::newRow("nothing") << QStringList{} << "" << "";
+    }
+    void find()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, setting);
+        QFETCH(QString, expected);
+        QDir root(m_dir.path());
+        QVERIFY(root.removeRecursively() && root.mkpath(QStringLiteral("sf2/own")));
+        const QString folder = m_dir.filePath(QStringLiteral("sf2"));
+        for (QString name : files) {
+            const QChar kind = name.at(0);
+            if (kind == '-' || kind == '/')
+                name.remove(0, 1);
+            const QString path = "sf2/" + name;
+            if (kind == '/') {
+                QVERIFY(root.mkpath(path));
+                continue;
+            }
+            put(path);
+            if (kind == '-') {
+                QFile::setPermissions(m_dir.filePath(path), QFileDevice::WriteOwner);
+                if (QFileInfo(m_dir.filePath(path)).isReadable())
+                    QSKIP("this account reads every file");
+            }
+        }
+        const QString abs = setting.isEmpty() ? setting : folder + "/" + setting;
+        const QString found = findSoundBank(abs, folder);
+        QCOMPARE(found, expected.isEmpty() ? expected : folder + "/" + expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCoreSoundBank)
+#include "test_core_soundbank.moc"
