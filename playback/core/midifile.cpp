@@ -143,7 +143,7 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
     const auto *b = reinterpret_cast<const uchar *>(smf.constData());
     if (n == 0)
         return QStringLiteral("The MIDI data is empty.");
-    if (std::memcmp(b, "MThd", size_t(std::min<qint64>(n, 4))) != 0)
+    if (n < 4 || std::memcmp(b, "MThd", 4) != 0)
         return QStringLiteral("This is not a MIDI file (it does not start with a MIDI header).");
     if (n < 14)
         return QStringLiteral("The MIDI header is cut short.");
@@ -396,7 +396,9 @@ qint64 MidiFile::msToTick(double ms) const
         return qint64(Limit);
     // Forgive the rounding of a time computed by tickToMs, so that
     // msToTick(tickToMs(t)) == t.
-    qint64 tick = c.tick + qint64(std::ceil(x - 1e-9 * std::max(1.0, x)));
+    const double slack = 1e-9 * std::max(1.0, x)
+        + 8.0 * std::numeric_limits<double>::epsilon() * ms / msPerTick;
+    qint64 tick = c.tick + qint64(std::ceil(x - slack));
     if (it != m_tempo.cend())
         tick = std::min(tick, it->tick);
     return std::max<qint64>(tick, 0);
