@@ -1,1 +1,87 @@
-int main() { return 0; }
+#include "app/core/appinfo.h"
+#include "app/engine/canberrasounds.h"
+#include "app/services.h"
+#include "app/signalwatch.h"
+#include "app/singleinstance.h"
+#include "components/engine/systemmixer.h"
+#include "playback/core/soundbank.h"
+#include "playback/engine/fluidsequencer.h"
+#include "player/midi.h"
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+// Media/ and the help file sit beside the program, or under share/ when installed.
+QString programDataDir()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    const QString shared = QDir::cleanPath(dir + QStringLiteral("/../share/lyrabox"));
+    if (!QFileInfo::exists(dir + QStringLiteral("/Media")) && QFileInfo::exists(shared + QStringLiteral("/Media")))
+        return shared;
+    return dir;
+}
+
+void bringToFront(Midi &w, WindowSounds &sounds)
+{
+    w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
+    w.show();
+    w.raise();
+    w.activateWindow();
+    sounds.play(QStringLiteral("RestoreUp"), 16);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Lyrabox"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lyrabox.png")));
+    SettingsStore settings;
+    QtDialogs dialogs;
+    const auto applet = [&settings](const char *key) {
+        return settings.GetValue(AppInfo::AppletSection(), QString::fromLatin1(key), QString());
+    };
+    const QString soundBank = findSoundBank(applet("MidiSoundFont"));
+    if (soundBank.isEmpty()) {
+        dialogs.message(nullptr, QStringLiteral("No midi device present"), Dialogs::OkOnly, AppInfo::AppName);
+        return 1;
+    }
+    SingleInstance instance(QStringLiteral("lyrabox"));
+    if (!instance.claim())
+        return 0;
+
+    FluidSequencer engine({soundBank, applet("MidiAudioDriver"), applet("MidiAudioFile")});
+    CanberraSounds sounds;
+    SystemClock clock;
+    Services services;
+    services.settings = &settings;
+    services.dialogs = &dialogs;
+    services.sounds = &sounds;
+    services.clock = &clock;
+    services.device = &engine;
+    services.makeMixer = [&engine] { return std::make_unique<SystemMixer>(&engine); };
+    services.programDir = programDataDir();
+    services.programFile = QCoreApplication::applicationFilePath();
+
+    Midi window(services);
+    QObject::connect(&instance, &SingleInstance::activateRequested, &window,
+                     [&window, &sounds] { bringToFront(window, sounds); });
+    SignalWatch watch;
+    QObject::connect(&watch, &SignalWatch::endRequested, &window, [&window] {
+        window.setClosedBySystem(true);
+        closeModalWindows();
+        window.close();
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &) {
+        window.setClosedBySystem(true);
+        closeModalWindows();
+        window.close();
+    });
+    window.Form_Load();
+    if (window.unloaded())
+        return 0;
+    return app.exec();
+}

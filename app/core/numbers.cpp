@@ -99,5 +99,5 @@ qint64 RoundHalfEven(double v)
 
 qint16 ClampTo16(qint64 v)
 {
-    return qint16(qBound<qint64>(-32768, v, 32767));
+    return qint16(qBound(qint64(-32768), v, qint64(32767)));
 }

@@ -1,0 +1,73 @@
+#pragma once
+#include <QComboBox>
+#include <QListWidget>
+#include <QStringList>
+
+// The mounted volumes; "the drive of a path" is the volume that holds it.
+class DriveCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DriveCombo(QWidget *parent = nullptr);
+    void refresh();
+    QString drive() const;
+    // Selects the volume that holds path, adding it when it is not listed.
+    void setDriveOf(const QString &path);
+    static QString volumeOf(const QString &path);
+};
+
+// The folders below the current one, with ".." to go up.
+class DirList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit DirList(QWidget *parent = nullptr);
+    QString path() const { return m_path; }
+    // False, and nothing changes, when the folder cannot be read.
+    bool setPath(const QString &path);
+
+signals:
+    void changed();
+    void unreadable(const QString &path);
+
+private:
+    void enter(QListWidgetItem *item);
+    QString m_path;
+};
+
+// The files of a folder that match the pattern, several selectable at once.
+class FileList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+    void setPattern(const QString &pattern);
+    QString pattern() const { return m_pattern; }
+    QString path() const { return m_path; }
+    void setPath(const QString &path);
+    void refresh();
+    // Shows a line saying why the folder shows nothing.
+    void showProblem(const QString &text);
+    QStringList selectedNames() const;
+    QString currentName() const;
+    void clearSelectionIndex();
+
+private:
+    QString m_path;
+    QString m_pattern;
+};
+
+// The play list: takes dropped files, Enter plays, Delete removes.
+class PlayListBox : public QListWidget {
+    Q_OBJECT
+public:
+    explicit PlayListBox(QWidget *parent = nullptr);
+
+signals:
+    void filesDropped(const QStringList &paths);
+    void enterPressed();
+    void deletePressed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};

@@ -1,0 +1,167 @@
+#include "app/core/appinfo.h"
+#include "app/core/texts.h"
+#include "components/core/systemtools.h"
+#include "library/core/libraryfile.h"
+#include "library/filebrowser.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include <QFileInfo>
+#include <QLabel>
+#include <QSlider>
+
+void Midi::ClearList()
+{
+    File1->clearSelectionIndex();
+    List1->clear();
+    m_list.clear();
+    m_selIndex = 0;
+    cancelInterlude();
+    Label1->setText(QStringLiteral("No Selection"));
+    showCaption(QStringLiteral("Lyrabox (Stopped)"));
+    Label3->setText(Texts::total(0));
+    MMControl1->setCommand(QStringLiteral("Close"));
+    MMControl1->setFrom(0);
+    SliderTime->setValue(0);
+    Label2->setText(QStringLiteral("(Stopped)"));
+}
+
+void Midi::OpenLib()
+{
+    BusyGuard busy(this);
+    ClearList();
+    m_libraryIncomplete = false;
+    const LibraryContents lib = LibraryFile::read(m_libFile);
+    if (lib.empty && lib.error.isEmpty()) {
+        setLabel5(m_libName + QStringLiteral(" (Empty)"));
+        return;
+    }
+    for (const QString &path : lib.paths) {
+        m_list.append(path);
+        List1->addItem(m_list.name(m_list.count() - 1));
+    }
+    if (!lib.error.isEmpty()) {
+        // What did not load must not be lost by the save at shut-down.
+        m_libraryIncomplete = true;
+        m_s.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Information,
+                             AppInfo::AppName);
+        return;
+    }
+    m_selIndex = lib.selIndex;
+    if (!findPresentEntry()) {
+        m_s.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::OkOnly, AppInfo::AppName);
+        ComInable();
+        DoEvents();
+        return;
+    }
+    pointBrowserAt(m_list.path(m_selIndex));
+    if (!m_list.isEmpty())
+        OpenMid(QString());
+}
+
+// Moves m_selIndex to the first present entry from where it stands,
+// wrapping once; false (index 0) when there is none.
+bool Midi::findPresentEntry()
+{
+    const int n = m_list.count();
+    if (m_selIndex < 0 || m_selIndex >= n)
+        m_selIndex = 0;
+    for (int tried = 0; tried < n; ++tried) {
+        if (SystemTools::IsPresent(m_list.path(m_selIndex)))
+            return true;
+        m_selIndex = m_selIndex >= n - 1 ? 0 : m_selIndex + 1;
+    }
+    m_selIndex = 0;
+    return false;
+}
+
+bool Midi::SaveLib(QString *error)
+{
+    if (m_libFile.isEmpty() || m_list.isEmpty())
+        return true;
+    QString why;
+    const bool ok = LibraryFile::write(m_libFile, m_selIndex, m_list.paths(), &why);
+    if (!ok && error)
+        *error = why;
+    if (ok)
+        m_libraryIncomplete = false;
+    return ok;
+}
+
+void Midi::saveLibraryAtExit()
+{
+    if (m_libraryIncomplete)
+        return;
+    if (m_libFile.isEmpty() && !m_list.isEmpty()) {
+        // A list built without a file still goes somewhere the user can find it.
+        QString name = m_dataDir + QStringLiteral("New Library.mfl");
+        for (int n = 2; QFileInfo::exists(name); ++n)
+            name = m_dataDir + QStringLiteral("New Library %1.mfl").arg(n);
+        m_libFile = name;
+        m_s.settings->SetValue(AppInfo::AppletSection(), QStringLiteral("MidiLib"), m_libFile);
+        m_s.settings->Flush();
+    }
+    QString error;
+    if (!SaveLib(&error))
+        reportSaveFailure(QStringLiteral("the play list could not be written (%1)").arg(error));
+}
+
+void Midi::cmdNew_Click()
+{
+    ClearList();
+    m_libName = QStringLiteral("New Library");
+    // Forget the file, so the previous library is never overwritten by this list.
+    m_libFile.clear();
+    m_libraryIncomplete = false;
+    Label4->setText(QStringLiteral("Midi Library: ") + m_libName);
+    setLabel5(m_libName + QStringLiteral(" (Empty)"));
+}
+
+void Midi::cmdOpen_Click()
+{
+    BusyGuard busy(this);
+    const auto chosen = m_s.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
+                                              m_libFile.isEmpty() ? m_dataDir : m_libFile,
+                                              QStringLiteral("Midi File Library (*.mfl)"));
+    if (!chosen)
+        return;
+    DoEvents();
+    m_libFile = *chosen;
+    m_libName = Texts::libraryName(m_libFile);
+    setLabel5(QStringLiteral("Opening ") + m_libName);
+    Label4->setText(QStringLiteral("Midi Library Openning: ") + m_libName);
+    DoEvents();
+    ComDisable();
+    DoEvents();
+    OpenLib();
+    ComInable();
+    DoEvents();
+}
+
+void Midi::cmdSave_Click()
+{
+    if (m_list.isEmpty()) {
+        m_s.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::OkOnly,
+                             AppInfo::AppName);
+        return;
+    }
+    const QString initial = m_libFile.isEmpty() ? m_dataDir + m_libName + QStringLiteral(".mfl") : m_libFile;
+    const auto chosen = m_s.dialogs->saveFile(this, QStringLiteral("Save Midi Library"), initial,
+                                              QStringLiteral("Midi File Library (*.mfl)"));
+    if (!chosen)
+        return;
+    m_libFile = *chosen;
+    DoEvents();
+    m_libName = Texts::libraryName(m_libFile);
+    Label4->setText(QStringLiteral("Midi Library: ") + m_libName);
+    setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
+    QString error;
+    if (!SaveLib(&error))
+        m_s.dialogs->message(this, QStringLiteral("The library could not be saved. %1").arg(error),
+                             Dialogs::Exclamation, AppInfo::AppName);
+}
+
+void Midi::cmdClear_Click()
+{
+    ClearList();
+    setLabel5(m_libName + QStringLiteral(" (Empty)"));
+}

@@ -1,0 +1,103 @@
+#include "playback/mediacontrol.h"
+#include "playback/core/mediaerrors.h"
+#include <QToolButton>
+
+namespace {
+const char *const kNames[5] = {"Prev", "Next", "Play", "Pause", "Stop"};
+const char *const kIcons[5] = {":/icons/prev.png", ":/icons/next.png", ":/icons/play.png",
+                               ":/icons/pause.png", ":/icons/stop.png"};
+}
+
+MediaControl::MediaControl(SequencerDevice *device, QWidget *parent)
+    : QWidget(parent), m_device(device)
+{
+    for (int i = 0; i < 5; ++i) {
+        auto *b = new QToolButton(this);
+        b->setObjectName(QString::fromLatin1(kNames[i]));
+        b->setAccessibleName(QString::fromLatin1(kNames[i]));
+        b->setToolTip(QString::fromLatin1(kNames[i]));
+        b->setIcon(QIcon(QString::fromLatin1(kIcons[i])));
+        b->setFocusPolicy(Qt::TabFocus);
+        connect(b, &QToolButton::clicked, this, [this, i] { buttonPressed(i); });
+        m_buttons[i] = b;
+    }
+    m_status.setObjectName(QStringLiteral("StatusTimer"));
+    connect(&m_status, &QTimer::timeout, this, &MediaControl::StatusUpdate);
+}
+
+void MediaControl::resizeEvent(QResizeEvent *)
+{
+    const int w = width();
+    for (int i = 0; i < 5; ++i) {
+        const int x0 = w * i / 5, x1 = w * (i + 1) / 5;
+        m_buttons[i]->setGeometry(x0, 0, x1 - x0, height());
+        m_buttons[i]->setIconSize(QSize(height() - 8, height() - 8));
+    }
+}
+
+void MediaControl::buttonPressed(int i)
+{
+    int cancel = 0;
+    switch (i) {
+    case 0: emit PrevClick(cancel); break;
+    case 1: emit NextClick(cancel); break;
+    case 2: emit PlayClick(cancel); break;
+    case 3: emit PauseClick(cancel); break;
+    default: emit StopClick(cancel); break;
+    }
+    if (cancel)
+        return;
+    // Nobody took the press: do the plain thing.
+    const char *const commands[5] = {"Stop", "Stop", "Play", "Pause", "Stop"};
+    setCommand(QString::fromLatin1(commands[i]));
+}
+
+int MediaControl::setCommand(const QString &command)
+{
+    if (command == QLatin1String("Open"))
+        return m_device->open(m_fileName);
+    if (command == QLatin1String("Close")) {
+        m_device->close();
+        return 0;
+    }
+    if (m_device->mode() == SequencerDevice::NotOpen)
+        return MediaError::DeviceNotOpen;
+    if (command == QLatin1String("Play")) {
+        const qint64 from = m_fromSet ? m_from : -1;
+        m_fromSet = false;
+        return m_device->play(from);
+    }
+    if (command == QLatin1String("Pause"))
+        return m_device->pause();
+    if (command == QLatin1String("Stop"))
+        return m_device->stop();
+    return MediaError::NotAvailable;
+}
+
+void MediaControl::setFrom(qint64 ms)
+{
+    m_from = ms;
+    m_fromSet = true;
+}
+
+qint64 MediaControl::position() const { return m_device->position(); }
+qint64 MediaControl::length() const { return m_device->length(); }
+int MediaControl::mode() const { return m_device->mode(); }
+
+void MediaControl::setUpdateInterval(int ms)
+{
+    m_interval = qMax(0, ms);
+    if (m_interval > 0)
+        m_status.start(m_interval);
+    else
+        m_status.stop();
+}
+
+void MediaControl::setMousePointer(int pointer)
+{
+    m_pointer = pointer;
+    if (pointer == 11)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}

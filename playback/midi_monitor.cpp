@@ -1,0 +1,61 @@
+#include "app/core/texts.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include <QLabel>
+#include <QSlider>
+
+void Midi::MMControl1_StatusUpdate()
+{
+    if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::NotOpen)
+        return;
+    const qint64 pos = MMControl1->position();
+    // The end first: a start past the end must move on, not wait forever.
+    if (pos >= MMControl1->length()) {
+        int cancel = 1;
+        MMControl1_NextClick(cancel);
+        return;
+    }
+    if (pos < MMControl1->from())
+        return;
+    m_playing = true;
+    const qint64 seconds = Texts::wholeSeconds(pos);
+    if (m_previewFile.isEmpty()) {
+        Label1->setText(Texts::selectionName(m_list.name(m_selIndex)));
+        const QString time = Texts::time(seconds);
+        Label2->setText(Label2->text().endsWith(QLatin1Char('*')) ? time : time + QStringLiteral(" *"));
+    } else {
+        Label1->setText(Texts::selectionName(m_previewFile));
+        Label2->setText(QStringLiteral("(Preview)"));
+    }
+    showCaption(Label1->text());
+    SliderTime->setValue(int(seconds));
+}
+
+void Midi::SliderTime_MouseDown()
+{
+    m_sliderHeldWhilePlaying = MMControl1->mode() == SequencerDevice::Playing && MMControl1->updateInterval() > 0;
+    MMControl1->setUpdateInterval(0);
+}
+
+void Midi::SliderTime_MouseUp()
+{
+    const bool wasPlaying = m_sliderHeldWhilePlaying;
+    m_sliderHeldWhilePlaying = false;
+    const int mode = MMControl1->mode();
+    const qint64 from = qint64(SliderTime->value()) * 1000;
+    const bool restart = MMControl1->updateInterval() == 0
+        && (mode == SequencerDevice::Playing || (wasPlaying && mode != SequencerDevice::NotOpen));
+    if (!restart && (mode == SequencerDevice::Paused || mode == SequencerDevice::Stopped)) {
+        MMControl1->setFrom(from);
+        Label2->setText(Texts::time(SliderTime->value()));
+        return;
+    }
+    if (!restart)
+        return;
+    MMControl1->setUpdateInterval(0);
+    MMControl1->setCommand(QStringLiteral("Stop"));
+    MMControl1->setFrom(from);
+    MMControl1->setCommand(QStringLiteral("Play"));
+    MMControl1->setUpdateInterval(500);
+    ComDisable();
+}

@@ -1,0 +1,131 @@
+#include "player/midi.h"
+#include "app/core/texts.h"
+#include "library/filebrowser.h"
+#include "playback/mediacontrol.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QToolButton>
+
+static void loadIcons()
+{
+    // The icons live in a static library: their registration must be pulled in by hand.
+    Q_INIT_RESOURCE(resources);
+}
+
+Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_s(services)
+{
+    loadIcons();
+    buildControls();
+    connectControls();
+    connectBrowser();
+    m_interludeTimer.setSingleShot(true);
+    m_interludeTimer.setObjectName(QStringLiteral("InterludeTimer"));
+    connect(&m_interludeTimer, &QTimer::timeout, this, &Midi::interludeCheck);
+    m_rollTimer.setInterval(8);
+    connect(&m_rollTimer, &QTimer::timeout, this, &Midi::rollStep);
+    setHeightTw(2460);
+}
+
+Midi::~Midi() = default;
+
+void Midi::connectControls()
+{
+    connect(cmdQuit, &QToolButton::clicked, this, &Midi::cmdQuit_Click);
+    connect(cmdExpand, &QToolButton::clicked, this, &Midi::cmdExpand_Click);
+    connect(cmdHide, &QToolButton::clicked, this, &Midi::cmdHide_Click);
+    connect(cmdHelp, &QToolButton::clicked, this, &Midi::cmdHelp_Click);
+    connect(cmdVolume, &QToolButton::clicked, this, &Midi::cmdVolume_Click);
+    connect(cmdAbout, &QPushButton::clicked, this, &Midi::cmdAbout_Click);
+    connect(cmdColor, &QPushButton::clicked, this, &Midi::cmdColor_Click);
+    connect(cmdNew, &QPushButton::clicked, this, &Midi::cmdNew_Click);
+    connect(cmdOpen, &QPushButton::clicked, this, &Midi::cmdOpen_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &Midi::cmdSave_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &Midi::cmdClear_Click);
+    connect(chkClose, &QCheckBox::toggled, this, &Midi::chkClose_Click);
+    connect(chkShuffle, &QCheckBox::toggled, this, &Midi::chkShuffle_Click);
+    connect(txtPause, &QLineEdit::textChanged, this, &Midi::txtPause_Change);
+    connect(UpDown1, &QSpinBox::valueChanged, this, &Midi::UpDown1_Change);
+    connect(MMControl1, &MediaControl::PrevClick, this, &Midi::MMControl1_PrevClick);
+    connect(MMControl1, &MediaControl::NextClick, this, &Midi::MMControl1_NextClick);
+    connect(MMControl1, &MediaControl::PlayClick, this, &Midi::MMControl1_PlayClick);
+    connect(MMControl1, &MediaControl::PauseClick, this, &Midi::MMControl1_PauseClick);
+    connect(MMControl1, &MediaControl::StopClick, this, &Midi::MMControl1_StopClick);
+    connect(MMControl1, &MediaControl::StatusUpdate, this, &Midi::MMControl1_StatusUpdate);
+}
+
+void Midi::DoEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void Midi::setLabel5(const QString &caption)
+{
+    Label5->setText(caption);
+    QFont f = Label5->font();
+    f.setPointSize(Texts::headingPointSize(caption));
+    Label5->setFont(f);
+}
+
+int Midi::checkValue(QCheckBox *box) const
+{
+    return box->isChecked() ? 1 : 0;
+}
+
+void Midi::setCheckValue(QCheckBox *box, int value)
+{
+    box->setChecked(value == 1);
+}
+
+void Midi::showCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+}
+
+BusyGuard::~BusyGuard()
+{
+    if (--m_midi->m_busy == 0 && m_midi->m_closePending)
+        QTimer::singleShot(0, m_midi, [m = m_midi] { m->close(); });
+}
+
+void Midi::closeEvent(QCloseEvent *event)
+{
+    if (m_busy > 0) {
+        // A handler is still running: quit once it has returned.
+        m_closePending = true;
+        cancelInterlude();
+        event->ignore();
+        return;
+    }
+    m_closePending = false;
+    if (!m_unloaded)
+        Form_Unload();
+    event->accept();
+}
+
+bool Midi::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == SliderTime) {
+        if (event->type() == QEvent::MouseButtonPress)
+            SliderTime_MouseDown();
+        else if (event->type() == QEvent::MouseButtonRelease)
+            QTimer::singleShot(0, this, &Midi::SliderTime_MouseUp);   // after the slider took the value
+        return false;
+    }
+    if (watched == txtPause) {
+        if (event->type() == QEvent::FocusIn)
+            QTimer::singleShot(0, this, &Midi::txtPause_GotFocus);
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const Qt::MouseButton b = static_cast<QMouseEvent *>(event)->button();
+        dragMouseDown(b);
+        return b == Qt::LeftButton;   // one drag, not one per parent panel
+    }
+    return false;
+}

@@ -1,0 +1,226 @@
+#include "about/frmabout.h"
+#include "app/core/appinfo.h"
+#include "app/showhelp.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include "volume/midivol.h"
+#include <QCheckBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QToolButton>
+#include <QWindow>
+
+namespace {
+constexpr int kWidthTw = 6315;
+constexpr int kRolledUp = 2460;
+constexpr int kExpanded = 6720;
+
+QColor toQColor(qint64 c, const QPalette &pal)
+{
+    const quint32 v = quint32(c);
+    if (v & 0x80000000u)
+        return (v & 0xff) == 0x12 ? pal.color(QPalette::ButtonText) : pal.color(QPalette::Button);
+    return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff));
+}
+
+qint64 fromQColor(const QColor &c)
+{
+    return qint64(c.red()) | (qint64(c.green()) << 8) | (qint64(c.blue()) << 16);
+}
+}
+
+QRect Midi::screenTw()
+{
+    const QScreen *s = QGuiApplication::primaryScreen();
+    const QRect g = s ? s->virtualGeometry() : QRect(0, 0, 800, 600);
+    return QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15);
+}
+
+int Midi::leftTw() const { return x() * 15; }
+int Midi::topTw() const { return y() * 15; }
+
+void Midi::moveTw(double left, double top)
+{
+    move(int(left / 15.0), int(top / 15.0));
+}
+
+void Midi::setHeightTw(int tw)
+{
+    m_heightTw = tw;
+    setFixedHeight((tw + 7) / 15);
+    Form_Resize();
+}
+
+void Midi::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Midi::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+}
+
+void Midi::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Midi::Form_Resize()
+{
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    const QRect s = screenTw();
+    double left = leftTw(), top = topTw();
+    if (left > s.width())
+        left = s.width() - kWidthTw;
+    if (left < 0)
+        left = 0;
+    if (top > s.height())
+        top = s.height() - m_heightTw;
+    if (top < 0)
+        top = 0;
+    if (left != leftTw() || top != topTw())
+        moveTw(left, top);
+}
+
+void Midi::cmdExpand_Click()
+{
+    m_rollingOut = m_heightTw <= 2500;
+    if (m_rollingOut)
+        SSPanel2->resize(SSPanel2->width(), 6675 / 15);
+    m_rollTimer.start();
+}
+
+void Midi::rollStep()
+{
+    if (m_rollingOut && m_heightTw < kExpanded)
+        setHeightTw(m_heightTw + 100);
+    else if (!m_rollingOut && m_heightTw > 2520)
+        setHeightTw(m_heightTw - 100);
+    else
+        endRoll();
+}
+
+void Midi::endRoll()
+{
+    m_rollTimer.stop();
+    if (m_rollingOut) {
+        setHeightTw(kExpanded);
+        cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/collapse.png")));
+    } else {
+        setHeightTw(kRolledUp);
+        SSPanel2->resize(SSPanel2->width(), 2400 / 15);
+        cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/expand.png")));
+    }
+}
+
+void Midi::finishRoll()
+{
+    while (m_rollTimer.isActive())
+        rollStep();
+}
+
+void Midi::chkClose_Click()
+{
+    if (MMControl1->mode() == SequencerDevice::Playing && checkValue(chkClose) == 1)
+        cmdExpand_Click();
+}
+
+void Midi::dragMouseDown(Qt::MouseButton button)
+{
+    if (button != Qt::LeftButton)
+        return;
+    if (QWindow *w = windowHandle())
+        w->startSystemMove();
+}
+
+void Midi::mouseMoveEvent(QMouseEvent *event)
+{
+    QWidget::mouseMoveEvent(event);
+    Form_MouseMove();
+}
+
+void Midi::Form_MouseMove()
+{
+    if (m_mouseActivate)
+        activateWindow();
+}
+
+void Midi::cmdHide_Click()
+{
+    m_s.sounds->play(QStringLiteral("Minimize"), 17);
+    setWindowState(windowState() | Qt::WindowMinimized);
+}
+
+void Midi::setPlayerColor(qint64 color)
+{
+    m_backColor = color;
+    QPalette p = SSPanel2->palette();
+    p.setColor(QPalette::Window, toQColor(color, QGuiApplication::palette()));
+    SSPanel2->setPalette(p);
+}
+
+void Midi::setTextColor(qint64 color)
+{
+    m_foreColor = color;
+    QPalette p = Label4->palette();
+    p.setColor(QPalette::WindowText, toQColor(color, QGuiApplication::palette()));
+    Label4->setPalette(p);
+}
+
+void Midi::setCorners(bool light)
+{
+    m_lightCorners = light;
+    const QPixmap pix(light ? QStringLiteral(":/icons/corner-light.png") : QStringLiteral(":/icons/corner-dark.png"));
+    Image1->setPixmap(pix);
+    Image2->setPixmap(pix);
+}
+
+void Midi::cmdColor_Click()
+{
+    Dialogs &d = *m_s.dialogs;
+    const QString title = QStringLiteral("QuillMidi");
+    if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::YesNo | Dialogs::Question,
+                  title) == Dialogs::Yes) {
+        setPlayerColor(qint64(qint32(0x8000000F)));
+        setTextColor(qint64(qint32(0x80000012)));
+        return;
+    }
+    const auto chosen = d.color(this, toQColor(m_backColor, QGuiApplication::palette()));
+    if (!chosen)
+        return;
+    setPlayerColor(fromQColor(*chosen));
+    const bool white = d.message(this, QStringLiteral("White text color <No = black>?"),
+                                 Dialogs::YesNo | Dialogs::Question, title) == Dialogs::Yes;
+    setTextColor(white ? 0xFFFFFF : 0);
+    setCorners(white);
+}
+
+void Midi::cmdHelp_Click()
+{
+    ShowHelp(this, 1, 16, *m_s.dialogs);
+}
+
+void Midi::cmdAbout_Click()
+{
+    frmAbout about(m_s, this);
+    about.exec();
+}
+
+void Midi::cmdVolume_Click()
+{
+    if (m_volume) {
+        m_volume->raise();
+        return;
+    }
+    const QPoint buttonPos = cmdVolume->mapTo(this, QPoint(0, 0));
+    auto *vol = new MidiVol(m_s, this, buttonPos);
+    m_volume = vol;
+    vol->show();
+}

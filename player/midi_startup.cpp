@@ -1,0 +1,236 @@
+#include "app/core/appinfo.h"
+#include "app/core/numbers.h"
+#include "app/core/texts.h"
+#include "app/showhelp.h"
+#include "app/unloadall.h"
+#include "components/core/systemtools.h"
+#include "library/core/libraryfile.h"
+#include "library/filebrowser.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSaveFile>
+#include <QSlider>
+#include <QTextStream>
+#include <QToolButton>
+#include <QGuiApplication>
+#include <cmath>
+#include <cstdio>
+
+using AppInfo::AppletSection;
+using AppInfo::StartupSection;
+
+void Midi::Form_Load()
+{
+    BusyGuard busy(this);
+    SetHelpFile(m_s.programDir + QStringLiteral("/Quillon.html"));
+    m_docDir = SystemTools::GetSpecialFolder(5);
+    if (m_docDir.isEmpty())
+        m_docDir = SystemTools::WithSlash(m_s.programDir);
+    settleDataDir();
+    Dir1->setPath(m_dataDir);
+    Drive1->setDriveOf(m_dataDir);
+    copySamples();
+    MMControl1->setDeviceType(QStringLiteral("Sequencer"));
+    MMControl1->setFrom(0);
+    SliderTime->setValue(0);
+    Label2->setText(QStringLiteral("(Stopped)"));
+    MMControl1->setUpdateInterval(0);
+    File1->setPattern(QStringLiteral("*.mid;*.rmi"));
+    restoreColors();
+    cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/expand.png")));
+    setWindowState(Qt::WindowNoState);
+    restorePosition();
+    show();
+    DoEvents();
+    m_mouseActivate = m_s.settings->GetValue(StartupSection(), QStringLiteral("MouseActive"), QStringLiteral("0"))
+        == QLatin1String("1");
+    restoreOptions();
+    m_settingsLoaded = true;
+    m_libFile = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiLib"), QString());
+    reopenLibrary();
+}
+
+void Midi::settleDataDir()
+{
+    m_dataDir = m_s.settings->GetValue(StartupSection(), QStringLiteral("DataPath"), QString());
+    if (!SystemTools::PathExists(QString(), m_dataDir))
+        m_dataDir.clear();
+    if (!m_dataDir.isEmpty()) {
+        m_dataDir = SystemTools::WithSlash(m_dataDir);
+        return;
+    }
+    if (m_docDir == SystemTools::WithSlash(m_s.programDir))
+        m_dataDir = m_docDir;
+    else
+        m_dataDir = m_docDir + QStringLiteral("Veltrix/") + AppInfo::FamilyName + QLatin1Char('/');
+    // A fresh account may have no Documents folder yet: make every level.
+    if (QDir().mkpath(m_dataDir))
+        m_s.settings->SetValue(StartupSection(), QStringLiteral("DataPath"), m_dataDir);
+}
+
+void Midi::copySamples()
+{
+    const QDir media(m_s.programDir + QStringLiteral("/Media"));
+    const QStringList names = media.entryList({QStringLiteral("*.mid")}, QDir::Files);
+    for (const QString &name : names) {
+        const QString from = media.filePath(name);
+        const QString to = m_dataDir + name;
+        if (QFileInfo(from).canonicalFilePath() == QFileInfo(to).canonicalFilePath())
+            continue;   // never onto itself
+        QFile in(from);
+        QSaveFile out(to);
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            continue;
+        out.write(in.readAll());
+        out.commit();
+    }
+}
+
+void Midi::restoreColors()
+{
+    const QString back = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QStringLiteral("&H00808080&"));
+    const QString fore = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiFore"), QStringLiteral("&H00000000&"));
+    // Integers are read exactly, so system colours come back as stored.
+    bool ok = false;
+    qint64 b = back.toLongLong(&ok);
+    setPlayerColor(ok ? b : qint64(SettingToNumber(back)));
+    qint64 f = fore.toLongLong(&ok);
+    setTextColor(ok ? f : RoundHalfEven(SettingToNumber(fore)));
+    setCorners(m_foreColor == 0xFFFFFF);
+}
+
+namespace {
+// A stored position: a plain number on the screen, else 0.
+double storedPosition(const QString &text, double screenSize)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v > screenSize || v < 0)
+        return 0;
+    return v;
+}
+}
+
+void Midi::restorePosition()
+{
+    const QRect scr = screenTw();
+    const double defLeft = (scr.width() - 6315) / 2.0;
+    const double defTop = (scr.height() - 7665) / 2.0;
+    const QString l = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiLeft"), float(defLeft));
+    const QString t = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiTop"), float(defTop));
+    setHeightTw(2460);
+    SSPanel2->resize(SSPanel2->width(), 2400 / 15);
+    moveTw(storedPosition(l, scr.width()), storedPosition(t, scr.height()));
+}
+
+void Midi::restoreOptions()
+{
+    auto option = [this](const char *key, const char *def) {
+        return int(SettingToNumber(m_s.settings->GetValue(AppletSection(), QString::fromLatin1(key),
+                                                          QString::fromLatin1(def))));
+    };
+    setCheckValue(chkLoop, option("MidiLoop", "0"));
+    setCheckValue(chkClose, option("MidiRollup", "0"));
+    setCheckValue(chkShuffle, option("MidiShuffle", "0"));
+    txtPause->setText(m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiPause"), QStringLiteral("0.0")));
+}
+
+void Midi::showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1)
+{
+    setLabel5(label5);
+    Label4->setText(label4);
+    Label1->setText(label1);
+}
+
+void Midi::reopenLibrary()
+{
+    if (m_libFile.isEmpty()) {
+        m_libName = QStringLiteral("New Library");
+        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: (none)"),
+                            QStringLiteral("No Selection"));
+        return;
+    }
+    m_libName = Texts::libraryName(m_libFile);
+    if (!SystemTools::IsPresent(m_libFile)) {
+        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
+                            QStringLiteral("No Selection"));
+        return;
+    }
+    showLibraryCaptions(QStringLiteral("Opening ") + m_libName, QStringLiteral("Midi Library Opening: ") + m_libName,
+                        QStringLiteral("Opening Selection..."));
+    DoEvents();
+    int index = 0;
+    if (!LibraryFile::readIndex(m_libFile, &index)) {
+        // Unreadable: shown empty, but never written over at shut-down.
+        m_libraryIncomplete = true;
+        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
+                            QStringLiteral("No Selection"));
+        return;
+    }
+    m_selIndex = index;
+    ComDisable();
+    DoEvents();
+    OpenLib();
+    ComInable();
+    DoEvents();
+}
+
+void Midi::SaveSettings()
+{
+    SettingsStore &st = *m_s.settings;
+    if (m_settingsLoaded) {
+        st.SetValue(AppletSection(), QStringLiteral("MidiLoop"), checkValue(chkLoop));
+        st.SetValue(AppletSection(), QStringLiteral("MidiRollup"), checkValue(chkClose));
+        st.SetValue(AppletSection(), QStringLiteral("MidiShuffle"), checkValue(chkShuffle));
+        st.SetValue(AppletSection(), QStringLiteral("MidiPause"), txtPause->text());
+    }
+    const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (m_settingsLoaded && normal) {
+        if (QGuiApplication::platformName() != QLatin1String("wayland")) {
+            st.SetValue(AppletSection(), QStringLiteral("MidiTop"), float(topTw()));
+            st.SetValue(AppletSection(), QStringLiteral("MidiLeft"), float(leftTw()));
+        }
+        st.SetValue(AppletSection(), QStringLiteral("MidiBack"), m_backColor);
+        st.SetValue(AppletSection(), QStringLiteral("MidiFore"), m_foreColor);
+    }
+    if (!m_libFile.isEmpty())
+        st.SetValue(AppletSection(), QStringLiteral("MidiLib"), m_libFile);
+    QString error;
+    if (!st.Flush(&error))
+        reportSaveFailure(error);
+    saveLibraryAtExit();
+}
+
+void Midi::reportSaveFailure(const QString &what)
+{
+    const QString text = QStringLiteral("Your settings could not all be saved: %1.").arg(what);
+    if (m_closedBySystem)
+        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
+    else
+        m_s.dialogs->message(this, text, Dialogs::Exclamation, AppInfo::AppName);
+}
+
+void Midi::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    cancelInterlude();
+    finishRoll();
+    MMControl1->setUpdateInterval(0);
+    MMControl1->setCommand(QStringLiteral("Stop"));
+    MMControl1->setCommand(QStringLiteral("Close"));
+    SaveSettings();
+    ShowHelp(this, 2, 0, *m_s.dialogs);
+    UnloadAllForms(this);
+}
+
+void Midi::cmdQuit_Click()
+{
+    close();
+}

@@ -1,0 +1,66 @@
+#include "fakesequencer.h"
+#include "playback/core/mediaerrors.h"
+#include <QFileInfo>
+
+int FakeSequencer::open(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    log << QStringLiteral("open ") + name;
+    if (onOpen)
+        onOpen(path);
+    if (openErrors.contains(name))
+        return openErrors.value(name);
+    if (!QFileInfo(path).isFile())
+        return MediaError::InvalidFilename;
+    openFile = path;
+    m_length = lengths.value(name, 200000);
+    m_mode = Stopped;
+    m_base = 0;
+    return 0;
+}
+
+void FakeSequencer::close()
+{
+    log << QStringLiteral("close");
+    m_mode = NotOpen;
+    openFile.clear();
+}
+
+int FakeSequencer::play(qint64 fromMs)
+{
+    if (m_mode == NotOpen)
+        return MediaError::DeviceNotOpen;
+    log << QStringLiteral("play %1").arg(fromMs);
+    if (fromMs >= 0)
+        m_base = qMin(fromMs, m_length);
+    m_started = m_clock->nowMs();
+    m_mode = Playing;
+    return 0;
+}
+
+int FakeSequencer::pause()
+{
+    if (m_mode == NotOpen)
+        return MediaError::DeviceNotOpen;
+    log << QStringLiteral("pause");
+    m_base = position();
+    m_mode = Paused;
+    return 0;
+}
+
+int FakeSequencer::stop()
+{
+    if (m_mode == NotOpen)
+        return MediaError::DeviceNotOpen;
+    log << QStringLiteral("stop");
+    m_base = position();
+    m_mode = Stopped;
+    return 0;
+}
+
+qint64 FakeSequencer::position() const
+{
+    if (m_mode != Playing)
+        return m_base;
+    return qMin(m_base + (m_clock->nowMs() - m_started), m_length);
+}

@@ -1,0 +1,38 @@
+#pragma once
+#include "app/core/clock.h"
+#include "playback/core/sequencerdevice.h"
+#include <QHash>
+#include <QStringList>
+#include <functional>
+
+// A sequencer on a hand-moved clock. Lengths and open errors are scripted
+// per file name; unscripted files are 200 s long.
+class FakeSequencer : public SequencerDevice {
+public:
+    explicit FakeSequencer(const Clock *clock) : m_clock(clock) {}
+
+    int open(const QString &path) override;
+    void close() override;
+    int play(qint64 fromMs) override;
+    int pause() override;
+    int stop() override;
+    qint64 position() const override;
+    qint64 length() const override { return m_mode == NotOpen ? 0 : m_length; }
+    int mode() const override { return m_mode; }
+
+    // Scripts: length in ms and open error by file name (without folder).
+    QHash<QString, qint64> lengths;
+    QHash<QString, int> openErrors;
+    // Runs inside open(), as a slow device lets window events run.
+    std::function<void(const QString &)> onOpen;
+    // Every command, e.g. "open x.mid", "play 0", "play -1", "stop".
+    QStringList log;
+    QString openFile;
+
+private:
+    const Clock *m_clock;
+    int m_mode = NotOpen;
+    qint64 m_length = 0;
+    qint64 m_base = 0;      // position when play last started
+    qint64 m_started = 0;   // clock at that moment
+};
