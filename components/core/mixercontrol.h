@@ -21,4 +21,7 @@ public:
     virtual bool SetVolume(int v) = 0;
     virtual int Mute() = 0;                    // 0 or 1
     virtual bool SetMute(int m) = 0;
+    // True when an operation failed since the last call, which clears it:
+    // a read cannot tell a failure through its value.
+    virtual bool TakeError() { return false; }
 };

@@ -1,0 +1,308 @@
+#include "volume/midivol.h"
+#include "app/core/appinfo.h"
+#include "components/core/wildcard.h"
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+constexpr int FullScale = 65535;
+// A mixer that claims more sources than this is not believed.
+constexpr int MaxSources = 1024;
+
+int px(int twips) { return int(twips / 15.0 + 0.5); }
+QRect twipsRect(int l, int t, int w, int h) { return QRect(px(l), px(t), px(w), px(h)); }
+
+} // namespace
+
+void MixerCombo::showPopup()
+{
+    m_shown = true;
+    emit dropDown();
+    QComboBox::showPopup();
+}
+
+void MixerCombo::hidePopup()
+{
+    QComboBox::hidePopup();
+    if (m_shown) {
+        m_shown = false;
+        emit closeUp();
+    }
+}
+
+MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volumeButtonPos)
+    : QWidget(player, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_services(services)
+{
+    setObjectName(QStringLiteral("MidiVol"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString());
+    setFixedSize(px(5835), px(630));
+    setMouseTracking(true);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    cmdClose = new QPushButton(QStringLiteral("Close"), this);
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setGeometry(twipsRect(60, 200, 735, 255));
+
+    cmbMixer = new MixerCombo(this);
+    cmbMixer->setObjectName(QStringLiteral("cmbMixer"));
+    cmbMixer->setToolTip(QStringLiteral("Choose source"));
+    cmbMixer->setGeometry(twipsRect(900, 160, 1515, 315));
+
+    chkMute = new QCheckBox(QStringLiteral("Mute"), this);
+    chkMute->setObjectName(QStringLiteral("chkMute"));
+    chkMute->setToolTip(QStringLiteral("MuteSource"));
+    chkMute->setGeometry(twipsRect(2460, 220, 675, 195));
+
+    sldrVol = new QSlider(Qt::Horizontal, this);
+    sldrVol->setObjectName(QStringLiteral("sldrVol"));
+    sldrVol->setToolTip(QStringLiteral("Set volume"));
+    sldrVol->setGeometry(twipsRect(3060, 60, 2800, 510));
+    sldrVol->setRange(0, FullScale);
+    sldrVol->setSingleStep(2048);
+    sldrVol->setPageStep(8192);
+    sldrVol->setTickPosition(QSlider::TicksBothSides);
+    sldrVol->setTickInterval(4096);
+    sldrVol->setValue(0);
+    sldrVol->setMouseTracking(true);
+    sldrVol->installEventFilter(this);
+
+    tmrMix = new QTimer(this);
+    tmrMix->setObjectName(QStringLiteral("tmrMix"));
+    tmrMix->setInterval(1000);
+
+    connect(cmdClose, &QPushButton::clicked, this, &MidiVol::cmdClose_Click);
+    connect(cmbMixer, &QComboBox::activated, this, &MidiVol::cmbMixer_Click);
+    connect(cmbMixer, &MixerCombo::dropDown, this, &MidiVol::cmbMixer_DropDown);
+    connect(cmbMixer, &MixerCombo::closeUp, this, &MidiVol::cmbMixer_CloseUp);
+    connect(cmbMixer->view()->verticalScrollBar(), &QScrollBar::valueChanged, this, &MidiVol::cmbMixer_Scroll);
+    connect(chkMute, &QCheckBox::toggled, this, &MidiVol::chkMute_Click);
+    connect(tmrMix, &QTimer::timeout, this, &MidiVol::tmrMix_Timer);
+
+    tmrMix->start();
+    Form_Load(player, volumeButtonPos);
+}
+
+MidiVol::~MidiVol() = default;
+
+void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
+{
+    move((player ? player->pos() : QPoint()) + volumeButtonPos);
+    if (m_services.sounds)
+        m_services.sounds->play(QStringLiteral("RestoreUp"), 17);
+
+    try {
+        if (m_services.makeMixer)
+            Mixer = m_services.makeMixer();
+    } catch (...) {
+        Mixer.reset();   // the window then shows "no mixer"
+    }
+    IdleTicks = 0;
+    LastDeviceName.clear();
+
+    MixerSource = m_services.settings
+        ? m_services.settings->GetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), QStringLiteral("Main"))
+        : QStringLiteral("Main");
+
+    if (Mixer && Mixer->IsOpen() && Mixer->IsReady())
+        MixerGet();
+}
+
+void MidiVol::Form_Unload()
+{
+    if (m_services.sounds)
+        m_services.sounds->play(QStringLiteral("RestoreDown"), 17);
+    setTimerEnabled(false);
+    // Without a selection there is nothing to remember, and an empty name
+    // would match every source next time.
+    if (m_services.settings && cmbMixer->currentIndex() >= 0)
+        m_services.settings->SetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), cmbMixer->currentText());
+    Mixer.reset();
+}
+
+void MidiVol::closeEvent(QCloseEvent *event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Form_Unload();
+    }
+    event->accept();
+}
+
+void MidiVol::setTimerEnabled(bool on)
+{
+    // Like an "Enabled" switch: turning on a running timer leaves its beat alone.
+    if (!on)
+        tmrMix->stop();
+    else if (!tmrMix->isActive() && !m_unloaded)
+        tmrMix->start();
+}
+
+void MidiVol::mixerFailed()
+{
+    cmbMixer->setEnabled(false);
+    sldrVol->setEnabled(false);
+    chkMute->setEnabled(false);
+    // Read the whole list again once the mixer answers.
+    LastDeviceName.clear();
+    setTimerEnabled(true);
+}
+
+void MidiVol::MixerGet()
+{
+    CurrentDeviceName = Mixer ? Mixer->DeviceName() : QString();
+    if (Mixer && Mixer->TakeError())
+        return mixerFailed();
+    if (CurrentDeviceName.isEmpty()) {
+        setTimerEnabled(false);
+        cmbMixer->setEnabled(false);
+        sldrVol->setEnabled(false);
+        chkMute->setEnabled(false);
+        return;
+    }
+    setTimerEnabled(true);
+    cmbMixer->setEnabled(true);
+    sldrVol->setEnabled(true);
+    chkMute->setEnabled(true);
+
+    if (CurrentDeviceName != LastDeviceName) {
+        LastDeviceName = CurrentDeviceName;
+        const QSignalBlocker block(cmbMixer);
+        cmbMixer->clear();
+        const int count = std::min(Mixer->SourceCount(), MaxSources);
+        for (int i = 1; i <= count; ++i) {
+            Mixer->SetNameIndex(i);
+            cmbMixer->addItem(Mixer->SourceName());
+        }
+        if (Mixer->TakeError())
+            return mixerFailed();
+    }
+
+    const QString pattern = QLatin1Char('*') + MixerSource + QLatin1Char('*');
+    for (int p = 0; p < cmbMixer->count(); ++p)
+        if (WildcardMatch(cmbMixer->itemText(p), pattern))
+            Mixer->SetSourceIndex(p);
+    {
+        const QSignalBlocker block(cmbMixer);
+        cmbMixer->setCurrentIndex(Mixer->SourceIndex());
+    }
+
+    const int volume = Mixer->Volume();
+    const bool volumeOn = Mixer->VolumeEnabled();
+    const int mute = Mixer->Mute();
+    const bool muteOn = Mixer->MuteEnabled();
+    if (Mixer->TakeError())
+        return mixerFailed();
+    sldrVol->setValue(std::clamp(volume, 0, FullScale));
+    sldrVol->setEnabled(volumeOn);
+    // Enabled state first: the box's Click handler writes only to a source
+    // that has a mute switch.
+    chkMute->setEnabled(muteOn);
+    chkMute->setChecked(std::clamp(mute, 0, 1) == 1);
+}
+
+void MidiVol::tmrMix_Timer()
+{
+    MixerGet();
+    cmdClose->setFocus();
+    ++IdleTicks;
+    if (IdleTicks > 3)
+        close();
+}
+
+void MidiVol::Form_MouseMove() { IdleTicks = 0; }
+void MidiVol::sldrVol_MouseMove() { IdleTicks = 0; }
+
+void MidiVol::sldrVol_MouseDown()
+{
+    setTimerEnabled(false);
+    IdleTicks = 0;
+}
+
+void MidiVol::sldrVol_MouseUp()
+{
+    if (Mixer && !Mixer->SetVolume(sldrVol->value())) {
+        Mixer->TakeError();
+        mixerFailed();
+    }
+    setTimerEnabled(true);
+}
+
+void MidiVol::chkMute_Click()
+{
+    setTimerEnabled(false);
+    if (Mixer && chkMute->isEnabled() && !Mixer->SetMute(chkMute->isChecked() ? 1 : 0)) {
+        Mixer->TakeError();
+        mixerFailed();
+    }
+    setTimerEnabled(true);
+}
+
+void MidiVol::cmbMixer_DropDown() { setTimerEnabled(false); }
+
+void MidiVol::cmbMixer_Scroll()
+{
+    if (cmbMixer->listShown())
+        setTimerEnabled(false);
+}
+
+void MidiVol::cmbMixer_CloseUp() { setTimerEnabled(true); }
+
+void MidiVol::cmbMixer_Click()
+{
+    MixerSource = cmbMixer->currentText();
+    setTimerEnabled(true);
+}
+
+void MidiVol::cmdClose_Click() { close(); }
+
+void MidiVol::mouseMoveEvent(QMouseEvent *event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+bool MidiVol::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == sldrVol) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (sldrVol->isEnabled())
+                sldrVol_MouseDown();
+            break;
+        case QEvent::MouseMove:
+            sldrVol_MouseMove();
+            break;
+        case QEvent::MouseButtonRelease:
+            if (sldrVol->isEnabled())
+                sldrVol_MouseUp();
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MidiVol::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // Without a frame from the window manager the strip needs its own edge.
+    QPainter p(this);
+    p.setPen(palette().color(QPalette::Dark));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
