@@ -1,4 +1,4 @@
-#include "fakesequencer.h"
+#include "fakes/fakesequencer.h"
 #include "playback/core/mediaerrors.h"
 #include <QFileInfo>
 

@@ -1,0 +1,49 @@
+#include "fakes/playerfixture.h"
+#include "testenv.h"
+#include <QDir>
+#include <QUuid>
+
+PlayerFixture::PlayerFixture(bool ownDataDir)
+{
+    TestEnv::setUp();
+    m_dir = TestEnv::root() + QStringLiteral("/case-") + QUuid::createUuid().toString(QUuid::Id128);
+    QDir().mkpath(m_dir + QStringLiteral("/program/Media"));
+    QDir().mkpath(m_dir + QStringLiteral("/data"));
+    TestEnv::writeMidi(m_dir + QStringLiteral("/program/Media/sample.mid"));
+    settings = std::make_unique<SettingsStore>(m_dir + QStringLiteral("/settings.ini"));
+    if (ownDataDir)
+        settings->SetValue(QStringLiteral("Quillon\\Startup"), QStringLiteral("DataPath"), m_dir + QStringLiteral("/data/"));
+    services.settings = settings.get();
+    services.dialogs = &dialogs;
+    services.sounds = &sounds;
+    services.clock = &clock;
+    services.device = &device;
+    services.programDir = m_dir + QStringLiteral("/program");
+    services.programFile = services.programDir + QStringLiteral("/lyrabox");
+}
+
+PlayerFixture::~PlayerFixture()
+{
+    if (midi && !midi->unloaded())
+        midi->close();
+}
+
+Midi &PlayerFixture::start()
+{
+    midi = std::make_unique<Midi>(services);
+    midi->Form_Load();
+    return *midi;
+}
+
+void PlayerFixture::quit()
+{
+    midi->cmdQuit_Click();
+}
+
+QStringList PlayerFixture::songs(const QStringList &names)
+{
+    QStringList paths;
+    for (const QString &n : names)
+        paths << TestEnv::writeMidi(m_dir + QStringLiteral("/data/") + n);
+    return paths;
+}

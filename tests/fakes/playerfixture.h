@@ -1,0 +1,34 @@
+#pragma once
+#include "fakes/fakeclock.h"
+#include "fakes/fakedialogs.h"
+#include "fakes/fakesequencer.h"
+#include "app/services.h"
+#include "player/midi.h"
+#include <QStringList>
+#include <memory>
+
+// A player window on fakes: manual clock, scripted dialogs, fake sequencer,
+// settings in a fresh INI file, a program folder with a few sample songs.
+struct PlayerFixture {
+    // ownDataDir: give the case its own data folder (else the documents default).
+    explicit PlayerFixture(bool ownDataDir = true);
+    ~PlayerFixture();
+    // Builds the window and runs its start-up.
+    Midi &start();
+    // Closes the window as the quit button does.
+    void quit();
+    // Writes MIDI files (fake-playable) in the data folder and returns their paths.
+    QStringList songs(const QStringList &names);
+    QString dir() const { return m_dir; }
+
+    FakeClock clock;
+    FakeDialogs dialogs;
+    FakeSequencer device{&clock};
+    SilentSounds sounds;
+    std::unique_ptr<SettingsStore> settings;
+    Services services;
+    std::unique_ptr<Midi> midi;
+
+private:
+    QString m_dir;
+};

@@ -1,0 +1,149 @@
+#include "app/core/appinfo.h"
+#include "fakes/playerfixture.h"
+#include "testenv.h"
+#include "playback/mediacontrol.h"
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
+
+using AppInfo::AppletSection;
+
+class TestPlayerStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestEnv::setUp(); }
+
+    void firstStartWithEmptyStore()
+    {
+        PlayerFixture f(false);
+        Midi &m = f.start();
+        QCOMPARE(m.playerColor(), qint64(0x808080));
+        QCOMPARE(m.textColor(), qint64(0));
+        QVERIFY(!m.lightCorners());
+        QCOMPARE(m.heightTw(), 2460);
+        QVERIFY(!m.chkLoop->isChecked() && !m.chkClose->isChecked() && !m.chkShuffle->isChecked());
+        QCOMPARE(m.txtPause->text(), QStringLiteral("0"));
+        const QString data = TestEnv::documents() + QStringLiteral("/Veltrix/Quillon/");
+        QCOMPARE(m.dataDir(), data);
+        QVERIFY(QFileInfo(data).isDir());
+        QCOMPARE(f.settings->GetValue(QStringLiteral("Quillon\\Startup"), QStringLiteral("DataPath"), QString()), data);
+        QVERIFY(QFileInfo::exists(data + QStringLiteral("sample.mid")));
+        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: (none)"));
+        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
+        QCOMPARE(m.Label5->font().pointSize(), 10);
+        QCOMPARE(m.Label1->text(), QStringLiteral("No Selection"));
+        QCOMPARE(m.Label2->text(), QStringLiteral("(Stopped)"));
+        const QRect s = Midi::screenTw();
+        QCOMPARE(m.leftTw() / 15, int((s.width() - 6315) / 2.0) / 15);
+        QCOMPARE(m.topTw() / 15, int((s.height() - 7665) / 2.0) / 15);
+        f.quit();
+        QVERIFY(m.unloaded());
+        // Nothing chosen: no library path, no library written.
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiLib"), QStringLiteral("unset")),
+                 QStringLiteral("unset"));
+    }
+
+    void storedPosition_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<int>("wantLeft");
+        QTest::addColumn<int>("wantTop");
+        QTest::newRow("negative") << "-10" << "-3000" << 0 << 0;
+        QTest::newRow("beyond the screen") << "999999" << "999999" << 0 << 0;
+        QTest::newRow("not numbers") << "12abc" << "left" << 0 << 0;
+        QTest::newRow("inside") << "1500" << "900" << 1500 << 900;
+        QTest::newRow("nan and inf") << "nan" << "inf" << 0 << 0;
+    }
+    void storedPosition()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(int, wantLeft);
+        QFETCH(int, wantTop);
+        PlayerFixture f;
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiLeft"), left);
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiTop"), top);
+        Midi &m = f.start();
+        QCOMPARE(m.leftTw() / 15, wantLeft / 15);
+        QCOMPARE(m.topTw() / 15, wantTop / 15);
+    }
+
+    void optionsAndColoursRoundTrip()
+    {
+        PlayerFixture f;
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiFore"), QStringLiteral("16777215"));
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiPause"), QStringLiteral("12.5"));
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiLoop"), QStringLiteral("1"));
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiShuffle"), QStringLiteral("2"));
+        Midi &m = f.start();
+        QVERIFY(m.lightCorners());
+        QCOMPARE(m.txtPause->text(), QStringLiteral("12"));
+        QVERIFY(m.chkLoop->isChecked());
+        QVERIFY(!m.chkShuffle->isChecked());   // only 1 means checked
+        f.dialogs.answers << Dialogs::Yes;       // the system colours
+        m.cmdColor_Click();
+        f.quit();
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QString()),
+                 QString::number(qint32(0x8000000F)));
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiLoop"), QString()), QStringLiteral("1"));
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiPause"), QString()), QStringLiteral("12"));
+        // Restored exactly, not through single precision.
+        PlayerFixture g;
+        g.settings = std::make_unique<SettingsStore>(f.settings->fileName());
+        g.services.settings = g.settings.get();
+        Midi &n = g.start();
+        QCOMPARE(n.playerColor(), qint64(qint32(0x8000000F)));
+        QCOMPARE(n.textColor(), qint64(qint32(0x80000012)));
+        QVERIFY(!n.lightCorners());
+    }
+
+    void quitWhileMinimizedKeepsPositionAndColours()
+    {
+        PlayerFixture f;
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiLeft"), QStringLiteral("1500"));
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiBack"), QStringLiteral("255"));
+        Midi &m = f.start();
+        m.chkLoop->setChecked(true);
+        m.moveTw(3000, 1500);
+        m.setWindowState(Qt::WindowMinimized);
+        f.quit();
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiLeft"), QString()), QStringLiteral("1500"));
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QString()), QStringLiteral("255"));
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiLoop"), QString()), QStringLiteral("1"));
+    }
+
+    void unloadRunsOnceAndWaitsForARunningHandler()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({QStringLiteral("a.mid")});
+        Midi &m = f.start();
+        int closes = 0;
+        f.device.onOpen = [&](const QString &) {
+            if (closes++ == 0)
+                m.close();   // a quit arriving while the file opens
+        };
+        m.addFiles(songs);
+        QTRY_VERIFY(m.unloaded());   // carried out once the handler returned
+        QCOMPARE(f.device.log.filter(QStringLiteral("open")).size(), 1);
+        QCOMPARE(f.device.log.last(), QStringLiteral("close"));
+        m.close();
+        QCOMPARE(f.device.log.filter(QStringLiteral("close")).size(), 2);  // the open's own and the unload's, no more
+    }
+
+    void unwritableSettingsAreReported()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        QFile::remove(f.settings->fileName());
+        QDir().mkpath(f.settings->fileName());   // a folder where the file should go
+        f.quit();
+        QVERIFY(m.unloaded());
+        QVERIFY(f.dialogs.shown(QStringLiteral("could not all be saved")));
+    }
+};
+
+QTEST_MAIN(TestPlayerStartup)
+#include "test_player_startup.moc"
