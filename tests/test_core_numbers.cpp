@@ -1,0 +1,131 @@
+#include "app/core/numbers.h"
+#include "app/core/texts.h"
+#include "components/core/settingsstore.h"
+#include "components/core/systemtools.h"
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestCoreNumbers : public QObject {
+    Q_OBJECT
+private slots:
+    void settingToNumber_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("want");
+        QTest::newRow("empty") << "" << 0.0;
+        QTest::newRow("False") << "False" << 0.0;
+        QTest::newRow("false is not False") << "false" << 0.0;
+        QTest::newRow("True") << "True" << 1.0;
+        QTest::newRow("0.0") << "0.0" << 0.0;
+        QTest::newRow("hex colour") << "&H00808080&" << 8421504.0;
+        QTest::newRow("hex lower") << "&hff" << 255.0;
+        QTest::newRow("hex system colour") << "&H8000000F&" << double(qint32(0x8000000F));
+        QTest::newRow("hex short is 16-bit") << "&HFFFF" << -1.0;
+        QTest::newRow("leading number") << "12abc" << 12.0;
+        QTest::newRow("negative") << "-7" << -7.0;
+        QTest::newRow("garbage") << "abc" << 0.0;
+        QTest::newRow("fraction and exponent") << "2.5e2x" << 250.0;
+        QTest::newRow("dangling exponent") << "3e" << 3.0;
+        QTest::newRow("comma is not a decimal point") << "2,5" << 2.0;
+        QTest::newRow("nan") << "nan" << 0.0;
+        QTest::newRow("inf") << "inf" << 0.0;
+        QTest::newRow("too big for float") << "1e300" << 0.0;
+        QTest::newRow("lone sign") << "-" << 0.0;
+        QTest::newRow("leading point") << ".5" << 0.5;
+    }
+    void settingToNumber()
+    {
+        QFETCH(QString, text);
+        QFETCH(double, want);
+        QCOMPARE(double(SettingToNumber(text)), double(float(want)));
+    }
+
+    void hugeValueIsReadInOneScan()
+    {
+        QElapsedTimer t;
+        t.start();
+        const QString big = QString(4 * 1024 * 1024, QLatin1Char('7')) + QStringLiteral("x");
+        QVERIFY(std::isfinite(SettingToNumber(big)) || SettingToNumber(big) == 0);
+        QVERIFY(t.elapsed() < 2000);
+    }
+
+    void roundHalfEven_data()
+    {
+        QTest::addColumn<double>("v");
+        QTest::addColumn<qint64>("want");
+        QTest::newRow("2.5") << 2.5 << qint64(2);
+        QTest::newRow("3.5") << 3.5 << qint64(4);
+        QTest::newRow("-2.5") << -2.5 << qint64(-2);
+        QTest::newRow("59.5") << 59.5 << qint64(60);
+        QTest::newRow("200.4") << 200.4 << qint64(200);
+        QTest::newRow("nan") << std::nan("") << qint64(0);
+    }
+    void roundHalfEven()
+    {
+        QFETCH(double, v);
+        QFETCH(qint64, want);
+        QCOMPARE(RoundHalfEven(v), want);
+    }
+
+    void texts_data()
+    {
+        QTest::addColumn<QString>("got");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("total 187 s") << Texts::total(187) << "Total: 3:07 ";
+        QTest::newRow("time 5 s") << Texts::time(5) << "Time: 0:05";
+        QTest::newRow("time 12:40") << Texts::time(760) << "Time: 12:40";
+        QTest::newRow("name") << Texts::selectionName("my song.mid") << "My song";
+        QTest::newRow("23 whole") << Texts::selectionName(QString(23, 'a') + ".mid") << "A" + QString(22, 'a');
+        QTest::newRow("24 cut") << Texts::selectionName(QString(24, 'a') + ".mid") << "A" + QString(19, 'a') + "...";
+        QTest::newRow("short name whole") << Texts::selectionName("a.mi") << "A.mi";
+        QTest::newRow("library name") << Texts::libraryName("/m/Party.mfl") << "Party";
+        QTest::newRow("library upper") << Texts::libraryName("/m/Party.MFL") << "Party";
+        QTest::newRow("typed without extension") << Texts::libraryName("/m/Favourites") << "Favourites";
+        QTest::newRow("heading") << Texts::libraryHeading("Party", 12) << "Party: 12 files";
+        QTest::newRow("folder part") << SystemTools::SplitPath("/a/b/c.mid", true) << "/a/b/";
+        QTest::newRow("file part") << SystemTools::SplitPath("/a/b/c.mid", false) << "c.mid";
+        QTest::newRow("root join") << SystemTools::JoinPath("/", "x.mid") << "/x.mid";
+        QTest::newRow("double slash join") << SystemTools::JoinPath("/a//", "x.mid") << "/a/x.mid";
+    }
+    void texts()
+    {
+        QFETCH(QString, got);
+        QFETCH(QString, want);
+        QCOMPARE(got, want);
+    }
+
+    void headingSize()
+    {
+        QCOMPARE(Texts::headingPointSize(QString(25, 'x')), 10);
+        QCOMPARE(Texts::headingPointSize(QString(26, 'x')), 8);
+    }
+
+    void settingsStore()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("s.ini");
+        {
+            SettingsStore s(file);
+            QCOMPARE(s.GetValue("Quillon\\Applets", "Never", "0"), QStringLiteral("0"));
+            QCOMPARE(s.GetValue("Quillon\\Applets", "Never", ""), QString());
+            s.SetValue("Quillon\\Applets", "Check", qint16(1));
+            s.SetValue("Quillon\\Applets", "Pos", 1234.5f);
+            s.SetValue("Quillon\\Applets", "Update", "applet");
+            s.SetValue("Quillon", "Update", "family");
+            s.SetValue("Quillon\\Applets", "List", "a, b");
+            QVERIFY(s.Flush());
+        }
+        SettingsStore s(file);
+        QCOMPARE(s.GetValue("Quillon\\Applets", "Check", "x"), QStringLiteral("1"));
+        QCOMPARE(s.GetValue("Quillon\\Applets", "Pos", "x"), QStringLiteral("1234.5"));
+        QCOMPARE(s.GetValue("Quillon\\Applets", "Update", "x"), QStringLiteral("applet"));
+        QCOMPARE(s.GetValue("Quillon", "Update", "x"), QStringLiteral("family"));
+        QCOMPARE(s.GetValue("Quillon\\Applets", "List", "x"), QStringLiteral("a, b"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(!f.readAll().contains("@Variant"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCoreNumbers)
+#include "test_core_numbers.moc"
