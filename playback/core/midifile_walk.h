@@ -40,6 +40,10 @@ struct Event {
 // Reads a variable-length number of at most four bytes.
 inline WalkError readVlq(const uchar *&p, const uchar *end, quint32 &value)
 {
+    if (p < end && !(*p & 0x80)) {   // most numbers are one byte
+        value = *p++;
+        return WalkError::None;
+    }
     quint32 v = 0;
     for (int i = 0; i < 4; ++i) {
         if (p >= end)

@@ -1,0 +1,74 @@
+// libFuzzer target for the MIDI file reader (playback/core/midifile*.cpp).
+// Any bytes: no crash, no hang, no leak; and for a file the reader takes,
+// the timing arithmetic and the playable bytes keep their promises.
+//
+// The reader's sources are compiled into this unit so that libFuzzer's
+// coverage instrumentation sees them (lyrabox_core itself is built without
+// it); the linker then takes no reader object from the library.
+#include "playback/core/midifile.cpp"
+#include "playback/core/midifile_playable.cpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void fail(const char *what)
+{
+    std::fprintf(stderr, "fuzz_midifile: %s\n", what);
+    std::abort();
+}
+
+void check(const MidiFile &f)
+{
+    if (!f.isValid()) {
+        if (f.error().isEmpty() || !f.playableBytes().isEmpty() || f.lengthMs() != 0)
+            fail("a refused file must say why and offer nothing to play");
+        return;
+    }
+    if (f.lastTick() < 0 || f.lengthMs() < 0 || f.division() <= 0 || f.tempoMap().isEmpty())
+        fail("bad numbers in a valid file");
+    if (f.tempoMap().first().tick != 0)
+        fail("the tempo map must start at tick 0");
+    for (qsizetype i = 1; i < f.tempoMap().size(); ++i)
+        if (f.tempoMap()[i].tick <= f.tempoMap()[i - 1].tick || f.tempoMap()[i].microsPerQuarter <= 0)
+            fail("tempo map out of order");
+    // Round trips at a few ticks, and times that never go backwards.
+    const qint64 last = f.lastTick();
+    double previous = -1.0;
+    qint64 ticks[] = {0, 1, last / 3, last / 2, last - 1, last, last + 1};
+    std::sort(std::begin(ticks), std::end(ticks));
+    for (qint64 t : ticks) {
+        if (t < 0)
+            continue;
+        const double ms = f.tickToMs(t);
+        if (!(ms >= 0.0) || ms < previous)
+            fail("tickToMs went backwards");
+        previous = ms;
+        if (t < (qint64(1) << 40) && f.msToTick(ms) != t)
+            fail("msToTick(tickToMs(t)) != t");
+    }
+    // What the sequencer gets: valid, metrical, same timing, already plain.
+    const QByteArray playable = f.playableBytes();
+    const MidiFile p = MidiFile::parse(playable);
+    if (!p.isValid())
+        fail("playable bytes not valid");
+    if (p.isSmpte() || p.lastTick() != f.lastTick() || p.lengthMs() != f.lengthMs()
+        || p.trackCount() != f.trackCount() || p.format() != f.format())
+        fail("playable bytes changed the song");
+    if (p.playableBytes() != playable)
+        fail("playable bytes need another rewrite");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    // No copy: a read past the end of the input is caught by AddressSanitizer.
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    check(MidiFile::parse(bytes));
+    return 0;
+}
