@@ -1,4 +1,9 @@
 #include "components/engine/alsamixer.h"
+#include <cstdarg>
+// This header declares snd_lib_error_set_local outside its C linkage block.
+extern "C" {
+#include <alsa/error.h>
+}
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <algorithm>
@@ -26,6 +31,21 @@ long scaleDown(int value, long lo, long hi)
     return lo + std::lround(double(value) * double(hi - lo) / FullScale);
 }
 
+// A machine without a card is normal here: keep ALSA's complaints about it
+// off the terminal, on this thread only.
+void quiet(const char *, int, const char *, int, const char *, va_list) {}
+
+class QuietAlsa {
+public:
+    QuietAlsa() : m_old(snd_lib_error_set_local(&quiet)) {}
+    ~QuietAlsa() { snd_lib_error_set_local(m_old); }
+    QuietAlsa(const QuietAlsa &) = delete;
+    QuietAlsa &operator=(const QuietAlsa &) = delete;
+
+private:
+    snd_local_error_handler_t m_old;
+};
+
 bool volumeRange(snd_mixer_elem_t *e, long *lo, long *hi)
 {
     return snd_mixer_selem_get_playback_volume_range(e, lo, hi) >= 0 && *hi > *lo;
@@ -41,6 +61,7 @@ AlsaMixer::~AlsaMixer()
 bool AlsaMixer::open(const QByteArray &device)
 {
     close();
+    const QuietAlsa quietly;
     snd_mixer_t *h = nullptr;
     if (snd_mixer_open(&h, 0) < 0 || !h)
         return false;
@@ -53,17 +74,18 @@ bool AlsaMixer::open(const QByteArray &device)
     m_handle = h;
 
     m_cardName.clear();
-    snd_hctl_t *hctl = nullptr;
+    snd_ctl_t *ctl = nullptr;
     snd_ctl_card_info_t *info = nullptr;
-    if (snd_mixer_get_hctl(h, device.constData(), &hctl) >= 0 && hctl
-        && snd_ctl_card_info_malloc(&info) >= 0) {
-        snd_ctl_t *ctl = snd_hctl_ctl(hctl);
-        if (ctl && snd_ctl_card_info(ctl, info) >= 0) {
-            const char *name = snd_ctl_card_info_get_name(info);
-            if (name)
-                m_cardName = QString::fromLocal8Bit(name).trimmed();
+    if (snd_ctl_open(&ctl, device.constData(), SND_CTL_NONBLOCK) >= 0 && ctl) {
+        if (snd_ctl_card_info_malloc(&info) >= 0 && info) {
+            if (snd_ctl_card_info(ctl, info) >= 0) {
+                const char *name = snd_ctl_card_info_get_name(info);
+                if (name)
+                    m_cardName = QString::fromLocal8Bit(name).trimmed();
+            }
+            snd_ctl_card_info_free(info);
         }
-        snd_ctl_card_info_free(info);
+        snd_ctl_close(ctl);
     }
     if (m_cardName.isEmpty())
         m_cardName = QString::fromLocal8Bit(device);
