@@ -1,0 +1,222 @@
+#include "app/core/appinfo.h"
+#include "fakes/playerfixture.h"
+#include "library/core/libraryfile.h"
+#include "library/filebrowser.h"
+#include "playback/mediacontrol.h"
+#include "testenv.h"
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray library(int index, const QStringList &paths)
+{
+    QByteArray out = QByteArray::number(index) + "\r\n";
+    for (const QString &p : paths)
+        out += '"' + p.toUtf8() + "\"\r\n";
+    return out;
+}
+}
+
+class TestPlayerLibrary : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestEnv::setUp(); }
+
+    void saveAndReopen()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"x.mid", "y.rmi"});
+        Midi &m = f.start();
+        m.addFiles(songs);
+        m.setSelIndex(1);
+        const QString file = f.dir() + "/data/Party.mfl";
+        f.dialogs.saveResults << file;
+        m.cmdSave_Click();
+        QCOMPARE(readAll(file), library(1, songs));
+        QCOMPARE(m.Label5->text(), QStringLiteral("Party: 2 files"));
+        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: Party"));
+        f.quit();
+
+        PlayerFixture g;
+        g.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &n = g.start();
+        QCOMPARE(n.playList().names(), QStringList({"x.mid", "y.rmi"}));
+        QCOMPARE(n.selIndex(), 1);
+        QCOMPARE(n.List1->currentRow(), 1);
+        QCOMPARE(g.device.openFile, songs[1]);
+        QCOMPARE(n.Label4->text(), QStringLiteral("Midi Library: Party"));
+    }
+
+    // Libraries opened through Open Library: what shows and what is said.
+    void openLibrary_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("label5");
+        QTest::addColumn<bool>("opened");
+        const QString d = TestEnv::root() + "/lib/";
+        QTest::newRow("current deleted") << library(1, {d + "a.mid", d + "gone.mid", d + "c.mid"}) << 3 << "" << "Lib: 3 files" << true;
+        QTest::newRow("none present") << library(0, {d + "gone1.mid", d + "gone2.mid"}) << 2 << "File(s) not present" << "Opening Lib" << false;
+        QTest::newRow("first line only") << QByteArray("0\r\n") << 0 << "File(s) not present" << "Opening Lib" << false;
+        QTest::newRow("zero bytes") << QByteArray() << 0 << "" << "Lib (Empty)" << false;
+        QTest::newRow("index past the end") << library(7, {d + "a.mid"}) << 1 << "" << "Lib: 1 files" << true;
+        QTest::newRow("bad first line") << QByteArray("abc\r\n\"/x.mid\"\r\n") << 0 << "OpenLib error: " << "Opening Lib" << false;
+        QStringList many;
+        for (int i = 0; i < 1002; ++i)
+            many << d + "a.mid";
+        QTest::newRow("1002 entries") << library(0, many) << 1001 << "OpenLib error: " << "Opening Lib" << false;
+    }
+    void openLibrary()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, entries);
+        QFETCH(QString, message);
+        QFETCH(QString, label5);
+        QFETCH(bool, opened);
+        QDir().mkpath(TestEnv::root() + "/lib");
+        for (const char *n : {"a.mid", "c.mid"})
+            TestEnv::writeMidi(TestEnv::root() + "/lib/" + n);
+        PlayerFixture f;
+        const QString file = f.dir() + "/Lib.mfl";
+        writeAll(file, bytes);
+        Midi &m = f.start();
+        f.dialogs.openResults << file;
+        m.cmdOpen_Click();
+        QCOMPARE(m.playList().count(), entries);
+        QCOMPARE(m.List1->count(), entries);
+        if (message.isEmpty())
+            QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
+        else
+            QCOMPARE(f.dialogs.count(message), 1);
+        QCOMPARE(m.Label5->text(), label5);
+        QCOMPARE(!f.device.openFile.isEmpty(), opened);
+        if (bytes.isEmpty())
+            QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library Openning: Lib"));
+        // A library that did not load whole is not written over at shut-down;
+        // one that did is saved with its new current entry.
+        const int index = m.selIndex();
+        f.quit();
+        if (opened)
+            QVERIFY(readAll(file).startsWith(QByteArray::number(index) + "\r\n"));
+        else
+            QCOMPARE(readAll(file), bytes);
+    }
+
+    void currentDeletedOpensNextPresent()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"a.mid", "b.mid", "c.mid"});
+        const QString file = f.dir() + "/L.mfl";
+        writeAll(file, library(2, songs));
+        QFile::remove(songs[2]);
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        QCOMPARE(m.selIndex(), 0);   // from the top after the last
+        QCOMPARE(f.device.openFile, songs[0]);
+    }
+
+    void unreadableLibraryAtStartIsKept()
+    {
+        PlayerFixture f;
+        const QString file = f.dir() + "/Broken.mfl";
+        writeAll(file, "\xff\xfe not a number\r\n\"/x.mid\"\r\n");
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        QCOMPARE(m.Label5->text(), QStringLiteral("Broken (Empty)"));
+        QCOMPARE(m.Label1->text(), QStringLiteral("No Selection"));
+        m.addFiles(f.songs({"n.mid"}));
+        f.quit();
+        QCOMPARE(readAll(file), QByteArray("\xff\xfe not a number\r\n\"/x.mid\"\r\n"));
+    }
+
+    void saveCommandEdges()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.cmdSave_Click();
+        QCOMPARE(f.dialogs.count("No entries in playlist to save"), 1);
+        QVERIFY(f.dialogs.fileAsks.isEmpty());
+        m.addFiles(f.songs({"a.mid"}));
+        m.cmdSave_Click();   // cancelled: nothing written, nothing said
+        QCOMPARE(f.dialogs.fileAsks.last().initial, m.dataDir() + "New Library.mfl");
+        QVERIFY(m.libFile().isEmpty());
+        // A folder that vanished: the user is told, nothing is half written.
+        f.dialogs.saveResults << f.dir() + "/gone/x.mfl";
+        m.cmdSave_Click();
+        QVERIFY(f.dialogs.shown("could not be saved"));
+        QVERIFY(!QFileInfo::exists(f.dir() + "/gone"));
+    }
+
+    void newLibraryNeverOverwritesThePrevious()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"a.mid", "b.mid"});
+        const QString file = f.dir() + "/Old.mfl";
+        writeAll(file, library(0, {songs[0]}));
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        m.cmdNew_Click();
+        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
+        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: New Library"));
+        m.cmdOpen_Click();   // cancelled: the new list stays
+        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
+        m.addFiles({songs[1]});
+        f.quit();
+        QCOMPARE(readAll(file), library(0, {songs[0]}));
+        // The new list went to the data folder under a free name.
+        const QString saved = m.dataDir() + "New Library.mfl";
+        QCOMPARE(readAll(saved), library(0, {songs[1]}));
+        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), saved);
+    }
+
+    void clearKeepsTheFile()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"a.mid"});
+        const QString file = f.dir() + "/K.mfl";
+        writeAll(file, library(0, songs));
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        m.cmdClear_Click();
+        QCOMPARE(m.Label5->text(), QStringLiteral("K (Empty)"));
+        QCOMPARE(m.Label3->text(), QStringLiteral("Total: 0:00 "));
+        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::NotOpen));
+        f.quit();
+        QCOMPARE(readAll(file), library(0, songs));
+    }
+
+    void oddPathsSurviveARoundTrip()
+    {
+        PlayerFixture f;
+        QDir().mkpath(f.dir() + "/data/Ünï, cöde");
+        const QStringList songs = f.songs({"Ünï, cöde/a b, c.mid", QString(200, 'n') + ".mid"});
+        Midi &m = f.start();
+        m.addFiles(songs);
+        m.addFiles({f.dir() + "/bad\"name.mid"});
+        QVERIFY(f.dialogs.shown("bad\"name.mid"));
+        const QString file = f.dir() + "/Odd.mfl";
+        f.dialogs.saveResults << file;
+        m.cmdSave_Click();
+        QCOMPARE(LibraryFile::read(file).paths, songs);
+    }
+};
+
+QTEST_MAIN(TestPlayerLibrary)
+#include "test_player_library.moc"
