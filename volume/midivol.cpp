@@ -70,7 +70,17 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
     sldrVol = new QSlider(Qt::Horizontal, this);
     sldrVol->setObjectName(QStringLiteral("sldrVol"));
     sldrVol->setToolTip(QStringLiteral("Set volume"));
-    sldrVol->setGeometry(twipsRect(3060, 60, 2800, 510));
+    // The check box's caption may need more room in this font than the table
+    // gives it, and this slider's groove starts at its very edge: the slider
+    // starts where the box ends, so neither covers the other.
+    const QRect box = chkMute->geometry();
+    chkMute->resize(std::max(box.width(), chkMute->sizeHint().width()), box.height());
+    const QRect written = twipsRect(3060, 60, 2800, 510);
+    const int left = std::max(written.left(), chkMute->geometry().right() + 2);
+    // The table lets it run past the window's edge, which would cut off the
+    // handle at the top of the range.
+    const int right = std::min(written.right(), width() - 2);
+    sldrVol->setGeometry(left, written.top(), right + 1 - left, written.height());
     sldrVol->setRange(0, FullScale);
     sldrVol->setSingleStep(2048);
     sldrVol->setPageStep(8192);
