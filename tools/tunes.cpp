@@ -204,6 +204,14 @@ Progression operator+(Progression a, const Progression &b)
     return a;
 }
 
+// A melody and its chords must end together; a typing slip shows up here.
+void sameLength(const Line &line, const Progression &prog, const char *what)
+{
+    if (line.length != prog.length)
+        qFatal("%s: the melody lasts %lld ticks, the chords %lld", what,
+               static_cast<long long>(line.length), static_cast<long long>(prog.length));
+}
+
 // ---- Playing them ---------------------------------------------------------
 
 // A small, fixed variation of loudness, so that repeated notes breathe.
@@ -420,6 +428,7 @@ SampleFile greensleeves()
         "C:3 C:3 G:3 Em:3 Am:3 E:3 E:3 E:3 C:3 C:3 G:3 Em:3 Am:3 E:3 Am:3 Am:3");
     const Line tune = verse + chorus;
     const Progression chords = verseChords + chorusChords;
+    sameLength(tune, chords, "Greensleeves");
 
     Song song("Greensleeves", 3, 0, true);
     Track &flute = song.part("Flute", 0, 73, 100, 54, 60);
@@ -467,6 +476,7 @@ SampleFile odeToJoy()
     const Progression chords = progression(
         "D:4 A7:4 D:4 D:2 A:2 D:4 A7:4 D:4 A:2 D:2"
         "A:2 D:2 A:2 D:2 A:2 D:2 D:2 A:2 D:4 A7:4 D:4 A:2 D:2");
+    sameLength(tune, chords, "Ode to Joy");
     Song song("Ode to Joy", 4, 2, false);
     Track &piano = song.part("Piano", 0, 0, 100, 64, 50);
     Track &trumpet = song.part("Trumpet", 1, 56, 96, 70, 50);
@@ -510,6 +520,7 @@ SampleFile twinkle()
     const Progression pa = progression("C:4 F:2 C:2 F:2 C:2 G:2 C:2");
     const Progression pb = progression("C:2 G:2 C:2 G:2 C:2 G:2 C:2 G:2");
     const Progression chords = pa + pb + pa;
+    sameLength(tune, chords, "Twinkle");
 
     Song song("Twinkle, Twinkle, Little Star", 4, 0, false);
     Track &box = song.part("Music box", 0, 10, 100, 64, 70);
@@ -555,6 +566,7 @@ SampleFile scarboroughFair()
         "D4q A4h | G4h F4q | E4q D4q C4q | D4h. |");
     const Progression chords = progression(
         "Dm:3 Dm:3 C:3 Dm:3 F:3 Dm:3 G:3 Am:3 Dm:3 Dm:3 Am:3 F:2 C:1 Dm:3 G:3 C:3 Dm:3");
+    sameLength(tune, chords, "Scarborough Fair");
     Song song("Scarborough Fair", 3, -1, true);
     Track &oboe = song.part("Oboe", 0, 68, 96, 58, 60);
     Track &harp = song.part("Harp", 1, 46, 92, 40, 60);
@@ -643,6 +655,8 @@ SampleFile minuetInG()
         "B3h A3q | G3q B3q G3q | C4h. | B3q C4e B3e A3e G3e | A3h F#3q | G3h B3q | C4q D4q D3q | G3h G2q |");
     const Progression chords = progression(
         "G:3 G:3 C:3 G:3 C:3 G:3 D:3 D:3 G:3 G:3 C:3 G:3 Am:3 G:3 D:3 G:3");
+    sameLength(right, chords, "Minuet");
+    sameLength(left, chords, "Minuet, left hand");
     Song song("Minuet in G", 3, 1, false);
     Track &harpsichord = song.part("Harpsichord", 0, 6, 100, 64, 40);
     Track &flute = song.part("Flute", 1, 73, 92, 76, 60);
@@ -682,6 +696,7 @@ SampleFile amazingGrace()
         "D5h B4e G4e | B4h A4q | G4h E4q | D4h D4q | G4h B4e G4e | B4h A4q | G4h. | G4h rq |");
     const Progression chords = progression(
         "G:3 G7:3 C:3 G:3 G:3 D:3 D:3 G:3 G:3 G:3 C:3 G:3 Em:3 D:3 G:3 G:3");
+    sameLength(tune, chords, "Amazing Grace");
     Song song("Amazing Grace", 3, 1, false);
     Track &piano = song.part("Piano", 0, 0, 104, 60, 60);
     Track &strings = song.part("Strings", 1, 48, 70, 70, 80);
@@ -738,9 +753,10 @@ SampleFile whenTheSaints()
     const Line pickup = melody("C4q E4q F4q");
     const Line tune = melody(
         "G4w | rq C4q E4q F4q | G4w | rq C4q E4q F4q | G4h E4h | C4h E4h | D4w |"
-        "rq E4q E4q D4q | C4h. C4q | E4h G4h | G4q F4h. | rq E4q F4q G4q | E4h C4h | D4w | C4h rq");
+        "rq E4q E4q D4q | C4h. C4q | E4h G4h | G4q F4h. | rq E4q F4q G4q | E4h C4h | D4w | C4q rh. |");
     const Progression chords = progression(
-        "C:4 C:4 C:4 C:4 C:4 C:4 G:4 G7:4 C:4 C7:4 F:4 F:4 C:2 G:2 G7:4 C:4");
+        "C:4 C:4 C:4 C:4 C:4 C:4 G7:4 C:4 C:4 C7:4 F:4 C:4 C:4 G7:4 C:4");
+    sameLength(tune, chords, "When the Saints");
     Song song("When the Saints Go Marching In", 4, 0, false);
     Track &trumpet = song.part("Trumpet", 0, 56, 100, 70, 40);
     Track &clarinet = song.part("Clarinet", 1, 71, 90, 40, 40);
@@ -820,14 +836,18 @@ SampleFile busyBench()
 
     bass(cello, 0, all, 0, 84, 38, Q);
     bass(contrabass, 1, all, 0, 76, 26);
-    arpeggio(harpsichord, 2, all, 0, 62, 50, S, {0, 1, 2, 3, 4, 3, 2, 1}, 1.2);
+    // Dense on purpose: thirty-seconds and sixteenths in several voices,
+    // long overlapping tails, doubled chords.
+    arpeggio(harpsichord, 2, all, 0, 62, 50, S / 2, {0, 1, 2, 3, 4, 5, 4, 3, 2, 1, 2, 3, 4, 3, 2, 1}, 1.2);
     arpeggio(guitar, 8, all, 0, 58, 45, S, {0, 2, 1, 3, 2, 4, 3, 5}, 1.5);
-    arpeggio(harp, 10, all, 0, 56, 60, S, {5, 4, 3, 2, 1, 0, 1, 2}, 2.0);
-    arpeggio(flute, 7, all, 0, 64, 74, E, {0, 2, 1, 2}, 0.9);
+    arpeggio(harp, 10, all, 0, 56, 60, S / 2, {5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6, 5, 4, 3, 2}, 1.9);
+    arpeggio(flute, 7, all, 0, 64, 74, S, {0, 2, 1, 2, 3, 2, 1, 2}, 0.9);
     arpeggio(pizz, 12, all, 0, 66, 50, E, {0, 1, 2, 1}, 0.6);
-    arpeggio(glock, 13, all, 0, 54, 79, Q, {2, 1}, 1.0);
+    arpeggio(glock, 13, all, 0, 54, 79, E, {2, 1, 0, 1}, 1.5);
     block(strings, 6, all, 0, 56, 54);
+    block(strings, 6, all, 0, 50, 66);
     block(choir, 11, all, 0, 48, 60);
+    block(choir, 11, all, 0, 44, 48);
     // The canon: each voice enters one ground later and stops with the ground.
     play(violin1, 3, canon, 0, 84, 4, 0.95);
     play(violin2, 4, cut(canon, all.length - ground.length), ground.length, 80, 4, 0.95);
