@@ -1,0 +1,234 @@
+#include "fakes/playerfixture.h"
+#include "library/filebrowser.h"
+#include "playback/mediacontrol.h"
+#include "testenv.h"
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMimeData>
+#include <QToolButton>
+#include <QtTest>
+
+class TestPlayerBrowser : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestEnv::setUp(); }
+
+    void addSelectedFiles()
+    {
+        PlayerFixture f;
+        const QString folder = f.dir() + "/data/Midi/";
+        QDir().mkpath(folder);
+        for (const char *n : {"a.mid", "b.MID", "c.rmi", "notes.txt", ".hidden.mid"})
+            TestEnv::writeMidi(folder + n);
+        Midi &m = f.start();
+        QVERIFY(m.Dir1->setPath(folder));
+        QCOMPARE(m.File1->count(), 3);   // pattern matched regardless of case
+        m.File1->selectAll();
+        m.cmdAdd_Click();
+        QCOMPARE(m.playList().names(), QStringList({"a.mid", "b.MID", "c.rmi"}));
+        QCOMPARE(m.playList().path(0), folder + "a.mid");
+        QCOMPARE(m.Label5->text(), QStringLiteral("New Library: 3 files"));
+        QCOMPARE(f.device.openFile, folder + "a.mid");
+        // Adding while a file is open leaves it alone; duplicates are fine.
+        m.setSelIndex(2);
+        m.File1->clearSelection();
+        m.File1->item(0)->setSelected(true);
+        m.cmdAdd_Click();
+        QCOMPARE(m.playList().count(), 4);
+        QCOMPARE(m.selIndex(), 2);
+        QCOMPARE(f.device.log.filter("open").size(), 1);
+        // Nothing selected: nothing at all.
+        m.File1->clearSelection();
+        m.cmdAdd_Click();
+        QCOMPARE(m.playList().count(), 4);
+    }
+
+    void removeKeepsNamesAndPathsInStep()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"A.mid", "B.mid", "C.mid"});
+        Midi &m = f.start();
+        m.addFiles(songs);
+        m.List1->setCurrentRow(1);
+        m.cmdRemove_Click();
+        QCOMPARE(m.playList().paths(), QStringList({songs[0], songs[2]}));
+        QCOMPARE(m.List1->count(), 2);
+        QCOMPARE(m.List1->item(1)->text(), QStringLiteral("C.mid"));
+        QCOMPARE(m.List1->currentRow(), -1);
+        m.cmdRemove_Click();   // nothing selected: only the heading
+        QCOMPARE(m.playList().count(), 2);
+        QCOMPARE(m.Label5->text(), QStringLiteral("New Library: 2 files"));
+    }
+
+    void capacityAndRefusedPaths()
+    {
+        PlayerFixture f;
+        const QString one = f.songs({"one.mid"}).first();
+        Midi &m = f.start();
+        QStringList many;
+        for (int i = 0; i < 1000; ++i)
+            many << one;
+        m.addFiles(many);
+        QCOMPARE(m.playList().count(), 1000);
+        m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid"});
+        QCOMPARE(m.playList().count(), 1001);
+        QCOMPARE(m.List1->count(), 1001);
+        QVERIFY(f.dialogs.shown("2 file(s) were not added"));
+        QVERIFY(f.dialogs.shown("line\nbreak.mid"));
+        m.List1->setCurrentRow(1000);
+        m.cmdRemove_Click();
+        QCOMPARE(m.playList().count(), 1000);
+    }
+
+    void doubleClicks()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"a.mid", "b.mid", "c.mid"});
+        QFile::remove(songs[1]);
+        Midi &m = f.start();
+        m.addFiles(songs);
+        // Nothing selected: SelIndex stays.
+        m.List1->setCurrentRow(-1);
+        m.List1_DblClick();
+        QCOMPARE(m.selIndex(), 0);
+        // A missing entry opens the next present one.
+        m.List1->setCurrentRow(1);
+        m.List1_DblClick();
+        QCOMPARE(m.selIndex(), 2);
+        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Stopped));
+        // While playing, the chosen entry plays at once.
+        int cancel = 1;
+        m.MMControl1_PlayClick(cancel);
+        m.List1->setCurrentRow(0);
+        m.List1_DblClick();
+        QCOMPARE(f.device.openFile, songs[0]);
+        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
+        // A preview replaces the song and keeps the selection.
+        m.Dir1->setPath(f.dir() + "/data/");
+        m.File1->setCurrentItem(m.File1->findItems("c.mid", Qt::MatchExactly).value(0));
+        m.File1_DblClick();
+        QCOMPARE(m.previewFile(), QStringLiteral("c.mid"));
+        QCOMPARE(m.selIndex(), 0);
+        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
+        QCOMPARE(m.Label1->text(), QStringLiteral("C"));
+    }
+
+    void dropsAndKeys()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"x.mid", "y.txt"});
+        QDir().mkpath(f.dir() + "/data/sub/deeper");
+        TestEnv::writeMidi(f.dir() + "/data/sub/z.rmi");
+        TestEnv::writeMidi(f.dir() + "/data/sub/deeper/no.mid");
+        Midi &m = f.start();
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]),
+                      QUrl::fromLocalFile(f.dir() + "/data/sub")});
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m.List1->viewport(), &enter);
+        QApplication::sendEvent(m.List1->viewport(), &drop);
+        QCOMPARE(m.playList().names(), QStringList({"x.mid", "z.rmi"}));
+        // Delete obeys the lock of the remove button.
+        m.List1->setCurrentRow(0);
+        m.ComDisable();
+        QTest::keyClick(m.List1, Qt::Key_Delete);
+        QCOMPARE(m.playList().count(), 2);
+        m.ComInable();
+        QTest::keyClick(m.List1, Qt::Key_Delete);
+        QCOMPARE(m.playList().count(), 1);
+        m.List1->setCurrentRow(0);
+        QTest::keyClick(m.List1, Qt::Key_Return);
+        QCOMPARE(f.device.openFile, f.dir() + "/data/sub/z.rmi");
+    }
+
+    void unreadableFolderLeavesTheBrowser()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        const QString before = m.Dir1->path();
+        QVERIFY(!m.Dir1->setPath(f.dir() + "/no/such/folder"));
+        QCOMPARE(m.Dir1->path(), before);
+        QVERIFY(m.File1->item(0)->text().contains("cannot be read"));
+    }
+
+    void rollOutAndIn()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        QList<int> heights;
+        connect(m.windowHandle(), &QWindow::heightChanged, this, [&] { heights << m.heightTw(); });
+        m.cmdExpand_Click();
+        QTRY_VERIFY(!m.rolling());
+        QCOMPARE(m.heightTw(), 6720);
+        QCOMPARE(m.SSPanel2->height(), 6675 / 15);
+        QVERIFY(heights.contains(6660) && heights.contains(6760));
+        m.cmdExpand_Click();
+        m.finishRoll();
+        QCOMPARE(m.heightTw(), 2460);
+        QCOMPARE(m.SSPanel2->height(), 2400 / 15);
+        // 2500 counts as rolled up, 2501 as out.
+        m.setHeightTw(2500);
+        m.cmdExpand_Click();
+        m.finishRoll();
+        QCOMPARE(m.heightTw(), 6720);
+        m.setHeightTw(2501);
+        m.cmdExpand_Click();
+        m.finishRoll();
+        QCOMPARE(m.heightTw(), 2460);
+        // Close ticked during play rolls the panel in; ticked while stopped does nothing.
+        m.chkClose->setChecked(true);
+        QVERIFY(!m.rolling());
+    }
+
+    void keptOnTheScreen_data()
+    {
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<int>("wantLeft");
+        QTest::addColumn<int>("wantTop");
+        const QRect s = Midi::screenTw();
+        QTest::newRow("beyond the right") << s.width() + 600 << 300 << s.width() - 6315 << 300;
+        QTest::newRow("negative") << -900 << -300 << 0 << 0;
+        QTest::newRow("partly off stays") << s.width() - 3000 << 300 << s.width() - 3000 << 300;
+        QTest::newRow("below the bottom") << 300 << s.height() + 600 << 300 << s.height() - 2460;
+    }
+    void keptOnTheScreen()
+    {
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(int, wantLeft);
+        QFETCH(int, wantTop);
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.moveTw(left, top);
+        m.Form_Resize();
+        QCOMPARE(m.leftTw() / 15, wantLeft / 15);
+        QCOMPARE(m.topTw() / 15, wantTop / 15);
+    }
+
+    void colours()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        f.dialogs.answers << Dialogs::No << Dialogs::Yes;
+        f.dialogs.colorResults << QColor(10, 20, 30);
+        m.cmdColor_Click();
+        QCOMPARE(m.playerColor(), qint64(10 | 20 << 8 | 30 << 16));
+        QCOMPARE(m.textColor(), qint64(0xFFFFFF));
+        QVERIFY(m.lightCorners());
+        QCOMPARE(f.dialogs.messages.first().title, QStringLiteral("QuillMidi"));
+        f.dialogs.answers << Dialogs::No;   // then the colour dialog is cancelled
+        m.cmdColor_Click();
+        QCOMPARE(m.textColor(), qint64(0xFFFFFF));
+        f.dialogs.answers << Dialogs::No << Dialogs::No;
+        f.dialogs.colorResults << QColor(1, 2, 3);
+        m.cmdColor_Click();
+        QCOMPARE(m.textColor(), qint64(0));
+        QVERIFY(!m.lightCorners());
+    }
+};
+
+QTEST_MAIN(TestPlayerBrowser)
+#include "test_player_browser.moc"
