@@ -36,7 +36,6 @@ void colours(QWidget *w, const QColor &fg, const QColor &bg)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, fg);
-    p.setColor(QPalette::Text, fg);
     p.setColor(QPalette::Window, bg);
     w->setPalette(p);
     w->setAutoFillBackground(true);
@@ -65,7 +64,9 @@ QCheckBox *check(QWidget *parent, const char *name, const QString &text, const Q
     auto *c = place(new QCheckBox(text, parent), name, l, t, w, h);
     c->setToolTip(tip);
     c->setFont(makeFont(8.25, true));
-    colours(c, Qt::white, Qt::black);
+    QPalette pal = c->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    c->setPalette(pal);
     return c;
 }
 
@@ -159,6 +160,8 @@ void Midi::buildSelectionPanel()
                      QStringLiteral("Save current selections to library file"), 3660, 120, 1095, 495);
     cmdColor = button(p, "cmdColor", QStringLiteral("Change Color"), QStringLiteral("Select player color"),
                       4800, 120, 1040, 495);
+    for (QPushButton *b : {cmdNew, cmdOpen, cmdSave, cmdColor})
+        b->setFont(makeFont(7.5, false));
     Label6 = makeLabel(p, "Label6", QStringLiteral("Select Directory"), 120, 660, 2055, 255);
     Label5 = makeLabel(p, "Label5", QStringLiteral("Play List"), 3060, 660, 2715, 255);
     for (QLabel *l : {Label6, Label5})
