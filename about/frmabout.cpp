@@ -11,6 +11,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -211,7 +212,9 @@ void frmAbout::Form_Load()
         "authors be liable for any claim, damages or other liability arising from its use, "
         "including any loss of files or settings."));
 
-    const QIcon icon = m_mainForm ? m_mainForm->windowIcon() : QApplication::windowIcon();
+    QIcon icon = m_mainForm ? m_mainForm->windowIcon() : QApplication::windowIcon();
+    if (icon.isNull())
+        icon = QIcon(makerLogo(64));
     setWindowIcon(icon);
     Picture1->setPixmap(icon.pixmap(32, 32));
 

@@ -65,7 +65,7 @@ frmAboutSoft::frmAboutSoft(const Services &services, QWidget *parent)
     lay->addWidget(heading);
     lay->addWidget(txtNotice, 1);
     lay->addLayout(buttons);
-    resize(440, 400);
+    resize(460, 480);
 }
 
 frmAboutSoft::~frmAboutSoft() { unload(); }

@@ -1,6 +1,8 @@
 // Drives the sequencer device for bench/engine_vs_cli.sh.
 //   engine_play play <bank> <song> <seconds>   plays (repeating) for that long
-//   engine_play next <bank> <song> <rounds>    prints the time of each Next in ms
+//   engine_play next <bank> <song> <rounds> [<other>]
+//                                              times Next from song to other (or
+//                                              to itself): median and worst, in ms
 // Output goes through the file driver into /dev/null.
 #include "playback/engine/fluidsequencer.h"
 #include <QElapsedTimer>
@@ -31,8 +33,8 @@ int play(FluidSequencer &dev, const QString &song, int seconds)
     return 0;
 }
 
-// From a song that plays to the first sounding voice of the next one.
-int next(FluidSequencer &dev, const QString &song, int rounds)
+// From a song that plays to the first rendered block of the next one.
+int next(FluidSequencer &dev, const QString &song, const QString &other, int rounds)
 {
     std::vector<double> ms;
     for (int i = 0; i < rounds; ++i) {
@@ -43,10 +45,10 @@ int next(FluidSequencer &dev, const QString &song, int rounds)
         QElapsedTimer clock;
         clock.start();
         dev.close();
-        if (int rc = dev.open(song))
+        if (int rc = dev.open(other))
             return rc;
         dev.play(0);
-        while (dev.activeVoices() == 0 && clock.elapsed() < 2000)
+        while (!dev.outputStarted() && clock.elapsed() < 2000)
             QThread::usleep(100);
         ms.push_back(clock.nsecsElapsed() / 1e6);
     }
@@ -58,14 +60,16 @@ int next(FluidSequencer &dev, const QString &song, int rounds)
 
 int main(int argc, char **argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: %s play|next <bank.sf2> <song.mid> <seconds|rounds>\n", argv[0]);
+    if (argc != 5 && argc != 6) {
+        std::fprintf(stderr, "usage: %s play|next <bank.sf2> <song.mid> <seconds|rounds> [<other.mid>]\n",
+                     argv[0]);
         return 2;
     }
     FluidSequencer dev(config(argv[2]));
     const QString song = QString::fromLocal8Bit(argv[3]);
     const int n = QString::fromLatin1(argv[4]).toInt();
-    const int rc = QByteArray(argv[1]) == "next" ? next(dev, song, n) : play(dev, song, n);
+    const QString other = argc == 6 ? QString::fromLocal8Bit(argv[5]) : song;
+    const int rc = QByteArray(argv[1]) == "next" ? next(dev, song, other, n) : play(dev, song, n);
     if (rc)
         std::fprintf(stderr, "error %d\n", rc);
     return rc ? 1 : 0;

@@ -78,4 +78,10 @@ echo "$E $C" | awk '{
     printf "rss MiB      engine %.1f  cli %.1f  ratio %.2f (target <= 0.5)\n", $3 / 1024, $7 / 1024, $3 / $7
     printf "peak rss MiB engine %.1f  cli %.1f  ratio %.2f\n", $4 / 1024, $8 / 1024, $4 / $8
 }'
-"$ENGINE" next "$BANK" "$SONG" 20 2>/dev/null | awk '{print $0 "  (target < 50)"}'
+echo "next, same instruments:"
+"$ENGINE" next "$BANK" "$SONG" 20 2>/dev/null | awk '{print "  " $0 "  (target < 50)"}'
+for other in "$BUILD"/Media/*.mid; do
+    [ "$other" = "$SONG" ] && continue
+    echo "next, to $(basename "$other"):"
+    "$ENGINE" next "$BANK" "$SONG" 10 "$other" 2>/dev/null | awk '{print "  " $0 "  (target < 50)"}'
+done

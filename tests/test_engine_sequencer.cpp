@@ -7,10 +7,20 @@
 #include <QTest>
 #include <QThread>
 #include <QtEndian>
+#include <cstring>
 #include <memory>
 
 namespace {
 constexpr int Rate = 44100;
+
+template <typename T>
+T le(const QByteArray &b, qsizetype at)
+{
+    T v{};
+    if (at >= 0 && at + qsizetype(sizeof v) <= b.size())
+        std::memcpy(&v, b.constData() + at, sizeof v);
+    return qFromLittleEndian(v);
+}
 
 // 16-bit stereo samples of a WAV file, interleaved; empty when unreadable.
 QVector<qint16> readWav(const QString &path)
@@ -25,16 +35,16 @@ QVector<qint16> readWav(const QString &path)
     bool format = false;
     while (at + 8 <= b.size()) {
         const QByteArray id = b.mid(at, 4);
-        const qsizetype len = qFromLittleEndian<quint32>(b.constData() + at + 4);
+        const qsizetype len = le<quint32>(b, at + 4);
         const qsizetype body = at + 8;
         if (id == "fmt " && len >= 16) {
-            format = qFromLittleEndian<quint16>(b.constData() + body + 2) == 2
-                     && qFromLittleEndian<quint16>(b.constData() + body + 14) == 16;
+            format = le<quint16>(b, body + 2) == 2
+                     && le<quint16>(b, body + 14) == 16;
         } else if (id == "data" && format) {
             const qsizetype n = qMin(len, b.size() - body) / 2;
             QVector<qint16> out(n);
             for (qsizetype i = 0; i < n; ++i)
-                out[i] = qFromLittleEndian<qint16>(b.constData() + body + 2 * i);
+                out[i] = le<qint16>(b, body + 2 * i);
             return out;
         }
         at = body + len + (len & 1);
@@ -234,7 +244,7 @@ private slots:
     {
         QStringList songs;
         const QDir samples(TestEnv::samplesDir());
-        for (const QString &name : samples.entryList({QStringLiteral("*.mid")}, QDir::Files))
+        for (const QString &name : samples.entryList({QStringLiteral("*.mid"), QStringLiteral("*.rmi")}, QDir::Files))
             songs << samples.filePath(name);
         if (songs.isEmpty())
             songs << m_short;

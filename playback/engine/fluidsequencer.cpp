@@ -68,6 +68,7 @@ int FluidSequencer::play(qint64 fromMs)
     const qint64 tick = std::min(fromMs < 0 ? currentTickLocked() : m_song.msToTick(double(fromMs)),
                                  m_song.lastTick());
     dropPlayerLocked();
+    keepInstrumentsLocked();
     // Controllers of the old position must not leak into the new one. The
     // reset drops sounding voices from the mixer without freeing them; the
     // sounds-off after it frees them (the other order leaks them for good).
@@ -82,6 +83,8 @@ int FluidSequencer::play(qint64 fromMs)
         delete_fluid_player(player);
         return MediaError::NotAvailable;
     }
+    m_started = false;
+    fluid_player_set_tick_callback(player, &FluidSequencer::onTick, this);
     m_player = player;
     m_startTick = tick;
     m_heldTick = tick;
@@ -162,6 +165,25 @@ void FluidSequencer::dropPlayerLocked()
     m_player = nullptr;
 }
 
+void FluidSequencer::keepInstrumentsLocked()
+{
+    // With dynamic sample loading the reset below would unload every preset
+    // in use, and the song's first block would wait for them to load again.
+    fluid_synth_t *synth = m_out->synth();
+    QVector<std::array<int, 3>> now;
+    for (int chan = 0; chan < fluid_synth_count_midi_channels(synth); ++chan) {
+        std::array<int, 3> p{};
+        if (fluid_synth_get_program(synth, chan, &p[0], &p[1], &p[2]) == FLUID_OK && p[0] > 0
+            && !now.contains(p) && fluid_synth_pin_preset(synth, p[0], p[1], p[2]) == FLUID_OK)
+            now.append(p);
+    }
+    for (const auto &p : std::as_const(m_pinned)) {
+        if (!now.contains(p))
+            fluid_synth_unpin_preset(synth, p[0], p[1], p[2]);
+    }
+    m_pinned = now;
+}
+
 void FluidSequencer::silenceLocked()
 {
     // Unlike all-notes-off this also ends notes held by the sustain pedal.
@@ -188,6 +210,12 @@ void FluidSequencer::applyGain()
     const double x = m_level / 65535.0;
     const double gain = m_muted ? 0.0 : m_out->defaultGain() * x * x;
     fluid_synth_set_gain(m_out->synth(), float(gain));
+}
+
+int FluidSequencer::onTick(void *self, int)
+{
+    static_cast<FluidSequencer *>(self)->m_started = true;
+    return FLUID_OK;
 }
 
 int FluidSequencer::activeVoices() const

@@ -4,6 +4,8 @@
 #include "playback/core/sequencerdevice.h"
 #include <QString>
 #include <fluidsynth.h>
+#include <QVector>
+#include <array>
 #include <atomic>
 #include <memory>
 #include <mutex>
@@ -44,6 +46,9 @@ public:
 
     // Voices sounding now; for measuring and checking silence.
     int activeVoices() const;
+    // True once the last play has reached the output: its first events are
+    // in the block being rendered.
+    bool outputStarted() const { return m_started; }
 
 private:
     int ensureOutput();
@@ -51,6 +56,8 @@ private:
     void silenceLocked();
     void dropPlayerLocked();
     void applyGain();
+    void keepInstrumentsLocked();
+    static int onTick(void *self, int tick);
 
     Config m_config;
     std::unique_ptr<FluidOutput> m_out;
@@ -64,6 +71,10 @@ private:
     qint64 m_startTick = 0;   // where the running player was sent
     qint64 m_heldTick = 0;    // where play stopped or paused
 
+    // Presets of the previous song, kept loaded so a next song with the same
+    // instruments starts without reading their samples again.
+    QVector<std::array<int, 3>> m_pinned;
+    std::atomic<bool> m_started{false};
     std::atomic<int> m_level{65535};
     std::atomic<bool> m_muted{false};
 };

@@ -31,6 +31,8 @@ int FakeSequencer::play(qint64 fromMs)
     if (m_mode == NotOpen)
         return MediaError::DeviceNotOpen;
     log << QStringLiteral("play %1").arg(fromMs);
+    if (fromMs < 0 && m_mode == Playing)
+        return 0;   // resuming what plays changes nothing
     if (fromMs >= 0)
         m_base = qMin(fromMs, m_length);
     m_started = m_clock->nowMs();
