@@ -1,0 +1,82 @@
+#include "fakes/playerfixture.h"
+#include "library/filebrowser.h"
+#include "testenv.h"
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QtTest>
+
+class TestPlayerOptions : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestEnv::setUp(); }
+
+    void interludeField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("75") << "75" << 0 << "60";
+        QTest::newRow("-4") << "-4" << 0 << "0";
+        QTest::newRow("2.5") << "2.5" << 0 << "2";
+        QTest::newRow("3.5") << "3.5" << 0 << "4";
+        QTest::newRow("12abc") << "12abc" << 0 << "12";
+        QTest::newRow("empty") << "" << 0 << "0";
+        QTest::newRow("100000") << "100000" << 0 << "60";
+        QTest::newRow("1e300") << "1e300" << 0 << "0";
+        QTest::newRow("up at 60") << "60" << 1 << "60";
+        QTest::newRow("down at 0") << "0" << -1 << "0";
+        QTest::newRow("7 and two up") << "7" << 2 << "9";
+    }
+    void interludeField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, presses);
+        QFETCH(QString, want);
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.txtPause->setText(typed);
+        for (int i = 0; i < qAbs(presses); ++i)
+            m.UpDown1->stepBy(presses > 0 ? 1 : -1);
+        QCOMPARE(m.txtPause->text(), want);
+        QCOMPARE(m.UpDown1->value(), 0);
+    }
+
+    void typingAPointDropsIt()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.txtPause->clear();
+        QTest::keyClicks(m.txtPause, "2.");
+        QCOMPARE(m.txtPause->text(), QStringLiteral("2"));
+    }
+
+    void shuffleThroughTheWindow()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"A.mid", "B.mid", "C.mid"});
+        Midi &m = f.start();
+        m.addFiles(songs);
+        m.chkShuffle->setChecked(true);
+        QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+        QCOMPARE(m.List1->item(0)->text(), QStringLiteral("C.mid"));
+        QCOMPARE(m.playList().path(0), songs[2]);
+        QCOMPARE(f.device.openFile, songs[2]);   // the entry now at SelIndex 0
+        m.chkShuffle->setChecked(false);
+        QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+    }
+
+    void shuffleOfEmptyListDrawsNothing()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.chkShuffle->setChecked(true);
+        m.chkShuffle->setChecked(false);
+        m.addFiles(f.songs({"A.mid", "B.mid", "C.mid"}));
+        m.chkShuffle->setChecked(true);   // still the first deal of the run
+        QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+    }
+};
+
+QTEST_MAIN(TestPlayerOptions)
+#include "test_player_options.moc"
