@@ -1,4 +1,5 @@
 #include "app/core/numbers.h"
+#include "components/core/systemtools.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
@@ -69,25 +70,32 @@ void Midi::MMControl1_NextClick(int &cancel)
     BusyGuard busy(this);
     cancelInterlude();
     bool wrapped = false;
+    bool nothingPresent = false;
     if (m_selIndex >= m_list.count() - 1) {
         m_selIndex = 0;
         wrapped = true;
         if (checkValue(chkShuffle) == 1) {
+            const quint64 opens = m_openGeneration;
             setCheckValue(chkShuffle, 0);
             setCheckValue(chkShuffle, 1);
+            // The deal has opened the new first entry already; when it found no file
+            // at all, opening again would only repeat its message.
+            nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::NotOpen
+                && !SystemTools::IsPresent(m_list.path(m_selIndex));
         }
     } else {
         ++m_selIndex;
     }
     if (!m_playing) {
-        OpenMid(QString());
+        if (!nothingPresent)
+            OpenMid(QString());
         return;
     }
     showCaption(QStringLiteral("Lyrabox (Interlude)"));
     Label2->setText(QStringLiteral("(Interlude)"));
     m_interludeStart = m_s.clock->nowMs();
     const int wanted = m_selIndex;
-    const Opened result = OpenMid(QString());
+    const Opened result = nothingPresent ? Opened::NoEntry : OpenMid(QString());
     if (result == Opened::Failed || result == Opened::Overtaken)
         return;
     // Passing the end of the list (here or while skipping missing files)
@@ -142,8 +150,9 @@ void Midi::MMControl1_PrevClick(int &cancel)
     if (MMControl1->mode() == SequencerDevice::Paused)
         MMControl1->setFrom(0);
     if (MMControl1->mode() == SequencerDevice::Stopped) {
+        // An emptied list must not leave a negative selection behind.
         if (m_selIndex <= 0)
-            m_selIndex = m_list.count() - 1;
+            m_selIndex = qMax(0, m_list.count() - 1);
         else
             --m_selIndex;
         OpenMid(QString());
