@@ -122,10 +122,16 @@ bool Midi::eventFilter(QObject *watched, QEvent *event)
             QTimer::singleShot(0, this, &Midi::txtPause_GotFocus);
         return false;
     }
+    auto *mouse = static_cast<QMouseEvent *>(event);
     if (event->type() == QEvent::MouseButtonPress) {
-        const Qt::MouseButton b = static_cast<QMouseEvent *>(event)->button();
-        dragMouseDown(b);
-        return b == Qt::LeftButton;   // one drag, not one per parent panel
+        dragMouseDown(mouse->button(), mouse->globalPosition().toPoint());
+        return mouse->button() == Qt::LeftButton;   // one drag, not one per parent panel
     }
+    if (m_manualDrag && event->type() == QEvent::MouseMove) {
+        move(mouse->globalPosition().toPoint() - m_dragOffset);
+        return true;
+    }
+    if (m_manualDrag && event->type() == QEvent::MouseButtonRelease)
+        m_manualDrag = false;
     return false;
 }

@@ -91,7 +91,7 @@ public:
     void Form_Resize();
     void cmdExpand_Click();
     void chkClose_Click();
-    void dragMouseDown(Qt::MouseButton button);
+    void dragMouseDown(Qt::MouseButton button, const QPoint &globalPos = {});
     void Form_MouseMove();
     void cmdHide_Click();
     void cmdColor_Click();
@@ -226,6 +226,9 @@ private:
     // The slider was held down while play was running.
     bool m_sliderHeldWhilePlaying = false;
     QPointer<QWidget> m_volume;
+    // Dragging by hand where the window system will not move the window.
+    bool m_manualDrag = false;
+    QPoint m_dragOffset;
 };
 
 // Marks a handler as running, so a close request waits for it to return.

@@ -132,12 +132,13 @@ void Midi::chkClose_Click()
         cmdExpand_Click();
 }
 
-void Midi::dragMouseDown(Qt::MouseButton button)
+void Midi::dragMouseDown(Qt::MouseButton button, const QPoint &globalPos)
 {
     if (button != Qt::LeftButton)
         return;
-    if (QWindow *w = windowHandle())
-        w->startSystemMove();
+    QWindow *w = windowHandle();
+    m_manualDrag = !(w && w->startSystemMove());
+    m_dragOffset = globalPos - pos();
 }
 
 void Midi::mouseMoveEvent(QMouseEvent *event)

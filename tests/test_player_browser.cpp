@@ -228,6 +228,28 @@ private slots:
         QCOMPARE(m.textColor(), qint64(0));
         QVERIFY(!m.lightCorners());
     }
+
+    void dragByLabelsWithTheLeftButton()
+    {
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.moveTw(1500, 1500);
+        const QPoint start = m.pos();
+        auto send = [&](QEvent::Type type, Qt::MouseButton b, QPoint global) {
+            // A move carries the held button, as during a real drag.
+            QMouseEvent e(type, QPointF(3, 3), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : b,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b, Qt::NoModifier);
+            QApplication::sendEvent(m.Label1, &e);
+        };
+        send(QEvent::MouseButtonPress, Qt::RightButton, {300, 300});
+        send(QEvent::MouseMove, Qt::RightButton, {340, 320});
+        QCOMPARE(m.pos(), start);
+        send(QEvent::MouseButtonPress, Qt::LeftButton, {300, 300});
+        send(QEvent::MouseMove, Qt::LeftButton, {340, 320});
+        send(QEvent::MouseButtonRelease, Qt::LeftButton, {340, 320});
+        send(QEvent::MouseMove, Qt::LeftButton, {400, 400});
+        QCOMPARE(m.pos(), start + QPoint(40, 20));
+    }
 };
 
 QTEST_MAIN(TestPlayerBrowser)
