@@ -66,3 +66,10 @@ qint64 FakeSequencer::position() const
         return m_base;
     return qMin(m_base + (m_clock->nowMs() - m_started), m_length);
 }
+
+int FakeSequencer::mode() const
+{
+    if (stopsAtEnd && m_mode == Playing && position() >= m_length)
+        return Stopped;
+    return m_mode;
+}

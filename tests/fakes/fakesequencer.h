@@ -18,7 +18,7 @@ public:
     int stop() override;
     qint64 position() const override;
     qint64 length() const override { return m_mode == NotOpen ? 0 : m_length; }
-    int mode() const override { return m_mode; }
+    int mode() const override;
 
     // Scripts: length in ms and open error by file name (without folder).
     QHash<QString, qint64> lengths;
@@ -27,6 +27,8 @@ public:
     std::function<void(const QString &)> onOpen;
     // Every command, e.g. "open x.mid", "play 0", "play -1", "stop".
     QStringList log;
+    // Reports stopped once a song has played to its end, as some devices do.
+    bool stopsAtEnd = false;
     QString openFile;
 
 private:
