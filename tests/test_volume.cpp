@@ -4,6 +4,7 @@
 #include "fakes/fakemixer.h"
 #include "testenv.h"
 #include "volume/midivol.h"
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QPointer>
 #include <QPushButton>
@@ -215,6 +216,9 @@ private slots:
         combo()->showPopup();
         QVERIFY(!timer()->isActive());
         combo()->hidePopup();   // closed without a choice
+        QVERIFY(timer()->isActive());
+        combo()->showPopup();
+        combo()->view()->window()->hide();   // taken away by the window system
         QVERIFY(timer()->isActive());
 
         QTest::mousePress(slider(), Qt::LeftButton, {}, QPoint(slider()->width() - 5, slider()->height() / 2));

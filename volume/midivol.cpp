@@ -26,6 +26,12 @@ QRect twipsRect(int l, int t, int w, int h) { return QRect(px(l), px(t), px(w), 
 
 void MixerCombo::showPopup()
 {
+    if (!m_watching) {
+        // The list can also vanish without hidePopup (the window system
+        // takes it away); its hide event ends the browsing then.
+        view()->window()->installEventFilter(this);
+        m_watching = true;
+    }
     m_shown = true;
     emit dropDown();
     QComboBox::showPopup();
@@ -34,10 +40,22 @@ void MixerCombo::showPopup()
 void MixerCombo::hidePopup()
 {
     QComboBox::hidePopup();
+    listClosed();
+}
+
+void MixerCombo::listClosed()
+{
     if (m_shown) {
         m_shown = false;
         emit closeUp();
     }
+}
+
+bool MixerCombo::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Hide && watched == view()->window())
+        listClosed();
+    return QComboBox::eventFilter(watched, event);
 }
 
 MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volumeButtonPos)

@@ -25,8 +25,13 @@ signals:
     void dropDown();
     void closeUp();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void listClosed();
     bool m_shown = false;
+    bool m_watching = false;
 };
 
 // The volume window: picks a mixer source, sets its volume and mute, follows
