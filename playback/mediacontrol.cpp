@@ -54,10 +54,27 @@ void MediaControl::buttonPressed(int i)
 
 int MediaControl::setCommand(const QString &command)
 {
-    if (command == QLatin1String("Open"))
-        return m_device->open(m_fileName);
+    if (command == QLatin1String("Open")) {
+        // A copy: a newer Open may set another name while the device works.
+        const QString file = m_fileName;
+        const quint64 mine = ++m_opens;
+        const int rc = m_device->open(file);
+        if (mine == m_opens) {
+            m_leftOpen = rc == 0;
+            return rc;
+        }
+        // A newer Open ran while the device let events run, and this one finished
+        // last: give the device back the state the newer one left.
+        m_device->close();
+        if (m_leftOpen) {
+            const QString newest = m_fileName;
+            m_leftOpen = m_device->open(newest) == 0;
+        }
+        return rc;
+    }
     if (command == QLatin1String("Close")) {
         m_device->close();
+        m_leftOpen = false;
         return 0;
     }
     if (m_device->mode() == SequencerDevice::NotOpen)

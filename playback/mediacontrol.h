@@ -60,4 +60,6 @@ private:
     bool m_fromSet = false;
     int m_interval = 0;
     int m_pointer = 0;
+    quint64 m_opens = 0;     // Open commands given so far
+    bool m_leftOpen = false; // the last Open succeeded and no Close followed
 };
