@@ -7,39 +7,22 @@
 #include <QTest>
 #include <QThread>
 #include <QtEndian>
-#include <cstring>
 
 namespace {
 constexpr int Rate = 44100;
 
-// Interleaved 16-bit stereo samples of a WAV file; empty when unreadable.
+// Interleaved 16-bit stereo samples of the renderer's WAV file.
 QVector<qint16> readWav(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const qsizetype data = b.startsWith("RIFF") ? b.indexOf("data", 12) : -1;
+    if (data < 0)
         return {};
-    const QByteArray b = f.readAll();
-    auto u32 = [&b](qsizetype at) {
-        quint32 v = 0;
-        if (at >= 0 && at + 4 <= b.size())
-            std::memcpy(&v, b.constData() + at, 4);
-        return qFromLittleEndian(v);
-    };
-    if (!b.startsWith("RIFF") || b.mid(8, 4) != "WAVE")
-        return {};
-    for (qsizetype at = 12; at + 8 <= b.size();) {
-        const qsizetype len = u32(at + 4);
-        if (b.mid(at, 4) == "data") {
-            const qsizetype n = qMin(len, b.size() - at - 8) / 2;
-            QVector<qint16> out(n);
-            std::memcpy(out.data(), b.constData() + at + 8, size_t(n) * 2);
-            for (qint16 &s : out)
-                s = qFromLittleEndian(s);
-            return out;
-        }
-        at += 8 + len + (len & 1);
-    }
-    return {};
+    QVector<qint16> out((b.size() - data - 8) / 2);
+    for (qsizetype i = 0; i < out.size(); ++i)
+        out[i] = qFromLittleEndian<qint16>(b.constData() + data + 8 + 2 * i);
+    return out;
 }
 
 // Loudest sample between two times (ms from the start of the file).
@@ -133,8 +116,6 @@ private slots:
         QVERIFY(!mixer.SetMute(2));
         QVERIFY(mixer.TakeError());
         QCOMPARE(engine.level(), 1234);
-        QVERIFY(!mixer.SetSourceIndex(1));
-        QVERIFY(mixer.TakeError());
     }
 
     // The level set through the mixer is what the player sounds at, while it plays.

@@ -1,12 +1,11 @@
 #pragma once
 #include "components/core/mixercontrol.h"
 #include <QSet>
-#include <QString>
 #include <QStringList>
 #include <vector>
 
 // An in-memory mixer. Values are kept as given (out-of-range ones too), and
-// any operation can be made to fail by its name ("Volume", "SetMute", ...).
+// any operation fails on demand by its name ("Volume", "SetMute", ...).
 class FakeMixer : public MixerControl {
 public:
     struct Source {
@@ -16,40 +15,35 @@ public:
         bool hasVolume = true;
         bool hasMute = true;
     };
-
-    FakeMixer() = default;
     explicit FakeMixer(const QStringList &names, const QString &device = QStringLiteral("Fake Card"));
+    ~FakeMixer() override;
 
-    bool open = true;
-    bool ready = true;
     QString device;
     std::vector<Source> sources;
     int current = 0;
-    int nameIndex = 0;
     QSet<QString> failing;
-    QList<int> volumeWrites;
-    QList<int> muteWrites;
-    bool *alive = nullptr;   // set to false when the window releases the mixer
+    QList<int> volumeWrites, muteWrites;
+    bool *alive = nullptr;   // set to false when the owner releases the mixer
 
-    ~FakeMixer() override;
-    bool IsOpen() const override { return open; }
-    bool IsReady() const override { return ready; }
-    QString DeviceName() override;
-    int SourceCount() override;
-    bool SetNameIndex(int oneBased) override;
+    bool IsOpen() const override { return true; }
+    bool IsReady() const override { return true; }
+    QString DeviceName() override { return ok("DeviceName") ? device : QString(); }
+    int SourceCount() override { return ok("SourceCount") ? int(sources.size()) : 0; }
+    bool SetNameIndex(int i) override;
     QString SourceName() override;
-    int SourceIndex() override;
-    bool SetSourceIndex(int index) override;
-    bool VolumeEnabled() override;
-    bool MuteEnabled() override;
-    int Volume() override;
+    int SourceIndex() override { return current; }
+    bool SetSourceIndex(int i) override;
+    bool VolumeEnabled() override { return src("VolumeEnabled") && src()->hasVolume; }
+    bool MuteEnabled() override { return src("MuteEnabled") && src()->hasMute; }
+    int Volume() override { return src("Volume") ? src()->volume : 0; }
+    int Mute() override { return src("Mute") ? src()->mute : 0; }
     bool SetVolume(int v) override;
-    int Mute() override;
     bool SetMute(int m) override;
     bool TakeError() override;
 
 private:
-    bool fails(const char *op);
-    Source *cur();
+    bool ok(const char *op);                 // false (and an error) when op is failing
+    Source *src(const char *op = nullptr);   // the current source, or null with an error
+    int m_nameIndex = 0;
     bool m_error = false;
 };
