@@ -70,7 +70,7 @@ inline int channelDataBytes(quint8 status)
 // or the end of the chunk; onEvent returns false
 // to stop early. On an error, errorAt is where the bad event starts.
 // Running status is cancelled by system-exclusive and meta events, as the
-// Standard MIDI File specification says.
+// Standard MIDI File format says.
 template <class F>
 WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&errorAt)
 {
