@@ -15,7 +15,9 @@ void Midi::ClearList()
     List1->clear();
     m_list.clear();
     m_selIndex = 0;
+    // The device closes below: whatever played or waited in the interlude ends.
     cancelInterlude();
+    m_playing = false;
     Label1->setText(QStringLiteral("No Selection"));
     showCaption(QStringLiteral("Lyrabox (Stopped)"));
     Label3->setText(Texts::total(0));

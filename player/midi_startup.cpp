@@ -166,8 +166,9 @@ void Midi::reopenLibrary()
     DoEvents();
     int index = 0;
     if (!LibraryFile::readIndex(m_libFile, &index)) {
-        // Unreadable: shown empty, but never written over at shut-down.
-        m_libraryIncomplete = true;
+        // Unreadable: shown empty, but never written over at shut-down
+        // (an empty file holds nothing to lose).
+        m_libraryIncomplete = QFileInfo(m_libFile).size() > 0;
         showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
                             QStringLiteral("No Selection"));
         return;

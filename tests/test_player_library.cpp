@@ -146,6 +146,20 @@ private slots:
         QCOMPARE(readAll(file), QByteArray("\xff\xfe not a number\r\n\"/x.mid\"\r\n"));
     }
 
+    void emptyLibraryAtStartTakesNewEntries()
+    {
+        PlayerFixture f;
+        const QString file = f.dir() + "/Empty.mfl";
+        writeAll(file, {});
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        QCOMPARE(m.Label5->text(), QStringLiteral("Empty (Empty)"));
+        const QStringList songs = f.songs({"n.mid"});
+        m.addFiles(songs);
+        f.quit();
+        QCOMPARE(readAll(file), library(0, songs));
+    }
+
     void saveCommandEdges()
     {
         PlayerFixture f;
