@@ -122,6 +122,9 @@ bool Midi::eventFilter(QObject *watched, QEvent *event)
             QTimer::singleShot(0, this, &Midi::txtPause_GotFocus);
         return false;
     }
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     auto *mouse = static_cast<QMouseEvent *>(event);
     if (event->type() == QEvent::MouseButtonPress) {
         dragMouseDown(mouse->button(), mouse->globalPosition().toPoint());
