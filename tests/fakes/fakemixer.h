@@ -12,18 +12,15 @@ public:
         QString name;
         int volume = 0;
         int mute = 0;
-        bool hasVolume = true;
         bool hasMute = true;
     };
     explicit FakeMixer(const QStringList &names, const QString &device = QStringLiteral("Fake Card"));
-    ~FakeMixer() override;
 
     QString device;
     std::vector<Source> sources;
     int current = 0;
     QSet<QString> failing;
     QList<int> volumeWrites, muteWrites;
-    bool *alive = nullptr;   // set to false when the owner releases the mixer
 
     bool IsOpen() const override { return true; }
     bool IsReady() const override { return true; }
@@ -33,7 +30,7 @@ public:
     QString SourceName() override;
     int SourceIndex() override { return current; }
     bool SetSourceIndex(int i) override;
-    bool VolumeEnabled() override { return src("VolumeEnabled") && src()->hasVolume; }
+    bool VolumeEnabled() override { return src("VolumeEnabled") != nullptr; }
     bool MuteEnabled() override { return src("MuteEnabled") && src()->hasMute; }
     int Volume() override { return src("Volume") ? src()->volume : 0; }
     int Mute() override { return src("Mute") ? src()->mute : 0; }
