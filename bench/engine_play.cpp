@@ -1,9 +1,13 @@
 // Drives the sequencer device for bench/engine_vs_cli.sh.
 //   engine_play play <bank> <song> <seconds>   plays (repeating) for that long
+//   engine_play idle <bank> <song> <seconds>   opens the song, plays 1 s, stops
+//                                              and stays stopped for that long
+//   engine_play record <bank> <song> <out.wav> plays the song once, to the end,
+//                                              into that WAV (for measuring loudness)
 //   engine_play next <bank> <song> <rounds> [<other>]
 //                                              times Next from song to other (or
 //                                              to itself): median and worst, in ms
-// Output goes through the file driver into /dev/null.
+// Output goes through the file driver into /dev/null, or the WAV given.
 #include "playback/engine/fluidsequencer.h"
 #include <QElapsedTimer>
 #include <QString>
@@ -13,9 +17,21 @@
 #include <vector>
 
 namespace {
-FluidSequencer::Config config(const char *bank)
+FluidSequencer::Config config(const char *bank, const QString &out)
 {
-    return {QString::fromLocal8Bit(bank), QStringLiteral("file"), QStringLiteral("/dev/null")};
+    return {QString::fromLocal8Bit(bank), QStringLiteral("file"), out};
+}
+
+int record(FluidSequencer &dev, const QString &song)
+{
+    if (int rc = dev.open(song))
+        return rc;
+    dev.play(0);
+    while (dev.mode() == SequencerDevice::Playing && dev.position() < dev.length())
+        QThread::msleep(50);
+    // The last notes' release and the reverb after them.
+    QThread::msleep(2000);
+    return 0;
 }
 
 int play(FluidSequencer &dev, const QString &song, int seconds)
@@ -30,6 +46,17 @@ int play(FluidSequencer &dev, const QString &song, int seconds)
         if (dev.position() >= dev.length())
             dev.play(0);
     }
+    return 0;
+}
+
+int idle(FluidSequencer &dev, const QString &song, int seconds)
+{
+    if (int rc = dev.open(song))
+        return rc;
+    dev.play(0);
+    QThread::msleep(1000);
+    dev.stop();
+    QThread::sleep(seconds);
     return 0;
 }
 
@@ -61,15 +88,20 @@ int next(FluidSequencer &dev, const QString &song, const QString &other, int rou
 int main(int argc, char **argv)
 {
     if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s play|next <bank.sf2> <song.mid> <seconds|rounds> [<other.mid>]\n",
+        std::fprintf(stderr, "usage: %s play|idle|record|next <bank.sf2> <song.mid> <seconds|out.wav|rounds> [<other.mid>]\n",
                      argv[0]);
         return 2;
     }
-    FluidSequencer dev(config(argv[2]));
+    const QByteArray what(argv[1]);
+    const bool recording = what == "record";
+    FluidSequencer dev(config(argv[2], recording ? QString::fromLocal8Bit(argv[4]) : QStringLiteral("/dev/null")));
     const QString song = QString::fromLocal8Bit(argv[3]);
     const int n = QString::fromLatin1(argv[4]).toInt();
     const QString other = argc == 6 ? QString::fromLocal8Bit(argv[5]) : song;
-    const int rc = QByteArray(argv[1]) == "next" ? next(dev, song, other, n) : play(dev, song, n);
+    const int rc = recording ? record(dev, song)
+                   : what == "next" ? next(dev, song, other, n)
+                   : what == "idle" ? idle(dev, song, n)
+                                    : play(dev, song, n);
     if (rc)
         std::fprintf(stderr, "error %d\n", rc);
     return rc ? 1 : 0;

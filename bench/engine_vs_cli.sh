@@ -1,5 +1,5 @@
 #!/bin/sh
-# CPU, memory and Next time of the sequencer device against the fluidsynth
+# CPU (playing and stopped), memory and Next time of the sequencer device against the fluidsynth
 # command-line player, same song, bank and driver, measured in one run.
 #   bench/engine_vs_cli.sh [build folder] [seconds]
 set -eu
@@ -78,6 +78,8 @@ echo "$E $C" | awk '{
     printf "rss MiB      engine %.1f  cli %.1f  ratio %.2f (target <= 0.5)\n", $3 / 1024, $7 / 1024, $3 / $7
     printf "peak rss MiB engine %.1f  cli %.1f  ratio %.2f\n", $4 / 1024, $8 / 1024, $4 / $8
 }'
+I=$(measure idle "$ENGINE" idle "$BANK" "$SONG" $((SPAN + WARM + 5)))
+echo "$I" | awk '{printf "idle cpu s/s engine %.4f (stopped, song open; target near 0)\n", $2}'
 echo "next, same instruments:"
 "$ENGINE" next "$BANK" "$SONG" 20 2>/dev/null | awk '{print "  " $0 "  (target < 50)"}'
 for other in "$BUILD"/Media/*.mid; do

@@ -2,6 +2,7 @@
 #include "playback/engine/fluidsequencer.h"
 #include "testenv.h"
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,22 @@ QString writeSustainedMidi(const QString &path)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
 }
+
+// A format 1 file of the given tracks (event bytes without End of Track).
+QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
+{
+    QByteArray out("MThd\0\0\0\x06\0\x01", 10);
+    out += char(tracks.size() >> 8); out += char(tracks.size()); out += "\x01\xE0";
+    for (QByteArray trk : tracks) {
+        trk += QByteArray("\x00\xFF\x2F\x00", 4);
+        out += "MTrk";
+        for (int shift : {24, 16, 8, 0})
+            out += char(trk.size() >> shift);
+        out += trk;
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
+}
 }
 
 class TestEngineSequencer : public QObject {
@@ -104,14 +121,18 @@ private slots:
         QTest::addColumn<QString>("bank");
         QTest::addColumn<QString>("driver");
         QTest::addColumn<int>("expected");
+        QTest::addColumn<QString>("reason");   // a word of the reason given; empty: none
         const QString good = QStringLiteral("short.mid");
-        QTest::newRow("missing file") << "nothere.mid" << "" << "file" << MediaError::InvalidFilename;
-        QTest::newRow("folder") << "." << "" << "file" << MediaError::InvalidFilename;
-        QTest::newRow("garbage") << "garbage.mid" << "" << "file" << MediaError::NotMidiFile;
-        QTest::newRow("missing bank") << good << "nothere.sf2" << "file" << MediaError::DriverLoad;
-        QTest::newRow("bank not a bank") << good << "garbage.mid" << "file" << MediaError::DriverLoad;
-        QTest::newRow("no such driver") << good << "" << "nonexistent" << MediaError::DriverLoad;
-        QTest::newRow("good") << good << "" << "file" << 0;
+        QTest::newRow("missing file") << "nothere.mid" << "" << "file" << MediaError::InvalidFilename << "";
+        QTest::newRow("folder") << "." << "" << "file" << MediaError::InvalidFilename << "";
+        QTest::newRow("garbage") << "garbage.mid" << "" << "file" << MediaError::NotMidiFile << "MIDI";
+        QTest::newRow("128 tracks") << "128.mid" << "" << "file" << 0 << "";
+        QTest::newRow("129 tracks") << "129.mid" << "" << "file" << MediaError::NotMidiFile << "129 tracks";
+        QTest::newRow("tick past int") << "ticks.mid" << "" << "file" << MediaError::NotMidiFile << "2415919095";
+        QTest::newRow("missing bank") << good << "nothere.sf2" << "file" << MediaError::DriverLoad << "";
+        QTest::newRow("bank not a bank") << good << "garbage.mid" << "file" << MediaError::DriverLoad << "";
+        QTest::newRow("no such driver") << good << "" << "nonexistent" << MediaError::DriverLoad << "";
+        QTest::newRow("good") << good << "" << "file" << 0 << "";
     }
     void openErrors()
     {
@@ -119,12 +140,20 @@ private slots:
         QFETCH(QString, bank);
         QFETCH(QString, driver);
         QFETCH(int, expected);
+        QFETCH(QString, reason);
         QFile garbage(m_dir.filePath("garbage.mid"));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write("This is a plain text file, not a song.\n");
         garbage.close();
+        // Nine of the longest deltas: 9 * 0x0FFFFFFF ticks.
+        const QByteArray far = QByteArray("\xFF\xFF\xFF\x7F\xB0\x07\x64", 7).repeated(9);
+        QVERIFY(!writeTracks(m_dir.filePath("128.mid"), QVector<QByteArray>(128)).isEmpty());
+        QVERIFY(!writeTracks(m_dir.filePath("129.mid"), QVector<QByteArray>(129)).isEmpty());
+        QVERIFY(!writeTracks(m_dir.filePath("ticks.mid"), {far}).isEmpty());
         auto dev = device(wav("errors"), bank.isEmpty() ? bank : m_dir.filePath(bank), driver);
         QCOMPARE(dev->open(m_dir.filePath(file)), expected);
+        QVERIFY2(reason.isEmpty() ? dev->openError().isEmpty() : dev->openError().contains(reason),
+                 qPrintable(dev->openError()));
         QCOMPARE(dev->mode(), expected ? int(SequencerDevice::NotOpen) : int(SequencerDevice::Stopped));
         if (expected) {
             QCOMPARE(dev->play(0), MediaError::DeviceNotOpen);
@@ -144,9 +173,12 @@ private slots:
     {
         QFETCH(QString, action);
         const QString out = wav("hanging");
+        QElapsedTimer clock;
+        qint64 lived = 0;   // ms the output surely ran for
         {
             auto dev = device(out);
             QCOMPARE(dev->open(m_sustained), 0);
+            clock.start();
             QCOMPARE(dev->play(0), 0);
             QCOMPARE(dev->mode(), int(SequencerDevice::Playing));
             QThread::msleep(400);
@@ -169,9 +201,15 @@ private slots:
             }
             QThread::msleep(500);
             QCOMPARE(dev->activeVoices(), 0);
+            // Silence no longer runs the synth, once the effects have died away.
+            if (!action.startsWith("seek"))
+                QTRY_VERIFY_WITH_TIMEOUT(!dev->outputRendering(), 2000);
+            lived = clock.elapsed();
         }
         const QVector<qint16> s = readWav(out);
-        QVERIFY(s.size() > Rate * 2 * 8 / 10);
+        // The silence is written in real time all the same.
+        QVERIFY2(s.size() / 2 * 1000 / Rate >= lived - 20,
+                 qPrintable(QStringLiteral("%1 ms written in %2 ms").arg(s.size() / 2 * 1000 / Rate).arg(lived)));
         QVERIFY2(peak(s) > 1000, "no sound while playing");
         const int tail = peak(s, s.size() - Rate * 2 / 5);
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("tail peak %1").arg(tail)));

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 FluidSequencer::FluidSequencer(Config config) : m_config(std::move(config)) {}
 
@@ -28,12 +29,26 @@ int FluidSequencer::ensureOutput()
 int FluidSequencer::open(const QString &path)
 {
     close();
+    m_openError.clear();
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile() || !info.isReadable())
         return MediaError::InvalidFilename;
     MidiFile song = MidiFile::load(path);
-    if (!song.isValid())
+    if (!song.isValid()) {
+        m_openError = song.error();
         return MediaError::NotMidiFile;
+    }
+    // FluidSynth drops tracks past its 128th and counts ticks in an int.
+    if (song.trackCount() > MaxTracks) {
+        m_openError = QStringLiteral("The song has %1 tracks; at most %2 can be played.")
+                          .arg(song.trackCount()).arg(MaxTracks);
+        return MediaError::NotMidiFile;
+    }
+    if (song.lastTick() > std::numeric_limits<int>::max()) {
+        m_openError = QStringLiteral("The song is too long to be played: it runs to MIDI tick %1.")
+                          .arg(song.lastTick());
+        return MediaError::NotMidiFile;
+    }
     if (const int rc = ensureOutput())
         return rc;
     m_song = std::move(song);
@@ -86,6 +101,7 @@ int FluidSequencer::play(qint64 fromMs)
     m_started = false;
     fluid_player_set_tick_callback(player, &FluidSequencer::onTick, this);
     m_player = player;
+    m_out->setPlayerLocked(player);
     m_startTick = tick;
     m_heldTick = tick;
     m_mode = Playing;
@@ -160,6 +176,7 @@ void FluidSequencer::dropPlayerLocked()
 {
     if (!m_player)
         return;
+    m_out->setPlayerLocked(nullptr);
     fluid_player_stop(m_player);
     delete_fluid_player(m_player);
     m_player = nullptr;
@@ -188,6 +205,8 @@ void FluidSequencer::silenceLocked()
 {
     // Unlike all-notes-off this also ends notes held by the sustain pedal.
     fluid_synth_all_sounds_off(m_out->synth(), -1);
+    // Silence means the reverb too, not a second of it ringing on.
+    m_out->hushLocked();
 }
 
 void FluidSequencer::setLevel(int level)
@@ -208,8 +227,7 @@ void FluidSequencer::applyGain()
         return;
     // Square law: the slider's middle sounds about half as loud, not barely softer.
     const double x = m_level / 65535.0;
-    const double gain = m_muted ? 0.0 : m_out->defaultGain() * x * x;
-    fluid_synth_set_gain(m_out->synth(), float(gain));
+    m_out->setScale(m_muted ? 0.0f : float(x * x));
 }
 
 int FluidSequencer::onTick(void *self, int)
@@ -221,4 +239,9 @@ int FluidSequencer::onTick(void *self, int)
 int FluidSequencer::activeVoices() const
 {
     return m_out ? fluid_synth_get_active_voice_count(m_out->synth()) : 0;
+}
+
+bool FluidSequencer::outputRendering() const
+{
+    return m_out && m_out->rendering();
 }

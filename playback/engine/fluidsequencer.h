@@ -30,7 +30,11 @@ public:
     FluidSequencer(const FluidSequencer &) = delete;
     FluidSequencer &operator=(const FluidSequencer &) = delete;
 
+    static constexpr int MaxTracks = 128;
+
     int open(const QString &path) override;
+    // Why the last open refused the file, in plain words; empty when it did not.
+    QString openError() const { return m_openError; }
     void close() override;
     int play(qint64 fromMs) override;
     int pause() override;
@@ -46,6 +50,8 @@ public:
 
     // Voices sounding now; for measuring and checking silence.
     int activeVoices() const;
+    // False while the output writes silence without running the synth.
+    bool outputRendering() const;
     // True once the last play has reached the output: its first events are
     // in the block being rendered.
     bool outputStarted() const { return m_started; }
@@ -65,6 +71,7 @@ private:
 
     MidiFile m_song;
     QByteArray m_bytes;
+    QString m_openError;
     bool m_open = false;
     int m_mode = NotOpen;
     fluid_player_t *m_player = nullptr;
