@@ -1,5 +1,4 @@
 #include "fakes/playerfixture.h"
-#include "library/filebrowser.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
@@ -7,49 +6,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QToolButton>
+#include <QtEndian>
 #include <QtTest>
-#include <QFileInfo>
 
 namespace {
 
-// The 16-bit samples written so far. The engine writes in real time and
-// fixes the header only when it closes, so the data runs to the end of the file.
+// The 16-bit samples written so far and how many make a second (all channels).
+// The engine writes in real time and fixes the header only when it closes,
+// so the data runs to the end of the file.
 struct Wav {
     QVector<qint16> samples;
-    int perSecond = 0;   // samples (all channels) per second
+    int perSecond = 0;
 };
 
 Wav readWav(const QString &path)
 {
     Wav w;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const qsizetype data = b.indexOf("data", 36);
+    // Only the plain header: PCM, 16 bits, the format chunk first.
+    if (!b.startsWith("RIFF") || b.mid(12, 4) != "fmt " || qFromLittleEndian<quint16>(b.constData() + 34) != 16 || data < 0)
         return w;
-    const QByteArray b = f.readAll();
-    auto byte = [&b](qsizetype at) { return at < b.size() ? quint32(uchar(b.at(at))) : 0u; };
-    auto u16 = [&byte](qsizetype at) { return quint16(byte(at) | byte(at + 1) << 8); };
-    auto u32 = [&u16](qsizetype at) { return quint32(u16(at)) | quint32(u16(at + 2)) << 16; };
-    if (!b.startsWith("RIFF") || b.mid(8, 4) != "WAVE")
-        return w;
-    bool pcm16 = false;
-    for (qsizetype at = 12; at + 8 <= b.size();) {
-        const QByteArray id = b.mid(at, 4);
-        const qsizetype body = at + 8;
-        if (id == "fmt ") {
-            pcm16 = u16(body + 14) == 16;
-            w.perSecond = int(u32(body + 4) * u16(body + 2));
-        } else if (id == "data") {
-            if (!pcm16)
-                return w;
-            const qsizetype n = (b.size() - body) / 2;
-            w.samples.resize(n);
-            for (qsizetype i = 0; i < n; ++i)
-                w.samples[i] = qint16(u16(body + 2 * i));
-            return w;
-        }
-        at = body + u32(at + 4) + (u32(at + 4) & 1);
-    }
+    w.perSecond = int(qFromLittleEndian<quint32>(b.constData() + 28) / 2);
+    w.samples.resize((b.size() - data - 8) / 2);
+    qFromLittleEndian<qint16>(b.constData() + data + 8, w.samples.size(), w.samples.data());
     return w;
 }
 
@@ -81,33 +62,22 @@ private slots:
         PlayerFixture f;
         f.services.device = &engine;
         f.services.clock = &clock;
-        Midi &m = f.start();
-        QStringList songs;
-        for (const char *name : {"one.mid", "two.mid", "three.mid"})
-            songs << TestEnv::writeMidi(f.dir() + QStringLiteral("/data/") + QLatin1String(name), 1500);
-        m.addFiles(songs);
+        Midi &m = f.startWith({QStringLiteral("one.mid"), QStringLiteral("two.mid"), QStringLiteral("three.mid")});
         m.txtPause->setText(QStringLiteral("0"));
-        QCOMPARE(m.Label1->text(), QStringLiteral("One"));
-        QCOMPARE(m.MMControl1->mode(), int(SequencerDevice::Stopped));
 
         const qsizetype start = readWav(wavPath).samples.size();
-        m.MMControl1->button(2)->click();
-        QCOMPARE(m.MMControl1->mode(), int(SequencerDevice::Playing));
+        f.press(QStringLiteral("Play"));
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath).samples, start) > 300, 3000);
         QTRY_VERIFY_WITH_TIMEOUT(m.Label2->text().startsWith(QLatin1String("Time: 0:01")), 3000);
 
         // The end of the first song moves the selection on and plays the second.
-        QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 4000);
+        QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 5000);
         const qsizetype second = readWav(wavPath).samples.size();
-        QCOMPARE(m.List1->currentRow(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(m.MMControl1->mode(), int(SequencerDevice::Playing), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(m.windowTitle(), QStringLiteral("Two"), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath).samples, second) > 300, 2000);
 
-        m.MMControl1->button(4)->click();
-        QVERIFY(!m.playing());
+        f.press(QStringLiteral("Stop"));
         QCOMPARE(m.MMControl1->mode(), int(SequencerDevice::Stopped));
-        QCOMPARE(m.Label2->text(), QStringLiteral("(Stopped)"));
         const Wav atStop = readWav(wavPath);
         QVERIFY(atStop.perSecond > 0);
         QTest::qWait(800);
@@ -117,7 +87,6 @@ private slots:
         QVERIFY2(after.samples.size() > from + after.perSecond / 4, "the output stopped writing");
         const int tail = peak(after.samples, from);
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("peak %1 after Stop").arg(tail)));
-        QCOMPARE(m.selIndex(), 1);
     }
 };
 

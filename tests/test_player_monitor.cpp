@@ -2,276 +2,128 @@
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
-#include <QFileInfo>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSlider>
-#include <QToolButton>
 #include <QtTest>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-Midi &withSongs(PlayerFixture &f, const QStringList &names)
-{
-    Midi &m = f.start();
-    m.addFiles(f.songs(names));
-    return m;
-}
+// Plays entry (a preview when asked), moving the clock by each step; -1 presses Pause.
+struct Look { QString entry; bool preview; QList<int> steps; QString label2; int slider; QString title; };
 
-void play(Midi &m)
-{
-    int cancel = 1;
-    m.MMControl1_PlayClick(cancel);
-}
-
-void pause(Midi &m)
-{
-    int cancel = 1;
-    m.MMControl1_PauseClick(cancel);
-}
-
-void tick(PlayerFixture &f, qint64 ms)
-{
-    f.clock.advance(ms);
-    f.midi->MMControl1_StatusUpdate();
-}
-
-QStringList plays(const PlayerFixture &f, qsizetype from)
-{
-    return f.device.log.mid(from).filter(QRegularExpression(QStringLiteral("^play ")));
-}
+// from: stopped, playing or paused when the slider is taken; deviceStops: it reports
+// stopped at the end; label2 right after the release, after a second into play from there.
+struct Release { QString from; bool deviceStops; int heldMs, value; QString label2, after; };
 
 }
+
+Q_DECLARE_METATYPE(Look)
+Q_DECLARE_METATYPE(Release)
 
 class TestPlayerMonitor : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { TestEnv::setUp(); }
 
-    void markerBlinks()
+    void texts_data()
     {
+        QTest::addColumn<Look>("l");
+        QTest::newRow("marker blinks by look") << Look{"a.mid", false, {1000, 1000, 1000, 200}, "Time: 0:03", 3, "A"};
+        QTest::newRow("no look while paused") << Look{"a.mid", false, {1000, 1000, 1000, 200, -1, 5000, -1, 1000}, "Time: 0:04 *", 4, "A"};
+        QTest::newRow("59 400") << Look{"a.mid", false, {59400}, "Time: 0:59 *", 59, "A"};
+        QTest::newRow("59 500") << Look{"a.mid", false, {59500}, "Time: 1:00 *", 60, "A"};
+        QTest::newRow("2 500 to even") << Look{"a.mid", false, {2500}, "Time: 0:02 *", 2, "A"};
+        QTest::newRow("3 500 to even") << Look{"a.mid", false, {3500}, "Time: 0:04 *", 4, "A"};
+        QTest::newRow("12 min 40 s") << Look{"a.mid", false, {760000}, "Time: 12:40 *", 760, "A"};
+        QTest::newRow("23 characters whole") << Look{"abcdefghijklmnopqrstuvw.mid", false, {1000}, "Time: 0:01 *", 1, "Abcdefghijklmnopqrstuvw"};
+        QTest::newRow("24 characters cut") << Look{"abcdefghijklmnopqrstuvwx.mid", false, {1000}, "Time: 0:01 *", 1, "Abcdefghijklmnopqrst..."};
+        QTest::newRow("rest unchanged") << Look{"éTUDE no 2.RMI", false, {1000}, "Time: 0:01 *", 1, "ÉTUDE no 2"};
+        QTest::newRow("preview") << Look{"preview tune.mid", true, {3000}, "(Preview)", 3, "Preview tune"};
+    }
+    void texts()
+    {
+        QFETCH(Look, l);
         PlayerFixture f;
-        Midi &m = withSongs(f, {QStringLiteral("a.mid")});
-        play(m);
-        // The marker blinks by tick, not by second: the last step shows 0:03 again.
-        const QList<std::pair<int, QString>> steps{{1000, QStringLiteral("Time: 0:01 *")}, {1000, QStringLiteral("Time: 0:02")},
-                                                   {1000, QStringLiteral("Time: 0:03 *")}, {200, QStringLiteral("Time: 0:03")}};
-        for (const auto &[ms, text] : steps) {
-            tick(f, ms);
-            QCOMPARE(m.Label2->text(), text);
-            QCOMPARE(m.Label1->text(), QStringLiteral("A"));
-            QCOMPARE(m.windowTitle(), QStringLiteral("A"));
-            QCOMPARE(m.SliderTime->value(), int(f.clock.ms / 1000));
+        Midi &m = f.startWith({l.preview ? u"a.mid"_s : l.entry}, 900000);
+        if (l.preview) {
+            f.songs({l.entry});
+            m.File1->setPath(f.dir() + u"/data"_s);
+            m.File1->setCurrentItem(m.File1->findItems(l.entry, Qt::MatchExactly).value(0));
+            m.File1_DblClick();
         }
-        pause(m);
-        tick(f, 5000);   // no tick reaches a paused player
-        QCOMPARE(m.Label2->text(), QStringLiteral("(Paused)"));
-        pause(m);
-        tick(f, 1000);
-        QCOMPARE(m.Label2->text(), QStringLiteral("Time: 0:04 *"));   // 3.2 s + 1 s
-    }
-
-    void timeRounding_data()
-    {
-        QTest::addColumn<int>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("slider");
-        QTest::newRow("59 400") << 59400 << "Time: 0:59 *" << 59;
-        QTest::newRow("59 500") << 59500 << "Time: 1:00 *" << 60;
-        QTest::newRow("60 000") << 60000 << "Time: 1:00 *" << 60;
-        QTest::newRow("125 000") << 125000 << "Time: 2:05 *" << 125;
-        QTest::newRow("2 500 to even") << 2500 << "Time: 0:02 *" << 2;
-        QTest::newRow("3 500 to even") << 3500 << "Time: 0:04 *" << 4;
-        QTest::newRow("12 min 40 s") << 760000 << "Time: 12:40 *" << 760;
-    }
-    void timeRounding()
-    {
-        QFETCH(int, ms);
-        QFETCH(QString, text);
-        QFETCH(int, slider);
-        PlayerFixture f;
-        f.device.lengths.insert(QStringLiteral("a.mid"), 900000);
-        Midi &m = withSongs(f, {QStringLiteral("a.mid")});
-        play(m);
-        tick(f, ms);
-        QCOMPARE(m.Label2->text(), text);
-        QCOMPARE(m.SliderTime->value(), slider);
-    }
-
-    void titles_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("my song") << "my song.mid" << "My song";
-        QTest::newRow("23 characters whole") << "abcdefghijklmnopqrstuvw.mid" << "Abcdefghijklmnopqrstuvw";
-        QTest::newRow("24 characters cut") << "abcdefghijklmnopqrstuvwx.mid" << "Abcdefghijklmnopqrst...";
-        QTest::newRow("rest unchanged") << "éTUDE no 2.RMI" << "ÉTUDE no 2";
-    }
-    void titles()
-    {
-        QFETCH(QString, entry);
-        QFETCH(QString, title);
-        PlayerFixture f;
-        Midi &m = withSongs(f, {entry});
-        play(m);
-        m.Label1->setText(QString());
+        f.press(u"Play"_s);
+        m.Label1->clear();
         m.setWindowTitle(QString());
-        tick(f, 1000);
-        QCOMPARE(m.Label1->text(), title);
-        QCOMPARE(m.windowTitle(), title);
-    }
-
-    void previewThenTheList()
-    {
-        PlayerFixture f;
-        f.device.lengths.insert(QStringLiteral("preview tune.mid"), 4000);
-        Midi &m = withSongs(f, {QStringLiteral("a.mid"), QStringLiteral("b.mid")});
-        f.songs({QStringLiteral("preview tune.mid")});
-        m.File1->setPath(f.dir() + QStringLiteral("/data"));
-        const auto items = m.File1->findItems(QStringLiteral("preview tune.mid"), Qt::MatchExactly);
-        QCOMPARE(items.size(), 1);
-        m.File1->setCurrentItem(items.first());
-        m.File1_DblClick();
-        QCOMPARE(m.previewFile(), QStringLiteral("preview tune.mid"));
-        play(m);
-        for (int s = 1; s <= 3; ++s) {
-            tick(f, 1000);
-            QCOMPARE(m.Label2->text(), QStringLiteral("(Preview)"));
-            QCOMPARE(m.Label1->text(), QStringLiteral("Preview tune"));
-            QCOMPARE(m.windowTitle(), QStringLiteral("Preview tune"));
-            QCOMPARE(m.SliderTime->value(), s);
-        }
-        // Its end moves the list on, as any song's does.
-        tick(f, 1000);
-        QCOMPARE(m.selIndex(), 1);
-        QCOMPARE(m.Label2->text(), QStringLiteral("(Interlude)"));
-        f.clock.advance(1);
-        m.interludeCheck();
-        tick(f, 1000);
-        QCOMPARE(QFileInfo(f.device.openFile).fileName(), QStringLiteral("b.mid"));
-        QCOMPARE(m.Label2->text(), QStringLiteral("Time: 0:01 *"));
-        QCOMPARE(m.Label1->text(), QStringLiteral("B"));
+        for (int ms : l.steps)
+            ms < 0 ? f.press(u"Pause"_s) : f.tick(ms);
+        QCOMPARE(m.Label2->text(), l.label2);
+        QCOMPARE(m.SliderTime->value(), l.slider);
+        QCOMPARE(m.Label1->text(), l.title);
+        QCOMPARE(m.windowTitle(), l.title);
     }
 
     void songEnds_data()
     {
         QTest::addColumn<int>("length");
-        QTest::addColumn<int>("sliderAt");   // released there while stopped; -1: not moved
-        QTest::addColumn<int>("playFor");
-        QTest::newRow("at its length") << 5000 << -1 << 5000;
-        QTest::newRow("zero length, first tick") << 0 << -1 << 0;
-        QTest::newRow("start beyond the length") << 200600 << 201 << 0;
+        QTest::addColumn<int>("sliderAt");   // released there while stopped
+        QTest::newRow("at its length") << 5000 << 0;
+        QTest::newRow("zero length, first look") << 0 << 0;
+        QTest::newRow("From past the end") << 200600 << 201;
     }
     void songEnds()
     {
         QFETCH(int, length);
         QFETCH(int, sliderAt);
-        QFETCH(int, playFor);
         PlayerFixture f;
-        f.device.lengths.insert(QStringLiteral("a.mid"), length);
-        Midi &m = withSongs(f, {QStringLiteral("a.mid"), QStringLiteral("b.mid")});
-        if (sliderAt >= 0) {
-            QCOMPARE(m.SliderTime->maximum(), sliderAt);
-            m.SliderTime_MouseDown();
-            m.SliderTime->setValue(sliderAt);
-            m.SliderTime_MouseUp();
-        }
-        play(m);
-        if (playFor > 0) {
-            tick(f, playFor - 1);
-            QCOMPARE(m.selIndex(), 0);
-        }
-        tick(f, playFor > 0 ? 1 : 0);
-        QCOMPARE(m.selIndex(), 1);
-        QCOMPARE(m.Label2->text(), QStringLiteral("(Interlude)"));
-        const qsizetype mark = f.device.log.size();
-        f.clock.advance(1);
-        m.interludeCheck();
-        QCOMPARE(plays(f, mark), QStringList{QStringLiteral("play 0")});
-        QCOMPARE(QFileInfo(f.device.openFile).fileName(), QStringLiteral("b.mid"));
-        tick(f, 1000);
-        QCOMPARE(m.Label2->text(), QStringLiteral("Time: 0:01 *"));
+        f.device.lengths.insert(u"a.mid"_s, length);
+        Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
+        m.SliderTime_MouseDown();
+        m.SliderTime->setValue(sliderAt);
+        m.SliderTime_MouseUp();
+        f.press(u"Play"_s);
+        const int playFor = sliderAt ? 0 : length;
+        f.tick(qMax(0, playFor - 1));
+        QCOMPARE(m.selIndex(), playFor > 0 ? 0 : 1);
+        for (int ms : {playFor > 0 ? 1 : 0, 1, 1000})   // the end, the interlude, a look at what follows
+            f.tick(ms);
+        QCOMPARE(QFileInfo(f.device.openFile).fileName(), u"b.mid"_s);
+        QCOMPARE(m.Label2->text(), u"Time: 0:01 *"_s);
     }
 
-    void slider_data()
+    void sliderRelease_data()
     {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("deviceStops");   // the device reports stopped at the end
-        QTest::addColumn<int>("heldMs");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<QString>("label2");     // right after the release
-        QTest::addColumn<QString>("resume");     // pressed after the release
-        QTest::addColumn<QStringList>("plays");
-        QTest::addColumn<QString>("afterTick");
-        QTest::addColumn<int>("sel");
-        QTest::newRow("stopped at 75") << "stopped" << 200000 << false << 0 << 75 << "Time: 1:15" << "Play"
-                                       << QStringList{"play 75000"} << "Time: 1:16 *" << 0;
-        QTest::newRow("playing at 0") << "playing" << 200000 << false << 0 << 0 << "" << ""
-                                      << QStringList{"play 0"} << "Time: 0:01" << 0;
-        QTest::newRow("paused at 60") << "paused" << 200000 << false << 0 << 60 << "Time: 1:00" << "Pause"
-                                      << QStringList{"play 60000"} << "Time: 1:01 *" << 0;
-        QTest::newRow("ended while held, back to 3") << "playing" << 10000 << false << 10000 << 3 << "" << ""
-                                                    << QStringList{"play 3000"} << "Time: 0:04" << 0;
-        QTest::newRow("ended while held, left at the end") << "playing" << 10000 << false << 10000 << 10 << "" << ""
-                                                          << QStringList{"play 10000"} << "(Interlude)" << 1;
-        QTest::newRow("device stopped while held") << "playing" << 10000 << true << 10000 << 3 << "" << ""
-                                                  << QStringList{"play 3000"} << "Time: 0:04" << 0;
+        QTest::addColumn<Release>("r");
+        QTest::newRow("stopped at 75") << Release{"stopped", false, 0, 75, "Time: 1:15", "Time: 1:16 *"};
+        QTest::newRow("playing at 0") << Release{"playing", false, 0, 0, "Time: 0:05 *", "Time: 0:01"};
+        QTest::newRow("paused at 60") << Release{"paused", false, 0, 60, "Time: 1:00", "Time: 1:01 *"};
+        QTest::newRow("song ended while held") << Release{"playing", false, 200000, 3, "Time: 0:05 *", "Time: 0:04"};
+        QTest::newRow("device stopped while held") << Release{"playing", true, 200000, 3, "Time: 0:05 *", "Time: 0:04"};
     }
-    void slider()
+    void sliderRelease()
     {
-        QFETCH(QString, from);
-        QFETCH(int, length);
-        QFETCH(bool, deviceStops);
-        QFETCH(int, heldMs);
-        QFETCH(int, value);
-        QFETCH(QString, label2);
-        QFETCH(QString, resume);
-        QFETCH(QStringList, plays);
-        QFETCH(QString, afterTick);
-        QFETCH(int, sel);
+        QFETCH(Release, r);
         PlayerFixture f;
-        f.device.lengths.insert(QStringLiteral("a.mid"), length);
-        f.device.stopsAtEnd = deviceStops;
-        Midi &m = withSongs(f, {QStringLiteral("a.mid"), QStringLiteral("b.mid")});
-        if (from == QLatin1String("stopped")) {
-            int cancel = 1;
-            m.MMControl1_StopClick(cancel);
-        } else {
-            play(m);
-            tick(f, 5000);
-            QCOMPARE(m.Label2->text(), QStringLiteral("Time: 0:05 *"));
-            if (from == QLatin1String("paused"))
-                pause(m);
+        f.device.stopsAtEnd = r.deviceStops;
+        Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
+        if (r.from != u"stopped") {
+            f.press(u"Play"_s);
+            f.tick(5000);
         }
-        const int modeBefore = m.MMControl1->mode();
-        const qsizetype mark = f.device.log.size();
+        if (r.from != u"playing")
+            f.press(r.from == u"paused" ? u"Pause"_s : u"Stop"_s);
         m.SliderTime_MouseDown();
-        QCOMPARE(m.MMControl1->updateInterval(), 0);
-        f.clock.advance(heldMs);
-        m.SliderTime->setValue(value);
+        f.clock.advance(r.heldMs);
+        m.SliderTime->setValue(r.value);
         m.SliderTime_MouseUp();
-        if (!label2.isEmpty())
-            QCOMPARE(m.Label2->text(), label2);
-        if (from != QLatin1String("playing")) {
-            QCOMPARE(m.MMControl1->mode(), modeBefore);
-            QCOMPARE(m.MMControl1->from(), qint64(value) * 1000);
-            QCOMPARE(m.MMControl1->updateInterval(), 0);
-        } else {
-            // Play goes on from the chosen second, with the monitor and the locks back.
-            QCOMPARE(m.MMControl1->updateInterval(), 500);
-            QVERIFY(!m.cmdAdd->isEnabled() && !m.cmdClear->isEnabled());
-            QVERIFY(m.SliderTime->isEnabled());
-        }
-        if (resume == QLatin1String("Play"))
-            play(m);
-        else if (resume == QLatin1String("Pause"))
-            pause(m);
-        QCOMPARE(::plays(f, mark), plays);
-        tick(f, 1000);
-        QCOMPARE(m.Label2->text(), afterTick);
-        QCOMPARE(m.selIndex(), sel);
+        QCOMPARE(m.Label2->text(), r.label2);
+        QCOMPARE(m.MMControl1->updateInterval(), r.from == u"playing" ? 500 : 0);
+        if (r.from != u"playing")   // nothing plays until asked, then from the chosen second
+            f.press(r.from == u"paused" ? u"Pause"_s : u"Play"_s);
+        f.tick(1000);
+        QCOMPARE(m.Label2->text(), r.after);
+        QCOMPARE(m.selIndex(), 0);
     }
 };
 

@@ -1,6 +1,8 @@
 #include "fakes/playerfixture.h"
+#include "playback/mediacontrol.h"
 #include "testenv.h"
 #include <QDir>
+#include <QToolButton>
 #include <QUuid>
 
 PlayerFixture::PlayerFixture(bool ownDataDir)
@@ -46,4 +48,26 @@ QStringList PlayerFixture::songs(const QStringList &names)
     for (const QString &n : names)
         paths << TestEnv::writeMidi(m_dir + QStringLiteral("/data/") + n);
     return paths;
+}
+
+Midi &PlayerFixture::startWith(const QStringList &names, qint64 lengthMs)
+{
+    if (lengthMs > 0)
+        for (const QString &n : names)
+            device.lengths.insert(n, lengthMs);
+    start();
+    midi->addFiles(songs(names));
+    return *midi;
+}
+
+void PlayerFixture::tick(qint64 ms)
+{
+    clock.advance(ms);
+    midi->MMControl1_StatusUpdate();
+    midi->interludeCheck();
+}
+
+void PlayerFixture::press(const QString &button)
+{
+    midi->mediaControl()->findChild<QToolButton *>(button)->click();
 }

@@ -20,6 +20,12 @@ struct PlayerFixture {
     // Writes MIDI files (fake-playable) in the data folder and returns their paths.
     QStringList songs(const QStringList &names);
     QString dir() const { return m_dir; }
+    // Starts the window with these songs listed; lengthMs, when above 0, for each of them.
+    Midi &startWith(const QStringList &names, qint64 lengthMs = 0);
+    // Moves the clock on and lets the monitor and the interlude look, as their timers would.
+    void tick(qint64 ms);
+    // Clicks a transport button: "Prev", "Next", "Play", "Pause" or "Stop".
+    void press(const QString &button);
 
     FakeClock clock;
     FakeDialogs dialogs;
