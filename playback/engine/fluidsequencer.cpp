@@ -89,6 +89,9 @@ int FluidSequencer::play(qint64 fromMs)
     // sounds-off after it frees them (the other order leaks them for good).
     fluid_synth_system_reset(m_out->synth());
     silenceLocked();
+    // The old player is gone: a failed start leaves the song stopped where it was asked to start.
+    m_heldTick = tick;
+    m_mode = Stopped;
     fluid_player_t *player = new_fluid_player(m_out->synth());
     if (!player)
         return MediaError::NotAvailable;
