@@ -9,13 +9,17 @@ trap 'kill $pid 2>/dev/null || true; kill $xpid 2>/dev/null || true; rm -rf "$ho
 mkdir -p "$home/config/Veltrix" "$home/run" && chmod 700 "$home/run"
 printf '[Quillon]\nApplets\\MidiAudioDriver=file\nApplets\\MidiAudioFile=/dev/null\n' > "$home/config/Veltrix/Quillon.conf"
 Xvfb :77 -screen 0 1280x800x24 >/dev/null 2>&1 & xpid=$!
-sleep 1
+for _ in $(seq 50); do [ -e /tmp/.X11-unix/X77 ] && break; sleep 0.1; done
 export DISPLAY=:77 HOME=$home XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
 ms() { date +%s%3N; }
 ref0=$(ms); true; ref1=$(ms)
 t0=$(ms)
 "$bin" >/dev/null 2>&1 & pid=$!
-until xdotool search --onlyvisible --name "MidiPlayer|Lyrabox|Selection" >/dev/null 2>&1; do sleep 0.01; done
+for _ in $(seq 1000); do
+  xdotool search --onlyvisible --name "MidiPlayer|Lyrabox|Selection" >/dev/null 2>&1 && break
+  kill -0 $pid 2>/dev/null || { echo "the player ended before showing its window" >&2; exit 1; }
+  sleep 0.01
+done
 t1=$(ms)
 echo "start-up to visible window: $((t1 - t0)) ms (spawning true: $((ref1 - ref0)) ms)"
 sleep 3
