@@ -7,17 +7,7 @@
 namespace {
 constexpr int Rate = 44100;
 
-// Interleaved 16-bit stereo samples of the renderer's WAV file.
-QVector<qint16> readWav(const QString &path)
-{
-    QFile f(path);
-    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    const qsizetype at = b.startsWith("RIFF") ? b.indexOf("data", 12) + 8 : -1;
-    QVector<qint16> out(at > 8 ? (b.size() - at) / 2 : 0);
-    for (qsizetype i = 0; i < out.size(); ++i)
-        out[i] = qFromLittleEndian<qint16>(b.constData() + at + 2 * i);
-    return out;
-}
+using TestEnv::readWav;
 
 qint64 lengthMs(const QVector<qint16> &s) { return s.size() / 2 * 1000 / Rate; }
 

@@ -6,17 +6,7 @@
 namespace {
 constexpr int Rate = 44100;
 
-// Interleaved 16-bit stereo samples of the renderer's WAV file.
-QVector<qint16> readWav(const QString &path)
-{
-    QFile f(path);
-    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    const qsizetype at = b.startsWith("RIFF") ? b.indexOf("data", 12) + 8 : -1;
-    QVector<qint16> out(at > 8 ? (b.size() - at) / 2 : 0);
-    for (qsizetype i = 0; i < out.size(); ++i)
-        out[i] = qFromLittleEndian<qint16>(b.constData() + at + 2 * i);
-    return out;
-}
+using TestEnv::readWav;
 
 // Loudest sample between two times (ms from the start of the file).
 int peak(const QVector<qint16> &s, qint64 fromMs, qint64 toMs)

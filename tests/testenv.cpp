@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <cstdlib>
 
 namespace {
@@ -37,6 +38,17 @@ QString root() { return g_dir ? g_dir->path() : QString(); }
 QString documents() { return root() + QStringLiteral("/Documents"); }
 QString samplesDir() { return qEnvironmentVariable("LYRABOX_SAMPLES"); }
 QString soundFont() { return qEnvironmentVariable("LYRABOX_TEST_SF2"); }
+
+QVector<qint16> readWav(const QString &path)
+{
+    QFile f(path);
+    const QByteArray b = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const qsizetype at = b.startsWith("RIFF") ? b.indexOf("data", 12) + 8 : -1;
+    QVector<qint16> out(at > 8 ? (b.size() - at) / 2 : 0);
+    for (qsizetype i = 0; i < out.size(); ++i)
+        out[i] = qFromLittleEndian<qint16>(b.constData() + at + 2 * i);
+    return out;
+}
 
 QString writeMidi(const QString &path, int lengthMs)
 {
