@@ -39,6 +39,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lyrabox"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lyrabox.png")));
+    // Caught from the start; the request waits in the event queue until the window can take it.
+    SignalWatch watch;
     SettingsStore settings;
     QtDialogs dialogs;
     const auto applet = [&settings](const char *key) {
@@ -69,7 +71,6 @@ int main(int argc, char *argv[])
     Midi window(services);
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
-    SignalWatch watch;
     QObject::connect(&watch, &SignalWatch::endRequested, &window, [&window] {
         window.setClosedBySystem(true);
         closeModalWindows();

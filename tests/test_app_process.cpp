@@ -74,7 +74,8 @@ private slots:
         QProcess p;
         p.start(qEnvironmentVariable("LYRABOX_BIN"), {});
         QVERIFY(p.waitForStarted());
-        QTest::qWait(2500);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(TestEnv::root() + "/runtime/lyrabox.sock"), 10000);
+        QTest::qWait(1000);
         // The settings file turns into something that cannot be written.
         QFile::remove(conf);
         QDir().mkpath(conf);
