@@ -3,6 +3,7 @@
 // reported with a reference measured in the same run: a plain pass over the
 // same bytes, and reading the same files without parsing them.
 #include "playback/core/midifile.h"
+#include "tools/smfwriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,20 +19,9 @@
 
 namespace {
 
-QByteArray vlq(quint32 v)
-{
-    char buf[5];
-    int n = 0;
-    buf[4 - n++] = char(v & 0x7f);
-    while (v >>= 7)
-        buf[4 - n++] = char(0x80 | (v & 0x7f));
-    return QByteArray(buf + 5 - n, n);
-}
+using smf::vlq;
 
-void be32(QByteArray &out, quint32 v)
-{
-    out.append(char(v >> 24)).append(char(v >> 16)).append(char(v >> 8)).append(char(v));
-}
+void be32(QByteArray &out, quint32 v) { smf::appendBe32(out, v); }
 
 // A song of made-up but typical content: notes with running status,
 // controllers, pitch bends, a little text and sysex, tempo changes.

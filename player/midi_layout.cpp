@@ -59,11 +59,6 @@ void Midi::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-void Midi::moveEvent(QMoveEvent *event)
-{
-    QWidget::moveEvent(event);
-}
-
 void Midi::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
