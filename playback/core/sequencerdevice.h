@@ -18,4 +18,10 @@ public:
     virtual qint64 position() const = 0;
     virtual qint64 length() const = 0;
     virtual int mode() const = 0;
+    // Why the last open failed, in plain words (a refused file, a driver that
+    // would not start); empty after a successful open.
+    virtual QString openError() const { return QString(); }
+    // A failure that stopped the song while it played (e.g. the sound bank
+    // became unreadable), reported once; empty when there was none.
+    virtual QString takeFault() { return QString(); }
 };

@@ -34,7 +34,7 @@ public:
 
     int open(const QString &path) override;
     // Why the last open refused the file, in plain words; empty when it did not.
-    QString openError() const { return m_openError; }
+    QString openError() const override { return m_openError; }
     void close() override;
     int play(qint64 fromMs) override;
     int pause() override;

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QStringList>
 #include <functional>
+#include <utility>
 
 // A sequencer on a hand-moved clock. Lengths and open errors are scripted
 // per file name; unscripted files are 200 s long.
@@ -19,10 +20,16 @@ public:
     qint64 position() const override;
     qint64 length() const override { return m_mode == NotOpen ? 0 : m_length; }
     int mode() const override;
+    QString openError() const override { return openErrorText; }
+    QString takeFault() override { return std::exchange(fault, QString()); }
 
     // Scripts: length in ms and open error by file name (without folder).
     QHash<QString, qint64> lengths;
     QHash<QString, int> openErrors;
+    // The reason the device gives for a scripted open error.
+    QString openErrorText;
+    // A failure the device reports while playing, taken once.
+    QString fault;
     // Runs inside open(), as a slow device lets window events run.
     std::function<void(const QString &)> onOpen;
     // Every command, e.g. "open x.mid", "play 0", "play -1", "stop".
