@@ -26,13 +26,10 @@ QString trackText(int track, int tracks)
                       : QStringLiteral("The track");
 }
 
-QString walkErrorText(WalkError e, int track, int tracks, qint64 offset, quint8 status)
+QString walkErrorText(WalkError e, int track, int tracks, qint64 offset)
 {
     const QString t = trackText(track, tracks);
     switch (e) {
-    case WalkError::Truncated:
-        return QStringLiteral("%1 is cut short: the event at byte %2 runs past the end of the track.")
-            .arg(t).arg(offset);
     case WalkError::LongNumber:
         return QStringLiteral("%1 is damaged: a time or length at byte %2 is longer than four bytes.")
             .arg(t).arg(offset);
@@ -42,9 +39,7 @@ QString walkErrorText(WalkError e, int track, int tracks, qint64 offset, quint8 
     case WalkError::BadDataByte:
         return QStringLiteral("%1 is damaged: the event at byte %2 has a value out of range.")
             .arg(t).arg(offset);
-    case WalkError::UnknownStatus:
-        return QStringLiteral("%1 is damaged: unknown event type 0x%2 at byte %3.")
-            .arg(t, QString::number(status, 16).toUpper()).arg(offset);
+    case WalkError::Truncated:   // the walk ends the track instead
     case WalkError::None:
         break;
     }
@@ -198,12 +193,8 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
                 return QStringLiteral("The file is damaged: unreadable data at byte %1, where track %2 of %3 should begin.")
                     .arg(base + pos).arg(t).arg(tracks);
             pos += 8;
-            if (std::memcmp(id, "MTrk", 4) == 0) {
-                if (len > n - pos)
-                    return QStringLiteral("%1 is cut short: its chunk claims %2 bytes, but only %3 remain in the file.")
-                        .arg(trackText(t, tracks)).arg(len).arg(n - pos);
+            if (std::memcmp(id, "MTrk", 4) == 0)
                 break;
-            }
             if (len > n - pos)
                 return QStringLiteral("The file has a chunk with a bad length before track %1 of %2 "
                                       "(it claims %3 bytes, but only %4 remain).")
@@ -211,15 +202,18 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
             pos += len;
             rewrite = true;
         }
-        const qint64 len = be32(b + pos - 4);
+        const qint64 statedEnd = pos + be32(b + pos - 4);
+        const qint64 dataEnd = trackDataEnd(b, n, pos, statedEnd);
         const uchar *start = b + pos;
-        const uchar *end = start + len;
+        const uchar *end = b + dataEnd;
         qint64 tick = 0;
         const qint64 firstTempo = tempo.size();
-        const uchar *errorAt = start;
+        const uchar *at = start;
         const WalkError e = walkTrack(start, end, [&](const Event &ev) {
             tick += ev.delta;
-            if (ev.status >= 0xf0) {
+            if (ev.oddity != Oddity::None) {
+                rewrite = true;
+            } else if (ev.status >= 0xf0) {
                 if (ev.status == 0xf7) {
                     rewrite = true;
                 } else if (ev.status == 0xff) {
@@ -235,23 +229,15 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
                 }
             }
             return true;
-        }, errorAt);
-        if (e != WalkError::None) {
-            quint8 status = 0;
-            if (e == WalkError::UnknownStatus) {
-                // errorAt is the event's start; skip its delta time to the status.
-                const uchar *p = errorAt;
-                while (p < end && (*p & 0x80))
-                    ++p;
-                if (p + 1 < end)
-                    status = p[1];
-            }
-            return walkErrorText(e, t, tracks, base + (errorAt - b), status);
-        }
+        }, at);
+        if (e != WalkError::None)
+            return walkErrorText(e, t, tracks, base + (at - b));
         if (firstTempo > 0 && tempo.size() > firstTempo && tempo[firstTempo].tick < tempo[firstTempo - 1].tick)
             sorted = false;
         lastTick = std::max(lastTick, tick);
-        pos += len;
+        pos = nextChunkAt(b, n, dataEnd, at - b);
+        if (dataEnd != statedEnd || pos != dataEnd)
+            rewrite = true;
     }
     f.m_lastTick = lastTick;
     f.m_rewrite = rewrite;

@@ -12,7 +12,10 @@
 // tempo events of all tracks merged (at one tick, the later track wins), the
 // length runs to the last event of the longest track. Tempo events of the
 // wrong length or of zero are ignored, as is everything after End of Track.
-// Running status is cancelled by meta and system-exclusive events.
+// Forgives what players forgive: stray system-common and real-time bytes
+// (skipped), running status across meta and sysex events, a track chunk
+// length a byte or two off or past the end of a cut file, an event cut off
+// at the end of a track (the track ends at its time).
 class MidiFile {
 public:
     static constexpr qint64 MaxFileSize = 64 * 1024 * 1024;
@@ -45,7 +48,9 @@ public:
     // division = ticks per second and one tempo of 1000000 us per quarter.
     // Also rewritten (same events, same timing) when FluidSynth 2.3 would
     // refuse or misread the file: a header longer than 6 bytes, unknown chunks,
-    // F7 escapes, meta events of a length the standard forbids, tempo 0.
+    // F7 escapes, meta events of a length the standard forbids, tempo 0,
+    // and everything forgiven above (stray bytes dropped, running status
+    // written out, chunk lengths set right).
     // Empty when the file is not valid.
     QByteArray playableBytes() const;
 

@@ -22,6 +22,16 @@ void append(QByteArray &out, const uchar *from, const uchar *to)
     out.append(reinterpret_cast<const char *>(from), qsizetype(to - from));
 }
 
+void appendVlq(QByteArray &out, quint32 v)
+{
+    char buf[4];
+    int i = 4;
+    buf[--i] = char(v & 0x7f);
+    while ((v >>= 7) && i > 0)
+        buf[--i] = char(0x80 | (v & 0x7f));
+    out.append(buf + i, 4 - i);
+}
+
 } // namespace
 
 QByteArray MidiFile::playableBytes() const
@@ -56,8 +66,7 @@ QByteArray MidiFile::playableBytes() const
                 break;
             pos += len;
         }
-        if (len > n - pos)
-            return {};
+        const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
         const qsizetype header = out.size();
         out.append("MTrk\0\0\0\0", 8);
         if (m_smpte && t == 1) {
@@ -66,12 +75,23 @@ QByteArray MidiFile::playableBytes() const
             out.append(tempo, sizeof tempo);
         }
         const uchar *start = b + pos;
-        const uchar *end = start + len;
+        const uchar *end = b + dataEnd;
         const uchar *prevEnd = start;
-        const uchar *errorAt = start;
+        const uchar *at = start;
         const WalkError e = walkTrack(start, end, [&](const Event &ev) {
+            if (ev.oddity == Oddity::Cut) {   // the track ends at the cut event's time
+                appendVlq(out, ev.delta);
+                out.append("\xff\x2f\x00", 3);
+                return true;
+            }
             append(out, prevEnd, ev.start);   // the delta time, as it was
             prevEnd = ev.end;
+            if (ev.oddity == Oddity::Stray) {   // keeps its time, as an empty sequencer-specific event
+                out.append("\xff\x7f\x00", 3);
+                return true;
+            }
+            if (ev.oddity == Oddity::Resumed)   // FluidSynth would take the meta or sysex status
+                out.append(char(ev.status));
             bool neutral = false;   // becomes a sequencer-specific meta event
             if (ev.status == 0xf7) {
                 neutral = true;
@@ -87,11 +107,11 @@ QByteArray MidiFile::playableBytes() const
                 append(out, ev.start, ev.end);
             }
             return true;
-        }, errorAt);
+        }, at);
         if (e != WalkError::None)
             return {};
         putBe32(out, header + 4, quint32(out.size() - header - 8));
-        pos += len;
+        pos = nextChunkAt(b, n, dataEnd, at - b);
     }
     return out;
 }

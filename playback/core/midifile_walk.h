@@ -3,6 +3,7 @@
 // No allocation; every read is checked against the end of the chunk.
 #include <QtGlobal>
 #include <cstdint>
+#include <cstring>
 
 namespace midifile_detail {
 
@@ -18,18 +19,26 @@ inline quint32 le32(const uchar *p)
 
 enum class WalkError {
     None,
-    Truncated,         // an event runs past the end of the track chunk
+    Truncated,         // readVlq only: the number runs past the end
     LongNumber,        // a variable-length number of more than four bytes
     NoRunningStatus,   // a data byte where a status byte is needed
     BadDataByte,       // a channel message's value has the top bit set
-    UnknownStatus,     // F1..F6, F8..FE
+};
+
+// What the reader forgives in an event; playableBytes() must write it plainly.
+enum class Oddity : quint8 {
+    None,
+    Stray,     // F1..F6 or F8..FE: no event of a file; skipped
+    Resumed,   // running status taken up again after a meta, sysex or stray event
+    Cut,       // the track's data ends inside this event: only its delta counts
 };
 
 struct Event {
     quint32 delta = 0;
-    quint8 status = 0;        // effective status: channel status, 0xF0, 0xF7 or 0xFF
+    quint8 status = 0;        // effective status: channel status, 0xF0, 0xF7, 0xFF or a stray one
     quint8 metaType = 0;      // for 0xFF
     bool running = false;     // the status byte was omitted
+    Oddity oddity = Oddity::None;
     const uchar *start = nullptr;   // first byte after the delta time
     const uchar *payload = nullptr; // meta/sysex data, or the channel data bytes
     quint32 payloadLen = 0;
@@ -65,24 +74,51 @@ inline int channelDataBytes(quint8 status)
     return (kind == 0xc0 || kind == 0xd0) ? 1 : 2;
 }
 
+// Data bytes that follow a stray system-common status, as on a MIDI cable:
+// quarter frame and song select one, song position two. Tune request, the
+// two undefined ones and all real-time bytes stand alone.
+inline int strayDataBytes(quint8 status)
+{
+    return status == 0xf2 ? 2 : (status == 0xf1 || status == 0xf3) ? 1 : 0;
+}
+
 // Calls onEvent(const Event &) for each event of [p, end) until the End of
 // Track meta event (inclusive; one with a length other than 0 does not count)
-// or the end of the chunk; onEvent returns false
-// to stop early. On an error, errorAt is where the bad event starts.
-// Running status is cancelled by system-exclusive and meta events, as the
-// Standard MIDI File format says.
+// or the end of the chunk; onEvent returns false to stop early. On an error,
+// at is where the bad event starts; otherwise where the walk stopped.
+//
+// Forgiving as players are with files written by sloppy tools: a stray
+// system-common or real-time status in place of an event is an event of its
+// own (its delta time counts) and is skipped with the data bytes it takes;
+// running status is kept across meta, sysex and stray events; an event cut
+// off by the end of the data ends the track at its delta time. A stray byte
+// inside a channel message is still an error: there is no telling which
+// bytes belong to what.
 template <class F>
-WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&errorAt)
+WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&at)
 {
     quint8 running = 0;
+    bool afterChannel = false;
     Event ev;
+    const auto cut = [&](quint32 delta) {
+        ev.delta = delta;
+        ev.status = 0;
+        ev.oddity = Oddity::Cut;
+        ev.start = ev.end = end;
+        ev.payloadLen = 0;
+        onEvent(static_cast<const Event &>(ev));
+        at = end;
+        return WalkError::None;
+    };
     while (p < end) {
-        errorAt = p;
+        at = p;
         WalkError e = readVlq(p, end, ev.delta);
+        if (e == WalkError::Truncated)
+            return cut(0);   // the time of what follows is unknown
         if (e != WalkError::None)
             return e;
         if (p >= end)
-            return WalkError::Truncated;
+            return cut(ev.delta);
         ev.start = p;
         quint8 status = *p;
         ev.running = !(status & 0x80);
@@ -94,44 +130,86 @@ WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *
             ++p;
         }
         ev.status = status;
+        ev.oddity = ev.running && !afterChannel ? Oddity::Resumed : Oddity::None;
         ev.lenField = nullptr;
         if (status < 0xf0) {
             running = status;
+            afterChannel = true;
             const int n = channelDataBytes(status);
             if (end - p < n)
-                return WalkError::Truncated;
+                return cut(ev.delta);
             if ((p[0] & 0x80) || (n == 2 && (p[1] & 0x80)))
                 return WalkError::BadDataByte;
             ev.payload = p;
             ev.payloadLen = quint32(n);
             p += n;
         } else if (status == 0xf0 || status == 0xf7 || status == 0xff) {
-            running = 0;
+            afterChannel = false;
             if (status == 0xff) {
                 if (p >= end)
-                    return WalkError::Truncated;
+                    return cut(ev.delta);
                 ev.metaType = *p++;
             }
             ev.lenField = p;
             quint32 len = 0;
             e = readVlq(p, end, len);
+            if (e == WalkError::Truncated)
+                return cut(ev.delta);
             if (e != WalkError::None)
                 return e;
             if (quint64(end - p) < len)
-                return WalkError::Truncated;
+                return cut(ev.delta);
             ev.payload = p;
             ev.payloadLen = len;
             p += len;
         } else {
-            return WalkError::UnknownStatus;
+            afterChannel = false;
+            ev.oddity = Oddity::Stray;
+            ev.payload = p;
+            for (int i = strayDataBytes(status); i > 0 && p < end && !(*p & 0x80); --i)
+                ++p;
+            ev.payloadLen = quint32(p - ev.payload);
         }
         ev.end = p;
-        if (!onEvent(static_cast<const Event &>(ev)))
+        if (!onEvent(static_cast<const Event &>(ev)) || (status == 0xff && ev.metaType == 0x2f && ev.payloadLen == 0)) {
+            at = p;
             return WalkError::None;
-        if (status == 0xff && ev.metaType == 0x2f && ev.payloadLen == 0)
-            return WalkError::None;
+        }
     }
+    at = p;
     return WalkError::None;
+}
+
+// Where the data of a track chunk ends. Its length field says statedEnd,
+// which may lie past the end of the file: a cut file, read to its end. Old
+// tools often got the length a byte or two wrong; a track header found within
+// two bytes of the stated end, where none is at it, marks the true end. Any
+// other mismatch keeps the stated length: guessing further would read notes
+// out of unrelated bytes.
+inline qint64 trackDataEnd(const uchar *b, qint64 n, qint64 start, qint64 statedEnd)
+{
+    if (statedEnd >= n)
+        return n;
+    const auto trackAt = [&](qint64 pos) {
+        return pos >= start && n - pos >= 4 && std::memcmp(b + pos, "MTrk", 4) == 0;
+    };
+    if (trackAt(statedEnd))
+        return statedEnd;
+    for (const int d : {-1, 1, -2, 2})
+        if (trackAt(statedEnd + d))
+            return statedEnd + d;
+    return statedEnd;
+}
+
+// Where the chunk after a track starts: at the end of its data, unless a
+// length too long runs over the next track header, which then follows the
+// End of Track right away (stoppedAt: where the walk of the track ended).
+inline qint64 nextChunkAt(const uchar *b, qint64 n, qint64 dataEnd, qint64 stoppedAt)
+{
+    const auto trackAt = [&](qint64 pos) { return n - pos >= 4 && std::memcmp(b + pos, "MTrk", 4) == 0; };
+    if (stoppedAt < dataEnd && !trackAt(dataEnd) && trackAt(stoppedAt))
+        return stoppedAt;
+    return dataEnd;
 }
 
 // Meta events whose length the standard fixes; FluidSynth refuses a file
