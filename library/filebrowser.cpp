@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QStorageInfo>
+#include <QStyledItemDelegate>
 
 DriveCombo::DriveCombo(QWidget *parent) : QComboBox(parent)
 {
@@ -51,9 +52,43 @@ void DriveCombo::setDriveOf(const QString &path)
     setCurrentIndex(i);
 }
 
+namespace {
+
+QString absoluteFolder(const QString &path)
+{
+    return SystemTools::WithSlash(QDir::cleanPath(QDir(path).absolutePath()));
+}
+
+// Indents each row by its level; the highlight starts where the row does.
+class IndentDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem o(option);
+        o.rect.setLeft(o.rect.left() + indent(option, index));
+        QStyledItemDelegate::paint(painter, o, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(option, index), 0);
+    }
+
+private:
+    static int indent(const QStyleOptionViewItem &option, const QModelIndex &index)
+    {
+        return index.data(DirList::LevelRole).toInt() * std::max(4, option.decorationSize.width() / 2);
+    }
+};
+
+} // namespace
+
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
-    connect(this, &QListWidget::itemActivated, this, &DirList::enter);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new IndentDelegate(this));
+    connect(this, &QListWidget::itemClicked, this, &DirList::go);
+    connect(this, &QListWidget::itemActivated, this, &DirList::go);
 }
 
 bool DirList::setPath(const QString &path)
@@ -65,10 +100,22 @@ bool DirList::setPath(const QString &path)
         return false;
     }
     const QStringList subs = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    const QString here = absoluteFolder(p);
+    QString root = DriveCombo::volumeOf(here);
+    if (!here.startsWith(root))
+        root = QStringLiteral("/");   // reached through a link: list from the top
     clear();
-    if (p != QLatin1String("/"))
-        addItem(QStringLiteral(".."));
-    addItems(subs);
+    int level = 0;
+    addFolder(root, root, level++, true);
+    QString at = root;
+    for (const QString &name : here.mid(root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        at += name + QLatin1Char('/');
+        addFolder(name, at, level++, true);
+    }
+    m_currentRow = count() - 1;
+    for (const QString &name : subs)
+        addFolder(name, here + name + QLatin1Char('/'), level, false);
+    showCurrent();
     const bool moved = p != m_path;
     m_path = p;
     if (moved)
@@ -76,16 +123,38 @@ bool DirList::setPath(const QString &path)
     return true;
 }
 
-void DirList::enter(QListWidgetItem *item)
+void DirList::addFolder(const QString &text, const QString &path, int level, bool open)
+{
+    auto *item = new QListWidgetItem(style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon),
+                                     text, this);
+    item->setData(PathRole, path);
+    item->setData(LevelRole, level);
+    item->setToolTip(path);
+}
+
+void DirList::showCurrent()
+{
+    setCurrentRow(m_currentRow);
+    if (QListWidgetItem *current = item(m_currentRow))
+        scrollToItem(current, QAbstractItemView::PositionAtCenter);
+}
+
+void DirList::go(QListWidgetItem *item)
 {
     if (!item)
         return;
-    if (item->text() == QLatin1String("..")) {
-        QString up = m_path.left(m_path.size() - 1);
-        setPath(up.left(up.lastIndexOf(QLatin1Char('/')) + 1));
-    } else {
-        setPath(m_path + item->text());
-    }
+    const QString target = item->data(PathRole).toString();
+    // The list is rebuilt once the view has finished with the clicked row.
+    QMetaObject::invokeMethod(this, [this, target] {
+        if (target == absoluteFolder(m_path) || !setPath(target))
+            showCurrent();
+    }, Qt::QueuedConnection);
+}
+
+void DirList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The first click already went there; a second one must not go on from the new list.
+    event->accept();
 }
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)

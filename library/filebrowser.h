@@ -15,10 +15,16 @@ public:
     static QString volumeOf(const QString &path);
 };
 
-// The folders below the current one, with ".." to go up.
+// Where the browser stands: the folders of the current path from its volume's
+// root down (open folders, the current one selected), then the folders inside
+// the current one. A click on any of them goes there.
 class DirList : public QListWidget {
     Q_OBJECT
 public:
+    // Each row carries the folder it stands for and how far it is indented.
+    static constexpr int PathRole = Qt::UserRole;
+    static constexpr int LevelRole = Qt::UserRole + 1;
+
     explicit DirList(QWidget *parent = nullptr);
     QString path() const { return m_path; }
     // False, and nothing changes, when the folder cannot be read.
@@ -28,9 +34,15 @@ signals:
     void changed();
     void unreadable(const QString &path);
 
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
-    void enter(QListWidgetItem *item);
+    void go(QListWidgetItem *item);
+    void addFolder(const QString &text, const QString &path, int level, bool open);
+    void showCurrent();
     QString m_path;
+    int m_currentRow = -1;
 };
 
 // The files of a folder that match the pattern, several selectable at once.

@@ -114,6 +114,8 @@ void Midi::Drive1_Change()
 
 void Midi::Dir1_Change()
 {
+    // A folder chosen in the list may lie on another volume (a mount point below).
+    Drive1->setDriveOf(Dir1->path());
     File1->setPath(Dir1->path());
 }
 

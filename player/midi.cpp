@@ -2,6 +2,7 @@
 #include "app/core/texts.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
+#include "player/headinglabel.h"
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -66,10 +67,13 @@ void Midi::DoEvents()
 
 void Midi::setLabel5(const QString &caption)
 {
-    Label5->setText(caption);
     QFont f = Label5->font();
     f.setPointSize(Texts::headingPointSize(caption));
     Label5->setFont(f);
+    // Too wide even so: the library name gives way, the words around it stay whole.
+    for (QLabel *heading : {Label5, Label4})
+        static_cast<HeadingLabel *>(heading)->setShrinkable(m_libName);
+    Label5->setText(caption);
 }
 
 int Midi::checkValue(QCheckBox *box) const

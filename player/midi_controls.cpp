@@ -1,5 +1,7 @@
 #include "library/filebrowser.h"
+#include "player/headinglabel.h"
 #include "player/midi.h"
+#include "player/updownstyle.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
 #include <QFrame>
@@ -8,6 +10,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyleOptionButton>
 #include <QToolButton>
 
 namespace {
@@ -58,6 +61,21 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, cons
     return b;
 }
 
+// A caption wider than its button (with the style's margin) is broken into lines at its blanks.
+void fitCaption(QPushButton *b)
+{
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.text = b->text();
+    const QStyle *style = b->style();
+    const int room = style->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width()
+        - style->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
+    if (b->fontMetrics().horizontalAdvance(b->text()) <= room)
+        return;
+    b->setAccessibleName(b->text());
+    b->setText(b->text().replace(QLatin1Char(' '), QLatin1Char('\n')));
+}
+
 QCheckBox *check(QWidget *parent, const char *name, const QString &text, const QString &tip,
                  int l, int t, int w, int h)
 {
@@ -94,12 +112,22 @@ void Midi::buildControls()
     buildStatusArea();
     buildSelectionPanel();
     buildBrowser();
+    // Only the panels, their headings and the corner pictures move the window: a press
+    // on anything else stays there, even where the control itself ignores it.
+    const QList<QWidget *> handles{Image1, Image2, Label1, Label2, Label3, Label4, Label5, Label6, SSPanel1};
+    for (QWidget *panel : {SSPanel2, SSPanel1}) {
+        for (QWidget *w : panel->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (!handles.contains(w))
+                w->setAttribute(Qt::WA_NoMousePropagation);
+        }
+    }
 }
 
 void Midi::buildStatusArea()
 {
     Image1 = makeLabel(SSPanel2, "Image1", {}, 140, 120, 420, 420);
-    Label4 = makeLabel(SSPanel2, "Label4", QStringLiteral("Library: (none)"), 540, 120, 5055, 375);
+    Label4 = place(new HeadingLabel(QStringLiteral("Library: (none)"), SSPanel2), "Label4", 540, 120, 5055, 375);
+    Label4->installEventFilter(this);
     Label4->setFont(makeFont(12, true));
     Label4->setAlignment(Qt::AlignCenter);
     Image2 = makeLabel(SSPanel2, "Image2", {}, 5720, 120, 420, 420);
@@ -154,8 +182,9 @@ void Midi::buildSelectionPanel()
     txtPause->installEventFilter(this);
     UpDown1 = place(new QSpinBox(p), "UpDown1", 3180, 360, 240, 255);
     UpDown1->setRange(-1, 1);
-    UpDown1->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
-    UpDown1->setStyleSheet(QStringLiteral("QSpinBox { color: transparent; background: transparent; border: 0; }"));
+    auto *arrows = new UpDownStyle;
+    arrows->setParent(UpDown1);
+    UpDown1->setStyle(arrows);
     cmdSave = button(p, "cmdSave", QStringLiteral("Save Library"),
                      QStringLiteral("Save current selections to library file"), 3660, 120, 1095, 495);
     cmdColor = button(p, "cmdColor", QStringLiteral("Change Color"), QStringLiteral("Select player color"),
@@ -163,7 +192,8 @@ void Midi::buildSelectionPanel()
     for (QPushButton *b : {cmdNew, cmdOpen, cmdSave, cmdColor})
         b->setFont(makeFont(7.5, false));
     Label6 = makeLabel(p, "Label6", QStringLiteral("Select Directory"), 120, 660, 2055, 255);
-    Label5 = makeLabel(p, "Label5", QStringLiteral("Play List"), 3060, 660, 2715, 255);
+    Label5 = place(new HeadingLabel(QStringLiteral("Play List"), p), "Label5", 3060, 660, 2715, 255);
+    Label5->installEventFilter(this);
     for (QLabel *l : {Label6, Label5})
         l->setFont(makeFont(9.75, true));
     chkClose = check(p, "chkClose", QStringLiteral("Close"), QStringLiteral("Close selection panel upon play"),
@@ -180,6 +210,8 @@ void Midi::buildSelectionPanel()
     cmdRemove->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     cmdRemove->setIconSize(QSize(24, 24));
     cmdRemove->setToolTip(QStringLiteral("Remove selected midi files from play list"));
+    for (QPushButton *b : {cmdAbout, cmdNew, cmdOpen, cmdSave, cmdColor, cmdClear})
+        fitCaption(b);
 }
 
 void Midi::buildBrowser()

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QSpinBox>
 #include <QToolButton>
 #include <QWindow>
 
@@ -23,6 +24,14 @@ QColor toQColor(qint64 c, const QPalette &pal)
     if (v & 0x80000000u)
         return (v & 0xff) == 0x12 ? pal.color(QPalette::ButtonText) : pal.color(QPalette::Button);
     return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff));
+}
+
+// The arrow buttons of the interlude field wear the player's colours.
+void paintArrows(QSpinBox *arrows, const QColor &back, const QColor &text)
+{
+    QPalette p(back);
+    p.setColor(QPalette::ButtonText, text);
+    arrows->setPalette(p);
 }
 
 qint64 fromQColor(const QColor &c)
@@ -160,6 +169,7 @@ void Midi::setPlayerColor(qint64 color)
     QPalette p = SSPanel2->palette();
     p.setColor(QPalette::Window, toQColor(color, QGuiApplication::palette()));
     SSPanel2->setPalette(p);
+    paintArrows(UpDown1, p.color(QPalette::Window), Label4->palette().color(QPalette::WindowText));
 }
 
 void Midi::setTextColor(qint64 color)
@@ -168,6 +178,7 @@ void Midi::setTextColor(qint64 color)
     QPalette p = Label4->palette();
     p.setColor(QPalette::WindowText, toQColor(color, QGuiApplication::palette()));
     Label4->setPalette(p);
+    paintArrows(UpDown1, SSPanel2->palette().color(QPalette::Window), p.color(QPalette::WindowText));
 }
 
 void Midi::setCorners(bool light)

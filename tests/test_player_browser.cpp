@@ -153,6 +153,90 @@ private slots:
         QVERIFY(m.File1->item(0)->text().contains("cannot be read"));
     }
 
+    void folderListShowsWhereItIs_data()
+    {
+        QTest::addColumn<QString>("folder");   // below the case's data folder
+        QTest::addColumn<QStringList>("subs");
+        QTest::newRow("with sub-folders") << "music" << QStringList{"A", "b"};
+        QTest::newRow("none inside") << "music/A" << QStringList{};
+        QTest::newRow("inside a hidden one") << "music/.hidden" << QStringList{"in"};
+    }
+    void folderListShowsWhereItIs()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, subs);
+        PlayerFixture f;
+        for (const char *d : {"music/b/deep", "music/A", "music/.hidden/in"})
+            QDir().mkpath(f.dir() + "/data/" + d);
+        Midi &m = f.start();
+        const QString here = f.dir() + "/data/" + folder + '/';
+        QVERIFY(m.Dir1->setPath(here));
+        // The way down from the volume's root, each row one step further in, then what lies inside.
+        const QString root = DriveCombo::volumeOf(here);
+        const QStringList way = QStringList{root} + here.mid(root.size()).split('/', Qt::SkipEmptyParts);
+        const QStringList want = way + subs;
+        QCOMPARE(m.Dir1->count(), want.size());
+        const auto image = [&](QStyle::StandardPixmap p) { return m.Dir1->style()->standardIcon(p).pixmap(16).toImage(); };
+        QString path = root;
+        for (int i = 0; i < want.size(); ++i) {
+            const QListWidgetItem *it = m.Dir1->item(i);
+            const bool onTheWay = i < way.size();
+            if (i > 0)
+                path = (onTheWay ? path : here) + want[i] + '/';
+            QCOMPARE(it->text(), want[i]);
+            QCOMPARE(it->data(DirList::PathRole).toString(), path);
+            QCOMPARE(it->data(DirList::LevelRole).toInt(), std::min(i, int(way.size())));
+            QCOMPARE(it->icon().pixmap(16).toImage(), image(onTheWay ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+            QCOMPARE(it->isSelected(), i == way.size() - 1);
+        }
+        QCOMPARE(m.Dir1->path(), here);
+    }
+
+    void folderListClicks_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<QString>("goesTo");   // below the case's data folder
+        QTest::newRow("a sub-folder") << "A" << false << "music/A/";
+        QTest::newRow("a folder on the way") << "data" << false << "";
+        QTest::newRow("double click") << "b" << true << "music/b/";
+        QTest::newRow("the current one") << "music" << true << "music/";
+    }
+    void folderListClicks()
+    {
+        QFETCH(QString, row);
+        QFETCH(bool, twice);
+        QFETCH(QString, goesTo);
+        PlayerFixture f;
+        for (const char *d : {"music/b/deep/deeper", "music/A"})
+            QDir().mkpath(f.dir() + "/data/" + d);
+        TestEnv::writeMidi(f.dir() + "/data/" + goesTo + "here.mid");
+        Midi &m = f.start();
+        m.cmdExpand_Click();
+        m.finishRoll();
+        m.Dir1->setPath(f.dir() + "/data/music/");
+        QListWidgetItem *it = m.Dir1->findItems(row, Qt::MatchExactly).value(0);
+        QVERIFY(it);
+        m.Dir1->scrollToItem(it);
+        const QPoint at = m.Dir1->visualItemRect(it).center();
+        QWidget *vp = m.Dir1->viewport();
+        QTest::mouseClick(vp, Qt::LeftButton, {}, at);
+        if (twice) {
+            // The second click of a double click lands on whatever row the first one put there.
+            QCoreApplication::processEvents();
+            QTest::mousePress(vp, Qt::LeftButton, {}, at);
+            QMouseEvent dbl(QEvent::MouseButtonDblClick, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, {});
+            QApplication::sendEvent(vp, &dbl);
+            QTest::mouseRelease(vp, Qt::LeftButton, {}, at);
+        }
+        QTRY_COMPARE(m.Dir1->path(), f.dir() + "/data/" + goesTo);
+        QCoreApplication::processEvents();
+        QCOMPARE(m.Dir1->path(), f.dir() + "/data/" + goesTo);
+        QCOMPARE(m.File1->path(), m.Dir1->path());   // the change handler ran
+        QVERIFY(!m.File1->findItems("here.mid", Qt::MatchExactly).isEmpty());
+        QCOMPARE(m.Dir1->currentItem()->data(DirList::PathRole).toString(), f.dir() + "/data/" + goesTo);
+    }
+
     void rollOutAndIn()
     {
         PlayerFixture f;
