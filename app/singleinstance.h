@@ -9,6 +9,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString &name, QObject *parent = nullptr);
+    ~SingleInstance() override;
     // True when this process may go on; false when a running copy took over.
     bool claim();
     QString socketPath() const { return m_path; }
@@ -17,9 +18,13 @@ signals:
     void activateRequested();
 
 private:
-    bool handOver(int timeoutMs);
-    bool listen();
+    enum class Answer { Taken, NoServer, Silent };
+    Answer handOver(int timeoutMs);
+    bool claimWithoutLock();
+    void listen();
     void onConnection();
     QString m_path;
+    QString m_lockPath;
+    int m_lockFd = -1;
     QLocalServer m_server;
 };
