@@ -1,6 +1,7 @@
 // libFuzzer target for the MIDI file reader (playback/core/midifile*.cpp).
 // Any bytes: no crash, no hang, no leak; and for a file the reader takes,
-// the timing arithmetic and the playable bytes keep their promises.
+// the timing arithmetic and the playable bytes keep their promises: read
+// back by the reader to the same song, and plain (nothing forgiven in them).
 //
 // The reader's sources are compiled into this unit so that libFuzzer's
 // coverage instrumentation sees them (lyrabox_core itself is built without
@@ -20,6 +21,34 @@ void fail(const char *what)
 {
     std::fprintf(stderr, "fuzz_midifile: %s\n", what);
     std::abort();
+}
+
+// The bytes as a strict reader takes them: a 6-byte header, the declared
+// track chunks one after the other, each holding whole events (bytes after
+// End of Track are harmless), no event the reader had to forgive or the
+// synth would misread.
+bool plain(const QByteArray &smf)
+{
+    const auto *b = reinterpret_cast<const uchar *>(smf.constData());
+    const qint64 n = smf.size();
+    if (n < 14 || std::memcmp(b, "MThd", 4) != 0 || be32(b + 4) != 6)
+        return false;
+    qint64 pos = 14;
+    for (int t = be16(b + 10); t > 0; --t) {
+        if (n - pos < 8 || std::memcmp(b + pos, "MTrk", 4) != 0 || be32(b + pos + 4) > n - pos - 8)
+            return false;
+        const uchar *end = b + pos + 8 + be32(b + pos + 4);
+        bool ok = true;
+        const uchar *at = nullptr;
+        if (walkTrack(b + pos + 8, end, [&](const Event &ev) {
+                ok = ok && ev.oddity == Oddity::None && ev.status != 0xf7
+                    && (ev.status != 0xff || metaLengthOk(ev.metaType, ev.payloadLen));
+                return ok;
+            }, at) != WalkError::None || !ok)
+            return false;
+        pos = end - b;
+    }
+    return true;
 }
 
 void check(const MidiFile &f)
@@ -61,6 +90,8 @@ void check(const MidiFile &f)
         fail("playable bytes changed the song");
     if (p.playableBytes() != playable)
         fail("playable bytes need another rewrite");
+    if (!plain(playable))
+        fail("playable bytes are not plain");
 }
 
 } // namespace

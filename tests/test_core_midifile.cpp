@@ -302,6 +302,12 @@ private slots:
         QVERIFY(f.msToTick(std::numeric_limits<double>::infinity()) > f.lastTick());
         QCOMPARE(f.tickToMs(-10), 0.0);
         QVERIFY(!MidiFile().isValid() && MidiFile().msToTick(100) == 0);   // an object that read nothing
+        // Days into a song at a very fast tempo a tick is a few units of the
+        // last place of the time in ms: still one tick each, not a few at once.
+        const MidiFile fast = MidiFile::parse(header(0, 1, 12384) + track(tempo(0, 16000000)
+            + tempo(0x0fffffff, 6) + ev(1000, {0xb0, 7, 100})));
+        for (qint64 t = fast.lastTick() - 1000; t <= fast.lastTick(); ++t)
+            QCOMPARE(fast.msToTick(fast.tickToMs(t)), t);
     }
 
     void riffMidi()

@@ -381,9 +381,10 @@ qint64 MidiFile::msToTick(double ms) const
     if (!(x < Limit))
         return qint64(Limit);
     // Forgive the rounding of a time computed by tickToMs, so that
-    // msToTick(tickToMs(t)) == t.
-    const double slack = 1e-9 * std::max(1.0, x)
-        + 8.0 * std::numeric_limits<double>::epsilon() * ms / msPerTick;
+    // msToTick(tickToMs(t)) == t; never a whole tick, or a time that lies
+    // clearly after a tick would be taken for it.
+    const double slack = std::min(0.5, 1e-9 * std::max(1.0, x)
+        + 8.0 * std::numeric_limits<double>::epsilon() * ms / msPerTick);
     qint64 tick = c.tick + qint64(std::ceil(x - slack));
     if (it != m_tempo.cend())
         tick = std::min(tick, it->tick);
