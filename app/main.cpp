@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <cstdio>
 
 namespace {
 
@@ -46,8 +47,14 @@ int main(int argc, char *argv[])
     const auto applet = [&settings](const char *key) {
         return settings.GetValue(AppInfo::AppletSection(), QString::fromLatin1(key), QString());
     };
-    const QString soundBank = findSoundBank(applet("MidiSoundFont"));
+    // LYRABOX_SF2_DIR stands in for the system's sf2 folder (tests start without a bank).
+    const QString bankDir = qEnvironmentVariable("LYRABOX_SF2_DIR");
+    const QString soundBank = bankDir.isEmpty() ? findSoundBank(applet("MidiSoundFont"))
+                                                : findSoundBank(applet("MidiSoundFont"), bankDir);
     if (soundBank.isEmpty()) {
+        // Ended by the system while the message waits: nothing to save, just go.
+        QObject::connect(&watch, &SignalWatch::endRequested, &app, [] { closeModalWindows(); });
+        std::fprintf(stderr, "lyrabox: No midi device present: no sound bank found.\n");
         dialogs.message(nullptr, QStringLiteral("No midi device present"), Dialogs::OkOnly, AppInfo::AppName);
         return 1;
     }

@@ -68,6 +68,53 @@ private slots:
         QCOMPARE(p.exitCode(), 0);
     }
 
+    // Ended by the system while "No midi device present" waits for OK: the
+    // program goes at once and writes no settings, whether a file was there or not.
+    void endWhileNoSoundBankMessageSavesNothing_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::addColumn<bool>("withSettings");
+        QTest::newRow("SIGTERM, settings file") << int(SIGTERM) << true;
+        QTest::newRow("SIGINT, no settings file") << int(SIGINT) << false;
+    }
+
+    void endWhileNoSoundBankMessageSavesNothing()
+    {
+        QFETCH(int, sig);
+        QFETCH(bool, withSettings);
+        const QString home = TestEnv::root() + "/nobank-" + QString::number(sig);
+        const QString config = home + "/config/Veltrix";
+        QVERIFY(QDir().mkpath(config) && QDir().mkpath(home + "/sf2"));
+        const QByteArray stored = "[Quillon]\nApplets\\MidiSoundFont=/nowhere/bank.sf2\n";
+        if (withSettings) {
+            QFile f(config + "/Quillon.conf");
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(stored) == stored.size());
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", home + "/config");
+        env.insert("LYRABOX_SF2_DIR", home + "/sf2");   // an empty system bank folder
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("LYRABOX_BIN"), {});
+        QVERIFY(p.waitForStarted());
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += p.readAllStandardError()).contains("No midi device present"), 10000);
+        QTest::qWait(200);   // the message box is up
+        QCOMPARE(p.state(), QProcess::Running);
+
+        ::kill(pid_t(p.processId()), sig);
+        QVERIFY(p.waitForFinished(1000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 1);
+        const QStringList left = QDir(config).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left, withSettings ? QStringList{"Quillon.conf"} : QStringList{});
+        if (withSettings) {
+            QFile f(config + "/Quillon.conf");
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), stored);
+        }
+    }
+
     void failedSaveIsReportedOnceOnStandardError()
     {
         const QString conf = TestEnv::root() + "/config/Veltrix/Quillon.conf";
