@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdlib>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -23,10 +24,10 @@ const QString &indexFile()
 
 void checkReadIndex(const QByteArray &bytes, const LibraryContents &c)
 {
-    QFile f(indexFile());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+    const QByteArray name = QFile::encodeName(indexFile());
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size() || ::close(fd) != 0)
         std::abort();
-    f.close();
     int index = -1;
     QString error;
     const bool ok = LibraryFile::readIndex(indexFile(), &index, &error);
