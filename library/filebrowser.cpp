@@ -1,5 +1,6 @@
 #include "library/filebrowser.h"
 #include "components/core/systemtools.h"
+#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -141,20 +142,16 @@ void DirList::showCurrent()
 
 void DirList::go(QListWidgetItem *item)
 {
-    if (!item)
+    // The second click of a double click lands on the list the first one made: it goes no further.
+    if (!item || (m_lastGo.isValid() && m_lastGo.elapsed() < QApplication::doubleClickInterval()))
         return;
+    m_lastGo.start();
     const QString target = item->data(PathRole).toString();
     // The list is rebuilt once the view has finished with the clicked row.
     QMetaObject::invokeMethod(this, [this, target] {
         if (target == absoluteFolder(m_path) || !setPath(target))
             showCurrent();
     }, Qt::QueuedConnection);
-}
-
-void DirList::mouseDoubleClickEvent(QMouseEvent *event)
-{
-    // The first click already went there; a second one must not go on from the new list.
-    event->accept();
 }
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)

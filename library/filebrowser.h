@@ -1,5 +1,6 @@
 #pragma once
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QStringList>
 
@@ -34,15 +35,13 @@ signals:
     void changed();
     void unreadable(const QString &path);
 
-protected:
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-
 private:
     void go(QListWidgetItem *item);
     void addFolder(const QString &text, const QString &path, int level, bool open);
     void showCurrent();
     QString m_path;
     int m_currentRow = -1;
+    QElapsedTimer m_lastGo;
 };
 
 // The files of a folder that match the pattern, several selectable at once.
