@@ -1,7 +1,11 @@
 #include "playback/engine/fluidoutput.h"
+#include "playback/engine/bankfile.h"
+#include "playback/engine/fluidlog.h"
+#include <QFile>
 #include <QtEndian>
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -14,73 +18,118 @@ constexpr double MaxTailSeconds = 3.0;
 // How often the idle file driver wakes to write its silence.
 constexpr auto IdleStep = std::chrono::milliseconds(100);
 
+// The setting's default is empty; FluidSynth puts the driver it picked in its value.
 QString defaultDriver(fluid_settings_t *settings)
 {
     char *name = nullptr;
-    fluid_settings_getstr_default(settings, "audio.driver", &name);
-    return QString::fromUtf8(name);
+    fluid_settings_dupstr(settings, "audio.driver", &name);
+    const QString driver = QString::fromUtf8(name);
+    fluid_free(name);
+    return driver;
+}
+
+QString orNoReason(const QString &reason)
+{
+    return reason.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : reason;
 }
 
 void put16(char *at, quint16 v) { qToLittleEndian(v, at); }
 void put32(char *at, quint32 v) { qToLittleEndian(v, at); }
 }
 
-std::unique_ptr<FluidOutput> FluidOutput::create(const QString &soundFont,
-                                                 const QString &driver,
-                                                 const QString &audioFile)
+std::unique_ptr<FluidOutput> FluidOutput::create(const Options &options, QString *error)
 {
     std::unique_ptr<FluidOutput> out(new FluidOutput);
     out->m_settings = new_fluid_settings();
-    if (!out->m_settings)
+    if (!out->m_settings) {
+        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
         return nullptr;
+    }
     fluid_settings_t *s = out->m_settings;
     // Samples load when a preset first plays: the full GM bank stays small.
     fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
     // The player must advance inside our render, under our lock.
     fluid_settings_setstr(s, "player.timing-source", "sample");
-    fluid_settings_setnum(s, "synth.gain", Gain);
-    if (!driver.isEmpty())
-        fluid_settings_setstr(s, "audio.driver", driver.toUtf8().constData());
+    fluid_settings_setnum(s, "synth.gain", options.gain);
+    if (!options.driver.isEmpty())
+        fluid_settings_setstr(s, "audio.driver", options.driver.toUtf8().constData());
     double rate = 44100.0;
     fluid_settings_getnum(s, "synth.sample-rate", &rate);
     out->m_rate = int(std::lround(rate));
+    if (options.limiter)
+        out->m_limiter = std::make_unique<PeakLimiter>(out->m_rate);
 
     out->m_synth = new_fluid_synth(s);
-    if (!out->m_synth || soundFont.isEmpty()
-        || fluid_synth_sfload(out->m_synth, soundFont.toUtf8().constData(), 1) == FLUID_FAILED)
+    if (!out->m_synth) {
+        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
         return nullptr;
-    if (!out->start(driver.isEmpty() ? defaultDriver(s) : driver, audioFile))
+    }
+    if (!out->loadBank(options.soundFont, error)
+        || !out->start(options.driver.isEmpty() ? defaultDriver(s) : options.driver,
+                       options.audioFile, error))
         return nullptr;
     return out;
 }
 
-bool FluidOutput::start(const QString &driver, const QString &audioFile)
+bool FluidOutput::loadBank(const QString &path, QString *error)
+{
+    if (path.isEmpty()) {
+        *error = QStringLiteral("No sound bank is set.");
+        return false;
+    }
+    QString why;
+    m_bank = BankFile::open(path, &why);
+    if (m_bank) {
+        // Tried before the synth's own loaders, which read by name.
+        if (fluid_sfloader_t *loader = BankFile::newLoader(m_settings))
+            fluid_synth_add_sfloader(m_synth, loader);
+        const FluidLogCapture log;
+        if (fluid_synth_sfload(m_synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED)
+            return true;
+        why = orNoReason(log.text());
+    }
+    *error = QStringLiteral("The sound bank %1 could not be loaded: %2").arg(path, why);
+    return false;
+}
+
+bool FluidOutput::start(const QString &driver, const QString &audioFile, QString *error)
 {
     if (driver == QLatin1String("file")) {
         // FluidSynth's file renderer would ask the synth for every block,
         // silence included: write the WAV ourselves, paced in real time.
-        const QByteArray name = audioFile.isEmpty() ? QByteArrayLiteral("fluidsynth.wav")
-                                                    : audioFile.toLocal8Bit();
-        m_file = std::fopen(name.constData(), "wb");
-        if (!m_file)
-            return false;
+        const QString name = audioFile.isEmpty() ? QStringLiteral("fluidsynth.wav") : audioFile;
+        m_file = std::fopen(QFile::encodeName(name).constData(), "wb");
         // Small buffer: readers of a growing file see the sound promptly.
-        std::setvbuf(m_file, nullptr, _IOFBF, 4096);
-        if (!writeWavHeader(0))
+        if (m_file)
+            std::setvbuf(m_file, nullptr, _IOFBF, 4096);
+        if (!m_file || !writeWavHeader(0)) {
+            *error = QStringLiteral("The audio driver \"file\" could not write %1: %2")
+                         .arg(name, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
+        }
         m_running = true;
         m_fileThread = std::thread(&FluidOutput::fileLoop, this);
         return true;
     }
+    const FluidLogCapture log;
     m_driver = new_fluid_audio_driver2(m_settings, &FluidOutput::renderCallback, this);
+    if (!m_driver)
+        *error = QStringLiteral("The audio driver \"%1\" did not start: %2").arg(driver, orNoReason(log.text()));
     return m_driver != nullptr;
+}
+
+bool FluidOutput::bankBroken() const
+{
+    return m_bank->broken();
 }
 
 void FluidOutput::setPlayerLocked(fluid_player_t *player)
 {
     m_player = player;
-    if (player)
+    if (player) {
         m_hushed = false;
+        fluid_player_set_playback_callback(player, &FluidOutput::playEvent, this);
+    }
     m_kick = true;
     m_wake.notify_one();
 }
@@ -118,21 +167,23 @@ int FluidOutput::renderLocked(int len, int nfx, float *fx[], int nout, float *ou
 
     const float target = m_scale.load(std::memory_order_relaxed);
     if (!needsSynthLocked()) {
-        m_applied = target;
-        m_rendering = false;
+        idleLocked();
         return FLUID_OK;
     }
     m_rendering = true;
-    // Without effect buffers of its own the driver would lose reverb and
-    // chorus: mix them into the output, as the file driver hears them.
+    // Reverb and chorus go into the output too, as the file driver hears
+    // them: drivers without effect buffers would lose them, and the limiter
+    // must see all that is heard.
     float *mixFx[2];
-    if (nfx == 0 && nout >= 2) {
+    if (nout >= 2) {
         mixFx[0] = out[0];
         mixFx[1] = out[1];
         fx = mixFx;
         nfx = 2;
     }
     const int rc = fluid_synth_process(m_synth, len, nfx, fx, nout, out);
+    if (m_player && m_bank->broken())
+        faultLocked();
 
     if (!m_sounding) {
         // Only effects are left: stop once they have died away.
@@ -150,7 +201,40 @@ int FluidOutput::renderLocked(int len, int nfx, float *fx[], int nout, float *ou
                 bufs[i][k] *= m_applied + step * float(k + 1);
     }
     m_applied = target;
+    // Last: a lowered level leaves it less to do.
+    if (m_limiter && nout >= 2)
+        m_limiter->process(out[0], out[1], len);
     return rc;
+}
+
+void FluidOutput::idleLocked()
+{
+    m_applied = m_scale;
+    // What is left in its delay line is below hearing or was cut off.
+    if (m_rendering && m_limiter)
+        m_limiter->reset();
+    m_rendering = false;
+}
+
+void FluidOutput::faultLocked()
+{
+    fluid_player_stop(m_player);
+    m_player = nullptr;
+    fluid_synth_all_sounds_off(m_synth, -1);
+    m_hushed = true;
+    m_fault = QStringLiteral("The sound bank %1 can no longer be read: %2")
+                  .arg(m_bank->path(), m_bank->problem());
+}
+
+int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
+{
+    auto *self = static_cast<FluidOutput *>(data);
+    // A note of an instrument whose samples failed to load would play from
+    // missing sample data, and FluidSynth crashes on that.
+    if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0
+        && self->m_bank->broken())
+        return FLUID_OK;
+    return fluid_synth_handle_midi_event(self->m_synth, event);
 }
 
 int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[],
@@ -220,8 +304,7 @@ void FluidOutput::fileLoop()
             // Nothing to hear: write the silence that is due in one go.
             idle = true;
             writeSilence(due());
-            m_applied = m_scale;
-            m_rendering = false;
+            idleLocked();
             std::fflush(m_file);
             m_wake.wait_for(lock, IdleStep, [this] { return m_kick || !m_running; });
             continue;

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/peaklimiter.h"
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -6,8 +7,11 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include <fluidsynth.h>
+
+class BankFile;
 
 // One synthesizer with its sound bank and its audio output. Rendering runs
 // under lock(), so whoever holds the lock may create and delete players.
@@ -15,14 +19,17 @@
 // asking the synth, so a stopped player costs next to no CPU.
 class FluidOutput {
 public:
-    // The synth's gain, fixed: the loudest of our sample songs peaks near
-    // -3 dBFS with the GM bank, and the synth clips hard above 1.0.
-    static constexpr double Gain = 0.95;
+    struct Options {
+        QString soundFont;
+        QString driver;       // empty: FluidSynth's default
+        QString audioFile;    // for the "file" driver
+        double gain;          // the synth's
+        bool limiter;         // keep the output below full scale
+    };
 
-    // Null when the bank will not load or no audio output opens.
-    static std::unique_ptr<FluidOutput> create(const QString &soundFont,
-                                               const QString &driver,
-                                               const QString &audioFile);
+    // Null, with the reason in *error, when the bank will not load or no
+    // audio output opens.
+    static std::unique_ptr<FluidOutput> create(const Options &options, QString *error);
     ~FluidOutput();
     FluidOutput(const FluidOutput &) = delete;
     FluidOutput &operator=(const FluidOutput &) = delete;
@@ -40,17 +47,29 @@ public:
     void hushLocked() { m_hushed = true; }
     // True while the synth is being rendered; false while only silence goes out.
     bool rendering() const { return m_rendering; }
+    // The player being rendered: null once the output stopped it. Under lock().
+    fluid_player_t *playerLocked() const { return m_player; }
+    // Why the output stopped the player, once; empty when it did not. Under lock().
+    QString takeFaultLocked() { return std::exchange(m_fault, QString()); }
+    // True once the bank's file can no longer be read; the output then plays
+    // no new notes. Any thread.
+    bool bankBroken() const;
 
 private:
     FluidOutput() = default;
-    bool start(const QString &driver, const QString &audioFile);
+    bool loadBank(const QString &path, QString *error);
+    bool start(const QString &driver, const QString &audioFile, QString *error);
+    void faultLocked();
+    void idleLocked();
     void fileLoop();
     bool needsSynthLocked();
     int renderLocked(int len, int nfx, float *fx[], int nout, float *out[]);
     bool writeWavHeader(qint64 frames);
     static int renderCallback(void *data, int len, int nfx, float *fx[],
                               int nout, float *out[]);
+    static int playEvent(void *data, fluid_midi_event_t *event);
 
+    std::unique_ptr<BankFile> m_bank;    // outlives the synth
     fluid_settings_t *m_settings = nullptr;
     fluid_synth_t *m_synth = nullptr;
     fluid_audio_driver_t *m_driver = nullptr;
@@ -67,6 +86,8 @@ private:
     bool m_sounding = false;             // a player runs or a voice sounds
     qint64 m_ringing = 0;                // frames of effect tail still to render
     float m_applied = 1.0f;              // scale of the last block, ramped from
+    std::unique_ptr<PeakLimiter> m_limiter;   // null: none; under m_lock
+    QString m_fault;                     // under m_lock
     std::atomic<float> m_scale{1.0f};
     std::atomic<bool> m_rendering{false};
 };

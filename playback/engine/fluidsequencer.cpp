@@ -16,9 +16,14 @@ FluidSequencer::~FluidSequencer()
 
 int FluidSequencer::ensureOutput()
 {
-    if (m_out)
+    // A bank whose file went bad is loaded afresh: it may have been put right.
+    if (m_out && !m_out->bankBroken())
         return 0;
-    m_out = FluidOutput::create(m_config.soundFont, m_config.audioDriver, m_config.audioFile);
+    m_out.reset();
+    m_lock = nullptr;
+    m_out = FluidOutput::create({m_config.soundFont, m_config.audioDriver, m_config.audioFile,
+                                 m_config.gain, m_config.limiter},
+                                &m_openError);
     if (!m_out)
         return MediaError::DriverLoad;
     m_lock = &m_out->lock();
@@ -161,10 +166,25 @@ int FluidSequencer::mode() const
 {
     if (m_mode == Playing && m_player) {
         std::lock_guard guard(*m_lock);
-        if (fluid_player_get_status(m_player) == FLUID_PLAYER_DONE)
+        // The output drops a player it had to stop.
+        if (fluid_player_get_status(m_player) == FLUID_PLAYER_DONE || m_out->playerLocked() != m_player)
             return Stopped;
     }
     return m_mode;
+}
+
+QString FluidSequencer::takeFault()
+{
+    if (!m_out)
+        return QString();
+    std::lock_guard guard(*m_lock);
+    const QString fault = m_out->takeFaultLocked();
+    if (m_player && m_out->playerLocked() != m_player) {
+        m_heldTick = currentTickLocked();
+        dropPlayerLocked();
+        m_mode = Stopped;
+    }
+    return fault;
 }
 
 qint64 FluidSequencer::currentTickLocked() const

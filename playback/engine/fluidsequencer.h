@@ -19,10 +19,18 @@ class FluidOutput;
 // pending, and a fresh player avoids that and the stale state of an ended one.
 class FluidSequencer : public SequencerDevice, public SynthLevel {
 public:
+    // The synth's gain. Our sample songs peak near -4 dBFS with the GM bank;
+    // busier songs go far past full scale and the output limiter takes them down.
+    static constexpr double DefaultGain = 0.8;
+    // The gain from before the limiter, for comparing loudness.
+    static constexpr double PlainGain = 0.95;
+
     struct Config {
         QString soundFont;     // path of the .sf2
         QString audioDriver;   // FluidSynth driver name; empty = its default
         QString audioFile;     // output of the "file" driver (WAV or /dev/null)
+        double gain = DefaultGain;
+        bool limiter = true;   // keeps the output below full scale
     };
 
     explicit FluidSequencer(Config config);
@@ -33,8 +41,9 @@ public:
     static constexpr int MaxTracks = 128;
 
     int open(const QString &path) override;
-    // Why the last open refused the file, in plain words; empty when it did not.
+    // Why the last open failed, in plain words; empty when it did not.
     QString openError() const override { return m_openError; }
+    QString takeFault() override;
     void close() override;
     int play(qint64 fromMs) override;
     int pause() override;
