@@ -60,25 +60,20 @@ QString absoluteFolder(const QString &path)
     return SystemTools::WithSlash(QDir::cleanPath(QDir(path).absolutePath()));
 }
 
-// Indents each row by its level; the highlight starts where the row does.
+// Indents each row by its level; the highlight starts where the row does, and
+// a name that no longer fits the row is shortened.
 class IndentDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyleOptionViewItem o(option);
-        o.rect.setLeft(o.rect.left() + indent(option, index));
+        // A deep path gets at most half the row for its steps: the deepest name keeps the rest.
+        const QAbstractItemModel *m = index.model();
+        const int deepest = std::max(1, m->index(m->rowCount() - 1, 0).data(DirList::LevelRole).toInt());
+        const int step = std::clamp(o.rect.width() / 2 / deepest, 2, std::max(2, o.decorationSize.width() / 2));
+        o.rect.setLeft(o.rect.left() + index.data(DirList::LevelRole).toInt() * step);
         QStyledItemDelegate::paint(painter, o, index);
-    }
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(option, index), 0);
-    }
-
-private:
-    static int indent(const QStyleOptionViewItem &option, const QModelIndex &index)
-    {
-        return index.data(DirList::LevelRole).toInt() * std::max(4, option.decorationSize.width() / 2);
     }
 };
 
@@ -88,6 +83,7 @@ DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setItemDelegate(new IndentDelegate(this));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);   // the list is too low to spare the room
     connect(this, &QListWidget::itemClicked, this, &DirList::go);
     connect(this, &QListWidget::itemActivated, this, &DirList::go);
 }
@@ -143,8 +139,10 @@ void DirList::showCurrent()
 void DirList::go(QListWidgetItem *item)
 {
     // The second click of a double click lands on the list the first one made: it goes no further.
-    if (!item || (m_lastGo.isValid() && m_lastGo.elapsed() < QApplication::doubleClickInterval()))
+    if (!item || (m_lastGo.isValid() && m_lastGo.elapsed() < QApplication::doubleClickInterval())) {
+        showCurrent();
         return;
+    }
     m_lastGo.start();
     const QString target = item->data(PathRole).toString();
     // The list is rebuilt once the view has finished with the clicked row.
