@@ -126,7 +126,6 @@ void DirList::addFolder(const QString &text, const QString &path, int level, boo
                                      text, this);
     item->setData(PathRole, path);
     item->setData(LevelRole, level);
-    item->setToolTip(path);
 }
 
 void DirList::showCurrent()

@@ -11,7 +11,7 @@ void drawArrowButton(QPainter *p, const QRect &r, const QStyleOptionSpinBox &opt
 {
     const QPalette &pal = opt.palette;
     qDrawShadePanel(p, r, pal, pressed, 1, &pal.brush(QPalette::Button));
-    // A triangle that keeps a border of a quarter of the button's height.
+    // A triangle as wide as it fits and half as high, nudged down and right while pressed.
     const QRectF in = QRectF(r).adjusted(2, 1, -2, -1);
     const qreal half = std::max(1.5, std::min(in.width() / 2, in.height()) * 0.7);
     const QPointF c = in.center() + (pressed ? QPointF(0.5, 0.5) : QPointF());
