@@ -37,13 +37,18 @@ FluidLogCapture::~FluidLogCapture()
     }
 }
 
+QString FluidLogCapture::firstError() const
+{
+    if (m_first.isEmpty() || m_first.endsWith(QLatin1Char('.')))
+        return m_first;
+    return m_first + QLatin1Char('.');
+}
+
 void FluidLogCapture::hook(int level, const char *message, void *)
 {
-    if (FluidLogCapture *c = t_capture) {
-        const QString line = QString::fromUtf8(message).trimmed();
-        if (!line.isEmpty() && !c->m_lines.contains(line))
-            c->m_lines << line;
-    }
+    FluidLogCapture *c = t_capture;
+    if (c && c->m_first.isEmpty())
+        c->m_first = QString::fromUtf8(message).trimmed();
     if (level >= 0 && level <= FLUID_ERR) {
         if (const fluid_log_function_t previous = g_previous[level].load())
             previous(level, message, nullptr);

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <QStringList>
 
 // Collects the errors FluidSynth logs on this thread while it lives, to tell
 // the user why something failed. They still reach the log as before. The
@@ -13,12 +12,13 @@ public:
     FluidLogCapture(const FluidLogCapture &) = delete;
     FluidLogCapture &operator=(const FluidLogCapture &) = delete;
 
-    // The messages in the order logged, each once.
-    QString text() const { return m_lines.join(QLatin1Char(' ')); }
+    // The first message, ended as a sentence: later ones mostly repeat it
+    // in other words. Empty when none came.
+    QString firstError() const;
 
 private:
     static void hook(int level, const char *message, void *data);
 
     FluidLogCapture *m_outer;
-    QStringList m_lines;
+    QString m_first;
 };

@@ -77,18 +77,20 @@ bool FluidOutput::loadBank(const QString &path, QString *error)
         *error = QStringLiteral("No sound bank is set.");
         return false;
     }
+    const QString failed = QStringLiteral("The sound bank %1 could not be loaded: %2");
     QString why;
     m_bank = BankFile::open(path, &why);
-    if (m_bank) {
-        // Tried before the synth's own loaders, which read by name.
-        if (fluid_sfloader_t *loader = BankFile::newLoader(m_settings))
-            fluid_synth_add_sfloader(m_synth, loader);
-        const FluidLogCapture log;
-        if (fluid_synth_sfload(m_synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED)
-            return true;
-        why = orNoReason(log.text());
+    if (!m_bank) {
+        *error = failed.arg(path, why + QLatin1Char('.'));
+        return false;
     }
-    *error = QStringLiteral("The sound bank %1 could not be loaded: %2").arg(path, why);
+    // Tried before the synth's own loaders, which read by name.
+    if (fluid_sfloader_t *loader = BankFile::newLoader(m_settings))
+        fluid_synth_add_sfloader(m_synth, loader);
+    const FluidLogCapture log;
+    if (fluid_synth_sfload(m_synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED)
+        return true;
+    *error = failed.arg(path, orNoReason(log.firstError()));
     return false;
 }
 
@@ -103,7 +105,7 @@ bool FluidOutput::start(const QString &driver, const QString &audioFile, QString
         if (m_file)
             std::setvbuf(m_file, nullptr, _IOFBF, 4096);
         if (!m_file || !writeWavHeader(0)) {
-            *error = QStringLiteral("The audio driver \"file\" could not write %1: %2")
+            *error = QStringLiteral("The audio driver \"file\" could not write %1: %2.")
                          .arg(name, QString::fromLocal8Bit(std::strerror(errno)));
             return false;
         }
@@ -114,7 +116,8 @@ bool FluidOutput::start(const QString &driver, const QString &audioFile, QString
     const FluidLogCapture log;
     m_driver = new_fluid_audio_driver2(m_settings, &FluidOutput::renderCallback, this);
     if (!m_driver)
-        *error = QStringLiteral("The audio driver \"%1\" did not start: %2").arg(driver, orNoReason(log.text()));
+        *error = QStringLiteral("The audio driver \"%1\" could not start: %2")
+                     .arg(driver, orNoReason(log.firstError()));
     return m_driver != nullptr;
 }
 
