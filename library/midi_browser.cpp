@@ -76,6 +76,7 @@ int Midi::addFiles(const QStringList &paths)
                              Dialogs::Exclamation, AppInfo::AppName);
     if (added == 0)
         return 0;
+    m_listEdited = true;
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
     File1->refresh();
     DoEvents();
@@ -101,6 +102,7 @@ void Midi::cmdRemove_Click()
     if (i >= 0 && i < m_list.count() && List1->item(i)->isSelected()) {
         delete List1->takeItem(i);
         m_list.removeAt(i);
+        m_listEdited = true;
     }
     List1->setCurrentRow(-1);
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
@@ -126,7 +128,7 @@ void Midi::File1_DblClick()
         return;
     m_previewFile = name;
     const QString path = SystemTools::JoinPath(Dir1->path(), name);
-    const bool wasPlaying = MMControl1->mode() == SequencerDevice::Playing;
+    const bool wasPlaying = playingOrBetweenSongs();
     if (OpenMid(path) == Opened::File && wasPlaying) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);
@@ -148,8 +150,8 @@ void Midi::List1_DblClick()
     if (row < 0 || row >= m_list.count())
         return;   // nothing selected: keep SelIndex as it is
     m_selIndex = row;
+    const bool wasPlaying = playingOrBetweenSongs();
     MMControl1->setUpdateInterval(0);
-    const bool wasPlaying = MMControl1->mode() == SequencerDevice::Playing;
     if (OpenMid(QString()) == Opened::File && wasPlaying) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);

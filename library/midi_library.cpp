@@ -32,6 +32,8 @@ void Midi::OpenLib()
     BusyGuard busy(this);
     ClearList();
     m_libraryIncomplete = false;
+    m_listEdited = false;
+    Label1->setToolTip(QStringLiteral("Midi selection"));
     const LibraryContents lib = LibraryFile::read(m_libFile);
     if (lib.empty && lib.error.isEmpty()) {
         setLabel5(m_libName + QStringLiteral(" (Empty)"));
@@ -44,6 +46,7 @@ void Midi::OpenLib()
     if (!lib.error.isEmpty()) {
         // What did not load must not be lost by the save at shut-down.
         m_libraryIncomplete = true;
+        noteLibraryProblem(lib.error);
         m_s.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Information,
                              AppInfo::AppName);
         return;
@@ -80,8 +83,13 @@ bool Midi::SaveLib(QString *error)
 {
     if (m_libFile.isEmpty() || m_list.isEmpty())
         return true;
+    // A name another program wrote may hold what a library cannot: keep the rest.
+    const LibraryFile::Storable kept = LibraryFile::storable(m_list.paths(), m_selIndex);
+    tellLeftOut(kept.leftOut);
+    if (kept.paths.isEmpty())
+        return true;
     QString why;
-    const bool ok = LibraryFile::write(m_libFile, m_selIndex, m_list.paths(), &why);
+    const bool ok = LibraryFile::write(m_libFile, kept.selIndex, kept.paths, &why);
     if (!ok && error)
         *error = why;
     if (ok)
@@ -89,10 +97,25 @@ bool Midi::SaveLib(QString *error)
     return ok;
 }
 
+void Midi::tellLeftOut(const QStringList &leftOut)
+{
+    if (leftOut.isEmpty() || leftOut == m_leftOutTold)
+        return;
+    m_leftOutTold = leftOut;
+    tell(QStringLiteral("These entries were left out of the library %1, because a library file cannot "
+                        "hold a name with a quotation mark or a line break:\n%2")
+             .arg(m_libFile, leftOut.join(QLatin1Char('\n'))));
+}
+
 void Midi::saveLibraryAtExit()
 {
-    if (m_libraryIncomplete)
-        return;
+    if (m_libraryIncomplete) {
+        if (!m_listEdited || m_list.isEmpty())
+            return;
+        // The user built on a list that did not load whole: their list is kept
+        // as a new library, and the file it came from is left as it is.
+        m_libFile.clear();
+    }
     if (m_libFile.isEmpty() && !m_list.isEmpty()) {
         // A list built without a file still goes somewhere the user can find it.
         QString name = m_dataDir + QStringLiteral("New Library.mfl");
@@ -114,6 +137,7 @@ void Midi::cmdNew_Click()
     // Forget the file, so the previous library is never overwritten by this list.
     m_libFile.clear();
     m_libraryIncomplete = false;
+    m_listEdited = false;
     Label4->setText(QStringLiteral("Midi Library: ") + m_libName);
     setLabel5(m_libName + QStringLiteral(" (Empty)"));
 }
@@ -141,6 +165,7 @@ void Midi::cmdOpen_Click()
 
 void Midi::cmdSave_Click()
 {
+    BusyGuard busy(this);
     if (m_list.isEmpty()) {
         m_s.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::OkOnly,
                              AppInfo::AppName);

@@ -80,6 +80,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
         DoEvents();
         return Opened::Failed;
     }
+    m_driverErrorShown.clear();
     if (lengthMs == 0)
         m_s.dialogs->message(this, QStringLiteral("Multimedia Error: zero length file"), Dialogs::OkOnly,
                              AppInfo::AppName);

@@ -13,7 +13,20 @@ void Midi::chkShuffle_Click()
     m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
     List1->clear();
     List1->addItems(m_list.names());
-    OpenMid(QString());
+    // A new deal during the pause between songs keeps the pause: its first
+    // song plays when the wait is over.
+    const bool waiting = m_interludePending;
+    if (waiting)
+        m_selIndex = 0;
+    const Opened result = OpenMid(QString());
+    if (!waiting || result == Opened::Overtaken)
+        return;
+    if (result == Opened::File) {
+        m_interludePending = true;
+        interludeCheck();
+    } else {
+        endPlay();
+    }
 }
 
 void Midi::txtPause_Change()

@@ -23,5 +23,17 @@ void Midi::ComInable()
 
 void Midi::DisplayErrorMessageBox(int error)
 {
-    m_s.dialogs->message(this, mediaErrorText(error), Dialogs::Exclamation, QStringLiteral("Midi Player"));
+    // The first line is the device's number in words, the second why it happened.
+    QString text = mediaErrorText(error);
+    const QString why = m_s.device->openError();
+    if (!why.isEmpty())
+        text += QLatin1Char('\n') + why;
+    if (error == MediaError::DriverLoad) {
+        // An output that will not start fails every open alike: say it once,
+        // and again only when something changed.
+        if (text == m_driverErrorShown)
+            return;
+        m_driverErrorShown = text;
+    }
+    m_s.dialogs->message(this, text, Dialogs::Exclamation, QStringLiteral("Midi Player"));
 }

@@ -8,6 +8,14 @@ void Midi::MMControl1_StatusUpdate()
 {
     if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::NotOpen)
         return;
+    const QString fault = m_s.device->takeFault();
+    if (!fault.isEmpty()) {
+        // The device could not go on (its sound bank went away): stop here, keep the list.
+        int cancel = 1;
+        MMControl1_StopClick(cancel);
+        m_s.dialogs->message(this, fault, Dialogs::Exclamation, QStringLiteral("Midi Player"));
+        return;
+    }
     const qint64 pos = MMControl1->position();
     // The end first: a start past the end must move on, not wait forever.
     if (pos >= MMControl1->length()) {

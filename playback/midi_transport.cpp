@@ -96,15 +96,14 @@ void Midi::MMControl1_NextClick(int &cancel)
     m_interludeStart = m_s.clock->nowMs();
     const int wanted = m_selIndex;
     const Opened result = nothingPresent ? Opened::NoEntry : OpenMid(QString());
-    if (result == Opened::Failed || result == Opened::Overtaken)
+    if (result == Opened::Overtaken)
         return;
     // Passing the end of the list (here or while skipping missing files)
-    // ends play unless Loop is on.
+    // ends play unless Loop is on; so does a song that would not open, which
+    // would otherwise leave "(Interlude)" with nothing to wait for.
     wrapped = wrapped || m_selIndex < wanted;
-    if (result == Opened::NoEntry || (wrapped && checkValue(chkLoop) != 1)) {
-        m_playing = false;
-        Label2->setText(kStopped);
-        showCaption(QStringLiteral("Lyrabox (Stopped)"));
+    if (result != Opened::File || (wrapped && checkValue(chkLoop) != 1)) {
+        endPlay();
         return;
     }
     m_interludePending = true;
@@ -126,6 +125,18 @@ void Midi::interludeCheck()
     MMControl1_PlayClick(cancel);
 }
 
+void Midi::endPlay()
+{
+    m_playing = false;
+    Label2->setText(kStopped);
+    showCaption(QStringLiteral("Lyrabox (Stopped)"));
+}
+
+bool Midi::playingOrBetweenSongs() const
+{
+    return MMControl1->mode() == SequencerDevice::Playing || m_interludePending;
+}
+
 void Midi::cancelInterlude()
 {
     m_interludePending = false;
@@ -138,9 +149,7 @@ void Midi::MMControl1_PrevClick(int &cancel)
     if (m_interludePending) {
         // Going back during the pause between songs ends play there.
         cancelInterlude();
-        m_playing = false;
-        Label2->setText(kStopped);
-        showCaption(QStringLiteral("Lyrabox (Stopped)"));
+        endPlay();
     }
     if (MMControl1->mode() == SequencerDevice::Playing) {
         int c = 1;

@@ -1,4 +1,5 @@
 #include "player/midi.h"
+#include "components/closingdialogs.h"
 #include "app/core/texts.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
@@ -21,6 +22,9 @@ static void loadIcons()
 
 Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_s(services)
 {
+    // Every box of this window and the ones it opens stops asking once a close waits.
+    m_closingDialogs = std::make_unique<ClosingDialogs>(m_s.dialogs, [this] { return m_closePending; });
+    m_s.dialogs = m_closingDialogs.get();
     loadIcons();
     buildControls();
     connectControls();

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,6 +22,7 @@ class DirList;
 class FileList;
 class DriveCombo;
 class PlayListBox;
+class ClosingDialogs;
 
 // The player window: its state, controls and handlers. The members are
 // spread over files by subsystem (player/, library/, playback/).
@@ -37,6 +39,9 @@ public:
     void cmdQuit_Click();
     // Set once the window was asked to close by the system (not the user).
     void setClosedBySystem(bool b) { m_closedBySystem = b; }
+    // The system ends the program (signal, log-out): open boxes close, the
+    // handler waiting on one returns, and the window closes as cmdQuit does.
+    void endBySystem();
     bool unloaded() const { return m_unloaded; }
 
     // Library.
@@ -152,6 +157,9 @@ private:
     void reopenLibrary();
     void showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1);
     void reportSaveFailure(const QString &what);
+    void tell(const QString &text);
+    void noteLibraryProblem(const QString &why);
+    void tellLeftOut(const QStringList &leftOut);
 
     // Helpers shared by handlers.
     void DoEvents();
@@ -163,6 +171,9 @@ private:
     int checkValue(QCheckBox *box) const;
     void setCheckValue(QCheckBox *box, int value);
     void cancelInterlude();
+    // Play ends where it stands: the stopped texts, nothing pending.
+    void endPlay();
+    bool playingOrBetweenSongs() const;
     void rollStep();
     void endRoll();
     bool findPresentEntry();
@@ -194,6 +205,7 @@ public:
 
 private:
     Services m_s;
+    std::unique_ptr<ClosingDialogs> m_closingDialogs;
     PlayList m_list;
     ShuffleRandom m_random;
     int m_selIndex = 0;
@@ -210,6 +222,9 @@ private:
     int m_heightTw = 2460;
     bool m_settingsLoaded = false;   // options read: only then written back
     bool m_libraryIncomplete = false; // the library did not load whole: keep the file
+    bool m_listEdited = false;        // entries added or removed since the library loaded
+    QStringList m_leftOutTold;        // entries the user was told a library cannot hold
+    QString m_driverErrorShown;       // the output failure last shown; cleared by a good open
     bool m_closedBySystem = false;
     bool m_unloaded = false;
     bool m_closePending = false;

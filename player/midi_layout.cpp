@@ -191,6 +191,7 @@ void Midi::setCorners(bool light)
 
 void Midi::cmdColor_Click()
 {
+    BusyGuard busy(this);
     Dialogs &d = *m_s.dialogs;
     const QString title = QStringLiteral("QuillMidi");
     if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::YesNo | Dialogs::Question,
@@ -211,11 +212,13 @@ void Midi::cmdColor_Click()
 
 void Midi::cmdHelp_Click()
 {
+    BusyGuard busy(this);
     ShowHelp(this, 1, 16, *m_s.dialogs);
 }
 
 void Midi::cmdAbout_Click()
 {
+    BusyGuard busy(this);
     frmAbout about(m_s, this);
     about.exec();
 }

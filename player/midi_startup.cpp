@@ -2,6 +2,7 @@
 #include "app/core/numbers.h"
 #include "app/core/texts.h"
 #include "app/showhelp.h"
+#include "app/signalwatch.h"
 #include "app/unloadall.h"
 #include "components/core/systemtools.h"
 #include "library/core/libraryfile.h"
@@ -91,16 +92,34 @@ void Midi::copySamples()
     }
 }
 
+namespace {
+// A stored colour: an RGB value or one of the two system colours; anything
+// else would be written back as a number no colour can have.
+qint64 storedColor(const QString &text, qint64 fallback)
+{
+    // Integers, also "&H" ones, are read exactly (not through single
+    // precision), so system colours come back as stored.
+    const QString t = text.trimmed();
+    bool ok = false;
+    qint64 c = t.toLongLong(&ok);
+    if (!ok && t.startsWith(QLatin1String("&H"), Qt::CaseInsensitive)) {
+        const QString hex = t.mid(2).chopped(t.endsWith(QLatin1Char('&')) ? 1 : 0);
+        c = qint32(hex.toUInt(&ok, 16));   // eight digits are a signed 32-bit value
+    }
+    if (!ok)
+        c = RoundHalfEven(SettingToNumber(text));
+    const quint32 low = quint32(c);
+    const bool system = (low == 0x8000000Fu || low == 0x80000012u) && (c == qint32(low) || c == qint64(low));
+    return (c >= 0 && c <= 0xFFFFFF) || system ? c : fallback;
+}
+}
+
 void Midi::restoreColors()
 {
     const QString back = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QStringLiteral("&H00808080&"));
     const QString fore = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiFore"), QStringLiteral("&H00000000&"));
-    // Integers are read exactly, so system colours come back as stored.
-    bool ok = false;
-    qint64 b = back.toLongLong(&ok);
-    setPlayerColor(ok ? b : qint64(SettingToNumber(back)));
-    qint64 f = fore.toLongLong(&ok);
-    setTextColor(ok ? f : RoundHalfEven(SettingToNumber(fore)));
+    setPlayerColor(storedColor(back, 0x808080));
+    setTextColor(storedColor(fore, 0));
     setCorners(m_foreColor == 0xFFFFFF);
 }
 
@@ -157,6 +176,7 @@ void Midi::reopenLibrary()
     }
     m_libName = Texts::libraryName(m_libFile);
     if (!SystemTools::IsPresent(m_libFile)) {
+        noteLibraryProblem(QStringLiteral("The library file %1 is not there.").arg(m_libFile));
         showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
                             QStringLiteral("No Selection"));
         return;
@@ -165,10 +185,13 @@ void Midi::reopenLibrary()
                         QStringLiteral("Opening Selection..."));
     DoEvents();
     int index = 0;
-    if (!LibraryFile::readIndex(m_libFile, &index)) {
+    QString why;
+    if (!LibraryFile::readIndex(m_libFile, &index, &why)) {
         // Unreadable: shown empty, but never written over at shut-down
         // (an empty file holds nothing to lose).
         m_libraryIncomplete = QFileInfo(m_libFile).size() > 0;
+        if (m_libraryIncomplete)
+            noteLibraryProblem(why);
         showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
                             QStringLiteral("No Selection"));
         return;
@@ -209,11 +232,22 @@ void Midi::SaveSettings()
 
 void Midi::reportSaveFailure(const QString &what)
 {
-    const QString text = QStringLiteral("Your settings could not all be saved: %1.").arg(what);
+    tell(QStringLiteral("Your settings could not all be saved: %1.").arg(what));
+}
+
+void Midi::tell(const QString &text)
+{
     if (m_closedBySystem)
         std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
     else
         m_s.dialogs->message(this, text, Dialogs::Exclamation, AppInfo::AppName);
+}
+
+// Why the library shows empty or partly loaded, where a user can find it.
+void Midi::noteLibraryProblem(const QString &why)
+{
+    std::fprintf(stderr, "lyrabox: %s\n", qPrintable(why));
+    Label1->setToolTip(QStringLiteral("Midi selection\n") + why);
 }
 
 void Midi::Form_Unload()
@@ -229,6 +263,13 @@ void Midi::Form_Unload()
     SaveSettings();
     ShowHelp(this, 2, 0, *m_s.dialogs);
     UnloadAllForms(this);
+}
+
+void Midi::endBySystem()
+{
+    setClosedBySystem(true);
+    closeModalWindows();
+    close();
 }
 
 void Midi::cmdQuit_Click()

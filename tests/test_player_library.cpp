@@ -132,18 +132,69 @@ private slots:
         QCOMPARE(f.device.openFile, songs[0]);
     }
 
-    void unreadableLibraryAtStartIsKept()
+    // A library that did not load whole is never written over; a list the
+    // user builds on it is kept as a new library.
+    void brokenLibraryKeepsTheUsersEdits_data()
     {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("saved");   // entries in the new library, -1: none written
+        QTest::addColumn<QString>("reason");
+        QStringList many;
+        for (int i = 0; i < 1002; ++i)
+            many << TestEnv::root() + "/many.mid";
+        const QByteArray text("\xff\xfe not a number\r\n\"/x.mid\"\r\n");
+        QTest::newRow("text file, untouched") << text << "" << -1 << "not a number";
+        QTest::newRow("text file, song added") << text << "add" << 1 << "not a number";
+        QTest::newRow("1002 entries, untouched") << library(0, many) << "" << -1 << "only the first 1001";
+        QTest::newRow("1002 entries, one removed") << library(0, many) << "remove" << 1000 << "only the first 1001";
+    }
+    void brokenLibraryKeepsTheUsersEdits()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, edit);
+        QFETCH(int, saved);
+        QFETCH(QString, reason);
         PlayerFixture f;
+        TestEnv::writeMidi(TestEnv::root() + "/many.mid");
         const QString file = f.dir() + "/Broken.mfl";
-        writeAll(file, "\xff\xfe not a number\r\n\"/x.mid\"\r\n");
+        writeAll(file, bytes);
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &m = f.start();
-        QCOMPARE(m.Label5->text(), QStringLiteral("Broken (Empty)"));
-        QCOMPARE(m.Label1->text(), QStringLiteral("No Selection"));
-        m.addFiles(f.songs({"n.mid"}));
+        QVERIFY2(m.Label1->toolTip().contains(reason), qPrintable(m.Label1->toolTip()));
+        if (edit == "add") {
+            m.addFiles(f.songs({"n.mid"}));
+        } else if (edit == "remove") {
+            m.List1->setCurrentRow(3);
+            m.cmdRemove_Click();
+        }
         f.quit();
-        QCOMPARE(readAll(file), QByteArray("\xff\xfe not a number\r\n\"/x.mid\"\r\n"));
+        QVERIFY2(f.dialogs.messages.size() <= 1, qPrintable(f.dialogs.texts().join('|')));   // the OpenLib error only
+        QCOMPARE(readAll(file), bytes);
+        const QString fresh = m.dataDir() + "New Library.mfl";
+        QCOMPARE(LibraryFile::read(fresh).paths.size(), qMax(saved, 0));
+        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), saved < 0 ? file : fresh);
+    }
+
+    // Names another program wrote that a library cannot hold: the rest is saved, the user told once.
+    void unstorableEntriesAreLeftOutOnce()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"a.mid", "b.mid"});
+        const QString odd = f.dir() + "/say \"hi\".mid";
+        const QString file = f.dir() + "/Q.mfl";
+        writeAll(file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        Midi &m = f.start();
+        QCOMPARE(m.playList().paths(), QStringList({songs[0], odd, songs[1]}));
+        f.dialogs.saveResults << file << file;
+        m.cmdSave_Click();
+        m.cmdSave_Click();
+        QCOMPARE(f.dialogs.count(odd), 1);
+        QCOMPARE(readAll(file), library(1, songs));
+        f.quit();
+        QCOMPARE(f.dialogs.count(odd), 1);
+        QCOMPARE(readAll(file), library(1, songs));
     }
 
     void emptyLibraryAtStartTakesNewEntries()

@@ -3,6 +3,7 @@
 #include "testenv.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -100,6 +101,35 @@ private slots:
         QVERIFY(!n.lightCorners());
     }
 
+    // Stored colours no colour can have read as the defaults; the rest as stored.
+    void storedColours_data()
+    {
+        QTest::addColumn<QString>("back");
+        QTest::addColumn<QString>("fore");
+        QTest::addColumn<qint64>("wantBack");
+        QTest::addColumn<qint64>("wantFore");
+        QTest::newRow("plain") << "255" << "16777215" << qint64(255) << qint64(0xFFFFFF);
+        QTest::newRow("system pair") << "&H8000000F&" << "-2147483630" << qint64(qint32(0x8000000F)) << qint64(qint32(0x80000012));
+        QTest::newRow("above white") << "16777216" << "&H1000000&" << qint64(0x808080) << qint64(0);
+        QTest::newRow("negative") << "-1" << "-5" << qint64(0x808080) << qint64(0);
+        QTest::newRow("other system colour") << "&H80000005&" << "99999999999" << qint64(0x808080) << qint64(0);
+    }
+    void storedColours()
+    {
+        QFETCH(QString, back);
+        QFETCH(QString, fore);
+        QFETCH(qint64, wantBack);
+        QFETCH(qint64, wantFore);
+        PlayerFixture f;
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiBack"), back);
+        f.settings->SetValue(AppletSection(), QStringLiteral("MidiFore"), fore);
+        Midi &m = f.start();
+        QCOMPARE(m.playerColor(), wantBack);
+        QCOMPARE(m.textColor(), wantFore);
+        f.quit();
+        QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QString()), QString::number(wantBack));
+    }
+
     void quitWhileMinimizedKeepsPositionAndColours()
     {
         PlayerFixture f;
@@ -133,15 +163,43 @@ private slots:
         QCOMPARE(f.device.log.filter(QStringLiteral("close")).size(), 2);  // the open's own and the unload's, no more
     }
 
-    void unwritableSettingsAreReported()
+    // Only a write that failed is reported, not a file that was damaged when read.
+    void settingsSaveIsReportedOnlyWhenItFailed_data()
     {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<bool>("folderInTheWay");
+        QTest::addColumn<bool>("reported");
+        const QByteArray damaged("[Quillon]\nApplets\\MidiLoop=1\n[bad\n\xff\xfe=\n=x\n");
+        QTest::newRow("clean, written") << QByteArray("[Quillon]\n") << false << false;
+        QTest::newRow("damaged, written") << damaged << false << false;
+        QTest::newRow("clean, cannot be written") << QByteArray("[Quillon]\n") << true << true;
+        QTest::newRow("damaged, cannot be written") << damaged << true << true;
+    }
+    void settingsSaveIsReportedOnlyWhenItFailed()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, folderInTheWay);
+        QFETCH(bool, reported);
         PlayerFixture f;
+        const QString file = f.settings->fileName();
+        f.settings.reset();
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(before);
+        out.close();
+        f.settings = std::make_unique<SettingsStore>(file);
+        f.services.settings = f.settings.get();
         Midi &m = f.start();
-        QFile::remove(f.settings->fileName());
-        QDir().mkpath(f.settings->fileName());   // a folder where the file should go
+        m.chkLoop->setChecked(false);
+        if (folderInTheWay) {
+            QFile::remove(file);
+            QDir().mkpath(file);
+        }
         f.quit();
         QVERIFY(m.unloaded());
-        QVERIFY(f.dialogs.shown(QStringLiteral("could not all be saved")));
+        QCOMPARE(f.dialogs.shown(QStringLiteral("could not all be saved")), reported);
+        if (!reported)
+            QCOMPARE(SettingsStore(file).GetValue(AppletSection(), QStringLiteral("MidiLoop"), QString()), QStringLiteral("0"));
     }
 };
 

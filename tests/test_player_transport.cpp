@@ -180,6 +180,87 @@ private slots:
         QCOMPARE(m.unloaded(), then == u"quit");
     }
 
+    // The list is between two songs when the user picks another way on.
+    void interludeInterrupted_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("stateAtOnce");
+        QTest::addColumn<QString>("playsAfterWait");   // the file playing once the wait is over
+        QTest::newRow("play-list double click") << "list" << "playing" << "a.mid";
+        QTest::newRow("preview") << "preview" << "playing" << "c.mid";
+        QTest::newRow("Shuffle ticked") << "shuffle" << "interlude" << "dealt";
+    }
+    void interludeInterrupted()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, stateAtOnce);
+        QFETCH(QString, playsAfterWait);
+        PlayerFixture f;
+        Midi &m = f.startWith(kABC);
+        m.txtPause->setText(u"5"_s);
+        f.press(u"Play"_s);
+        f.tick(1000);
+        f.press(u"Next"_s);
+        f.tick(2000);
+        ShuffleRandom draws;
+        const QString dealtFirst = QFileInfo(shuffleDeal(m.playList().paths(), draws).first()).fileName();
+        if (action == u"list") {
+            m.List1->setCurrentRow(0);
+            m.List1_DblClick();
+        } else if (action == u"preview") {
+            m.File1->setCurrentItem(m.File1->findItems(u"c.mid"_s, Qt::MatchExactly).value(0));
+            m.File1_DblClick();
+        } else {
+            m.chkShuffle->setChecked(true);
+        }
+        QCOMPARE(stateOf(m), stateAtOnce);
+        f.tick(2000);
+        QCOMPARE(stateOf(m), stateAtOnce);   // the pause keeps its length
+        f.tick(1001);
+        QCOMPARE(stateOf(m), u"playing"_s);
+        QCOMPARE(openName(f), playsAfterWait == u"dealt" ? dealtFirst : playsAfterWait);
+        f.tick(500);
+        QVERIFY(m.Label2->text().startsWith(u"Time: "_s) || m.Label2->text() == u"(Preview)"_s);
+    }
+
+    // An open that fails says why on a second line; an output that will not
+    // start is said once until something changes; a fault while playing stops.
+    void errorsSayWhy()
+    {
+        PlayerFixture f;
+        for (const QString &n : kABC)
+            f.device.openErrors.insert(n, MediaError::DriverLoad);
+        f.device.openErrorText = u"The audio output \"pulse\" would not start: no server."_s;
+        Midi &m = f.startWith(kABC);
+        m.setSelIndex(1);
+        m.OpenMid(QString());
+        m.setSelIndex(2);
+        m.OpenMid(QString());
+        QCOMPARE(f.dialogs.texts(), QStringList{u"Error load media device driver.\nThe audio output \"pulse\" would not start: no server."_s});
+        f.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
+        m.OpenMid(QString());
+        QCOMPARE(f.dialogs.count(u"\"alsa\""_s), 1);
+
+        f.device.openErrors.clear();
+        f.device.openErrors.insert(u"b.mid"_s, MediaError::NotMidiFile);
+        f.device.openErrorText = u"The file ends inside a track."_s;
+        f.dialogs.clear();
+        m.setSelIndex(1);
+        m.OpenMid(QString());
+        QCOMPARE(f.dialogs.texts(), QStringList{u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s});
+
+        f.dialogs.clear();
+        m.setSelIndex(0);
+        m.OpenMid(QString());
+        f.press(u"Play"_s);
+        f.tick(500);
+        f.device.fault = u"The sound bank /x.sf2 can no longer be read."_s;
+        f.tick(500);
+        QCOMPARE(stateOf(m), u"stopped"_s);
+        QCOMPARE(f.dialogs.texts(), QStringList{u"The sound bank /x.sf2 can no longer be read."_s});
+        QCOMPARE(m.playList().count(), 3);
+    }
+
     void nextAtTheEnd_data()
     {
         QTest::addColumn<NextCase>("c");
@@ -192,7 +273,7 @@ private slots:
         QTest::newRow("one entry, loop off") << NextCase{"a.mid", "", 0, false, false, 0, "stopped", ""};
         QTest::newRow("one entry, loop on") << NextCase{"a.mid", "", 0, true, false, 0, "playing", ""};
         QTest::newRow("a song titled Failed to open") << NextCase{"a.mid,failed to open.mid,c.mid", "", 0, false, false, 1, "playing", ""};
-        QTest::newRow("an open that fails") << NextCase{"a.mid,x.mid,c.mid", "", 0, false, false, 1, "closed, playing on", "Invalid filename."};
+        QTest::newRow("an open that fails") << NextCase{"a.mid,x.mid,c.mid", "", 0, false, false, 1, "closed", "Invalid filename."};
         QTest::newRow("wrap to a missing first") << NextCase{abc, "a", 2, false, false, 1, "stopped", ""};
         QTest::newRow("wrap to a missing first, loop") << NextCase{abc, "a", 2, true, false, 1, "playing", ""};
         QTest::newRow("all gone") << NextCase{abc, "abc", 0, false, false, 0, "closed", "Library file not present"};

@@ -1,5 +1,8 @@
 #include "components/core/settingsstore.h"
+#include <QFile>
+#include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryFile>
 
 SettingsStore::SettingsStore()
     : m_settings(std::make_unique<QSettings>(QStringLiteral("Veltrix"), QStringLiteral("Quillon")))
@@ -46,16 +49,43 @@ QString SettingsStore::GetValue(const QString &section, const QString &key, cons
 
 void SettingsStore::SetValue(const QString &section, const QString &key, const QVariant &value)
 {
-    m_settings->setValue(groupKey(section, key), toText(value));
+    const QString k = groupKey(section, key);
+    const QString text = toText(value);
+    m_settings->setValue(k, text);
+    m_unflushed.insert(k, text);
+}
+
+// A file that was damaged when it was read keeps QSettings' status at
+// FormatError for good, and that status hides any later write error: only
+// reading the file back tells whether the values reached it.
+bool SettingsStore::writtenSinceFlush() const
+{
+    // QSettings shares what it holds between objects on the same file, so the
+    // file's bytes are read back through a copy.
+    QFile file(m_settings->fileName());
+    QTemporaryFile copy;
+    if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly) || !copy.open())
+        return false;
+    copy.write(file.readAll());
+    copy.close();
+    const QSettings disk(copy.fileName(), m_settings->format());
+    for (auto it = m_unflushed.cbegin(); it != m_unflushed.cend(); ++it) {
+        if (disk.value(it.key()).toString() != it.value())
+            return false;
+    }
+    return true;
 }
 
 bool SettingsStore::Flush(QString *error)
 {
     m_settings->sync();
-    if (m_settings->status() == QSettings::NoError)
+    const QSettings::Status status = m_settings->status();
+    if (status == QSettings::NoError || (status == QSettings::FormatError && writtenSinceFlush())) {
+        m_unflushed.clear();
         return true;
+    }
     if (error)
-        *error = m_settings->status() == QSettings::AccessError
+        *error = status == QSettings::AccessError
             ? QStringLiteral("the settings file %1 cannot be written").arg(m_settings->fileName())
             : QStringLiteral("the settings file %1 is damaged").arg(m_settings->fileName());
     return false;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QSettings>
 #include <QString>
+#include <QHash>
 #include <QVariant>
 #include <memory>
 
@@ -25,5 +26,7 @@ public:
 
 private:
     static QString groupKey(const QString &section, const QString &key);
+    bool writtenSinceFlush() const;
     std::unique_ptr<QSettings> m_settings;
+    QHash<QString, QString> m_unflushed;   // values set since the last good flush
 };

@@ -297,4 +297,26 @@ bool canStore(const QString &path)
         && !path.contains(QLatin1Char('\n'));
 }
 
+Storable storable(const QStringList &paths, int selIndex)
+{
+    Storable out;
+    bool placed = false;
+    for (int i = 0; i < paths.size(); ++i) {
+        if (!canStore(paths[i])) {
+            out.leftOut << paths[i];
+            continue;
+        }
+        if (!placed && i >= selIndex) {
+            out.selIndex = int(out.paths.size());
+            placed = true;
+        }
+        out.paths << paths[i];
+    }
+    if (out.leftOut.isEmpty())
+        out.selIndex = selIndex;   // as it stands: the writer decides what it keeps
+    else if (!placed)
+        out.selIndex = 0;
+    return out;
+}
+
 } // namespace LibraryFile

@@ -32,4 +32,14 @@ QByteArray serialize(int selIndex, const QStringList &paths);
 bool write(const QString &fileName, int selIndex, const QStringList &paths, QString *error);
 // A path that a library file cannot hold (a double quote or a line break).
 bool canStore(const QString &path);
+
+// What of a play list a library file can hold: the storable paths, the index
+// of the current entry among them (the next kept one when the current entry
+// is left out, else 0), and the paths left out.
+struct Storable {
+    QStringList paths;
+    int selIndex = 0;
+    QStringList leftOut;
+};
+Storable storable(const QStringList &paths, int selIndex);
 }

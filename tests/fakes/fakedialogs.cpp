@@ -6,6 +6,8 @@ int FakeDialogs::message(QWidget *, const QString &text, int style, const QStrin
     messages.append(m);
     if (onMessage)
         onMessage(m);
+    if (onAsk)
+        onAsk(QStringLiteral("message"));
     const bool question = (style & 0x0f) == YesNo;
     if (!answers.isEmpty())
         return answers.dequeue();
@@ -16,6 +18,8 @@ std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title,
                                              const QString &initial, const QString &filter)
 {
     fileAsks.append({false, title, initial, filter});
+    if (onAsk)
+        onAsk(QStringLiteral("open"));
     return openResults.isEmpty() ? std::nullopt : openResults.dequeue();
 }
 
@@ -23,12 +27,16 @@ std::optional<QString> FakeDialogs::saveFile(QWidget *, const QString &title,
                                              const QString &initial, const QString &filter)
 {
     fileAsks.append({true, title, initial, filter});
+    if (onAsk)
+        onAsk(QStringLiteral("save"));
     return saveResults.isEmpty() ? std::nullopt : saveResults.dequeue();
 }
 
 std::optional<QColor> FakeDialogs::color(QWidget *, const QColor &initial)
 {
     colorAsks.append(initial);
+    if (onAsk)
+        onAsk(QStringLiteral("color"));
     return colorResults.isEmpty() ? std::nullopt : colorResults.dequeue();
 }
 
@@ -42,6 +50,7 @@ void FakeDialogs::clear()
     fileAsks.clear();
     colorAsks.clear();
     onMessage = nullptr;
+    onAsk = nullptr;
 }
 
 QStringList FakeDialogs::texts() const

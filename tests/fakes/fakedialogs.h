@@ -50,4 +50,6 @@ public:
 
     // Runs while a message is "open", as a modal box would let events run.
     std::function<void(const Message &)> onMessage;
+    // Runs while any box or dialog is open: "message", "open", "save" or "color".
+    std::function<void(const QString &kind)> onAsk;
 };

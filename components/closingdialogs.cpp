@@ -1,0 +1,30 @@
+#include "components/closingdialogs.h"
+#include <cstdio>
+
+int ClosingDialogs::message(QWidget *parent, const QString &text, int style, const QString &title)
+{
+    if (!m_closing())
+        return m_inner->message(parent, text, style, title);
+    if ((style & 0x0f) == YesNo)
+        return No;
+    // A notice is not lost: it goes where the one who ended the program looks.
+    std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
+    return Ok;
+}
+
+std::optional<QString> ClosingDialogs::openFile(QWidget *parent, const QString &title,
+                                                const QString &initial, const QString &filter)
+{
+    return m_closing() ? std::nullopt : m_inner->openFile(parent, title, initial, filter);
+}
+
+std::optional<QString> ClosingDialogs::saveFile(QWidget *parent, const QString &title,
+                                                const QString &initial, const QString &filter)
+{
+    return m_closing() ? std::nullopt : m_inner->saveFile(parent, title, initial, filter);
+}
+
+std::optional<QColor> ClosingDialogs::color(QWidget *parent, const QColor &initial)
+{
+    return m_closing() ? std::nullopt : m_inner->color(parent, initial);
+}
