@@ -194,10 +194,15 @@ private slots:
                 QCOMPARE(dev->takeFault(), QString());
                 QCOMPARE(dev->mode(), int(SequencerDevice::Stopped));
                 QCOMPARE(dev->activeVoices(), 0);
+                // Put right, the bank is loaded afresh with the next song.
+                QVERIFY(QFile::remove(bank) && QFile::copy(TestEnv::soundFont(), bank));
+                QCOMPARE(dev->open(m_sustained), 0);
+                QCOMPARE(dev->play(0), 0);
+                QTRY_VERIFY_WITH_TIMEOUT(dev->activeVoices() > 0, 2000);
+                return;
             }
         }
-        const QVector<qint16> s = readWav(out);
-        QCOMPARE(peak(s, secondSong + 100) > 1000, deleted);
+        QVERIFY(peak(readWav(out), secondSong + 100) > 1000);
     }
 
     // A busy song must not reach full scale, and a quiet one must stay about

@@ -21,6 +21,7 @@ int FluidSequencer::ensureOutput()
         return 0;
     m_out.reset();
     m_lock = nullptr;
+    m_pinned.clear();
     m_out = FluidOutput::create({m_config.soundFont, m_config.audioDriver, m_config.audioFile,
                                  m_config.gain, m_config.limiter},
                                 &m_openError);

@@ -19,10 +19,11 @@ class FluidOutput;
 // pending, and a fresh player avoids that and the stale state of an ended one.
 class FluidSequencer : public SequencerDevice, public SynthLevel {
 public:
-    // The synth's gain. Our sample songs peak near -4 dBFS with the GM bank;
-    // busier songs go far past full scale and the output limiter takes them down.
+    // The synth's gain: our sample songs peak at -4.5 dBFS or below with the
+    // GM bank, which leaves busier songs room before the limiter steps in.
+    // Songs with many loud parts still go far past full scale without it.
     static constexpr double DefaultGain = 0.8;
-    // The gain from before the limiter, for comparing loudness.
+    // The gain used before there was a limiter, for comparing loudness.
     static constexpr double PlainGain = 0.95;
 
     struct Config {
