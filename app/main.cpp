@@ -78,16 +78,9 @@ int main(int argc, char *argv[])
     Midi window(services);
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
-    QObject::connect(&watch, &SignalWatch::endRequested, &window, [&window] {
-        window.setClosedBySystem(true);
-        closeModalWindows();
-        window.close();
-    });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager &) {
-        window.setClosedBySystem(true);
-        closeModalWindows();
-        window.close();
-    });
+    QObject::connect(&watch, &SignalWatch::endRequested, &window, &Midi::endBySystem);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &) { window.endBySystem(); });
     window.Form_Load();
     if (window.unloaded())
         return 0;
