@@ -40,11 +40,12 @@ bool plain(const QByteArray &smf)
         const uchar *end = b + pos + 8 + be32(b + pos + 4);
         bool ok = true;
         const uchar *at = nullptr;
+        bool forgiven = false;
         if (walkTrack(b + pos + 8, end, [&](const Event &ev) {
                 ok = ok && ev.oddity == Oddity::None && ev.status != 0xf7
                     && (ev.status != 0xff || metaLengthOk(ev.metaType, ev.payloadLen));
                 return ok;
-            }, at) != WalkError::None || !ok)
+            }, at, forgiven) != WalkError::None || !ok || forgiven)
             return false;
         pos = end - b;
     }

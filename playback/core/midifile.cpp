@@ -209,11 +209,10 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
         qint64 tick = 0;
         const qint64 firstTempo = tempo.size();
         const uchar *at = start;
+        bool forgiven = false;
         const WalkError e = walkTrack(start, end, [&](const Event &ev) {
             tick += ev.delta;
-            if (ev.oddity != Oddity::None) {
-                rewrite = true;
-            } else if (ev.status >= 0xf0) {
+            if (ev.status >= 0xf0) {
                 if (ev.status == 0xf7) {
                     rewrite = true;
                 } else if (ev.status == 0xff) {
@@ -229,14 +228,14 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
                 }
             }
             return true;
-        }, at);
+        }, at, forgiven);
         if (e != WalkError::None)
             return walkErrorText(e, t, tracks, base + (at - b));
         if (firstTempo > 0 && tempo.size() > firstTempo && tempo[firstTempo].tick < tempo[firstTempo - 1].tick)
             sorted = false;
         lastTick = std::max(lastTick, tick);
         pos = nextChunkAt(b, n, dataEnd, at - b);
-        if (dataEnd != statedEnd || pos != dataEnd)
+        if (forgiven || dataEnd != statedEnd || pos != dataEnd)
             rewrite = true;
     }
     f.m_lastTick = lastTick;

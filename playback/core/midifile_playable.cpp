@@ -78,6 +78,7 @@ QByteArray MidiFile::playableBytes() const
         const uchar *end = b + dataEnd;
         const uchar *prevEnd = start;
         const uchar *at = start;
+        bool forgiven = false;
         const WalkError e = walkTrack(start, end, [&](const Event &ev) {
             if (ev.oddity == Oddity::Cut) {   // the track ends at the cut event's time
                 appendVlq(out, ev.delta);
@@ -107,7 +108,7 @@ QByteArray MidiFile::playableBytes() const
                 append(out, ev.start, ev.end);
             }
             return true;
-        }, at);
+        }, at, forgiven);
         if (e != WalkError::None)
             return {};
         putBe32(out, header + 4, quint32(out.size() - header - 8));

@@ -37,7 +37,6 @@ struct Event {
     quint32 delta = 0;
     quint8 status = 0;        // effective status: channel status, 0xF0, 0xF7, 0xFF or a stray one
     quint8 metaType = 0;      // for 0xFF
-    bool running = false;     // the status byte was omitted
     Oddity oddity = Oddity::None;
     const uchar *start = nullptr;   // first byte after the delta time
     const uchar *payload = nullptr; // meta/sysex data, or the channel data bytes
@@ -86,6 +85,8 @@ inline int strayDataBytes(quint8 status)
 // Track meta event (inclusive; one with a length other than 0 does not count)
 // or the end of the chunk; onEvent returns false to stop early. On an error,
 // at is where the bad event starts; otherwise where the walk stopped.
+// forgiven is set when an event has an oddity (kept off the path of plain
+// events, which is hot).
 //
 // Forgiving as players are with files written by sloppy tools: a stray
 // system-common or real-time status in place of an event is an event of its
@@ -95,76 +96,77 @@ inline int strayDataBytes(quint8 status)
 // inside a channel message is still an error: there is no telling which
 // bytes belong to what.
 template <class F>
-WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&at)
+WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&at, bool &forgiven)
 {
-    quint8 running = 0;
-    bool afterChannel = false;
+    quint8 running = 0;   // for a data byte in place of a status; 0 after a meta, sysex or stray event
+    quint8 kept = 0;      // the channel status before those, kept across them
     Event ev;
-    const auto cut = [&](quint32 delta) {
-        ev.delta = delta;
-        ev.status = 0;
-        ev.oddity = Oddity::Cut;
-        ev.start = ev.end = end;
-        ev.payloadLen = 0;
-        onEvent(static_cast<const Event &>(ev));
-        at = end;
-        return WalkError::None;
-    };
-    while (p < end) {
+    // The loop returns at the end of the events; it breaks out at a cut event.
+    for (;;) {
         at = p;
-        WalkError e = readVlq(p, end, ev.delta);
-        if (e == WalkError::Truncated)
-            return cut(0);   // the time of what follows is unknown
-        if (e != WalkError::None)
-            return e;
         if (p >= end)
-            return cut(ev.delta);
+            return WalkError::None;
+        WalkError e = readVlq(p, end, ev.delta);
+        if (e != WalkError::None) {
+            if (e != WalkError::Truncated)
+                return e;
+            ev.delta = 0;   // the time of what follows is unknown
+            break;
+        }
+        if (p >= end)
+            break;
         ev.start = p;
         quint8 status = *p;
-        ev.running = !(status & 0x80);
-        if (ev.running) {
-            if (!running)
-                return WalkError::NoRunningStatus;
+        ev.oddity = Oddity::None;
+        if (!(status & 0x80)) {   // running status
             status = running;
+            if (!status) {
+                if (!kept)
+                    return WalkError::NoRunningStatus;
+                status = kept;
+                ev.oddity = Oddity::Resumed;
+                forgiven = true;
+            }
         } else {
             ++p;
         }
         ev.status = status;
-        ev.oddity = ev.running && !afterChannel ? Oddity::Resumed : Oddity::None;
         ev.lenField = nullptr;
         if (status < 0xf0) {
             running = status;
-            afterChannel = true;
             const int n = channelDataBytes(status);
             if (end - p < n)
-                return cut(ev.delta);
+                break;
             if ((p[0] & 0x80) || (n == 2 && (p[1] & 0x80)))
                 return WalkError::BadDataByte;
             ev.payload = p;
             ev.payloadLen = quint32(n);
             p += n;
         } else if (status == 0xf0 || status == 0xf7 || status == 0xff) {
-            afterChannel = false;
+            kept = running ? running : kept;
+            running = 0;
             if (status == 0xff) {
                 if (p >= end)
-                    return cut(ev.delta);
+                    break;
                 ev.metaType = *p++;
             }
             ev.lenField = p;
             quint32 len = 0;
             e = readVlq(p, end, len);
             if (e == WalkError::Truncated)
-                return cut(ev.delta);
+                break;
             if (e != WalkError::None)
                 return e;
             if (quint64(end - p) < len)
-                return cut(ev.delta);
+                break;
             ev.payload = p;
             ev.payloadLen = len;
             p += len;
         } else {
-            afterChannel = false;
+            kept = running ? running : kept;
+            running = 0;
             ev.oddity = Oddity::Stray;
+            forgiven = true;
             ev.payload = p;
             for (int i = strayDataBytes(status); i > 0 && p < end && !(*p & 0x80); --i)
                 ++p;
@@ -176,7 +178,13 @@ WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *
             return WalkError::None;
         }
     }
-    at = p;
+    Event cut;
+    cut.delta = ev.delta;
+    cut.oddity = Oddity::Cut;
+    cut.start = cut.end = end;
+    forgiven = true;
+    onEvent(static_cast<const Event &>(cut));
+    at = end;
     return WalkError::None;
 }
 
