@@ -120,7 +120,7 @@ WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *
         ev.oddity = Oddity::None;
         if (!(status & 0x80)) {   // running status
             status = running;
-            if (!status) {
+            if (!status) [[unlikely]] {
                 if (!kept)
                     return WalkError::NoRunningStatus;
                 status = kept;
@@ -162,7 +162,7 @@ WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *
             ev.payload = p;
             ev.payloadLen = len;
             p += len;
-        } else {
+        } else [[unlikely]] {
             kept = running ? running : kept;
             running = 0;
             ev.oddity = Oddity::Stray;
