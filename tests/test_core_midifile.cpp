@@ -75,7 +75,6 @@ void checkPlayable(const MidiFile &f)
     QCOMPARE(p.playableBytes(), playable);   // nothing left to rewrite
 }
 
-
 // The events of a file as a strict reader sees them, one "tick:hex bytes"
 // entry each and "track" at each track; sequencer-specific events (the
 // rewrite's filler) are left out. One "error" entry for anything a strict
