@@ -3,6 +3,7 @@
 #include "about/frmaboutsoft.h"
 #include "app/core/appinfo.h"
 #include "app/core/numbers.h"
+#include "app/core/twips.h"
 #include "app/sysinfo.h"
 #include <QApplication>
 #include <QCheckBox>
@@ -26,14 +27,12 @@ namespace {
 
 bool g_aboutSeen = false;
 
-constexpr int tw(int twips) { return (twips + 7) / 15; }
-
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w,
                   int h, const QString &tip = {})
 {
     auto *lbl = new QLabel(text, parent);
     lbl->setObjectName(QLatin1String(name));
-    lbl->setGeometry(tw(l), tw(t), tw(w), tw(h));
+    lbl->setGeometry(Twips::toPixels(l, t, w, h));
     if (!tip.isEmpty())
         lbl->setToolTip(tip);
     return lbl;
@@ -44,7 +43,7 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, 
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QLatin1String(name));
-    b->setGeometry(tw(l), tw(t), tw(w), tw(h));
+    b->setGeometry(Twips::toPixels(l, t, w, h));
     b->setToolTip(tip);
     b->setAutoDefault(false);
     return b;
@@ -56,7 +55,7 @@ QFrame *makeLine(QWidget *parent, const char *name, int top)
     f->setObjectName(QLatin1String(name));
     f->setFrameShape(QFrame::HLine);
     f->setFrameShadow(QFrame::Sunken);
-    f->setGeometry(tw(120), tw(top), tw(5745 - 240), 2);
+    f->setGeometry(Twips::toPixels(120), Twips::toPixels(top), Twips::toPixels(5745 - 240), 2);
     return f;
 }
 
@@ -101,11 +100,11 @@ QPixmap makerLogo(int size)
 
 bool frmAbout::AboutSeen() { return g_aboutSeen; }
 void frmAbout::ResetAboutSeen() { g_aboutSeen = false; }
-int frmAbout::WholeHeight() { return tw(7680); }
+int frmAbout::WholeHeight() { return Twips::toPixels(7680); }
 // 3360 twips is the outer height; without a classic frame (19 px title,
 // 3 px borders) the client ends just above cmdOK.
-int frmAbout::CompactHeight() { return tw(3360) - 25; }
-bool frmAbout::isCompact() const { return height() < tw(4000); }
+int frmAbout::CompactHeight() { return Twips::toPixels(3360) - 25; }
+bool frmAbout::isCompact() const { return height() < Twips::toPixels(4000); }
 
 frmAbout::frmAbout(const Services &services, QWidget *mainForm)
     : QDialog(mainForm), m_services(services), m_mainForm(mainForm)
@@ -155,7 +154,7 @@ void frmAbout::buildControls()
     lblDisclaimer->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     chkUp = new QCheckBox(this);
     chkUp->setObjectName(QStringLiteral("chkUp"));
-    chkUp->setGeometry(tw(4140), tw(3720), tw(255), tw(255));
+    chkUp->setGeometry(Twips::toPixels(4140, 3720, 255, 255));
     chkUp->setToolTip(QStringLiteral("Check to automatically look for an update every 30 days"));
     cmdUp = makeButton(this, "cmdUp", QStringLiteral("Update..."), 4380, 3720, 1215, 255,
                        QStringLiteral("Check web for update now"));
@@ -176,7 +175,7 @@ void frmAbout::buildControls()
     Label3->setFont(link);
     Image1 = makeLabel(this, "Image1", {}, 2152, 5880, 1440, 1440,
                        QStringLiteral("Click to open the Veltrix web page"));
-    Image1->setPixmap(makerLogo(tw(1440)));
+    Image1->setPixmap(makerLogo(Twips::toPixels(1440)));
     Line2 = makeLine(this, "Line2", 1680);
     Line1 = makeLine(this, "Line1", 2930);
 
@@ -232,13 +231,12 @@ void frmAbout::Form_Load()
     if (m_services.settings) {
         // Only 0 and 1 are check-box values; anything else reads as clear.
         const float v = SettingToNumber(
-            m_services.settings->GetValue(AppInfo::FamilySection(), QStringLiteral("Update"),
-                                          QStringLiteral("0")));
+            m_services.settings->GetValue(Settings::Update));
         chkUp->setChecked(v == 1.0f);
         chkUp_Click();
     }
 
-    setFixedSize(tw(5745), g_aboutSeen ? WholeHeight() : CompactHeight());
+    setFixedSize(Twips::toPixels(5745), g_aboutSeen ? WholeHeight() : CompactHeight());
     SetLabels();
     placeWindow();
 
@@ -317,8 +315,7 @@ bool frmAbout::waitMs(int ms)
 void frmAbout::storeToday()
 {
     if (m_services.settings && m_services.clock)
-        m_services.settings->SetValue(AppInfo::FamilySection(), QStringLiteral("UpdateDate"),
-                                      AboutDate::FormatUpdateDate(m_services.clock->today()));
+        m_services.settings->SetValue(Settings::UpdateDate, AboutDate::FormatUpdateDate(m_services.clock->today()));
 }
 
 void frmAbout::Timer1_Timer()
@@ -341,18 +338,17 @@ void frmAbout::runReminder()
 {
     m_inReminder = true;
     SettingsStore *st = m_services.settings;
-    const QString section = AppInfo::FamilySection();
-    if (!st || st->GetValue(section, QStringLiteral("Update"), QString()) != QLatin1String("1")) {
+    if (!st || st->GetValue(Settings::Update) != QLatin1String("1")) {
         close();
         return;
     }
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
     QDate last = AboutDate::ParseUpdateDate(
-        st->GetValue(section, QStringLiteral("UpdateDate"), QString()));
+        st->GetValue(Settings::UpdateDate));
     if (!last.isValid()) {
         // Missing or unreadable: the 30 days start today.
         last = today;
-        st->SetValue(section, QStringLiteral("UpdateDate"), AboutDate::FormatUpdateDate(today));
+        st->SetValue(Settings::UpdateDate, AboutDate::FormatUpdateDate(today));
     }
     if (AboutDate::DaysBetween(last, today) > 30 && m_services.dialogs) {
         QPointer<frmAbout> self(this);
@@ -423,8 +419,7 @@ void frmAbout::cmdSoft_Click()
 void frmAbout::chkUp_Click()
 {
     if (m_services.settings)
-        m_services.settings->SetValue(AppInfo::FamilySection(), QStringLiteral("Update"),
-                                      chkUp->isChecked() ? 1 : 0);
+        m_services.settings->SetValue(Settings::Update, chkUp->isChecked() ? 1 : 0);
 }
 
 void frmAbout::Form_Click()

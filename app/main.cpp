@@ -44,13 +44,10 @@ int main(int argc, char *argv[])
     SignalWatch watch;
     SettingsStore settings;
     QtDialogs dialogs;
-    const auto applet = [&settings](const char *key) {
-        return settings.GetValue(AppInfo::AppletSection(), QString::fromLatin1(key), QString());
-    };
     // LYRABOX_SF2_DIR stands in for the system's sf2 folder (tests start without a bank).
     const QString bankDir = qEnvironmentVariable("LYRABOX_SF2_DIR");
-    const QString soundBank = bankDir.isEmpty() ? findSoundBank(applet("MidiSoundFont"))
-                                                : findSoundBank(applet("MidiSoundFont"), bankDir);
+    const QString chosenBank = settings.GetValue(Settings::MidiSoundFont);
+    const QString soundBank = bankDir.isEmpty() ? findSoundBank(chosenBank) : findSoundBank(chosenBank, bankDir);
     if (soundBank.isEmpty()) {
         // Ended by the system while the message waits: nothing to save, just go.
         QObject::connect(&watch, &SignalWatch::endRequested, &app, [] { closeModalWindows(); });
@@ -62,7 +59,8 @@ int main(int argc, char *argv[])
     if (!instance.claim())
         return 0;
 
-    FluidSequencer engine({soundBank, applet("MidiAudioDriver"), applet("MidiAudioFile")});
+    FluidSequencer engine(
+        {soundBank, settings.GetValue(Settings::MidiAudioDriver), settings.GetValue(Settings::MidiAudioFile)});
     CanberraSounds sounds;
     SystemClock clock;
     Services services;

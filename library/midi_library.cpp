@@ -122,7 +122,7 @@ void Midi::saveLibraryAtExit()
         for (int n = 2; QFileInfo::exists(name); ++n)
             name = m_dataDir + QStringLiteral("New Library %1.mfl").arg(n);
         m_libFile = name;
-        m_s.settings->SetValue(AppInfo::AppletSection(), QStringLiteral("MidiLib"), m_libFile);
+        m_s.settings->SetValue(Settings::MidiLib, m_libFile);
         m_s.settings->Flush();
     }
     QString error;

@@ -21,7 +21,7 @@ void Midi::MMControl1_PlayClick(int &cancel)
     m_playing = true;
     if (!m_list.path(m_selIndex).isEmpty())
         pointBrowserAt(m_list.path(m_selIndex));
-    if (checkValue(chkClose) == 1 && m_heightTw > 3000)
+    if (checkValue(chkClose) == 1 && m_heightTw > MidiGeometry::PanelOutAboveTw)
         cmdExpand_Click();
     DoEvents();
     if (m_unloaded)

@@ -34,7 +34,7 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_s(ser
     connect(&m_interludeTimer, &QTimer::timeout, this, &Midi::interludeCheck);
     m_rollTimer.setInterval(8);
     connect(&m_rollTimer, &QTimer::timeout, this, &Midi::rollStep);
-    setHeightTw(2460);
+    setHeightTw(MidiGeometry::RolledUpHeightTw);
 }
 
 Midi::~Midi() = default;

@@ -2,6 +2,7 @@
 #include "app/services.h"
 #include "library/core/playlist.h"
 #include "library/core/shuffle.h"
+#include "player/midigeometry.h"
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -219,7 +220,7 @@ private:
     qint64 m_backColor = 0x808080;
     qint64 m_foreColor = 0;
     bool m_lightCorners = false;
-    int m_heightTw = 2460;
+    int m_heightTw = MidiGeometry::RolledUpHeightTw;
     bool m_settingsLoaded = false;   // options read: only then written back
     bool m_libraryIncomplete = false; // the library did not load whole: keep the file
     bool m_listEdited = false;        // entries added or removed since the library loaded

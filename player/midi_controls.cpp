@@ -1,6 +1,8 @@
+#include "app/core/twips.h"
 #include "library/filebrowser.h"
 #include "player/headinglabel.h"
 #include "player/midi.h"
+#include "player/midigeometry.h"
 #include "player/updownstyle.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
@@ -15,14 +17,11 @@
 
 namespace {
 
-// Twips to logical pixels (96 dpi).
-int px(int twips) { return (twips + 7) / 15; }
-
 template <typename W>
 W *place(W *w, const char *name, int l, int t, int wd, int h)
 {
     w->setObjectName(QString::fromLatin1(name));
-    w->setGeometry(px(l), px(t), px(wd), px(h));
+    w->setGeometry(Twips::toPixels(l, t, wd, h));
     return w;
 }
 
@@ -48,7 +47,7 @@ QToolButton *pictureButton(QWidget *parent, const char *name, const char *icon, 
 {
     auto *b = place(new QToolButton(parent), name, l, t, w, h);
     b->setIcon(QIcon(QString::fromLatin1(icon)));
-    b->setIconSize(QSize(px(w) - 10, px(h) - 10));
+    b->setIconSize(QSize(Twips::toPixels(w) - 10, Twips::toPixels(h) - 10));
     return b;
 }
 
@@ -102,9 +101,9 @@ void Midi::buildControls()
     setObjectName(QStringLiteral("Midi"));
     setWindowTitle(QStringLiteral("Veltrix MidiPlayer"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setFixedWidth(px(6315));
+    setFixedWidth(Twips::toPixels(MidiGeometry::WidthTw));
     setMouseTracking(true);
-    SSPanel2 = place(new QFrame(this), "SSPanel2", 30, 30, 6255, 2400);
+    SSPanel2 = place(new QFrame(this), "SSPanel2", 30, 30, 6255, MidiGeometry::RolledUpPanelTw);
     SSPanel2->setFrameShape(QFrame::Panel);
     SSPanel2->setFrameShadow(QFrame::Raised);
     SSPanel2->setAutoFillBackground(true);

@@ -1,7 +1,9 @@
 #include "about/frmabout.h"
 #include "app/core/appinfo.h"
+#include "app/core/twips.h"
 #include "app/showhelp.h"
 #include "player/midi.h"
+#include "player/midigeometry.h"
 #include "playback/mediacontrol.h"
 #include "volume/midivol.h"
 #include <QCheckBox>
@@ -14,9 +16,7 @@
 #include <QWindow>
 
 namespace {
-constexpr int kWidthTw = 6315;
-constexpr int kRolledUp = 2460;
-constexpr int kExpanded = 6720;
+using namespace MidiGeometry;
 
 QColor toQColor(qint64 c, const QPalette &pal)
 {
@@ -44,21 +44,22 @@ QRect Midi::screenTw()
 {
     const QScreen *s = QGuiApplication::primaryScreen();
     const QRect g = s ? s->virtualGeometry() : QRect(0, 0, 800, 600);
-    return QRect(g.x() * 15, g.y() * 15, g.width() * 15, g.height() * 15);
+    return QRect(Twips::fromPixels(g.x()), Twips::fromPixels(g.y()), Twips::fromPixels(g.width()),
+                 Twips::fromPixels(g.height()));
 }
 
-int Midi::leftTw() const { return x() * 15; }
-int Midi::topTw() const { return y() * 15; }
+int Midi::leftTw() const { return Twips::fromPixels(x()); }
+int Midi::topTw() const { return Twips::fromPixels(y()); }
 
 void Midi::moveTw(double left, double top)
 {
-    move(int(left / 15.0), int(top / 15.0));
+    move(Twips::screenToPixels(left), Twips::screenToPixels(top));
 }
 
 void Midi::setHeightTw(int tw)
 {
     m_heightTw = tw;
-    setFixedHeight((tw + 7) / 15);
+    setFixedHeight(Twips::toPixels(tw));
     Form_Resize();
 }
 
@@ -82,7 +83,7 @@ void Midi::Form_Resize()
     const QRect s = screenTw();
     double left = leftTw(), top = topTw();
     if (left > s.width())
-        left = s.width() - kWidthTw;
+        left = s.width() - WidthTw;
     if (left < 0)
         left = 0;
     if (top > s.height())
@@ -95,18 +96,18 @@ void Midi::Form_Resize()
 
 void Midi::cmdExpand_Click()
 {
-    m_rollingOut = m_heightTw <= 2500;
+    m_rollingOut = m_heightTw <= RolledUpAtMostTw;
     if (m_rollingOut)
-        SSPanel2->resize(SSPanel2->width(), 6675 / 15);
+        SSPanel2->resize(SSPanel2->width(), Twips::toPixels(RolledOutPanelTw));
     m_rollTimer.start();
 }
 
 void Midi::rollStep()
 {
-    if (m_rollingOut && m_heightTw < kExpanded)
-        setHeightTw(m_heightTw + 100);
-    else if (!m_rollingOut && m_heightTw > 2520)
-        setHeightTw(m_heightTw - 100);
+    if (m_rollingOut && m_heightTw < RolledOutHeightTw)
+        setHeightTw(m_heightTw + RollStepTw);
+    else if (!m_rollingOut && m_heightTw > RollUpStopTw)
+        setHeightTw(m_heightTw - RollStepTw);
     else
         endRoll();
 }
@@ -115,11 +116,11 @@ void Midi::endRoll()
 {
     m_rollTimer.stop();
     if (m_rollingOut) {
-        setHeightTw(kExpanded);
+        setHeightTw(RolledOutHeightTw);
         cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/collapse.png")));
     } else {
-        setHeightTw(kRolledUp);
-        SSPanel2->resize(SSPanel2->width(), 2400 / 15);
+        setHeightTw(RolledUpHeightTw);
+        SSPanel2->resize(SSPanel2->width(), Twips::toPixels(RolledUpPanelTw));
         cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/expand.png")));
     }
 }

@@ -1,6 +1,7 @@
 #include "app/core/appinfo.h"
 #include "app/core/numbers.h"
 #include "app/core/texts.h"
+#include "app/core/twips.h"
 #include "app/showhelp.h"
 #include "app/signalwatch.h"
 #include "app/unloadall.h"
@@ -8,6 +9,7 @@
 #include "library/core/libraryfile.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
+#include "player/midigeometry.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
 #include <QDir>
@@ -21,9 +23,6 @@
 #include <QGuiApplication>
 #include <cmath>
 #include <cstdio>
-
-using AppInfo::AppletSection;
-using AppInfo::StartupSection;
 
 void Midi::Form_Load()
 {
@@ -48,17 +47,16 @@ void Midi::Form_Load()
     restorePosition();
     show();
     DoEvents();
-    m_mouseActivate = m_s.settings->GetValue(StartupSection(), QStringLiteral("MouseActive"), QStringLiteral("0"))
-        == QLatin1String("1");
+    m_mouseActivate = m_s.settings->GetValue(Settings::MouseActive) == QLatin1String("1");
     restoreOptions();
     m_settingsLoaded = true;
-    m_libFile = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiLib"), QString());
+    m_libFile = m_s.settings->GetValue(Settings::MidiLib);
     reopenLibrary();
 }
 
 void Midi::settleDataDir()
 {
-    m_dataDir = m_s.settings->GetValue(StartupSection(), QStringLiteral("DataPath"), QString());
+    m_dataDir = m_s.settings->GetValue(Settings::DataPath);
     if (!SystemTools::PathExists(QString(), m_dataDir))
         m_dataDir.clear();
     if (!m_dataDir.isEmpty()) {
@@ -71,7 +69,7 @@ void Midi::settleDataDir()
         m_dataDir = m_docDir + QStringLiteral("Veltrix/") + AppInfo::FamilyName + QLatin1Char('/');
     // A fresh account may have no Documents folder yet: make every level.
     if (QDir().mkpath(m_dataDir))
-        m_s.settings->SetValue(StartupSection(), QStringLiteral("DataPath"), m_dataDir);
+        m_s.settings->SetValue(Settings::DataPath, m_dataDir);
 }
 
 void Midi::copySamples()
@@ -116,8 +114,8 @@ qint64 storedColor(const QString &text, qint64 fallback)
 
 void Midi::restoreColors()
 {
-    const QString back = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QStringLiteral("&H00808080&"));
-    const QString fore = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiFore"), QStringLiteral("&H00000000&"));
+    const QString back = m_s.settings->GetValue(Settings::MidiBack);
+    const QString fore = m_s.settings->GetValue(Settings::MidiFore);
     setPlayerColor(storedColor(back, 0x808080));
     setTextColor(storedColor(fore, 0));
     setCorners(m_foreColor == 0xFFFFFF);
@@ -138,25 +136,22 @@ double storedPosition(const QString &text, double screenSize)
 void Midi::restorePosition()
 {
     const QRect scr = screenTw();
-    const double defLeft = (scr.width() - 6315) / 2.0;
-    const double defTop = (scr.height() - 7665) / 2.0;
-    const QString l = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiLeft"), float(defLeft));
-    const QString t = m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiTop"), float(defTop));
-    setHeightTw(2460);
-    SSPanel2->resize(SSPanel2->width(), 2400 / 15);
+    const double defLeft = (scr.width() - MidiGeometry::WidthTw) / 2.0;
+    const double defTop = (scr.height() - MidiGeometry::CentringHeightTw) / 2.0;
+    const QString l = m_s.settings->GetValue(Settings::MidiLeft, float(defLeft));
+    const QString t = m_s.settings->GetValue(Settings::MidiTop, float(defTop));
+    setHeightTw(MidiGeometry::RolledUpHeightTw);
+    SSPanel2->resize(SSPanel2->width(), Twips::toPixels(MidiGeometry::RolledUpPanelTw));
     moveTw(storedPosition(l, scr.width()), storedPosition(t, scr.height()));
 }
 
 void Midi::restoreOptions()
 {
-    auto option = [this](const char *key, const char *def) {
-        return int(SettingToNumber(m_s.settings->GetValue(AppletSection(), QString::fromLatin1(key),
-                                                          QString::fromLatin1(def))));
-    };
-    setCheckValue(chkLoop, option("MidiLoop", "0"));
-    setCheckValue(chkClose, option("MidiRollup", "0"));
-    setCheckValue(chkShuffle, option("MidiShuffle", "0"));
-    txtPause->setText(m_s.settings->GetValue(AppletSection(), QStringLiteral("MidiPause"), QStringLiteral("0.0")));
+    auto option = [this](const Setting &s) { return int(SettingToNumber(m_s.settings->GetValue(s))); };
+    setCheckValue(chkLoop, option(Settings::MidiLoop));
+    setCheckValue(chkClose, option(Settings::MidiRollup));
+    setCheckValue(chkShuffle, option(Settings::MidiShuffle));
+    txtPause->setText(m_s.settings->GetValue(Settings::MidiPause));
 }
 
 void Midi::showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1)
@@ -208,22 +203,22 @@ void Midi::SaveSettings()
 {
     SettingsStore &st = *m_s.settings;
     if (m_settingsLoaded) {
-        st.SetValue(AppletSection(), QStringLiteral("MidiLoop"), checkValue(chkLoop));
-        st.SetValue(AppletSection(), QStringLiteral("MidiRollup"), checkValue(chkClose));
-        st.SetValue(AppletSection(), QStringLiteral("MidiShuffle"), checkValue(chkShuffle));
-        st.SetValue(AppletSection(), QStringLiteral("MidiPause"), txtPause->text());
+        st.SetValue(Settings::MidiLoop, checkValue(chkLoop));
+        st.SetValue(Settings::MidiRollup, checkValue(chkClose));
+        st.SetValue(Settings::MidiShuffle, checkValue(chkShuffle));
+        st.SetValue(Settings::MidiPause, txtPause->text());
     }
     const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     if (m_settingsLoaded && normal) {
         if (QGuiApplication::platformName() != QLatin1String("wayland")) {
-            st.SetValue(AppletSection(), QStringLiteral("MidiTop"), float(topTw()));
-            st.SetValue(AppletSection(), QStringLiteral("MidiLeft"), float(leftTw()));
+            st.SetValue(Settings::MidiTop, float(topTw()));
+            st.SetValue(Settings::MidiLeft, float(leftTw()));
         }
-        st.SetValue(AppletSection(), QStringLiteral("MidiBack"), m_backColor);
-        st.SetValue(AppletSection(), QStringLiteral("MidiFore"), m_foreColor);
+        st.SetValue(Settings::MidiBack, m_backColor);
+        st.SetValue(Settings::MidiFore, m_foreColor);
     }
     if (!m_libFile.isEmpty())
-        st.SetValue(AppletSection(), QStringLiteral("MidiLib"), m_libFile);
+        st.SetValue(Settings::MidiLib, m_libFile);
     QString error;
     if (!st.Flush(&error))
         reportSaveFailure(error);

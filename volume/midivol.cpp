@@ -1,5 +1,6 @@
 #include "volume/midivol.h"
 #include "app/core/appinfo.h"
+#include "app/core/twips.h"
 #include "components/core/wildcard.h"
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -18,9 +19,6 @@ namespace {
 constexpr int FullScale = 65535;
 // A mixer that claims more sources than this is not believed.
 constexpr int MaxSources = 1024;
-
-int px(int twips) { return int(twips / 15.0 + 0.5); }
-QRect twipsRect(int l, int t, int w, int h) { return QRect(px(l), px(t), px(w), px(h)); }
 
 } // namespace
 
@@ -65,7 +63,7 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
     setObjectName(QStringLiteral("MidiVol"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString());
-    setFixedSize(px(5835), px(630));
+    setFixedSize(Twips::toPixels(5835), Twips::toPixels(630));
     setMouseTracking(true);
     QFont small = font();
     small.setPointSize(8);
@@ -73,17 +71,17 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
 
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
-    cmdClose->setGeometry(twipsRect(60, 200, 735, 255));
+    cmdClose->setGeometry(Twips::toPixels(60, 200, 735, 255));
 
     cmbMixer = new MixerCombo(this);
     cmbMixer->setObjectName(QStringLiteral("cmbMixer"));
     cmbMixer->setToolTip(QStringLiteral("Choose source"));
-    cmbMixer->setGeometry(twipsRect(900, 160, 1515, 315));
+    cmbMixer->setGeometry(Twips::toPixels(900, 160, 1515, 315));
 
     chkMute = new QCheckBox(QStringLiteral("Mute"), this);
     chkMute->setObjectName(QStringLiteral("chkMute"));
     chkMute->setToolTip(QStringLiteral("MuteSource"));
-    chkMute->setGeometry(twipsRect(2460, 220, 675, 195));
+    chkMute->setGeometry(Twips::toPixels(2460, 220, 675, 195));
 
     sldrVol = new QSlider(Qt::Horizontal, this);
     sldrVol->setObjectName(QStringLiteral("sldrVol"));
@@ -93,7 +91,7 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
     // starts where the box ends, so neither covers the other.
     const QRect box = chkMute->geometry();
     chkMute->resize(std::max(box.width(), chkMute->sizeHint().width()), box.height());
-    const QRect written = twipsRect(3060, 60, 2800, 510);
+    const QRect written = Twips::toPixels(3060, 60, 2800, 510);
     const int left = std::max(written.left(), chkMute->geometry().right() + 2);
     // The table lets it run past the window's edge, which would cut off the
     // handle at the top of the range.
@@ -142,8 +140,8 @@ void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
     LastDeviceName.clear();
 
     MixerSource = m_services.settings
-        ? m_services.settings->GetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), QStringLiteral("Main"))
-        : QStringLiteral("Main");
+        ? m_services.settings->GetValue(Settings::MixerSource)
+        : Settings::MixerSource.defaultText();
 
     if (Mixer && Mixer->IsOpen() && Mixer->IsReady())
         MixerGet();
@@ -157,7 +155,7 @@ void MidiVol::Form_Unload()
     // Without a selection there is nothing to remember, and an empty name
     // would match every source next time.
     if (m_services.settings && cmbMixer->currentIndex() >= 0)
-        m_services.settings->SetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), cmbMixer->currentText());
+        m_services.settings->SetValue(Settings::MixerSource, cmbMixer->currentText());
     Mixer.reset();
 }
 

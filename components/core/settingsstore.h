@@ -1,4 +1,5 @@
 #pragma once
+#include "components/core/settingkeys.h"
 #include <QSettings>
 #include <QString>
 #include <QHash>
@@ -17,6 +18,10 @@ public:
     // The stored text as it stands, or the default as text.
     QString GetValue(const QString &section, const QString &key, const QVariant &def) const;
     void SetValue(const QString &section, const QString &key, const QVariant &value);
+    QString GetValue(const Setting &s) const { return GetValue(s, s.defaultText()); }
+    // With a default worked out when read (a place on this screen).
+    QString GetValue(const Setting &s, const QVariant &def) const { return GetValue(s.section(), s.keyText(), def); }
+    void SetValue(const Setting &s, const QVariant &value) { SetValue(s.section(), s.keyText(), value); }
     // Writes pending values to disk; false with a reason when that failed.
     bool Flush(QString *error = nullptr);
     QString fileName() const { return m_settings->fileName(); }

@@ -1,0 +1,48 @@
+#pragma once
+#include "app/core/appinfo.h"
+#include <QString>
+#include <array>
+
+// One stored setting: its section, its name and what it reads as when it was
+// never written.
+struct Setting {
+    QString (*section)();
+    const char *key;
+    const char *def;       // nullptr: worked out where it is read, or nothing
+    bool byHand = false;   // meant to be set by hand: the README lists it
+
+    QString keyText() const { return QString::fromLatin1(key); }
+    QString defaultText() const { return def ? QString::fromLatin1(def) : QString(); }
+};
+
+namespace Settings {
+using AppInfo::AppletSection;
+using AppInfo::FamilySection;
+using AppInfo::StartupSection;
+
+inline constexpr Setting MouseActive{&StartupSection, "MouseActive", "0", true};
+inline constexpr Setting DataPath{&StartupSection, "DataPath", nullptr};
+
+inline constexpr Setting MidiLib{&AppletSection, "MidiLib", nullptr};
+inline constexpr Setting MidiBack{&AppletSection, "MidiBack", "&H00808080&"};
+inline constexpr Setting MidiFore{&AppletSection, "MidiFore", "&H00000000&"};
+// Twips; the default centres the window on the screen it starts on.
+inline constexpr Setting MidiLeft{&AppletSection, "MidiLeft", nullptr};
+inline constexpr Setting MidiTop{&AppletSection, "MidiTop", nullptr};
+inline constexpr Setting MidiLoop{&AppletSection, "MidiLoop", "0"};
+inline constexpr Setting MidiRollup{&AppletSection, "MidiRollup", "0"};
+inline constexpr Setting MidiShuffle{&AppletSection, "MidiShuffle", "0"};
+inline constexpr Setting MidiPause{&AppletSection, "MidiPause", "0.0"};
+inline constexpr Setting MidiSoundFont{&AppletSection, "MidiSoundFont", nullptr, true};
+inline constexpr Setting MidiAudioDriver{&AppletSection, "MidiAudioDriver", nullptr, true};
+inline constexpr Setting MidiAudioFile{&AppletSection, "MidiAudioFile", nullptr, true};
+inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
+
+inline constexpr Setting Update{&FamilySection, "Update", "0"};
+inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
+
+inline constexpr std::array All{MouseActive, DataPath,   MidiLib,       MidiBack,        MidiFore,
+                                MidiLeft,    MidiTop,    MidiLoop,      MidiRollup,      MidiShuffle,
+                                MidiPause,   MidiSoundFont, MidiAudioDriver, MidiAudioFile, MixerSource,
+                                Update,      UpdateDate};
+}
