@@ -19,12 +19,11 @@ void Midi::ClearList()
     cancelInterlude();
     m_playing = false;
     Label1->setText(QStringLiteral("No Selection"));
-    showCaption(QStringLiteral("Lyrabox (Stopped)"));
     Label3->setText(Texts::total(0));
     MMControl1->setCommand(QStringLiteral("Close"));
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
-    Label2->setText(QStringLiteral("(Stopped)"));
+    showStateTexts(PlayState::Stopped);
 }
 
 void Midi::OpenLib()

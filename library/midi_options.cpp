@@ -22,7 +22,7 @@ void Midi::chkShuffle_Click()
     if (!waiting || result == Opened::Overtaken)
         return;
     if (result == Opened::File) {
-        m_interludePending = true;
+        setInterludePending(true);
         interludeCheck();
     } else {
         endPlay();

@@ -54,6 +54,13 @@ void MediaControl::buttonPressed(int i)
 
 int MediaControl::setCommand(const QString &command)
 {
+    const int rc = runCommand(command);
+    emit commandDone();
+    return rc;
+}
+
+int MediaControl::runCommand(const QString &command)
+{
     if (command == QLatin1String("Open")) {
         // A copy: a newer Open may set another name while the device works.
         const QString file = m_fileName;

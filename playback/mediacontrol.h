@@ -44,12 +44,15 @@ signals:
     void PauseClick(int &cancel);
     void StopClick(int &cancel);
     void StatusUpdate();
+    // After every command, whatever it did to the device.
+    void commandDone();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buttonPressed(int i);
+    int runCommand(const QString &command);
     SequencerDevice *m_device;
     QToolButton *m_buttons[5] = {};
     QTimer m_status;

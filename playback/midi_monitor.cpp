@@ -6,6 +6,7 @@
 
 void Midi::MMControl1_StatusUpdate()
 {
+    notePlayState();   // a device may stop by itself at the end of a song
     if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::NotOpen)
         return;
     const QString fault = m_s.device->takeFault();

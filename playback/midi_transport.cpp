@@ -7,10 +7,6 @@
 #include <QLineEdit>
 #include <QSlider>
 
-namespace {
-const QString kStopped = QStringLiteral("(Stopped)");
-}
-
 void Midi::MMControl1_PlayClick(int &cancel)
 {
     cancel = 1;
@@ -45,8 +41,7 @@ void Midi::MMControl1_PauseClick(int &cancel)
         return;
     }
     MMControl1->setCommand(QStringLiteral("Pause"));
-    showCaption(QStringLiteral("Lyrabox (Paused)"));
-    Label2->setText(QStringLiteral("(Paused)"));
+    showStateTexts(PlayState::Paused);
     MMControl1->setUpdateInterval(0);
 }
 
@@ -59,8 +54,7 @@ void Midi::MMControl1_StopClick(int &cancel)
     MMControl1->setCommand(QStringLiteral("Stop"));
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
-    Label2->setText(kStopped);
-    showCaption(QStringLiteral("Lyrabox (Stopped)"));
+    showStateTexts(PlayState::Stopped);
     ComInable();
 }
 
@@ -91,8 +85,7 @@ void Midi::MMControl1_NextClick(int &cancel)
             OpenMid(QString());
         return;
     }
-    showCaption(QStringLiteral("Lyrabox (Interlude)"));
-    Label2->setText(QStringLiteral("(Interlude)"));
+    showStateTexts(PlayState::Interlude);
     m_interludeStart = m_s.clock->nowMs();
     const int wanted = m_selIndex;
     const Opened result = nothingPresent ? Opened::NoEntry : OpenMid(QString());
@@ -106,7 +99,7 @@ void Midi::MMControl1_NextClick(int &cancel)
         endPlay();
         return;
     }
-    m_interludePending = true;
+    setInterludePending(true);
     interludeCheck();
 }
 
@@ -120,7 +113,8 @@ void Midi::interludeCheck()
         m_interludeTimer.start(int(qMin(waitMs - double(elapsed) + 1.0, 61000.0)));
         return;
     }
-    m_interludePending = false;
+    BusyGuard busy(this);   // from the pause straight to playing, nothing between
+    setInterludePending(false);
     int cancel = 1;
     MMControl1_PlayClick(cancel);
 }
@@ -128,19 +122,57 @@ void Midi::interludeCheck()
 void Midi::endPlay()
 {
     m_playing = false;
-    Label2->setText(kStopped);
-    showCaption(QStringLiteral("Lyrabox (Stopped)"));
+    showStateTexts(PlayState::Stopped);
+}
+
+PlayState Midi::playState() const
+{
+    if (m_interludePending)
+        return PlayState::Interlude;
+    switch (MMControl1->mode()) {
+    case SequencerDevice::Playing: return PlayState::Playing;
+    case SequencerDevice::Paused: return PlayState::Paused;
+    case SequencerDevice::Stopped: return PlayState::Stopped;
+    default: return PlayState::Closed;
+    }
+}
+
+// Announced once a handler is through, so listeners see where it settled and
+// not the stop, close and open it passes on the way.
+void Midi::notePlayState()
+{
+    if (m_busy > 0)
+        return;
+    const PlayState now = playState();
+    if (now == m_lastState)
+        return;
+    m_lastState = now;
+    emit playStateChanged(now);
+}
+
+void Midi::showStateTexts(PlayState state)
+{
+    const QString word = playStateWord(state);
+    Label2->setText(QStringLiteral("(%1)").arg(word));
+    showCaption(QStringLiteral("Lyrabox (%1)").arg(word));
+}
+
+void Midi::setInterludePending(bool pending)
+{
+    m_interludePending = pending;
+    notePlayState();
 }
 
 bool Midi::playingOrBetweenSongs() const
 {
-    return MMControl1->mode() == SequencerDevice::Playing || m_interludePending;
+    const PlayState s = playState();
+    return s == PlayState::Playing || s == PlayState::Interlude;
 }
 
 void Midi::cancelInterlude()
 {
-    m_interludePending = false;
     m_interludeTimer.stop();
+    setInterludePending(false);
 }
 
 void Midi::MMControl1_PrevClick(int &cancel)

@@ -62,6 +62,7 @@ void Midi::connectControls()
     connect(MMControl1, &MediaControl::PauseClick, this, &Midi::MMControl1_PauseClick);
     connect(MMControl1, &MediaControl::StopClick, this, &Midi::MMControl1_StopClick);
     connect(MMControl1, &MediaControl::StatusUpdate, this, &Midi::MMControl1_StatusUpdate);
+    connect(MMControl1, &MediaControl::commandDone, this, &Midi::notePlayState);
 }
 
 void Midi::DoEvents()
@@ -97,7 +98,10 @@ void Midi::showCaption(const QString &caption)
 
 BusyGuard::~BusyGuard()
 {
-    if (--m_midi->m_busy == 0 && m_midi->m_closePending)
+    if (--m_midi->m_busy > 0)
+        return;
+    m_midi->notePlayState();
+    if (m_midi->m_closePending)
         QTimer::singleShot(0, m_midi, [m = m_midi] { m->close(); });
 }
 

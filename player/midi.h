@@ -2,6 +2,7 @@
 #include "app/services.h"
 #include "library/core/playlist.h"
 #include "library/core/shuffle.h"
+#include "playback/core/playstate.h"
 #include "player/midigeometry.h"
 #include <QPointer>
 #include <QTimer>
@@ -87,6 +88,8 @@ public:
     // Runs when the interlude timer fires: plays once the wait is over.
     void interludeCheck();
     bool inInterlude() const { return m_interludePending; }
+    // One word for what the player does now, from the device and the interlude.
+    PlayState playState() const;
 
     // Locking and errors.
     void ComDisable();
@@ -131,6 +134,10 @@ public:
     bool lightCorners() const { return m_lightCorners; }
     MediaControl *mediaControl() const { return MMControl1; }
 
+signals:
+    // Every change of playState(), once.
+    void playStateChanged(PlayState state);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -172,6 +179,10 @@ private:
     int checkValue(QCheckBox *box) const;
     void setCheckValue(QCheckBox *box, int value);
     void cancelInterlude();
+    void setInterludePending(bool pending);
+    // The caption and Label2 of a state that shows a word ("(Stopped)").
+    void showStateTexts(PlayState state);
+    void notePlayState();
     // Play ends where it stands: the stopped texts, nothing pending.
     void endPlay();
     bool playingOrBetweenSongs() const;
@@ -234,6 +245,7 @@ private:
     // Interlude.
     QTimer m_interludeTimer;
     bool m_interludePending = false;
+    PlayState m_lastState = PlayState::Closed;   // as last announced
     qint64 m_interludeStart = 0;
     // Roll animation.
     QTimer m_rollTimer;

@@ -223,6 +223,30 @@ private slots:
         QVERIFY(m.Label2->text().startsWith(u"Time: "_s) || m.Label2->text() == u"(Preview)"_s);
     }
 
+    // Listeners hear each state the player settles in, once, not the steps between.
+    void playStateIsAnnounced()
+    {
+        PlayerFixture f;
+        QList<PlayState> heard;
+        f.midi = std::make_unique<Midi>(f.services);
+        Midi &m = *f.midi;
+        connect(&m, &Midi::playStateChanged, this, [&heard](PlayState s) { heard << s; });
+        m.Form_Load();
+        m.addFiles(f.songs(kABC));
+        m.txtPause->setText(u"5"_s);
+        f.press(u"Play"_s);
+        f.press(u"Pause"_s);
+        f.press(u"Pause"_s);
+        f.press(u"Next"_s);
+        QCOMPARE(m.playState(), PlayState::Interlude);
+        f.tick(5001);
+        f.press(u"Stop"_s);
+        m.cmdClear->click();
+        using S = PlayState;
+        QCOMPARE(heard, (QList<PlayState>{S::Stopped, S::Playing, S::Paused, S::Playing, S::Interlude, S::Playing,
+                                          S::Stopped, S::Closed}));
+    }
+
     // An open that fails says why on a second line; an output that will not
     // start is said once until something changes; a fault while playing stops.
     void errorsSayWhy()
