@@ -3,38 +3,29 @@
 #include "library/core/playlist.h"
 #include "library/core/shuffle.h"
 #include "playback/core/playstate.h"
+#include "player/midi_controls.h"
 #include "player/midigeometry.h"
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QFrame;
 class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
-class QSlider;
-class QSpinBox;
-class QToolButton;
-class MediaControl;
-class DirList;
-class FileList;
-class DriveCombo;
-class PlayListBox;
 class ClosingDialogs;
 
-// The player window: its state, controls and handlers. The members are
-// spread over files by subsystem (player/, library/, playback/).
-class Midi : public QWidget {
+// The player window: handlers and named state. The members are spread over
+// files by subsystem; the declarations below are grouped by the file that
+// defines them.
+class Midi : public QWidget, private MidiControls {
     Q_OBJECT
 public:
     explicit Midi(const Services &services, QWidget *parent = nullptr);
     ~Midi() override;
 
-    // Start-up and shut-down.
+    // The controls, for tests and the windows that sit beside this one.
+    const MidiControls &controls() const { return *this; }
+
+    // player/midi_startup.cpp: start-up and shut-down.
     void Form_Load();
     void SaveSettings();
     void Form_Unload();
@@ -46,57 +37,7 @@ public:
     void endBySystem();
     bool unloaded() const { return m_unloaded; }
 
-    // Library.
-    void OpenLib();
-    bool SaveLib(QString *error = nullptr);
-    void ClearList();
-    void cmdNew_Click();
-    void cmdOpen_Click();
-    void cmdSave_Click();
-    void cmdClear_Click();
-
-    // Play-list editing and the file browser.
-    void cmdAdd_Click();
-    void cmdRemove_Click();
-    void Drive1_Change();
-    void Dir1_Change();
-    void File1_DblClick();
-    void List1_Click();
-    void List1_DblClick();
-    // Adds files as cmdAdd does (drops); returns how many were added.
-    int addFiles(const QStringList &paths);
-
-    // Opening a selection.
-    enum class Opened { File, Failed, NoEntry, Overtaken };
-    Opened OpenMid(const QString &previewPath);
-
-    // Shuffle and interlude.
-    void chkShuffle_Click();
-    void txtPause_Change();
-    void txtPause_GotFocus();
-    void UpDown1_Change(int step);
-
-    // Transport, monitor and slider.
-    void MMControl1_PlayClick(int &cancel);
-    void MMControl1_PauseClick(int &cancel);
-    void MMControl1_StopClick(int &cancel);
-    void MMControl1_NextClick(int &cancel);
-    void MMControl1_PrevClick(int &cancel);
-    void MMControl1_StatusUpdate();
-    void SliderTime_MouseDown();
-    void SliderTime_MouseUp();
-    // Runs when the interlude timer fires: plays once the wait is over.
-    void interludeCheck();
-    bool inInterlude() const { return m_interludePending; }
-    // One word for what the player does now, from the device and the interlude.
-    PlayState playState() const;
-
-    // Locking and errors.
-    void ComDisable();
-    void ComInable();
-    void DisplayErrorMessageBox(int error);
-
-    // Layout and appearance.
+    // player/midi_layout.cpp: layout, appearance and the small windows.
     void Form_Resize();
     void cmdExpand_Click();
     void chkClose_Click();
@@ -110,7 +51,6 @@ public:
     // Runs the roll animation to its end at once (tests, quitting).
     void finishRoll();
     bool rolling() const { return m_rollTimer.isActive(); }
-
     // Window geometry in twips.
     int heightTw() const { return m_heightTw; }
     int leftTw() const;
@@ -119,7 +59,58 @@ public:
     void setHeightTw(int tw);
     static QRect screenTw();
 
-    // State, readable by tests and the other windows.
+    // library/midi_library.cpp: library files and their commands.
+    void OpenLib();
+    bool SaveLib(QString *error = nullptr);
+    void ClearList();
+    void cmdNew_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdClear_Click();
+
+    // library/midi_browser.cpp: play-list editing and the file browser.
+    void cmdAdd_Click();
+    void cmdRemove_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_DblClick();
+    void List1_Click();
+    void List1_DblClick();
+    // Adds files as cmdAdd does (drops); returns how many were added.
+    int addFiles(const QStringList &paths);
+
+    // library/midi_openmid.cpp: opening a selection.
+    enum class Opened { File, Failed, NoEntry, Overtaken };
+    Opened OpenMid(const QString &previewPath);
+
+    // library/midi_options.cpp: shuffle and the interlude field.
+    void chkShuffle_Click();
+    void txtPause_Change();
+    void txtPause_GotFocus();
+    void UpDown1_Change(int step);
+
+    // playback/midi_transport.cpp: the transport buttons and the interlude.
+    void MMControl1_PlayClick(int &cancel);
+    void MMControl1_PauseClick(int &cancel);
+    void MMControl1_StopClick(int &cancel);
+    void MMControl1_NextClick(int &cancel);
+    void MMControl1_PrevClick(int &cancel);
+    // Runs when the interlude timer fires: plays once the wait is over.
+    void interludeCheck();
+    // One word for what the player does now, from the device and the interlude.
+    PlayState playState() const;
+
+    // playback/midi_monitor.cpp: the play monitor and the slider.
+    void MMControl1_StatusUpdate();
+    void SliderTime_MouseDown();
+    void SliderTime_MouseUp();
+
+    // playback/midi_locking.cpp: locking and errors.
+    void ComDisable();
+    void ComInable();
+    void DisplayErrorMessageBox(int error);
+
+    // Named state, readable by tests and the other windows.
     const PlayList &playList() const { return m_list; }
     int selIndex() const { return m_selIndex; }
     void setSelIndex(int i) { m_selIndex = i; }
@@ -128,6 +119,7 @@ public:
     QString libName() const { return m_libName; }
     QString previewFile() const { return m_previewFile; }
     bool playing() const { return m_playing; }
+    bool inInterlude() const { return m_interludePending; }
     QString dataDir() const { return m_dataDir; }
     qint64 playerColor() const { return m_backColor; }
     qint64 textColor() const { return m_foreColor; }
@@ -147,16 +139,22 @@ protected:
 
 private:
     friend class BusyGuard;
-    // Controls, built in midi_controls.cpp.
+    // player/midi_controls.cpp
     void buildControls();
     void buildStatusArea();
     void buildSelectionPanel();
     void buildBrowser();
-    void connectControls();
-    void connectBrowser();
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
 
-    // Start-up pieces.
+    // player/midi.cpp: wiring and helpers shared by handlers.
+    void connectControls();
+    void DoEvents();
+    void setLabel5(const QString &caption);
+    int checkValue(QCheckBox *box) const;
+    void setCheckValue(QCheckBox *box, int value);
+    void showCaption(const QString &caption);
+
+    // player/midi_startup.cpp
     void settleDataDir();
     void copySamples();
     void restoreColors();
@@ -167,17 +165,27 @@ private:
     void reportSaveFailure(const QString &what);
     void tell(const QString &text);
     void noteLibraryProblem(const QString &why);
-    void tellLeftOut(const QStringList &leftOut);
 
-    // Helpers shared by handlers.
-    void DoEvents();
-    void setLabel5(const QString &caption);
+    // player/midi_layout.cpp
     void setPlayerColor(qint64 color);
     void setTextColor(qint64 color);
     void setCorners(bool light);
+    void rollStep();
+    void endRoll();
+
+    // library/midi_library.cpp
+    bool findPresentEntry();
+    void tellLeftOut(const QStringList &leftOut);
+    void saveLibraryAtExit();
+
+    // library/midi_browser.cpp
+    void connectBrowser();
+
+    // library/midi_openmid.cpp
     void pointBrowserAt(const QString &path);
-    int checkValue(QCheckBox *box) const;
-    void setCheckValue(QCheckBox *box, int value);
+    void setSliderMaximum(qint64 seconds);
+
+    // playback/midi_transport.cpp
     void cancelInterlude();
     void setInterludePending(bool pending);
     // The caption and Label2 of a state that shows a word ("(Stopped)").
@@ -186,36 +194,7 @@ private:
     // Play ends where it stands: the stopped texts, nothing pending.
     void endPlay();
     bool playingOrBetweenSongs() const;
-    void rollStep();
-    void endRoll();
-    bool findPresentEntry();
-    void setSliderMaximum(qint64 seconds);
-    void showCaption(const QString &caption);
-    void afterHandler();
-    void saveLibraryAtExit();
 
-public:
-    // Controls (object names as the control names).
-    QFrame *SSPanel2 = nullptr;
-    QFrame *SSPanel1 = nullptr;
-    QLabel *Image1 = nullptr, *Image2 = nullptr;
-    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
-    QLabel *Label5 = nullptr, *Label6 = nullptr, *Label8 = nullptr;
-    QSlider *SliderTime = nullptr;
-    MediaControl *MMControl1 = nullptr;
-    QToolButton *cmdVolume = nullptr, *cmdExpand = nullptr, *cmdHelp = nullptr;
-    QToolButton *cmdHide = nullptr, *cmdQuit = nullptr, *cmdAdd = nullptr, *cmdRemove = nullptr;
-    QPushButton *cmdAbout = nullptr, *cmdNew = nullptr, *cmdOpen = nullptr, *cmdSave = nullptr;
-    QPushButton *cmdColor = nullptr, *cmdClear = nullptr;
-    QLineEdit *txtPause = nullptr;
-    QSpinBox *UpDown1 = nullptr;
-    DriveCombo *Drive1 = nullptr;
-    DirList *Dir1 = nullptr;
-    FileList *File1 = nullptr;
-    QCheckBox *chkClose = nullptr, *chkLoop = nullptr, *chkShuffle = nullptr;
-    PlayListBox *List1 = nullptr;
-
-private:
     Services m_s;
     std::unique_ptr<ClosingDialogs> m_closingDialogs;
     PlayList m_list;

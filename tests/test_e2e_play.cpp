@@ -63,12 +63,12 @@ private slots:
         f.services.device = &engine;
         f.services.clock = &clock;
         Midi &m = f.startWith({QStringLiteral("one.mid"), QStringLiteral("two.mid"), QStringLiteral("three.mid")});
-        m.txtPause->setText(QStringLiteral("0"));
+        m.controls().txtPause->setText(QStringLiteral("0"));
 
         const qsizetype start = readWav(wavPath).samples.size();
         f.press(QStringLiteral("Play"));
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath).samples, start) > 300, 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(m.Label2->text().startsWith(QLatin1String("Time: 0:01")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(m.controls().Label2->text().startsWith(QLatin1String("Time: 0:01")), 3000);
 
         // The end of the first song moves the selection on and plays the second.
         QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 5000);
@@ -77,7 +77,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath).samples, second) > 300, 2000);
 
         f.press(QStringLiteral("Stop"));
-        QCOMPARE(m.MMControl1->mode(), int(SequencerDevice::Stopped));
+        QCOMPARE(m.controls().MMControl1->mode(), int(SequencerDevice::Stopped));
         const Wav atStop = readWav(wavPath);
         QVERIFY(atStop.perSecond > 0);
         QTest::qWait(800);

@@ -22,24 +22,24 @@ private slots:
         for (const char *n : {"a.mid", "b.MID", "c.rmi", "notes.txt", ".hidden.mid"})
             TestEnv::writeMidi(folder + n);
         Midi &m = f.start();
-        QVERIFY(m.Dir1->setPath(folder));
-        QCOMPARE(m.File1->count(), 3);   // pattern matched regardless of case
-        m.File1->selectAll();
+        QVERIFY(m.controls().Dir1->setPath(folder));
+        QCOMPARE(m.controls().File1->count(), 3);   // pattern matched regardless of case
+        m.controls().File1->selectAll();
         m.cmdAdd_Click();
         QCOMPARE(m.playList().names(), QStringList({"a.mid", "b.MID", "c.rmi"}));
         QCOMPARE(m.playList().path(0), folder + "a.mid");
-        QCOMPARE(m.Label5->text(), QStringLiteral("New Library: 3 files"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library: 3 files"));
         QCOMPARE(f.device.openFile, folder + "a.mid");
         // Adding while a file is open leaves it alone; duplicates are fine.
         m.setSelIndex(2);
-        m.File1->clearSelection();
-        m.File1->item(0)->setSelected(true);
+        m.controls().File1->clearSelection();
+        m.controls().File1->item(0)->setSelected(true);
         m.cmdAdd_Click();
         QCOMPARE(m.playList().count(), 4);
         QCOMPARE(m.selIndex(), 2);
         QCOMPARE(f.device.log.filter("open").size(), 1);
         // Nothing selected: nothing at all.
-        m.File1->clearSelection();
+        m.controls().File1->clearSelection();
         m.cmdAdd_Click();
         QCOMPARE(m.playList().count(), 4);
     }
@@ -50,15 +50,15 @@ private slots:
         const QStringList songs = f.songs({"A.mid", "B.mid", "C.mid"});
         Midi &m = f.start();
         m.addFiles(songs);
-        m.List1->setCurrentRow(1);
+        m.controls().List1->setCurrentRow(1);
         m.cmdRemove_Click();
         QCOMPARE(m.playList().paths(), QStringList({songs[0], songs[2]}));
-        QCOMPARE(m.List1->count(), 2);
-        QCOMPARE(m.List1->item(1)->text(), QStringLiteral("C.mid"));
-        QCOMPARE(m.List1->currentRow(), -1);
+        QCOMPARE(m.controls().List1->count(), 2);
+        QCOMPARE(m.controls().List1->item(1)->text(), QStringLiteral("C.mid"));
+        QCOMPARE(m.controls().List1->currentRow(), -1);
         m.cmdRemove_Click();   // nothing selected: only the heading
         QCOMPARE(m.playList().count(), 2);
-        QCOMPARE(m.Label5->text(), QStringLiteral("New Library: 2 files"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library: 2 files"));
     }
 
     void capacityAndRefusedPaths()
@@ -73,10 +73,10 @@ private slots:
         QCOMPARE(m.playList().count(), 1000);
         m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid"});
         QCOMPARE(m.playList().count(), 1001);
-        QCOMPARE(m.List1->count(), 1001);
+        QCOMPARE(m.controls().List1->count(), 1001);
         QVERIFY(f.dialogs.shown("2 file(s) were not added"));
         QVERIFY(f.dialogs.shown("line\nbreak.mid"));
-        m.List1->setCurrentRow(1000);
+        m.controls().List1->setCurrentRow(1000);
         m.cmdRemove_Click();
         QCOMPARE(m.playList().count(), 1000);
     }
@@ -89,29 +89,29 @@ private slots:
         Midi &m = f.start();
         m.addFiles(songs);
         // Nothing selected: SelIndex stays.
-        m.List1->setCurrentRow(-1);
+        m.controls().List1->setCurrentRow(-1);
         m.List1_DblClick();
         QCOMPARE(m.selIndex(), 0);
         // A missing entry opens the next present one.
-        m.List1->setCurrentRow(1);
+        m.controls().List1->setCurrentRow(1);
         m.List1_DblClick();
         QCOMPARE(m.selIndex(), 2);
         QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Stopped));
         // While playing, the chosen entry plays at once.
         int cancel = 1;
         m.MMControl1_PlayClick(cancel);
-        m.List1->setCurrentRow(0);
+        m.controls().List1->setCurrentRow(0);
         m.List1_DblClick();
         QCOMPARE(f.device.openFile, songs[0]);
         QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
         // A preview replaces the song and keeps the selection.
-        m.Dir1->setPath(f.dir() + "/data/");
-        m.File1->setCurrentItem(m.File1->findItems("c.mid", Qt::MatchExactly).value(0));
+        m.controls().Dir1->setPath(f.dir() + "/data/");
+        m.controls().File1->setCurrentItem(m.controls().File1->findItems("c.mid", Qt::MatchExactly).value(0));
         m.File1_DblClick();
         QCOMPARE(m.previewFile(), QStringLiteral("c.mid"));
         QCOMPARE(m.selIndex(), 0);
         QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
-        QCOMPARE(m.Label1->text(), QStringLiteral("C"));
+        QCOMPARE(m.controls().Label1->text(), QStringLiteral("C"));
     }
 
     void dropsAndKeys()
@@ -127,19 +127,19 @@ private slots:
                       QUrl::fromLocalFile(f.dir() + "/data/sub")});
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m.List1->viewport(), &enter);
-        QApplication::sendEvent(m.List1->viewport(), &drop);
+        QApplication::sendEvent(m.controls().List1->viewport(), &enter);
+        QApplication::sendEvent(m.controls().List1->viewport(), &drop);
         QCOMPARE(m.playList().names(), QStringList({"x.mid", "z.rmi"}));
         // Delete obeys the lock of the remove button.
-        m.List1->setCurrentRow(0);
+        m.controls().List1->setCurrentRow(0);
         m.ComDisable();
-        QTest::keyClick(m.List1, Qt::Key_Delete);
+        QTest::keyClick(m.controls().List1, Qt::Key_Delete);
         QCOMPARE(m.playList().count(), 2);
         m.ComInable();
-        QTest::keyClick(m.List1, Qt::Key_Delete);
+        QTest::keyClick(m.controls().List1, Qt::Key_Delete);
         QCOMPARE(m.playList().count(), 1);
-        m.List1->setCurrentRow(0);
-        QTest::keyClick(m.List1, Qt::Key_Return);
+        m.controls().List1->setCurrentRow(0);
+        QTest::keyClick(m.controls().List1, Qt::Key_Return);
         QCOMPARE(f.device.openFile, f.dir() + "/data/sub/z.rmi");
     }
 
@@ -147,10 +147,10 @@ private slots:
     {
         PlayerFixture f;
         Midi &m = f.start();
-        const QString before = m.Dir1->path();
-        QVERIFY(!m.Dir1->setPath(f.dir() + "/no/such/folder"));
-        QCOMPARE(m.Dir1->path(), before);
-        QVERIFY(m.File1->item(0)->text().contains("cannot be read"));
+        const QString before = m.controls().Dir1->path();
+        QVERIFY(!m.controls().Dir1->setPath(f.dir() + "/no/such/folder"));
+        QCOMPARE(m.controls().Dir1->path(), before);
+        QVERIFY(m.controls().File1->item(0)->text().contains("cannot be read"));
     }
 
     void folderListShowsWhereItIs_data()
@@ -170,16 +170,16 @@ private slots:
             QDir().mkpath(f.dir() + "/data/" + d);
         Midi &m = f.start();
         const QString here = f.dir() + "/data/" + folder + '/';
-        QVERIFY(m.Dir1->setPath(here));
+        QVERIFY(m.controls().Dir1->setPath(here));
         // The way down from the volume's root, each row one step further in, then what lies inside.
         const QString root = DriveCombo::volumeOf(here);
         const QStringList way = QStringList{root} + here.mid(root.size()).split('/', Qt::SkipEmptyParts);
         const QStringList want = way + subs;
-        QCOMPARE(m.Dir1->count(), want.size());
-        const auto image = [&](QStyle::StandardPixmap p) { return m.Dir1->style()->standardIcon(p).pixmap(16).toImage(); };
+        QCOMPARE(m.controls().Dir1->count(), want.size());
+        const auto image = [&](QStyle::StandardPixmap p) { return m.controls().Dir1->style()->standardIcon(p).pixmap(16).toImage(); };
         QString path = root;
         for (int i = 0; i < want.size(); ++i) {
-            const QListWidgetItem *it = m.Dir1->item(i);
+            const QListWidgetItem *it = m.controls().Dir1->item(i);
             const bool onTheWay = i < way.size();
             if (i > 0)
                 path = (onTheWay ? path : here) + want[i] + '/';
@@ -189,7 +189,7 @@ private slots:
             QCOMPARE(it->icon().pixmap(16).toImage(), image(onTheWay ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
             QCOMPARE(it->isSelected(), i == way.size() - 1);
         }
-        QCOMPARE(m.Dir1->path(), here);
+        QCOMPARE(m.controls().Dir1->path(), here);
     }
 
     void folderListClicks_data()
@@ -211,13 +211,13 @@ private slots:
             QDir().mkpath(f.dir() + "/data/" + d);
         TestEnv::writeMidi(f.dir() + "/data/" + goesTo + "here.mid");
         Midi &m = f.start();
-        m.Dir1->resize(m.Dir1->width(), 600);   // rows stay where they are
-        m.Dir1->setPath(f.dir() + "/data/music/");
-        QListWidgetItem *it = m.Dir1->findItems(row, Qt::MatchExactly).value(0);
+        m.controls().Dir1->resize(m.controls().Dir1->width(), 600);   // rows stay where they are
+        m.controls().Dir1->setPath(f.dir() + "/data/music/");
+        QListWidgetItem *it = m.controls().Dir1->findItems(row, Qt::MatchExactly).value(0);
         QVERIFY(it);
-        m.Dir1->scrollToItem(it);
-        const QPoint at = m.Dir1->visualItemRect(it).center();
-        QWidget *vp = m.Dir1->viewport();
+        m.controls().Dir1->scrollToItem(it);
+        const QPoint at = m.controls().Dir1->visualItemRect(it).center();
+        QWidget *vp = m.controls().Dir1->viewport();
         QTest::mouseClick(vp, Qt::LeftButton, {}, at);
         if (twice) {   // the second click lands on whatever row the first one put there
             QCoreApplication::processEvents();
@@ -227,8 +227,8 @@ private slots:
             QTest::mouseRelease(vp, Qt::LeftButton, {}, at);
             QCoreApplication::processEvents();
         }
-        QTRY_COMPARE(m.Dir1->path(), f.dir() + "/data/" + goesTo);
-        QVERIFY(!m.File1->findItems("here.mid", Qt::MatchExactly).isEmpty());   // the change handler ran
+        QTRY_COMPARE(m.controls().Dir1->path(), f.dir() + "/data/" + goesTo);
+        QVERIFY(!m.controls().File1->findItems("here.mid", Qt::MatchExactly).isEmpty());   // the change handler ran
     }
 
     void rollOutAndIn()
@@ -240,12 +240,12 @@ private slots:
         m.cmdExpand_Click();
         QTRY_VERIFY(!m.rolling());
         QCOMPARE(m.heightTw(), 6720);
-        QCOMPARE(m.SSPanel2->height(), 6675 / 15);
+        QCOMPARE(m.controls().SSPanel2->height(), 6675 / 15);
         QVERIFY(heights.contains(6660) && heights.contains(6760));
         m.cmdExpand_Click();
         m.finishRoll();
         QCOMPARE(m.heightTw(), 2460);
-        QCOMPARE(m.SSPanel2->height(), 2400 / 15);
+        QCOMPARE(m.controls().SSPanel2->height(), 2400 / 15);
         // 2500 counts as rolled up, 2501 as out.
         m.setHeightTw(2500);
         m.cmdExpand_Click();
@@ -256,7 +256,7 @@ private slots:
         m.finishRoll();
         QCOMPARE(m.heightTw(), 2460);
         // Close ticked during play rolls the panel in; ticked while stopped does nothing.
-        m.chkClose->setChecked(true);
+        m.controls().chkClose->setChecked(true);
         QVERIFY(!m.rolling());
     }
 
@@ -317,7 +317,7 @@ private slots:
             // A move carries the held button, as during a real drag.
             QMouseEvent e(type, QPointF(3, 3), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : b,
                           type == QEvent::MouseButtonRelease ? Qt::NoButton : b, Qt::NoModifier);
-            QApplication::sendEvent(m.Label1, &e);
+            QApplication::sendEvent(m.controls().Label1, &e);
         };
         send(QEvent::MouseButtonPress, Qt::RightButton, {300, 300});
         send(QEvent::MouseMove, Qt::RightButton, {340, 320});

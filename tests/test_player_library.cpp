@@ -49,8 +49,8 @@ private slots:
         f.dialogs.saveResults << file;
         m.cmdSave_Click();
         QCOMPARE(readAll(file), library(1, songs));
-        QCOMPARE(m.Label5->text(), QStringLiteral("Party: 2 files"));
-        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: Party"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("Party: 2 files"));
+        QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: Party"));
         f.quit();
 
         PlayerFixture g;
@@ -58,9 +58,9 @@ private slots:
         Midi &n = g.start();
         QCOMPARE(n.playList().names(), QStringList({"x.mid", "y.rmi"}));
         QCOMPARE(n.selIndex(), 1);
-        QCOMPARE(n.List1->currentRow(), 1);
+        QCOMPARE(n.controls().List1->currentRow(), 1);
         QCOMPARE(g.device.openFile, songs[1]);
-        QCOMPARE(n.Label4->text(), QStringLiteral("Midi Library: Party"));
+        QCOMPARE(n.controls().Label4->text(), QStringLiteral("Midi Library: Party"));
     }
 
     // Libraries opened through Open Library: what shows and what is said.
@@ -100,15 +100,15 @@ private slots:
         f.dialogs.openResults << file;
         m.cmdOpen_Click();
         QCOMPARE(m.playList().count(), entries);
-        QCOMPARE(m.List1->count(), entries);
+        QCOMPARE(m.controls().List1->count(), entries);
         if (message.isEmpty())
             QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
         else
             QCOMPARE(f.dialogs.count(message), 1);
-        QCOMPARE(m.Label5->text(), label5);
+        QCOMPARE(m.controls().Label5->text(), label5);
         QCOMPARE(!f.device.openFile.isEmpty(), opened);
         if (bytes.isEmpty())
-            QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library Openning: Lib"));
+            QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library Openning: Lib"));
         // A library that did not load whole is not written over at shut-down;
         // one that did is saved with its new current entry.
         const int index = m.selIndex();
@@ -161,11 +161,11 @@ private slots:
         writeAll(file, bytes);
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &m = f.start();
-        QVERIFY2(m.Label1->toolTip().contains(reason), qPrintable(m.Label1->toolTip()));
+        QVERIFY2(m.controls().Label1->toolTip().contains(reason), qPrintable(m.controls().Label1->toolTip()));
         if (edit == "add") {
             m.addFiles(f.songs({"n.mid"}));
         } else if (edit == "remove") {
-            m.List1->setCurrentRow(3);
+            m.controls().List1->setCurrentRow(3);
             m.cmdRemove_Click();
         }
         f.quit();
@@ -204,7 +204,7 @@ private slots:
         writeAll(file, {});
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &m = f.start();
-        QCOMPARE(m.Label5->text(), QStringLiteral("Empty (Empty)"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("Empty (Empty)"));
         const QStringList songs = f.songs({"n.mid"});
         m.addFiles(songs);
         f.quit();
@@ -238,10 +238,10 @@ private slots:
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &m = f.start();
         m.cmdNew_Click();
-        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
-        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: New Library"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library (Empty)"));
+        QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: New Library"));
         m.cmdOpen_Click();   // cancelled: the new list stays
-        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library (Empty)"));
         m.addFiles({songs[1]});
         f.quit();
         QCOMPARE(readAll(file), library(0, {songs[0]}));
@@ -260,8 +260,8 @@ private slots:
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &m = f.start();
         m.cmdClear_Click();
-        QCOMPARE(m.Label5->text(), QStringLiteral("K (Empty)"));
-        QCOMPARE(m.Label3->text(), QStringLiteral("Total: 0:00 "));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("K (Empty)"));
+        QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
         QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::NotOpen));
         f.quit();
         QCOMPARE(readAll(file), library(0, songs));

@@ -134,7 +134,7 @@ private slots:
         PlayerFixture f;
         Midi &m = f.start();
         openLibrary(f, name, entries);
-        auto *h = qobject_cast<HeadingLabel *>(m.Label5);
+        auto *h = qobject_cast<HeadingLabel *>(m.controls().Label5);
         QVERIFY(h);
         QCOMPARE(h->text(), before + name + after);   // whole for whoever reads it
         const QString shown = h->shownText();
@@ -159,18 +159,18 @@ private slots:
         f.dialogs.answers << Dialogs::No << (white ? Dialogs::Yes : Dialogs::No);
         f.dialogs.colorResults << back;
         m.cmdColor_Click();
-        QCOMPARE(m.UpDown1->geometry(), QRect(212, 24, 16, 17));
-        const QImage img = m.UpDown1->grab().toImage();
+        QCOMPARE(m.controls().UpDown1->geometry(), QRect(212, 24, 16, 17));
+        const QImage img = m.controls().UpDown1->grab().toImage();
         for (const QRect r : {QRect(0, 0, 16, 8), QRect(0, 9, 16, 8)}) {
             QVERIFY2(pixelsOf(img, r, white ? Qt::white : Qt::black) >= 3, "an arrow in the text colour");
             QVERIFY2(pixelsOf(img, r, back) * 3 >= r.width() * r.height(), "a button in the player colour");
         }
-        m.txtPause->setText(QStringLiteral("5"));
-        QTest::mouseClick(m.UpDown1, Qt::LeftButton, {}, QPoint(8, 3));
-        QCOMPARE(m.txtPause->text(), QStringLiteral("6"));
-        QTest::mouseClick(m.UpDown1, Qt::LeftButton, {}, QPoint(8, 14));
-        QTest::mouseClick(m.UpDown1, Qt::LeftButton, {}, QPoint(8, 14));
-        QCOMPARE(m.txtPause->text(), QStringLiteral("4"));
+        m.controls().txtPause->setText(QStringLiteral("5"));
+        QTest::mouseClick(m.controls().UpDown1, Qt::LeftButton, {}, QPoint(8, 3));
+        QCOMPARE(m.controls().txtPause->text(), QStringLiteral("6"));
+        QTest::mouseClick(m.controls().UpDown1, Qt::LeftButton, {}, QPoint(8, 14));
+        QTest::mouseClick(m.controls().UpDown1, Qt::LeftButton, {}, QPoint(8, 14));
+        QCOMPARE(m.controls().txtPause->text(), QStringLiteral("4"));
     }
 
     void onlyHandlesDrag_data()
@@ -197,7 +197,7 @@ private slots:
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &press);
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(340, 320), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(m.SSPanel2, &move);
+        QApplication::sendEvent(m.controls().SSPanel2, &move);
         QCOMPARE(m.pos() != start, drags);
     }
 };

@@ -49,18 +49,18 @@ private slots:
         Midi &m = f.startWith({l.preview ? u"a.mid"_s : l.entry}, 900000);
         if (l.preview) {
             f.songs({l.entry});
-            m.File1->setPath(f.dir() + u"/data"_s);
-            m.File1->setCurrentItem(m.File1->findItems(l.entry, Qt::MatchExactly).value(0));
+            m.controls().File1->setPath(f.dir() + u"/data"_s);
+            m.controls().File1->setCurrentItem(m.controls().File1->findItems(l.entry, Qt::MatchExactly).value(0));
             m.File1_DblClick();
         }
         f.press(u"Play"_s);
-        m.Label1->clear();
+        m.controls().Label1->clear();
         m.setWindowTitle(QString());
         for (int ms : l.steps)
             ms < 0 ? f.press(u"Pause"_s) : f.tick(ms);
-        QCOMPARE(m.Label2->text(), l.label2);
-        QCOMPARE(m.SliderTime->value(), l.slider);
-        QCOMPARE(m.Label1->text(), l.title);
+        QCOMPARE(m.controls().Label2->text(), l.label2);
+        QCOMPARE(m.controls().SliderTime->value(), l.slider);
+        QCOMPARE(m.controls().Label1->text(), l.title);
         QCOMPARE(m.windowTitle(), l.title);
     }
 
@@ -80,7 +80,7 @@ private slots:
         f.device.lengths.insert(u"a.mid"_s, length);
         Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
         m.SliderTime_MouseDown();
-        m.SliderTime->setValue(sliderAt);
+        m.controls().SliderTime->setValue(sliderAt);
         m.SliderTime_MouseUp();
         f.press(u"Play"_s);
         const int playFor = sliderAt ? 0 : length;
@@ -89,7 +89,7 @@ private slots:
         for (int ms : {playFor > 0 ? 1 : 0, 1, 1000})   // the end, the interlude, a look at what follows
             f.tick(ms);
         QCOMPARE(QFileInfo(f.device.openFile).fileName(), u"b.mid"_s);
-        QCOMPARE(m.Label2->text(), u"Time: 0:01 *"_s);
+        QCOMPARE(m.controls().Label2->text(), u"Time: 0:01 *"_s);
     }
 
     void sliderRelease_data()
@@ -115,14 +115,14 @@ private slots:
             f.press(r.from == u"paused" ? u"Pause"_s : u"Stop"_s);
         m.SliderTime_MouseDown();
         f.clock.advance(r.heldMs);
-        m.SliderTime->setValue(r.value);
+        m.controls().SliderTime->setValue(r.value);
         m.SliderTime_MouseUp();
-        QCOMPARE(m.Label2->text(), r.label2);
-        QCOMPARE(m.MMControl1->updateInterval(), r.from == u"playing" ? 500 : 0);
+        QCOMPARE(m.controls().Label2->text(), r.label2);
+        QCOMPARE(m.controls().MMControl1->updateInterval(), r.from == u"playing" ? 500 : 0);
         if (r.from != u"playing")   // nothing plays until asked, then from the chosen second
             f.press(r.from == u"paused" ? u"Pause"_s : u"Play"_s);
         f.tick(1000);
-        QCOMPARE(m.Label2->text(), r.after);
+        QCOMPARE(m.controls().Label2->text(), r.after);
         QCOMPARE(m.selIndex(), 0);
     }
 };

@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The list commands go on and off together; the slider on its own.
-int commandsOn(const Midi &m) { return int(m.cmdAdd->isEnabled()) + int(m.SliderTime->isEnabled()); }
+int commandsOn(const Midi &m) { return int(m.controls().cmdAdd->isEnabled()) + int(m.controls().SliderTime->isEnabled()); }
 
 QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
 
@@ -63,28 +63,28 @@ private slots:
         if (o.error)
             f.device.openErrors.insert(u"entertainer.mid"_s, o.error);
         Midi &m = f.startWith({u"z.mid"_s, u"entertainer.mid"_s});
-        m.SliderTime->setValue(50);
+        m.controls().SliderTime->setValue(50);
         QString whileOpening, shown;
         f.device.onOpen = [&](const QString &) {
-            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(m.MMControl1->mousePointer()).arg(m.Label1->text(), m.Label3->text());
+            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(m.controls().MMControl1->mousePointer()).arg(m.controls().Label1->text(), m.controls().Label3->text());
         };
         f.dialogs.onMessage = [&](const FakeDialogs::Message &d) {
-            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(d.style).arg(m.MMControl1->mousePointer());
+            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(d.style).arg(m.controls().MMControl1->mousePointer());
         };
         m.setSelIndex(1);
         const bool failed = o.label1 == u"Failed to open";
         QCOMPARE(m.OpenMid(QString()), failed ? Midi::Opened::Failed : Midi::Opened::File);
         QCOMPARE(whileOpening, u"0|11|Opening Selection...|Total: 0:00 "_s);
         QCOMPARE(shown, o.message);
-        QCOMPARE(m.Label1->text(), o.label1);
-        QCOMPARE(m.Label3->text(), o.total);
-        QCOMPARE(m.MMControl1->mode(), failed ? int(SequencerDevice::NotOpen) : int(SequencerDevice::Stopped));
+        QCOMPARE(m.controls().Label1->text(), o.label1);
+        QCOMPARE(m.controls().Label3->text(), o.total);
+        QCOMPARE(m.controls().MMControl1->mode(), failed ? int(SequencerDevice::NotOpen) : int(SequencerDevice::Stopped));
         QCOMPARE(commandsOn(m), 2);
-        QCOMPARE(m.SliderTime->value(), 0);
+        QCOMPARE(m.controls().SliderTime->value(), 0);
         if (!failed) {
-            QCOMPARE(m.SliderTime->maximum(), o.max);
-            QCOMPARE(m.SliderTime->tickInterval(), o.tick);
-            QCOMPARE(m.SliderTime->pageStep(), o.page);
+            QCOMPARE(m.controls().SliderTime->maximum(), o.max);
+            QCOMPARE(m.controls().SliderTime->tickInterval(), o.tick);
+            QCOMPARE(m.controls().SliderTime->pageStep(), o.page);
         }
     }
 
@@ -111,10 +111,10 @@ private slots:
         QCOMPARE(m.selIndex(), c.sel);
         QCOMPARE(openName(f), c.open);
         QCOMPARE(f.dialogs.texts(), c.open.isEmpty() ? QStringList{u"Library file not present"_s} : QStringList());
-        QCOMPARE(m.Label1->text(), c.open.isEmpty() ? u"Opening Selection..."_s : c.open.left(1).toUpper());
+        QCOMPARE(m.controls().Label1->text(), c.open.isEmpty() ? u"Opening Selection..."_s : c.open.left(1).toUpper());
         QCOMPARE(commandsOn(m), 2);
         if (!c.open.isEmpty())
-            QCOMPARE(m.List1->currentRow(), qMax(0, c.sel));
+            QCOMPARE(m.controls().List1->currentRow(), qMax(0, c.sel));
     }
 
     void previewKeepsTheSelection()
@@ -124,13 +124,13 @@ private slots:
         f.songs({u"tune.mid"_s});
         m.setSelIndex(2);
         m.OpenMid(QString());
-        m.File1->setPath(f.dir() + u"/data"_s);
-        m.File1->setCurrentItem(m.File1->findItems(u"tune.mid"_s, Qt::MatchExactly).value(0));
+        m.controls().File1->setPath(f.dir() + u"/data"_s);
+        m.controls().File1->setCurrentItem(m.controls().File1->findItems(u"tune.mid"_s, Qt::MatchExactly).value(0));
         m.File1_DblClick();
-        QCOMPARE(openName(f) + m.Label1->text(), u"tune.midTune"_s);
+        QCOMPARE(openName(f) + m.controls().Label1->text(), u"tune.midTune"_s);
         QCOMPARE(m.selIndex(), 2);
         m.OpenMid(QString());   // a list entry ends the preview
-        QCOMPARE(m.Label1->text(), u"C"_s);
+        QCOMPARE(m.controls().Label1->text(), u"C"_s);
     }
 
     void overtakenOpen()
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(newer, Midi::Opened::File);
         QCOMPARE(commandsOn(m), 2);
         QCOMPARE(openName(f), u"c.mid"_s);
-        QCOMPARE(m.Label1->text() + m.Label3->text(), u"CTotal: 1:01 "_s);
+        QCOMPARE(m.controls().Label1->text() + m.controls().Label3->text(), u"CTotal: 1:01 "_s);
     }
 };
 

@@ -35,20 +35,20 @@ private slots:
         QFETCH(QString, want);
         PlayerFixture f;
         Midi &m = f.start();
-        m.txtPause->setText(typed);
+        m.controls().txtPause->setText(typed);
         for (int i = 0; i < qAbs(presses); ++i)
-            m.UpDown1->stepBy(presses > 0 ? 1 : -1);
-        QCOMPARE(m.txtPause->text(), want);
-        QCOMPARE(m.UpDown1->value(), 0);
+            m.controls().UpDown1->stepBy(presses > 0 ? 1 : -1);
+        QCOMPARE(m.controls().txtPause->text(), want);
+        QCOMPARE(m.controls().UpDown1->value(), 0);
     }
 
     void typingAPointDropsIt()
     {
         PlayerFixture f;
         Midi &m = f.start();
-        m.txtPause->clear();
-        QTest::keyClicks(m.txtPause, "2.");
-        QCOMPARE(m.txtPause->text(), QStringLiteral("2"));
+        m.controls().txtPause->clear();
+        QTest::keyClicks(m.controls().txtPause, "2.");
+        QCOMPARE(m.controls().txtPause->text(), QStringLiteral("2"));
     }
 
     void shuffleThroughTheWindow()
@@ -57,12 +57,12 @@ private slots:
         const QStringList songs = f.songs({"A.mid", "B.mid", "C.mid"});
         Midi &m = f.start();
         m.addFiles(songs);
-        m.chkShuffle->setChecked(true);
+        m.controls().chkShuffle->setChecked(true);
         QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
-        QCOMPARE(m.List1->item(0)->text(), QStringLiteral("C.mid"));
+        QCOMPARE(m.controls().List1->item(0)->text(), QStringLiteral("C.mid"));
         QCOMPARE(m.playList().path(0), songs[2]);
         QCOMPARE(f.device.openFile, songs[2]);   // the entry now at SelIndex 0
-        m.chkShuffle->setChecked(false);
+        m.controls().chkShuffle->setChecked(false);
         QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
     }
 
@@ -70,10 +70,10 @@ private slots:
     {
         PlayerFixture f;
         Midi &m = f.start();
-        m.chkShuffle->setChecked(true);
-        m.chkShuffle->setChecked(false);
+        m.controls().chkShuffle->setChecked(true);
+        m.controls().chkShuffle->setChecked(false);
         m.addFiles(f.songs({"A.mid", "B.mid", "C.mid"}));
-        m.chkShuffle->setChecked(true);   // still the first deal of the run
+        m.controls().chkShuffle->setChecked(true);   // still the first deal of the run
         QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
     }
 };

@@ -24,18 +24,18 @@ private slots:
         QCOMPARE(m.textColor(), qint64(0));
         QVERIFY(!m.lightCorners());
         QCOMPARE(m.heightTw(), 2460);
-        QVERIFY(!m.chkLoop->isChecked() && !m.chkClose->isChecked() && !m.chkShuffle->isChecked());
-        QCOMPARE(m.txtPause->text(), QStringLiteral("0"));
+        QVERIFY(!m.controls().chkLoop->isChecked() && !m.controls().chkClose->isChecked() && !m.controls().chkShuffle->isChecked());
+        QCOMPARE(m.controls().txtPause->text(), QStringLiteral("0"));
         const QString data = TestEnv::documents() + QStringLiteral("/Veltrix/Quillon/");
         QCOMPARE(m.dataDir(), data);
         QVERIFY(QFileInfo(data).isDir());
         QCOMPARE(f.settings->GetValue(QStringLiteral("Quillon\\Startup"), QStringLiteral("DataPath"), QString()), data);
         QVERIFY(QFileInfo::exists(data + QStringLiteral("sample.mid")));
-        QCOMPARE(m.Label4->text(), QStringLiteral("Midi Library: (none)"));
-        QCOMPARE(m.Label5->text(), QStringLiteral("New Library (Empty)"));
-        QCOMPARE(m.Label5->font().pointSize(), 10);
-        QCOMPARE(m.Label1->text(), QStringLiteral("No Selection"));
-        QCOMPARE(m.Label2->text(), QStringLiteral("(Stopped)"));
+        QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: (none)"));
+        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library (Empty)"));
+        QCOMPARE(m.controls().Label5->font().pointSize(), 10);
+        QCOMPARE(m.controls().Label1->text(), QStringLiteral("No Selection"));
+        QCOMPARE(m.controls().Label2->text(), QStringLiteral("(Stopped)"));
         const QRect s = Midi::screenTw();
         QCOMPARE(m.leftTw() / 15, int((s.width() - 6315) / 2.0) / 15);
         QCOMPARE(m.topTw() / 15, int((s.height() - 7665) / 2.0) / 15);
@@ -81,9 +81,9 @@ private slots:
         f.settings->SetValue(AppletSection(), QStringLiteral("MidiShuffle"), QStringLiteral("2"));
         Midi &m = f.start();
         QVERIFY(m.lightCorners());
-        QCOMPARE(m.txtPause->text(), QStringLiteral("12"));
-        QVERIFY(m.chkLoop->isChecked());
-        QVERIFY(!m.chkShuffle->isChecked());   // only 1 means checked
+        QCOMPARE(m.controls().txtPause->text(), QStringLiteral("12"));
+        QVERIFY(m.controls().chkLoop->isChecked());
+        QVERIFY(!m.controls().chkShuffle->isChecked());   // only 1 means checked
         f.dialogs.answers << Dialogs::Yes;       // the system colours
         m.cmdColor_Click();
         f.quit();
@@ -136,7 +136,7 @@ private slots:
         f.settings->SetValue(AppletSection(), QStringLiteral("MidiLeft"), QStringLiteral("1500"));
         f.settings->SetValue(AppletSection(), QStringLiteral("MidiBack"), QStringLiteral("255"));
         Midi &m = f.start();
-        m.chkLoop->setChecked(true);
+        m.controls().chkLoop->setChecked(true);
         m.moveTw(3000, 1500);
         m.setWindowState(Qt::WindowMinimized);
         f.quit();
@@ -190,7 +190,7 @@ private slots:
         f.settings = std::make_unique<SettingsStore>(file);
         f.services.settings = f.settings.get();
         Midi &m = f.start();
-        m.chkLoop->setChecked(false);
+        m.controls().chkLoop->setChecked(false);
         if (folderInTheWay) {
             QFile::remove(file);
             QDir().mkpath(file);

@@ -31,17 +31,17 @@ QString stateOf(const Midi &m)
         {{false, 0, S::Stopped, false}, u"stopped"_s}, {{false, 0, S::NotOpen, false}, u"closed"_s},
         {{true, 500, S::Playing, false}, u"playing"_s}, {{true, 0, S::Paused, false}, u"paused"_s},
         {{true, 0, S::Stopped, true}, u"interlude"_s}, {{true, 0, S::NotOpen, false}, u"closed, playing on"_s}};
-    const Key k{m.playing(), m.MMControl1->updateInterval(), m.MMControl1->mode(), m.inInterlude()};
+    const Key k{m.playing(), m.controls().MMControl1->updateInterval(), m.controls().MMControl1->mode(), m.inInterlude()};
     return names.value(k, u"%1 %2 %3 %4"_s.arg(get<0>(k)).arg(get<1>(k)).arg(get<2>(k)).arg(get<3>(k)));
 }
 
 // "locked" when the seven list commands are disabled, "free" when enabled.
 QString locks(const Midi &m)
 {
-    const QList<QWidget *> seven{m.cmdAdd, m.cmdClear, m.chkShuffle, m.cmdSave, m.cmdOpen, m.cmdNew, m.cmdRemove};
+    const QList<QWidget *> seven{m.controls().cmdAdd, m.controls().cmdClear, m.controls().chkShuffle, m.controls().cmdSave, m.controls().cmdOpen, m.controls().cmdNew, m.controls().cmdRemove};
     const auto on = std::count_if(seven.begin(), seven.end(), [](const QWidget *w) { return w->isEnabled(); });
     const QString s = on == 0 ? u"locked"_s : on == 7 ? u"free"_s : u"mixed"_s;
-    return m.SliderTime->isEnabled() ? s : s + u", slider off"_s;
+    return m.controls().SliderTime->isEnabled() ? s : s + u", slider off"_s;
 }
 
 QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
@@ -103,7 +103,7 @@ private slots:
         if (s.from == u"closed")
             f.device.openErrors.insert(u"b.mid"_s, MediaError::DriverLoad);
         Midi &m = f.startWith(kABC);
-        m.txtPause->setText(u"5"_s);
+        m.controls().txtPause->setText(u"5"_s);
         m.setSelIndex(s.from == u"interlude" ? s.start - 1 : s.start);
         QCOMPARE(m.OpenMid(QString()), s.from == u"closed" ? Midi::Opened::Failed : Midi::Opened::File);
         if (s.from == u"stopped") {
@@ -121,14 +121,14 @@ private slots:
         QCOMPARE(m.playList().name(m.selIndex()), s.sel);
         QCOMPARE(openName(f), s.to == u"closed" ? QString() : s.sel);
         QCOMPARE(m.windowTitle(), s.caption);
-        QCOMPARE(m.Label2->text(), s.label2);
+        QCOMPARE(m.controls().Label2->text(), s.label2);
         QCOMPARE(locks(m), s.to == u"playing" || s.to == u"paused" ? u"locked"_s : u"free"_s);
         if (s.to == u"stopped")
-            QCOMPARE(m.SliderTime->value(), 0);
+            QCOMPARE(m.controls().SliderTime->value(), 0);
         if (!s.resumed.isEmpty()) {
             f.press(u"Pause"_s);
             f.tick(1000);
-            QCOMPARE(m.Label2->text(), s.resumed);
+            QCOMPARE(m.controls().Label2->text(), s.resumed);
         }
     }
 
@@ -156,15 +156,15 @@ private slots:
         QFETCH(QString, state);
         PlayerFixture f;
         Midi &m = f.startWith(kABC);
-        const QSignalBlocker keepAsSet(m.txtPause);
-        m.txtPause->setText(text);
+        const QSignalBlocker keepAsSet(m.controls().txtPause);
+        m.controls().txtPause->setText(text);
         f.press(u"Play"_s);
         f.tick(1000);
         f.press(u"Next"_s);
         f.tick(waitMs);
         QCOMPARE(stateOf(m), u"interlude"_s);
         if (then == u"Clear")
-            m.cmdClear->click();
+            m.controls().cmdClear->click();
         else if (then == u"quit")
             f.quit();
         else if (!then.isEmpty() && then != u"timer")
@@ -197,7 +197,7 @@ private slots:
         QFETCH(QString, playsAfterWait);
         PlayerFixture f;
         Midi &m = f.startWith(kABC);
-        m.txtPause->setText(u"5"_s);
+        m.controls().txtPause->setText(u"5"_s);
         f.press(u"Play"_s);
         f.tick(1000);
         f.press(u"Next"_s);
@@ -205,13 +205,13 @@ private slots:
         ShuffleRandom draws;
         const QString dealtFirst = QFileInfo(shuffleDeal(m.playList().paths(), draws).first()).fileName();
         if (action == u"list") {
-            m.List1->setCurrentRow(0);
+            m.controls().List1->setCurrentRow(0);
             m.List1_DblClick();
         } else if (action == u"preview") {
-            m.File1->setCurrentItem(m.File1->findItems(u"c.mid"_s, Qt::MatchExactly).value(0));
+            m.controls().File1->setCurrentItem(m.controls().File1->findItems(u"c.mid"_s, Qt::MatchExactly).value(0));
             m.File1_DblClick();
         } else {
-            m.chkShuffle->setChecked(true);
+            m.controls().chkShuffle->setChecked(true);
         }
         QCOMPARE(stateOf(m), stateAtOnce);
         f.tick(2000);
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(stateOf(m), u"playing"_s);
         QCOMPARE(openName(f), playsAfterWait == u"dealt" ? dealtFirst : playsAfterWait);
         f.tick(500);
-        QVERIFY(m.Label2->text().startsWith(u"Time: "_s) || m.Label2->text() == u"(Preview)"_s);
+        QVERIFY(m.controls().Label2->text().startsWith(u"Time: "_s) || m.controls().Label2->text() == u"(Preview)"_s);
     }
 
     // Listeners hear each state the player settles in, once, not the steps between.
@@ -233,7 +233,7 @@ private slots:
         connect(&m, &Midi::playStateChanged, this, [&heard](PlayState s) { heard << s; });
         m.Form_Load();
         m.addFiles(f.songs(kABC));
-        m.txtPause->setText(u"5"_s);
+        m.controls().txtPause->setText(u"5"_s);
         f.press(u"Play"_s);
         f.press(u"Pause"_s);
         f.press(u"Pause"_s);
@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(m.playState(), PlayState::Interlude);
         f.tick(5001);
         f.press(u"Stop"_s);
-        m.cmdClear->click();
+        m.controls().cmdClear->click();
         using S = PlayState;
         QCOMPARE(heard, (QList<PlayState>{S::Stopped, S::Playing, S::Paused, S::Playing, S::Interlude, S::Playing,
                                           S::Stopped, S::Closed}));
@@ -311,11 +311,11 @@ private slots:
         PlayerFixture f;
         f.device.openErrors.insert(u"x.mid"_s, MediaError::InvalidFilename);
         Midi &m = f.startWith(c.list.split(u','), 5000);
-        m.txtPause->setText(u"0"_s);
-        m.chkLoop->setChecked(c.loop);
+        m.controls().txtPause->setText(u"0"_s);
+        m.controls().chkLoop->setChecked(c.loop);
         ShuffleRandom draws;   // the same draws as the window's: a second deal follows the wrap
         const QStringList dealt = shuffleDeal(shuffleDeal(m.playList().paths(), draws), draws);
-        m.chkShuffle->setChecked(c.shuffle);
+        m.controls().chkShuffle->setChecked(c.shuffle);
         m.setSelIndex(c.start);
         m.OpenMid(QString());
         f.press(u"Play"_s);
@@ -333,7 +333,7 @@ private slots:
         QCOMPARE(f.dialogs.texts(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
         QCOMPARE(locks(m), c.state == u"playing" ? u"locked"_s : u"free"_s);
         if (c.state == u"stopped" || c.state == u"closed")
-            QCOMPARE(m.windowTitle() + m.Label2->text(), u"Lyrabox (Stopped)(Stopped)"_s);
+            QCOMPARE(m.windowTitle() + m.controls().Label2->text(), u"Lyrabox (Stopped)(Stopped)"_s);
     }
 
     void selectionOutOfRange()
@@ -343,7 +343,7 @@ private slots:
         m.setSelIndex(5);   // its entry was removed
         f.press(u"Play"_s);
         f.tick(1000);
-        QCOMPARE(m.Label2->text(), u"Time: 0:01 *"_s);
+        QCOMPARE(m.controls().Label2->text(), u"Time: 0:01 *"_s);
         f.press(u"Next"_s);
         QCOMPARE(m.selIndex(), 0);
         f.press(u"Stop"_s);
@@ -353,7 +353,7 @@ private slots:
         QCOMPARE(openName(f), u"a.mid"_s);
         // Emptied while the device keeps the last song open.
         for (int i = 0; i < 2; ++i) {
-            m.List1->setCurrentRow(0);
+            m.controls().List1->setCurrentRow(0);
             m.cmdRemove_Click();
         }
         f.press(u"Prev"_s);
