@@ -61,7 +61,23 @@ public:
     static MidiFile parse(const QByteArray &bytes);
 
 private:
+    // Where the reader is in the SMF and what the tracks read so far found.
+    struct Scan {
+        const uchar *b;
+        qint64 n;
+        qint64 base;   // offset of the SMF in the file, for the error texts
+        qint64 pos = 0;
+        int tracks = 0;
+        quint32 smpteTempo = 0;
+        bool rewrite = false;
+        bool sorted = true;
+        qint64 lastTick = 0;
+    };
+
     static QString parseSmf(MidiFile &f, const QByteArray &smf, qint64 base);
+    static QString parseHeader(MidiFile &f, Scan &s);
+    static QString findTrack(Scan &s, int t);
+    static QString readTrack(QVector<MidiFile::TempoChange> &tempo, Scan &s, int t);
     static void buildTempoMap(MidiFile &f, bool sorted);
 };
 
@@ -134,8 +150,32 @@ MidiFile MidiFileParser::parse(const QByteArray &bytes)
 
 QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base)
 {
-    const qint64 n = smf.size();
-    const auto *b = reinterpret_cast<const uchar *>(smf.constData());
+    Scan s{reinterpret_cast<const uchar *>(smf.constData()), smf.size(), base};
+    if (QString error = parseHeader(f, s); !error.isEmpty())
+        return error;
+    s.rewrite = f.m_rewrite;
+    for (int t = 1; t <= s.tracks; ++t) {
+        if (QString error = findTrack(s, t); !error.isEmpty())
+            return error;
+        if (QString error = readTrack(f.m_tempo, s, t); !error.isEmpty())
+            return error;
+    }
+    f.m_lastTick = s.lastTick;
+    f.m_rewrite = s.rewrite;
+    if (s.smpteTempo) {
+        f.m_tempo.clear();
+        f.m_tempo.push_back({0, qint64(s.smpteTempo), 0.0});
+    } else {
+        buildTempoMap(f, s.sorted);
+    }
+    return {};
+}
+
+// Leaves s.pos at the first chunk after the header.
+QString MidiFileParser::parseHeader(MidiFile &f, Scan &s)
+{
+    const qint64 n = s.n;
+    const uchar *b = s.b;
     if (n == 0)
         return QStringLiteral("The MIDI data is empty.");
     if (n < 4 || std::memcmp(b, "MThd", 4) != 0)
@@ -157,8 +197,9 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
         return QStringLiteral("The MIDI file has no tracks.");
     f.m_format = format;
     f.m_tracks = tracks;
+    s.tracks = tracks;
     f.m_rewrite = headerLen != 6;
-    quint32 smpteTempo = 0;
+    s.pos = 8 + headerLen;
     if (division & 0x8000) {
         const int fps = -int(qint8(division >> 8));
         const int perFrame = division & 0xff;
@@ -170,82 +211,83 @@ QString MidiFileParser::parseSmf(MidiFile &f, const QByteArray &smf, qint64 base
         f.m_rewrite = true;
         // 29.97 frames a second: 30 nominal frames, each 1.001 times longer.
         f.m_division = (fps == 29 ? 30 : fps) * perFrame;
-        smpteTempo = fps == 29 ? 1001000 : 1000000;
+        s.smpteTempo = fps == 29 ? 1001000 : 1000000;
     } else {
         if (division == 0)
             return QStringLiteral("The MIDI file has a bad time division (0 ticks a quarter note).");
         f.m_division = division;
     }
+    return {};
+}
 
-    QVector<MidiFile::TempoChange> &tempo = f.m_tempo;
-    bool sorted = true;
-    qint64 lastTick = 0;
-    bool rewrite = f.m_rewrite;
-    qint64 pos = 8 + headerLen;
-    for (int t = 1; t <= tracks; ++t) {
-        // Find the next track chunk, skipping chunks of other kinds.
-        for (;;) {
-            if (n - pos < 8)
-                return QStringLiteral("The file is cut short: it ends before track %1 of %2.").arg(t).arg(tracks);
-            const uchar *id = b + pos;
-            const qint64 len = be32(b + pos + 4);
-            if (!isPrintableId(id))
-                return QStringLiteral("The file is damaged: unreadable data at byte %1, where track %2 of %3 should begin.")
-                    .arg(base + pos).arg(t).arg(tracks);
-            pos += 8;
-            if (std::memcmp(id, "MTrk", 4) == 0)
-                break;
-            if (len > n - pos)
-                return QStringLiteral("The file has a chunk with a bad length before track %1 of %2 "
-                                      "(it claims %3 bytes, but only %4 remain).")
-                    .arg(t).arg(tracks).arg(len).arg(n - pos);
-            pos += len;
-            rewrite = true;
-        }
-        const qint64 statedEnd = pos + be32(b + pos - 4);
-        const qint64 dataEnd = trackDataEnd(b, n, pos, statedEnd);
-        const uchar *start = b + pos;
-        const uchar *end = b + dataEnd;
-        qint64 tick = 0;
-        const qint64 firstTempo = tempo.size();
-        const uchar *at = start;
-        bool forgiven = false;
-        const WalkError e = walkTrack(start, end, [&](const Event &ev) {
-            tick += ev.delta;
-            if (ev.status >= 0xf0) {
-                if (ev.status == 0xf7) {
+// Moves s.pos past the header of the next track chunk, skipping chunks of
+// other kinds.
+QString MidiFileParser::findTrack(Scan &s, int t)
+{
+    const int tracks = s.tracks;
+    const qint64 n = s.n;
+    for (;;) {
+        if (n - s.pos < 8)
+            return QStringLiteral("The file is cut short: it ends before track %1 of %2.").arg(t).arg(tracks);
+        const uchar *id = s.b + s.pos;
+        const qint64 len = be32(s.b + s.pos + 4);
+        if (!isPrintableId(id))
+            return QStringLiteral("The file is damaged: unreadable data at byte %1, where track %2 of %3 should begin.")
+                .arg(s.base + s.pos).arg(t).arg(tracks);
+        s.pos += 8;
+        if (std::memcmp(id, "MTrk", 4) == 0)
+            return {};
+        if (len > n - s.pos)
+            return QStringLiteral("The file has a chunk with a bad length before track %1 of %2 "
+                                  "(it claims %3 bytes, but only %4 remain).")
+                .arg(t).arg(tracks).arg(len).arg(n - s.pos);
+        s.pos += len;
+        s.rewrite = true;
+    }
+}
+
+// Reads the track whose data starts at s.pos and leaves s.pos at the next chunk.
+QString MidiFileParser::readTrack(QVector<MidiFile::TempoChange> &tempo, Scan &s, int t)
+{
+    const uchar *b = s.b;
+    const qint64 n = s.n;
+    bool &rewrite = s.rewrite;
+    const quint32 smpteTempo = s.smpteTempo;
+    const qint64 statedEnd = s.pos + be32(b + s.pos - 4);
+    const qint64 dataEnd = trackDataEnd(b, n, s.pos, statedEnd);
+    const uchar *start = b + s.pos;
+    const uchar *end = b + dataEnd;
+    qint64 tick = 0;
+    const qint64 firstTempo = tempo.size();
+    const uchar *at = start;
+    bool forgiven = false;
+    const WalkError e = walkTrack(start, end, [&](const Event &ev) {
+        tick += ev.delta;
+        if (ev.status >= 0xf0) {
+            if (ev.status == 0xf7) {
+                rewrite = true;
+            } else if (ev.status == 0xff) {
+                if (!metaLengthOk(ev.metaType, ev.payloadLen)) {
                     rewrite = true;
-                } else if (ev.status == 0xff) {
-                    if (!metaLengthOk(ev.metaType, ev.payloadLen)) {
+                } else if (ev.metaType == 0x51) {
+                    quint32 micros = 0;
+                    if (!usableTempo(ev, micros))
                         rewrite = true;
-                    } else if (ev.metaType == 0x51) {
-                        quint32 micros = 0;
-                        if (!usableTempo(ev, micros))
-                            rewrite = true;
-                        else if (!smpteTempo)
-                            tempo.push_back({tick, qint64(micros), 0.0});
-                    }
+                    else if (!smpteTempo)
+                        tempo.push_back({tick, qint64(micros), 0.0});
                 }
             }
-            return true;
-        }, at, forgiven);
-        if (e != WalkError::None)
-            return walkErrorText(e, t, tracks, base + (at - b));
-        if (firstTempo > 0 && tempo.size() > firstTempo && tempo[firstTempo].tick < tempo[firstTempo - 1].tick)
-            sorted = false;
-        lastTick = std::max(lastTick, tick);
-        pos = nextChunkAt(b, n, dataEnd, at - b);
-        if (forgiven || dataEnd != statedEnd || pos != dataEnd)
-            rewrite = true;
-    }
-    f.m_lastTick = lastTick;
-    f.m_rewrite = rewrite;
-    if (smpteTempo) {
-        tempo.clear();
-        tempo.push_back({0, qint64(smpteTempo), 0.0});
-    } else {
-        buildTempoMap(f, sorted);
-    }
+        }
+        return true;
+    }, at, forgiven);
+    if (e != WalkError::None)
+        return walkErrorText(e, t, s.tracks, s.base + (at - b));
+    if (firstTempo > 0 && tempo.size() > firstTempo && tempo[firstTempo].tick < tempo[firstTempo - 1].tick)
+        s.sorted = false;
+    s.lastTick = std::max(s.lastTick, tick);
+    s.pos = nextChunkAt(b, n, dataEnd, at - b);
+    if (forgiven || dataEnd != statedEnd || s.pos != dataEnd)
+        rewrite = true;
     return {};
 }
 
