@@ -47,14 +47,14 @@ QString locks(const Midi &m)
 QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
 
 struct Step {
-    QString from; int start; QString button, to, sel, caption, label2;
-    QString resumed;   // Label2 a second after Pause is pressed once more
+    QString from; int start = 1; QString button, to, sel, caption, label2;
+    QString resumed{};   // Label2 a second after Pause is pressed once more
 };
 
 // A song ends with the selection at start; the device will not open x.mid.
 struct NextCase {
-    QString list, gone;   // gone: entries whose files go while the song plays
-    int start; bool loop, shuffle; int sel; QString state, notice;
+    QString list, gone{};   // gone: entries whose files go while the song plays
+    int start = 0; bool loop = false, shuffle = false; int sel = 0; QString state, notice{};
 };
 
 }
@@ -71,30 +71,53 @@ private slots:
     {
         QTest::addColumn<Step>("s");
         auto row = [](const Step &s) { QTest::newRow(qPrintable(s.from + u' ' + s.button + (s.start ? u""_s : u" at first"_s))) << s; };
-        row({"stopped", 1, "Play", "playing", "b.mid", "B", "Time: 0:01 *", ""});
-        row({"stopped", 1, "Pause", "playing", "b.mid", "B", "Time: 0:01 *", ""});
-        row({"stopped", 1, "Stop", "stopped", "b.mid", "Lyrabox (Stopped)", "(Stopped)", ""});
-        row({"stopped", 1, "Next", "stopped", "c.mid", "C", "(Stopped)", ""});
-        row({"stopped", 1, "Prev", "stopped", "a.mid", "A", "(Stopped)", ""});
-        row({"stopped", 0, "Prev", "stopped", "c.mid", "C", "(Stopped)", ""});
-        row({"playing", 1, "Pause", "paused", "b.mid", "Lyrabox (Paused)", "(Paused)", "Time: 0:11 *"});
-        row({"playing", 1, "Stop", "stopped", "b.mid", "Lyrabox (Stopped)", "(Stopped)", ""});
-        row({"playing", 1, "Next", "interlude", "c.mid", "C", "(Interlude)", ""});
-        row({"playing", 1, "Prev", "playing", "b.mid", "B", "Time: 0:01 *", ""});
-        row({"paused", 1, "Pause", "playing", "b.mid", "B", "Time: 0:11 *", ""});
-        row({"paused", 1, "Play", "playing", "b.mid", "B", "Time: 0:11 *", ""});
-        row({"paused", 1, "Stop", "stopped", "b.mid", "Lyrabox (Stopped)", "(Stopped)", ""});
-        row({"paused", 1, "Next", "interlude", "c.mid", "C", "(Interlude)", ""});
-        row({"paused", 1, "Prev", "paused", "b.mid", "Lyrabox (Paused)", "(Paused)", "Time: 0:01 *"});
-        row({"interlude", 1, "Play", "playing", "b.mid", "B", "Time: 0:01 *", ""});
-        row({"interlude", 1, "Pause", "playing", "b.mid", "B", "Time: 0:01 *", ""});
-        row({"interlude", 1, "Stop", "stopped", "b.mid", "Lyrabox (Stopped)", "(Stopped)", ""});
-        row({"interlude", 1, "Next", "interlude", "c.mid", "C", "(Interlude)", ""});
-        row({"interlude", 1, "Prev", "stopped", "a.mid", "A", "(Stopped)", ""});
+        row({.from = "stopped", .button = "Play", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:01 *"});
+        row({.from = "stopped", .button = "Pause", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:01 *"});
+        row({.from = "stopped", .button = "Stop", .to = "stopped", .sel = "b.mid",
+             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
+        row({.from = "stopped", .button = "Next", .to = "stopped", .sel = "c.mid",
+             .caption = "C", .label2 = "(Stopped)"});
+        row({.from = "stopped", .button = "Prev", .to = "stopped", .sel = "a.mid",
+             .caption = "A", .label2 = "(Stopped)"});
+        row({.from = "stopped", .start = 0, .button = "Prev", .to = "stopped",
+             .sel = "c.mid", .caption = "C", .label2 = "(Stopped)"});
+        row({.from = "playing", .button = "Pause", .to = "paused", .sel = "b.mid",
+             .caption = "Lyrabox (Paused)", .label2 = "(Paused)", .resumed = "Time: 0:11 *"});
+        row({.from = "playing", .button = "Stop", .to = "stopped", .sel = "b.mid",
+             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
+        row({.from = "playing", .button = "Next", .to = "interlude", .sel = "c.mid",
+             .caption = "C", .label2 = "(Interlude)"});
+        row({.from = "playing", .button = "Prev", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:01 *"});
+        row({.from = "paused", .button = "Pause", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:11 *"});
+        row({.from = "paused", .button = "Play", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:11 *"});
+        row({.from = "paused", .button = "Stop", .to = "stopped", .sel = "b.mid",
+             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
+        row({.from = "paused", .button = "Next", .to = "interlude", .sel = "c.mid",
+             .caption = "C", .label2 = "(Interlude)"});
+        row({.from = "paused", .button = "Prev", .to = "paused", .sel = "b.mid",
+             .caption = "Lyrabox (Paused)", .label2 = "(Paused)", .resumed = "Time: 0:01 *"});
+        row({.from = "interlude", .button = "Play", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:01 *"});
+        row({.from = "interlude", .button = "Pause", .to = "playing", .sel = "b.mid",
+             .caption = "B", .label2 = "Time: 0:01 *"});
+        row({.from = "interlude", .button = "Stop", .to = "stopped", .sel = "b.mid",
+             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
+        row({.from = "interlude", .button = "Next", .to = "interlude", .sel = "c.mid",
+             .caption = "C", .label2 = "(Interlude)"});
+        row({.from = "interlude", .button = "Prev", .to = "stopped", .sel = "a.mid",
+             .caption = "A", .label2 = "(Stopped)"});
         // b failed to open: nothing is open.
-        row({"closed", 1, "Play", "closed", "b.mid", "A", "(Stopped)", ""});
-        row({"closed", 1, "Pause", "closed", "b.mid", "A", "(Stopped)", ""});
-        row({"closed", 1, "Stop", "closed", "b.mid", "Lyrabox (Stopped)", "(Stopped)", ""});
+        row({.from = "closed", .button = "Play", .to = "closed", .sel = "b.mid",
+             .caption = "A", .label2 = "(Stopped)"});
+        row({.from = "closed", .button = "Pause", .to = "closed", .sel = "b.mid",
+             .caption = "A", .label2 = "(Stopped)"});
+        row({.from = "closed", .button = "Stop", .to = "closed", .sel = "b.mid",
+             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
     }
     void stateTable()
     {
@@ -289,21 +312,26 @@ private slots:
     {
         QTest::addColumn<NextCase>("c");
         const char *abc = "a.mid,b.mid,c.mid";
-        QTest::newRow("loop off") << NextCase{abc, "", 2, false, false, 0, "stopped", ""};
-        QTest::newRow("loop on") << NextCase{abc, "", 2, true, false, 0, "playing", ""};
+        QTest::newRow("loop off") << NextCase{.list = abc, .start = 2, .state = "stopped"};
+        QTest::newRow("loop on") << NextCase{.list = abc, .start = 2, .loop = true, .state = "playing"};
         const char *five = "a.mid,b.mid,c.mid,d.mid,e.mid";   // three could deal again into the same order
-        QTest::newRow("loop off, shuffle") << NextCase{five, "", 4, false, true, 0, "stopped", ""};
-        QTest::newRow("loop on, shuffle") << NextCase{five, "", 4, true, true, 0, "playing", ""};
-        QTest::newRow("one entry, loop off") << NextCase{"a.mid", "", 0, false, false, 0, "stopped", ""};
-        QTest::newRow("one entry, loop on") << NextCase{"a.mid", "", 0, true, false, 0, "playing", ""};
-        QTest::newRow("a song titled Failed to open") << NextCase{"a.mid,failed to open.mid,c.mid", "", 0, false, false, 1, "playing", ""};
-        QTest::newRow("an open that fails") << NextCase{"a.mid,x.mid,c.mid", "", 0, false, false, 1, "closed", "Invalid filename."};
-        QTest::newRow("wrap to a missing first") << NextCase{abc, "a", 2, false, false, 1, "stopped", ""};
-        QTest::newRow("wrap to a missing first, loop") << NextCase{abc, "a", 2, true, false, 1, "playing", ""};
-        QTest::newRow("all gone") << NextCase{abc, "abc", 0, false, false, 0, "closed", "Library file not present"};
-        QTest::newRow("all gone, loop") << NextCase{abc, "abc", 0, true, false, 0, "closed", "Library file not present"};
-        QTest::newRow("all gone, wrap, loop") << NextCase{abc, "abc", 2, true, false, 0, "closed", "Library file not present"};
-        QTest::newRow("all gone, wrap, loop, shuffle") << NextCase{abc, "abc", 2, true, true, 0, "closed", "Library file not present"};
+        QTest::newRow("loop off, shuffle") << NextCase{.list = five, .start = 4, .shuffle = true, .state = "stopped"};
+        QTest::newRow("loop on, shuffle") << NextCase{.list = five, .start = 4, .loop = true, .shuffle = true, .state = "playing"};
+        QTest::newRow("one entry, loop off") << NextCase{.list = "a.mid", .state = "stopped"};
+        QTest::newRow("one entry, loop on") << NextCase{.list = "a.mid", .loop = true, .state = "playing"};
+        QTest::newRow("a song titled Failed to open") << NextCase{.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"};
+        QTest::newRow("an open that fails")
+            << NextCase{.list = "a.mid,x.mid,c.mid", .sel = 1, .state = "closed", .notice = "Invalid filename."};
+        QTest::newRow("wrap to a missing first") << NextCase{.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"};
+        QTest::newRow("wrap to a missing first, loop")
+            << NextCase{.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"};
+        QTest::newRow("all gone") << NextCase{.list = abc, .gone = "abc", .state = "closed", .notice = "Library file not present"};
+        QTest::newRow("all gone, loop")
+            << NextCase{.list = abc, .gone = "abc", .loop = true, .state = "closed", .notice = "Library file not present"};
+        QTest::newRow("all gone, wrap, loop")
+            << NextCase{.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .notice = "Library file not present"};
+        QTest::newRow("all gone, wrap, loop, shuffle")
+            << NextCase{.list = abc, .gone = "abc", .start = 2, .loop = true, .shuffle = true, .state = "closed", .notice = "Library file not present"};
     }
     void nextAtTheEnd()
     {
