@@ -8,7 +8,7 @@
 
 void Midi::chkShuffle_Click()
 {
-    if (m_list.isEmpty() || checkValue(chkShuffle) != 1)
+    if (m_list.isEmpty() || !chkShuffle->isChecked())
         return;
     m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
     List1->clear();

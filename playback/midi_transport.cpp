@@ -17,7 +17,7 @@ void Midi::MMControl1_PlayClick(int &cancel)
     m_playing = true;
     if (!m_list.path(m_selIndex).isEmpty())
         pointBrowserAt(m_list.path(m_selIndex));
-    if (checkValue(chkClose) == 1 && m_heightTw > MidiGeometry::PanelOutAboveTw)
+    if (chkClose->isChecked() && m_heightTw > MidiGeometry::PanelOutAboveTw)
         cmdExpand_Click();
     DoEvents();
     if (m_unloaded)
@@ -68,10 +68,11 @@ void Midi::MMControl1_NextClick(int &cancel)
     if (m_selIndex >= m_list.count() - 1) {
         m_selIndex = 0;
         wrapped = true;
-        if (checkValue(chkShuffle) == 1) {
+        if (chkShuffle->isChecked()) {
             const quint64 opens = m_openGeneration;
-            setCheckValue(chkShuffle, 0);
-            setCheckValue(chkShuffle, 1);
+            // Off and on again through toggled: the box's handler deals afresh.
+            chkShuffle->setChecked(false);
+            chkShuffle->setChecked(true);
             // The deal has opened the new first entry already; when it found no file
             // at all, opening again would only repeat its message.
             nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::NotOpen
@@ -95,7 +96,7 @@ void Midi::MMControl1_NextClick(int &cancel)
     // ends play unless Loop is on; so does a song that would not open, which
     // would otherwise leave "(Interlude)" with nothing to wait for.
     wrapped = wrapped || m_selIndex < wanted;
-    if (result != Opened::File || (wrapped && checkValue(chkLoop) != 1)) {
+    if (result != Opened::File || (wrapped && !chkLoop->isChecked())) {
         endPlay();
         return;
     }

@@ -81,16 +81,6 @@ void Midi::setLabel5(const QString &caption)
     Label5->setText(caption);
 }
 
-int Midi::checkValue(QCheckBox *box) const
-{
-    return box->isChecked() ? 1 : 0;
-}
-
-void Midi::setCheckValue(QCheckBox *box, int value)
-{
-    box->setChecked(value == 1);
-}
-
 void Midi::showCaption(const QString &caption)
 {
     setWindowTitle(caption);

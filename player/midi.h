@@ -150,8 +150,6 @@ private:
     void connectControls();
     void DoEvents();
     void setLabel5(const QString &caption);
-    int checkValue(QCheckBox *box) const;
-    void setCheckValue(QCheckBox *box, int value);
     void showCaption(const QString &caption);
 
     // player/midi_startup.cpp
@@ -160,6 +158,9 @@ private:
     void restoreColors();
     void restorePosition();
     void restoreOptions();
+    // A box as the settings store it: 1 checked, 0 not.
+    int checkValue(QCheckBox *box) const;
+    void setCheckValue(QCheckBox *box, int value);
     void reopenLibrary();
     void showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1);
     void reportSaveFailure(const QString &what);

@@ -154,6 +154,16 @@ void Midi::restoreOptions()
     txtPause->setText(m_s.settings->GetValue(Settings::MidiPause));
 }
 
+int Midi::checkValue(QCheckBox *box) const
+{
+    return box->isChecked() ? 1 : 0;
+}
+
+void Midi::setCheckValue(QCheckBox *box, int value)
+{
+    box->setChecked(value == 1);
+}
+
 void Midi::showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1)
 {
     setLabel5(label5);
