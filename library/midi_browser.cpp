@@ -67,11 +67,11 @@ int Midi::addFiles(const QStringList &paths)
         }
     }
     if (!refused.isEmpty())
-        m_s.dialogs->message(this, QStringLiteral("These files cannot be kept in a library, because their names "
+        m_services.dialogs->message(this, QStringLiteral("These files cannot be kept in a library, because their names "
                                                   "hold a quotation mark or a line break:\n%1").arg(refused.join('\n')),
                              Dialogs::Exclamation, AppInfo::AppName);
     if (leftOut > 0)
-        m_s.dialogs->message(this, QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
+        m_services.dialogs->message(this, QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
                                        .arg(PlayList::Capacity).arg(leftOut),
                              Dialogs::Exclamation, AppInfo::AppName);
     if (added == 0)

@@ -46,13 +46,13 @@ void Midi::OpenLib()
         // What did not load must not be lost by the save at shut-down.
         m_libraryIncomplete = true;
         noteLibraryProblem(lib.error);
-        m_s.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Information,
+        m_services.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Information,
                              AppInfo::AppName);
         return;
     }
     m_selIndex = lib.selIndex;
     if (!findPresentEntry()) {
-        m_s.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::OkOnly, AppInfo::AppName);
+        m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::OkOnly, AppInfo::AppName);
         ComInable();
         DoEvents();
         return;
@@ -121,8 +121,8 @@ void Midi::saveLibraryAtExit()
         for (int n = 2; QFileInfo::exists(name); ++n)
             name = m_dataDir + QStringLiteral("New Library %1.mfl").arg(n);
         m_libFile = name;
-        m_s.settings->SetValue(Settings::MidiLib, m_libFile);
-        m_s.settings->Flush();
+        m_services.settings->SetValue(Settings::MidiLib, m_libFile);
+        m_services.settings->Flush();
     }
     QString error;
     if (!SaveLib(&error))
@@ -144,7 +144,7 @@ void Midi::cmdNew_Click()
 void Midi::cmdOpen_Click()
 {
     BusyGuard busy(this);
-    const auto chosen = m_s.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
+    const auto chosen = m_services.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
                                               m_libFile.isEmpty() ? m_dataDir : m_libFile,
                                               QStringLiteral("Midi File Library (*.mfl)"));
     if (!chosen)
@@ -166,12 +166,12 @@ void Midi::cmdSave_Click()
 {
     BusyGuard busy(this);
     if (m_list.isEmpty()) {
-        m_s.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::OkOnly,
+        m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::OkOnly,
                              AppInfo::AppName);
         return;
     }
     const QString initial = m_libFile.isEmpty() ? m_dataDir + m_libName + QStringLiteral(".mfl") : m_libFile;
-    const auto chosen = m_s.dialogs->saveFile(this, QStringLiteral("Save Midi Library"), initial,
+    const auto chosen = m_services.dialogs->saveFile(this, QStringLiteral("Save Midi Library"), initial,
                                               QStringLiteral("Midi File Library (*.mfl)"));
     if (!chosen)
         return;
@@ -182,7 +182,7 @@ void Midi::cmdSave_Click()
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
     QString error;
     if (!SaveLib(&error))
-        m_s.dialogs->message(this, QStringLiteral("The library could not be saved. %1").arg(error),
+        m_services.dialogs->message(this, QStringLiteral("The library could not be saved. %1").arg(error),
                              Dialogs::Exclamation, AppInfo::AppName);
 }
 

@@ -25,7 +25,7 @@ void Midi::DisplayErrorMessageBox(int error)
 {
     // The first line is the device's number in words, the second why it happened.
     QString text = mediaErrorText(error);
-    const QString why = m_s.device->openError();
+    const QString why = m_services.device->openError();
     if (!why.isEmpty())
         text += QLatin1Char('\n') + why;
     if (error == MediaError::DriverLoad) {
@@ -35,5 +35,5 @@ void Midi::DisplayErrorMessageBox(int error)
             return;
         m_driverErrorShown = text;
     }
-    m_s.dialogs->message(this, text, Dialogs::Exclamation, QStringLiteral("Midi Player"));
+    m_services.dialogs->message(this, text, Dialogs::Exclamation, QStringLiteral("Midi Player"));
 }

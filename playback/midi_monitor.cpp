@@ -9,12 +9,12 @@ void Midi::MMControl1_StatusUpdate()
     notePlayState();   // a device may stop by itself at the end of a song
     if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::NotOpen)
         return;
-    const QString fault = m_s.device->takeFault();
+    const QString fault = m_services.device->takeFault();
     if (!fault.isEmpty()) {
         // The device could not go on (its sound bank went away): stop here, keep the list.
         int cancel = 1;
         MMControl1_StopClick(cancel);
-        m_s.dialogs->message(this, fault, Dialogs::Exclamation, QStringLiteral("Midi Player"));
+        m_services.dialogs->message(this, fault, Dialogs::Exclamation, QStringLiteral("Midi Player"));
         return;
     }
     const qint64 pos = MMControl1->position();

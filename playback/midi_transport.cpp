@@ -87,7 +87,7 @@ void Midi::MMControl1_NextClick(int &cancel)
         return;
     }
     showStateTexts(PlayState::Interlude);
-    m_interludeStart = m_s.clock->nowMs();
+    m_interludeStart = m_services.clock->nowMs();
     const int wanted = m_selIndex;
     const Opened result = nothingPresent ? Opened::NoEntry : OpenMid(QString());
     if (result == Opened::Overtaken)
@@ -109,7 +109,7 @@ void Midi::interludeCheck()
     if (!m_interludePending)
         return;
     const double waitMs = double(SettingToNumber(txtPause->text())) * 1000.0;
-    const qint64 elapsed = m_s.clock->nowMs() - m_interludeStart;
+    const qint64 elapsed = m_services.clock->nowMs() - m_interludeStart;
     if (double(elapsed) <= waitMs) {
         m_interludeTimer.start(int(qMin(waitMs - double(elapsed) + 1.0, 61000.0)));
         return;

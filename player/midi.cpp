@@ -20,11 +20,11 @@ static void loadIcons()
     Q_INIT_RESOURCE(resources);
 }
 
-Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_s(services)
+Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_services(services)
 {
     // Every box of this window and the ones it opens stops asking once a close waits.
-    m_closingDialogs = std::make_unique<ClosingDialogs>(m_s.dialogs, [this] { return m_closePending; });
-    m_s.dialogs = m_closingDialogs.get();
+    m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_closePending; });
+    m_services.dialogs = m_closingDialogs.get();
     loadIcons();
     buildControls();
     connectControls();

@@ -196,7 +196,7 @@ private:
     void endPlay();
     bool playingOrBetweenSongs() const;
 
-    Services m_s;
+    Services m_services;
     std::unique_ptr<ClosingDialogs> m_closingDialogs;
     PlayList m_list;
     ShuffleRandom m_random;

@@ -160,7 +160,7 @@ void Midi::Form_MouseMove()
 
 void Midi::cmdHide_Click()
 {
-    m_s.sounds->play(QStringLiteral("Minimize"), 17);
+    m_services.sounds->play(QStringLiteral("Minimize"), 17);
     setWindowState(windowState() | Qt::WindowMinimized);
 }
 
@@ -193,7 +193,7 @@ void Midi::setCorners(bool light)
 void Midi::cmdColor_Click()
 {
     BusyGuard busy(this);
-    Dialogs &d = *m_s.dialogs;
+    Dialogs &d = *m_services.dialogs;
     const QString title = QStringLiteral("QuillMidi");
     if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::YesNo | Dialogs::Question,
                   title) == Dialogs::Yes) {
@@ -214,13 +214,13 @@ void Midi::cmdColor_Click()
 void Midi::cmdHelp_Click()
 {
     BusyGuard busy(this);
-    ShowHelp(this, 1, 16, *m_s.dialogs);
+    ShowHelp(this, 1, 16, *m_services.dialogs);
 }
 
 void Midi::cmdAbout_Click()
 {
     BusyGuard busy(this);
-    frmAbout about(m_s, this);
+    frmAbout about(m_services, this);
     about.exec();
 }
 
@@ -231,7 +231,7 @@ void Midi::cmdVolume_Click()
         return;
     }
     const QPoint buttonPos = cmdVolume->mapTo(this, QPoint(0, 0));
-    auto *vol = new MidiVol(m_s, this, buttonPos);
+    auto *vol = new MidiVol(m_services, this, buttonPos);
     m_volume = vol;
     vol->show();
 }

@@ -27,10 +27,10 @@
 void Midi::Form_Load()
 {
     BusyGuard busy(this);
-    SetHelpFile(m_s.programDir + QStringLiteral("/Quillon.html"));
+    SetHelpFile(m_services.programDir + QStringLiteral("/Quillon.html"));
     m_docDir = SystemTools::GetSpecialFolder(5);
     if (m_docDir.isEmpty())
-        m_docDir = SystemTools::WithSlash(m_s.programDir);
+        m_docDir = SystemTools::WithSlash(m_services.programDir);
     settleDataDir();
     Dir1->setPath(m_dataDir);
     Drive1->setDriveOf(m_dataDir);
@@ -47,34 +47,34 @@ void Midi::Form_Load()
     restorePosition();
     show();
     DoEvents();
-    m_mouseActivate = m_s.settings->GetValue(Settings::MouseActive) == QLatin1String("1");
+    m_mouseActivate = m_services.settings->GetValue(Settings::MouseActive) == QLatin1String("1");
     restoreOptions();
     m_settingsLoaded = true;
-    m_libFile = m_s.settings->GetValue(Settings::MidiLib);
+    m_libFile = m_services.settings->GetValue(Settings::MidiLib);
     reopenLibrary();
 }
 
 void Midi::settleDataDir()
 {
-    m_dataDir = m_s.settings->GetValue(Settings::DataPath);
+    m_dataDir = m_services.settings->GetValue(Settings::DataPath);
     if (!SystemTools::PathExists(QString(), m_dataDir))
         m_dataDir.clear();
     if (!m_dataDir.isEmpty()) {
         m_dataDir = SystemTools::WithSlash(m_dataDir);
         return;
     }
-    if (m_docDir == SystemTools::WithSlash(m_s.programDir))
+    if (m_docDir == SystemTools::WithSlash(m_services.programDir))
         m_dataDir = m_docDir;
     else
         m_dataDir = m_docDir + QStringLiteral("Veltrix/") + AppInfo::FamilyName + QLatin1Char('/');
     // A fresh account may have no Documents folder yet: make every level.
     if (QDir().mkpath(m_dataDir))
-        m_s.settings->SetValue(Settings::DataPath, m_dataDir);
+        m_services.settings->SetValue(Settings::DataPath, m_dataDir);
 }
 
 void Midi::copySamples()
 {
-    const QDir media(m_s.programDir + QStringLiteral("/Media"));
+    const QDir media(m_services.programDir + QStringLiteral("/Media"));
     const QStringList names = media.entryList({QStringLiteral("*.mid")}, QDir::Files);
     for (const QString &name : names) {
         const QString from = media.filePath(name);
@@ -114,8 +114,8 @@ qint64 storedColor(const QString &text, qint64 fallback)
 
 void Midi::restoreColors()
 {
-    const QString back = m_s.settings->GetValue(Settings::MidiBack);
-    const QString fore = m_s.settings->GetValue(Settings::MidiFore);
+    const QString back = m_services.settings->GetValue(Settings::MidiBack);
+    const QString fore = m_services.settings->GetValue(Settings::MidiFore);
     setPlayerColor(storedColor(back, 0x808080));
     setTextColor(storedColor(fore, 0));
     setCorners(m_foreColor == 0xFFFFFF);
@@ -138,8 +138,8 @@ void Midi::restorePosition()
     const QRect scr = screenTw();
     const double defLeft = (scr.width() - MidiGeometry::WidthTw) / 2.0;
     const double defTop = (scr.height() - MidiGeometry::CentringHeightTw) / 2.0;
-    const QString l = m_s.settings->GetValue(Settings::MidiLeft, float(defLeft));
-    const QString t = m_s.settings->GetValue(Settings::MidiTop, float(defTop));
+    const QString l = m_services.settings->GetValue(Settings::MidiLeft, float(defLeft));
+    const QString t = m_services.settings->GetValue(Settings::MidiTop, float(defTop));
     setHeightTw(MidiGeometry::RolledUpHeightTw);
     SSPanel2->resize(SSPanel2->width(), Twips::toPixels(MidiGeometry::RolledUpPanelTw));
     moveTw(storedPosition(l, scr.width()), storedPosition(t, scr.height()));
@@ -147,11 +147,11 @@ void Midi::restorePosition()
 
 void Midi::restoreOptions()
 {
-    auto option = [this](const Setting &s) { return int(SettingToNumber(m_s.settings->GetValue(s))); };
+    auto option = [this](const Setting &s) { return int(SettingToNumber(m_services.settings->GetValue(s))); };
     setCheckValue(chkLoop, option(Settings::MidiLoop));
     setCheckValue(chkClose, option(Settings::MidiRollup));
     setCheckValue(chkShuffle, option(Settings::MidiShuffle));
-    txtPause->setText(m_s.settings->GetValue(Settings::MidiPause));
+    txtPause->setText(m_services.settings->GetValue(Settings::MidiPause));
 }
 
 int Midi::checkValue(QCheckBox *box) const
@@ -211,7 +211,7 @@ void Midi::reopenLibrary()
 
 void Midi::SaveSettings()
 {
-    SettingsStore &st = *m_s.settings;
+    SettingsStore &st = *m_services.settings;
     if (m_settingsLoaded) {
         st.SetValue(Settings::MidiLoop, checkValue(chkLoop));
         st.SetValue(Settings::MidiRollup, checkValue(chkClose));
@@ -245,7 +245,7 @@ void Midi::tell(const QString &text)
     if (m_closedBySystem)
         std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
     else
-        m_s.dialogs->message(this, text, Dialogs::Exclamation, AppInfo::AppName);
+        m_services.dialogs->message(this, text, Dialogs::Exclamation, AppInfo::AppName);
 }
 
 // Why the library shows empty or partly loaded, where a user can find it.
@@ -266,7 +266,7 @@ void Midi::Form_Unload()
     MMControl1->setCommand(QStringLiteral("Stop"));
     MMControl1->setCommand(QStringLiteral("Close"));
     SaveSettings();
-    ShowHelp(this, 2, 0, *m_s.dialogs);
+    ShowHelp(this, 2, 0, *m_services.dialogs);
     UnloadAllForms(this);
 }
 

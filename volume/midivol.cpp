@@ -132,18 +132,18 @@ void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
 
     try {
         if (m_services.makeMixer)
-            Mixer = m_services.makeMixer();
+            m_mixer = m_services.makeMixer();
     } catch (...) {
-        Mixer.reset();   // the window then shows "no mixer"
+        m_mixer.reset();   // the window then shows "no mixer"
     }
-    IdleTicks = 0;
-    LastDeviceName.clear();
+    m_idleTicks = 0;
+    m_lastDeviceName.clear();
 
-    MixerSource = m_services.settings
+    m_mixerSource = m_services.settings
         ? m_services.settings->GetValue(Settings::MixerSource)
         : Settings::MixerSource.defaultText();
 
-    if (Mixer && Mixer->IsOpen() && Mixer->IsReady())
+    if (m_mixer && m_mixer->IsOpen() && m_mixer->IsReady())
         MixerGet();
 }
 
@@ -156,7 +156,7 @@ void MidiVol::Form_Unload()
     // would match every source next time.
     if (m_services.settings && cmbMixer->currentIndex() >= 0)
         m_services.settings->SetValue(Settings::MixerSource, cmbMixer->currentText());
-    Mixer.reset();
+    m_mixer.reset();
 }
 
 void MidiVol::closeEvent(QCloseEvent *event)
@@ -183,16 +183,16 @@ void MidiVol::mixerFailed()
     sldrVol->setEnabled(false);
     chkMute->setEnabled(false);
     // Read the whole list again once the mixer answers.
-    LastDeviceName.clear();
+    m_lastDeviceName.clear();
     setTimerEnabled(true);
 }
 
 void MidiVol::MixerGet()
 {
-    CurrentDeviceName = Mixer ? Mixer->DeviceName() : QString();
-    if (Mixer && Mixer->TakeError())
+    m_currentDeviceName = m_mixer ? m_mixer->DeviceName() : QString();
+    if (m_mixer && m_mixer->TakeError())
         return mixerFailed();
-    if (CurrentDeviceName.isEmpty()) {
+    if (m_currentDeviceName.isEmpty()) {
         setTimerEnabled(false);
         cmbMixer->setEnabled(false);
         sldrVol->setEnabled(false);
@@ -204,33 +204,33 @@ void MidiVol::MixerGet()
     sldrVol->setEnabled(true);
     chkMute->setEnabled(true);
 
-    if (CurrentDeviceName != LastDeviceName) {
-        LastDeviceName = CurrentDeviceName;
+    if (m_currentDeviceName != m_lastDeviceName) {
+        m_lastDeviceName = m_currentDeviceName;
         const QSignalBlocker block(cmbMixer);
         cmbMixer->clear();
-        const int count = std::min(Mixer->SourceCount(), MaxSources);
+        const int count = std::min(m_mixer->SourceCount(), MaxSources);
         for (int i = 1; i <= count; ++i) {
-            Mixer->SetNameIndex(i);
-            cmbMixer->addItem(Mixer->SourceName());
+            m_mixer->SetNameIndex(i);
+            cmbMixer->addItem(m_mixer->SourceName());
         }
-        if (Mixer->TakeError())
+        if (m_mixer->TakeError())
             return mixerFailed();
     }
 
-    const QString pattern = QLatin1Char('*') + MixerSource + QLatin1Char('*');
+    const QString pattern = QLatin1Char('*') + m_mixerSource + QLatin1Char('*');
     for (int p = 0; p < cmbMixer->count(); ++p)
         if (WildcardMatch(cmbMixer->itemText(p), pattern))
-            Mixer->SetSourceIndex(p);
+            m_mixer->SetSourceIndex(p);
     {
         const QSignalBlocker block(cmbMixer);
-        cmbMixer->setCurrentIndex(Mixer->SourceIndex());
+        cmbMixer->setCurrentIndex(m_mixer->SourceIndex());
     }
 
-    const int volume = Mixer->Volume();
-    const bool volumeOn = Mixer->VolumeEnabled();
-    const int mute = Mixer->Mute();
-    const bool muteOn = Mixer->MuteEnabled();
-    if (Mixer->TakeError())
+    const int volume = m_mixer->Volume();
+    const bool volumeOn = m_mixer->VolumeEnabled();
+    const int mute = m_mixer->Mute();
+    const bool muteOn = m_mixer->MuteEnabled();
+    if (m_mixer->TakeError())
         return mixerFailed();
     sldrVol->setValue(std::clamp(volume, 0, FullScale));
     sldrVol->setEnabled(volumeOn);
@@ -244,24 +244,24 @@ void MidiVol::tmrMix_Timer()
 {
     MixerGet();
     cmdClose->setFocus();
-    ++IdleTicks;
-    if (IdleTicks > 3)
+    ++m_idleTicks;
+    if (m_idleTicks > 3)
         close();
 }
 
-void MidiVol::Form_MouseMove() { IdleTicks = 0; }
-void MidiVol::sldrVol_MouseMove() { IdleTicks = 0; }
+void MidiVol::Form_MouseMove() { m_idleTicks = 0; }
+void MidiVol::sldrVol_MouseMove() { m_idleTicks = 0; }
 
 void MidiVol::sldrVol_MouseDown()
 {
     setTimerEnabled(false);
-    IdleTicks = 0;
+    m_idleTicks = 0;
 }
 
 void MidiVol::sldrVol_MouseUp()
 {
-    if (Mixer && !Mixer->SetVolume(sldrVol->value())) {
-        Mixer->TakeError();
+    if (m_mixer && !m_mixer->SetVolume(sldrVol->value())) {
+        m_mixer->TakeError();
         mixerFailed();
     }
     setTimerEnabled(true);
@@ -270,8 +270,8 @@ void MidiVol::sldrVol_MouseUp()
 void MidiVol::chkMute_Click()
 {
     setTimerEnabled(false);
-    if (Mixer && chkMute->isEnabled() && !Mixer->SetMute(chkMute->isChecked() ? 1 : 0)) {
-        Mixer->TakeError();
+    if (m_mixer && chkMute->isEnabled() && !m_mixer->SetMute(chkMute->isChecked() ? 1 : 0)) {
+        m_mixer->TakeError();
         mixerFailed();
     }
     setTimerEnabled(true);
@@ -289,7 +289,7 @@ void MidiVol::cmbMixer_CloseUp() { setTimerEnabled(true); }
 
 void MidiVol::cmbMixer_Click()
 {
-    MixerSource = cmbMixer->currentText();
+    m_mixerSource = cmbMixer->currentText();
     setTimerEnabled(true);
 }
 

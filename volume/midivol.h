@@ -55,8 +55,8 @@ public:
     void tmrMix_Timer();
     void MixerGet();
 
-    int idleTicks() const { return IdleTicks; }
-    QString mixerSource() const { return MixerSource; }
+    int idleTicks() const { return m_idleTicks; }
+    QString mixerSource() const { return m_mixerSource; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,10 +77,10 @@ private:
     QSlider *sldrVol;
     QTimer *tmrMix;
 
-    std::unique_ptr<MixerControl> Mixer;
-    QString LastDeviceName;
-    QString CurrentDeviceName;
-    int IdleTicks = 0;
-    QString MixerSource;
+    std::unique_ptr<MixerControl> m_mixer;
+    QString m_lastDeviceName;
+    QString m_currentDeviceName;
+    int m_idleTicks = 0;
+    QString m_mixerSource;
     bool m_unloaded = false;
 };
