@@ -17,7 +17,7 @@ public:
     virtual int message(QWidget *parent, const QString &text, int style, const QString &title) = 0;
     virtual std::optional<QString> openFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
-    // askOverwrite: ask before replacing an existing file.
+    // The dialog itself asks before an existing file is replaced.
     virtual std::optional<QString> saveFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
     virtual std::optional<QColor> color(QWidget *parent, const QColor &initial) = 0;
