@@ -80,7 +80,7 @@ int Midi::addFiles(const QStringList &paths)
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
     File1->refresh();
     DoEvents();
-    if (MMControl1->mode() == SequencerDevice::NotOpen) {
+    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen) {
         m_selIndex = 0;
         OpenMid(QString());
     }

@@ -20,7 +20,7 @@ void Midi::ClearList()
     m_playing = false;
     Label1->setText(QStringLiteral("No Selection"));
     Label3->setText(Texts::total(0));
-    MMControl1->setCommand(QStringLiteral("Close"));
+    MMControl1->setCommand(MediaControl::Command::Close);
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
     showStateTexts(PlayState::Stopped);

@@ -33,10 +33,10 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     auto overtaken = [this, generation] { return generation != m_openGeneration || m_unloaded; };
     cancelInterlude();
     MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(QStringLiteral("Stop"));
-    MMControl1->setCommand(QStringLiteral("Close"));
+    MMControl1->setCommand(MediaControl::Command::Stop);
+    MMControl1->setCommand(MediaControl::Command::Close);
     ComDisable();
-    MMControl1->setMousePointer(11);
+    MMControl1->setMousePointer(MediaControl::MousePointer::Hourglass);
     SliderTime->setEnabled(false);
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
@@ -63,7 +63,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     DoEvents();
     if (overtaken())
         return Opened::Overtaken;
-    int error = MMControl1->setCommand(QStringLiteral("Open"));
+    int error = MMControl1->setCommand(MediaControl::Command::Open);
     if (overtaken())
         return Opened::Overtaken;   // a newer open owns the device now
     MMControl1->setTimeFormat(0);
@@ -72,10 +72,10 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     if (!error && seconds > 32767)
         error = MediaError::TooLong;
     if (error) {
-        MMControl1->setMousePointer(0);
+        MMControl1->setMousePointer(MediaControl::MousePointer::Default);
         DisplayErrorMessageBox(error);
         Label1->setText(QStringLiteral("Failed to open"));
-        MMControl1->setCommand(QStringLiteral("Close"));
+        MMControl1->setCommand(MediaControl::Command::Close);
         ComInable();
         DoEvents();
         return Opened::Failed;

@@ -48,20 +48,20 @@ void MediaControl::buttonPressed(int i)
     if (cancel)
         return;
     // Nobody took the press: do the plain thing.
-    const char *const commands[5] = {"Stop", "Stop", "Play", "Pause", "Stop"};
-    setCommand(QString::fromLatin1(commands[i]));
+    const Command commands[5] = {Command::Stop, Command::Stop, Command::Play, Command::Pause, Command::Stop};
+    setCommand(commands[i]);
 }
 
-int MediaControl::setCommand(const QString &command)
+int MediaControl::setCommand(Command command)
 {
     const int rc = runCommand(command);
     emit commandDone();
     return rc;
 }
 
-int MediaControl::runCommand(const QString &command)
+int MediaControl::runCommand(Command command)
 {
-    if (command == QLatin1String("Open")) {
+    if (command == Command::Open) {
         // A copy: a newer Open may set another name while the device works.
         const QString file = m_fileName;
         const quint64 mine = ++m_opens;
@@ -79,21 +79,21 @@ int MediaControl::runCommand(const QString &command)
         }
         return rc;
     }
-    if (command == QLatin1String("Close")) {
+    if (command == Command::Close) {
         m_device->close();
         m_leftOpen = false;
         return 0;
     }
-    if (m_device->mode() == SequencerDevice::NotOpen)
+    if (m_device->mode() == SequencerDevice::Mode::NotOpen)
         return MediaError::DeviceNotOpen;
-    if (command == QLatin1String("Play")) {
+    if (command == Command::Play) {
         const qint64 from = m_fromSet ? m_from : -1;
         m_fromSet = false;
         return m_device->play(from);
     }
-    if (command == QLatin1String("Pause"))
+    if (command == Command::Pause)
         return m_device->pause();
-    if (command == QLatin1String("Stop"))
+    if (command == Command::Stop)
         return m_device->stop();
     return MediaError::NotAvailable;
 }
@@ -106,7 +106,7 @@ void MediaControl::setFrom(qint64 ms)
 
 qint64 MediaControl::position() const { return m_device->position(); }
 qint64 MediaControl::length() const { return m_device->length(); }
-int MediaControl::mode() const { return m_device->mode(); }
+SequencerDevice::Mode MediaControl::mode() const { return m_device->mode(); }
 
 void MediaControl::setUpdateInterval(int ms)
 {
@@ -117,10 +117,10 @@ void MediaControl::setUpdateInterval(int ms)
         m_status.stop();
 }
 
-void MediaControl::setMousePointer(int pointer)
+void MediaControl::setMousePointer(MousePointer pointer)
 {
     m_pointer = pointer;
-    if (pointer == 11)
+    if (pointer == MousePointer::Hourglass)
         setCursor(Qt::WaitCursor);
     else
         unsetCursor();

@@ -19,21 +19,23 @@ public:
     QString fileName() const { return m_fileName; }
     void setTimeFormat(int format) { m_timeFormat = format; }
 
-    // "Open", "Play", "Pause", "Stop", "Close".
-    int setCommand(const QString &command);
+    enum class Command { Open, Play, Pause, Stop, Close };
+    int setCommand(Command command);
 
     // Where the next Play starts; without a new From, Play resumes.
     void setFrom(qint64 ms);
     qint64 from() const { return m_from; }
     qint64 position() const;
     qint64 length() const;
-    int mode() const;
+    SequencerDevice::Mode mode() const;
 
     // StatusUpdate comes every interval ms while it is above 0.
     void setUpdateInterval(int ms);
     int updateInterval() const { return m_interval; }
-    void setMousePointer(int pointer);
-    int mousePointer() const { return m_pointer; }
+    // Pointers as numbered for the control: the hourglass while a file opens.
+    enum class MousePointer { Default = 0, Hourglass = 11, Custom = 99 };
+    void setMousePointer(MousePointer pointer);
+    MousePointer mousePointer() const { return m_pointer; }
 
     QToolButton *button(int i) const { return m_buttons[i]; }
 
@@ -52,7 +54,7 @@ protected:
 
 private:
     void buttonPressed(int i);
-    int runCommand(const QString &command);
+    int runCommand(Command command);
     SequencerDevice *m_device;
     QToolButton *m_buttons[5] = {};
     QTimer m_status;
@@ -62,7 +64,7 @@ private:
     qint64 m_from = 0;
     bool m_fromSet = false;
     int m_interval = 0;
-    int m_pointer = 0;
+    MousePointer m_pointer = MousePointer::Default;
     quint64 m_opens = 0;     // Open commands given so far
     bool m_leftOpen = false; // the last Open succeeded and no Close followed
 };

@@ -18,7 +18,7 @@ void Midi::ComInable()
                                                        cmdRemove, SliderTime})
         w->setEnabled(true);
     unsetCursor();
-    MMControl1->setMousePointer(99);
+    MMControl1->setMousePointer(MediaControl::MousePointer::Custom);
 }
 
 void Midi::DisplayErrorMessageBox(int error)

@@ -7,7 +7,7 @@
 void Midi::MMControl1_StatusUpdate()
 {
     notePlayState();   // a device may stop by itself at the end of a song
-    if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::NotOpen)
+    if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::Mode::NotOpen)
         return;
     const QString fault = m_services.device->takeFault();
     if (!fault.isEmpty()) {
@@ -42,7 +42,7 @@ void Midi::MMControl1_StatusUpdate()
 
 void Midi::SliderTime_MouseDown()
 {
-    m_sliderHeldWhilePlaying = MMControl1->mode() == SequencerDevice::Playing && MMControl1->updateInterval() > 0;
+    m_sliderHeldWhilePlaying = MMControl1->mode() == SequencerDevice::Mode::Playing && MMControl1->updateInterval() > 0;
     MMControl1->setUpdateInterval(0);
 }
 
@@ -50,11 +50,11 @@ void Midi::SliderTime_MouseUp()
 {
     const bool wasPlaying = m_sliderHeldWhilePlaying;
     m_sliderHeldWhilePlaying = false;
-    const int mode = MMControl1->mode();
+    const SequencerDevice::Mode mode = MMControl1->mode();
     const qint64 from = qint64(SliderTime->value()) * 1000;
     const bool restart = MMControl1->updateInterval() == 0
-        && (mode == SequencerDevice::Playing || (wasPlaying && mode != SequencerDevice::NotOpen));
-    if (!restart && (mode == SequencerDevice::Paused || mode == SequencerDevice::Stopped)) {
+        && (mode == SequencerDevice::Mode::Playing || (wasPlaying && mode != SequencerDevice::Mode::NotOpen));
+    if (!restart && (mode == SequencerDevice::Mode::Paused || mode == SequencerDevice::Mode::Stopped)) {
         MMControl1->setFrom(from);
         Label2->setText(Texts::time(SliderTime->value()));
         return;
@@ -62,9 +62,9 @@ void Midi::SliderTime_MouseUp()
     if (!restart)
         return;
     MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(QStringLiteral("Stop"));
+    MMControl1->setCommand(MediaControl::Command::Stop);
     MMControl1->setFrom(from);
-    MMControl1->setCommand(QStringLiteral("Play"));
+    MMControl1->setCommand(MediaControl::Command::Play);
     MMControl1->setUpdateInterval(500);
     ComDisable();
 }

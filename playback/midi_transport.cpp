@@ -10,7 +10,7 @@
 void Midi::MMControl1_PlayClick(int &cancel)
 {
     cancel = 1;
-    if (MMControl1->mode() == SequencerDevice::NotOpen)
+    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
         return;
     BusyGuard busy(this);
     cancelInterlude();
@@ -22,7 +22,7 @@ void Midi::MMControl1_PlayClick(int &cancel)
     DoEvents();
     if (m_unloaded)
         return;
-    MMControl1->setCommand(QStringLiteral("Play"));
+    MMControl1->setCommand(MediaControl::Command::Play);
     MMControl1->setUpdateInterval(500);
     ComDisable();
 }
@@ -30,17 +30,17 @@ void Midi::MMControl1_PlayClick(int &cancel)
 void Midi::MMControl1_PauseClick(int &cancel)
 {
     cancel = 1;
-    if (MMControl1->mode() == SequencerDevice::NotOpen)
+    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
         return;
     if (MMControl1->updateInterval() == 0) {
         cancelInterlude();
         MMControl1->setUpdateInterval(500);
-        MMControl1->setCommand(QStringLiteral("Play"));
+        MMControl1->setCommand(MediaControl::Command::Play);
         MMControl1->setUpdateInterval(500);
         ComDisable();
         return;
     }
-    MMControl1->setCommand(QStringLiteral("Pause"));
+    MMControl1->setCommand(MediaControl::Command::Pause);
     showStateTexts(PlayState::Paused);
     MMControl1->setUpdateInterval(0);
 }
@@ -51,7 +51,7 @@ void Midi::MMControl1_StopClick(int &cancel)
     m_playing = false;
     cancelInterlude();
     MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(QStringLiteral("Stop"));
+    MMControl1->setCommand(MediaControl::Command::Stop);
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
     showStateTexts(PlayState::Stopped);
@@ -75,7 +75,7 @@ void Midi::MMControl1_NextClick(int &cancel)
             chkShuffle->setChecked(true);
             // The deal has opened the new first entry already; when it found no file
             // at all, opening again would only repeat its message.
-            nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::NotOpen
+            nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::Mode::NotOpen
                 && !SystemTools::IsPresent(m_list.path(m_selIndex));
         }
     } else {
@@ -131,9 +131,9 @@ PlayState Midi::playState() const
     if (m_interludePending)
         return PlayState::Interlude;
     switch (MMControl1->mode()) {
-    case SequencerDevice::Playing: return PlayState::Playing;
-    case SequencerDevice::Paused: return PlayState::Paused;
-    case SequencerDevice::Stopped: return PlayState::Stopped;
+    case SequencerDevice::Mode::Playing: return PlayState::Playing;
+    case SequencerDevice::Mode::Paused: return PlayState::Paused;
+    case SequencerDevice::Mode::Stopped: return PlayState::Stopped;
     default: return PlayState::Closed;
     }
 }
@@ -184,14 +184,14 @@ void Midi::MMControl1_PrevClick(int &cancel)
         cancelInterlude();
         endPlay();
     }
-    if (MMControl1->mode() == SequencerDevice::Playing) {
+    if (MMControl1->mode() == SequencerDevice::Mode::Playing) {
         int c = 1;
         MMControl1_StopClick(c);
         MMControl1_PlayClick(c);
     }
-    if (MMControl1->mode() == SequencerDevice::Paused)
+    if (MMControl1->mode() == SequencerDevice::Mode::Paused)
         MMControl1->setFrom(0);
-    if (MMControl1->mode() == SequencerDevice::Stopped) {
+    if (MMControl1->mode() == SequencerDevice::Mode::Stopped) {
         // An emptied list must not leave a negative selection behind.
         if (m_selIndex <= 0)
             m_selIndex = qMax(0, m_list.count() - 1);

@@ -133,7 +133,7 @@ void Midi::finishRoll()
 
 void Midi::chkClose_Click()
 {
-    if (MMControl1->mode() == SequencerDevice::Playing && chkClose->isChecked())
+    if (MMControl1->mode() == SequencerDevice::Mode::Playing && chkClose->isChecked())
         cmdExpand_Click();
 }
 

@@ -263,8 +263,8 @@ void Midi::Form_Unload()
     cancelInterlude();
     finishRoll();
     MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(QStringLiteral("Stop"));
-    MMControl1->setCommand(QStringLiteral("Close"));
+    MMControl1->setCommand(MediaControl::Command::Stop);
+    MMControl1->setCommand(MediaControl::Command::Close);
     SaveSettings();
     ShowHelp(this, 2, 0, *m_services.dialogs);
     UnloadAllForms(this);

@@ -77,7 +77,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath).samples, second) > 300, 2000);
 
         f.press(QStringLiteral("Stop"));
-        QCOMPARE(m.controls().MMControl1->mode(), int(SequencerDevice::Stopped));
+        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
         const Wav atStop = readWav(wavPath);
         QVERIFY(atStop.perSecond > 0);
         QTest::qWait(800);

@@ -112,7 +112,7 @@ private slots:
         QVERIFY2(words.isEmpty() == dev->openError().isEmpty(), qPrintable(dev->openError()));
         for (const QString &word : words)
             QVERIFY2(dev->openError().contains(word), qPrintable(dev->openError()));
-        QCOMPARE(dev->mode(), expected ? int(SequencerDevice::NotOpen) : int(SequencerDevice::Stopped));
+        QCOMPARE(dev->mode(), expected ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
         if (expected)
             QCOMPARE(dev->play(0), MediaError::DeviceNotOpen);
     }
@@ -186,13 +186,13 @@ private slots:
             if (deleted) {
                 QThread::msleep(800);
                 QCOMPARE(dev->takeFault(), QString());
-                QCOMPARE(dev->mode(), int(SequencerDevice::Playing));
+                QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
             } else {
-                QTRY_COMPARE_WITH_TIMEOUT(dev->mode(), int(SequencerDevice::Stopped), 2000);
+                QTRY_COMPARE_WITH_TIMEOUT(dev->mode(), SequencerDevice::Mode::Stopped, 2000);
                 const QString fault = dev->takeFault();
                 QVERIFY2(fault.contains(bank) && fault.contains("no longer be read"), qPrintable(fault));
                 QCOMPARE(dev->takeFault(), QString());
-                QCOMPARE(dev->mode(), int(SequencerDevice::Stopped));
+                QCOMPARE(dev->mode(), SequencerDevice::Mode::Stopped);
                 QCOMPARE(dev->activeVoices(), 0);
                 // Put right, the bank is loaded afresh with the next song.
                 QVERIFY(QFile::remove(bank) && QFile::copy(TestEnv::soundFont(), bank));

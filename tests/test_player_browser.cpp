@@ -96,21 +96,21 @@ private slots:
         m.controls().List1->setCurrentRow(1);
         m.List1_DblClick();
         QCOMPARE(m.selIndex(), 2);
-        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Stopped));
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Stopped);
         // While playing, the chosen entry plays at once.
         int cancel = 1;
         m.MMControl1_PlayClick(cancel);
         m.controls().List1->setCurrentRow(0);
         m.List1_DblClick();
         QCOMPARE(f.device.openFile, songs[0]);
-        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
         // A preview replaces the song and keeps the selection.
         m.controls().Dir1->setPath(f.dir() + "/data/");
         m.controls().File1->setCurrentItem(m.controls().File1->findItems("c.mid", Qt::MatchExactly).value(0));
         m.File1_DblClick();
         QCOMPARE(m.previewFile(), QStringLiteral("c.mid"));
         QCOMPARE(m.selIndex(), 0);
-        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::Playing));
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
         QCOMPARE(m.controls().Label1->text(), QStringLiteral("C"));
     }
 

@@ -262,7 +262,7 @@ private slots:
         m.cmdClear_Click();
         QCOMPARE(m.controls().Label5->text(), QStringLiteral("K (Empty)"));
         QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
-        QCOMPARE(m.mediaControl()->mode(), int(SequencerDevice::NotOpen));
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::NotOpen);
         f.quit();
         QCOMPARE(readAll(file), library(0, songs));
     }

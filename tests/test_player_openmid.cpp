@@ -66,10 +66,10 @@ private slots:
         m.controls().SliderTime->setValue(50);
         QString whileOpening, shown;
         f.device.onOpen = [&](const QString &) {
-            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(m.controls().MMControl1->mousePointer()).arg(m.controls().Label1->text(), m.controls().Label3->text());
+            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(int(m.controls().MMControl1->mousePointer())).arg(m.controls().Label1->text(), m.controls().Label3->text());
         };
         f.dialogs.onMessage = [&](const FakeDialogs::Message &d) {
-            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(d.style).arg(m.controls().MMControl1->mousePointer());
+            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(d.style).arg(int(m.controls().MMControl1->mousePointer()));
         };
         m.setSelIndex(1);
         const bool failed = o.label1 == u"Failed to open";
@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(shown, o.message);
         QCOMPARE(m.controls().Label1->text(), o.label1);
         QCOMPARE(m.controls().Label3->text(), o.total);
-        QCOMPARE(m.controls().MMControl1->mode(), failed ? int(SequencerDevice::NotOpen) : int(SequencerDevice::Stopped));
+        QCOMPARE(m.controls().MMControl1->mode(), failed ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
         QCOMPARE(commandsOn(m), 2);
         QCOMPARE(m.controls().SliderTime->value(), 0);
         if (!failed) {

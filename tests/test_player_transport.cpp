@@ -22,17 +22,21 @@ namespace {
 
 const QStringList kABC{u"a.mid"_s, u"b.mid"_s, u"c.mid"_s};
 
-// The play state as the values that carry it read together.
+// The play state by name; the play flag and the monitor must agree with it.
 QString stateOf(const Midi &m)
 {
-    using S = SequencerDevice;
-    using Key = std::tuple<bool, int, int, bool>;   // playing, monitor interval, device mode, interlude
-    static const QMap<Key, QString> names{
-        {{false, 0, S::Stopped, false}, u"stopped"_s}, {{false, 0, S::NotOpen, false}, u"closed"_s},
-        {{true, 500, S::Playing, false}, u"playing"_s}, {{true, 0, S::Paused, false}, u"paused"_s},
-        {{true, 0, S::Stopped, true}, u"interlude"_s}, {{true, 0, S::NotOpen, false}, u"closed, playing on"_s}};
-    const Key k{m.playing(), m.controls().MMControl1->updateInterval(), m.controls().MMControl1->mode(), m.inInterlude()};
-    return names.value(k, u"%1 %2 %3 %4"_s.arg(get<0>(k)).arg(get<1>(k)).arg(get<2>(k)).arg(get<3>(k)));
+    static const QMap<PlayState, QString> names{
+        {PlayState::Closed, u"closed"_s}, {PlayState::Stopped, u"stopped"_s}, {PlayState::Playing, u"playing"_s},
+        {PlayState::Paused, u"paused"_s}, {PlayState::Interlude, u"interlude"_s}};
+    const PlayState s = m.playState();
+    QString name = names.value(s);
+    const bool flag = s == PlayState::Playing || s == PlayState::Paused || s == PlayState::Interlude;
+    if (m.playing() != flag)
+        name += m.playing() ? u", playing on"_s : u", not playing"_s;
+    const int interval = m.controls().MMControl1->updateInterval();
+    if (interval != (s == PlayState::Playing ? 500 : 0))
+        name += u", monitor %1"_s.arg(interval);
+    return name;
 }
 
 // "locked" when the seven list commands are disabled, "free" when enabled.

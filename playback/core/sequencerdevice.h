@@ -6,7 +6,8 @@
 // Every call that can fail returns 0 or one of the media error numbers.
 class SequencerDevice {
 public:
-    enum Mode { NotOpen = 524, Stopped = 525, Playing = 526, Paused = 529 };
+    // The device's mode, numbered as the media control numbers it.
+    enum class Mode { NotOpen = 524, Stopped = 525, Playing = 526, Paused = 529 };
 
     virtual ~SequencerDevice() = default;
     virtual int open(const QString &path) = 0;
@@ -17,7 +18,7 @@ public:
     virtual int stop() = 0;
     virtual qint64 position() const = 0;
     virtual qint64 length() const = 0;
-    virtual int mode() const = 0;
+    virtual Mode mode() const = 0;
     // Why the last open failed, in plain words (a refused file, a driver that
     // would not start); empty after a successful open.
     virtual QString openError() const { return QString(); }

@@ -62,7 +62,7 @@ int FluidSequencer::open(const QString &path)
     m_heldTick = 0;
     m_startTick = 0;
     m_open = true;
-    m_mode = Stopped;
+    m_mode = Mode::Stopped;
     return 0;
 }
 
@@ -76,14 +76,14 @@ void FluidSequencer::close()
     m_song = MidiFile();
     m_bytes.clear();
     m_open = false;
-    m_mode = NotOpen;
+    m_mode = Mode::NotOpen;
 }
 
 int FluidSequencer::play(qint64 fromMs)
 {
     if (!m_open)
         return MediaError::DeviceNotOpen;
-    if (fromMs < 0 && mode() == Playing)
+    if (fromMs < 0 && mode() == Mode::Playing)
         return 0;
     std::lock_guard guard(*m_lock);
     const qint64 tick = std::min(fromMs < 0 ? currentTickLocked() : m_song.msToTick(double(fromMs)),
@@ -97,7 +97,7 @@ int FluidSequencer::play(qint64 fromMs)
     silenceLocked();
     // The old player is gone: a failed start leaves the song stopped where it was asked to start.
     m_heldTick = tick;
-    m_mode = Stopped;
+    m_mode = Mode::Stopped;
     fluid_player_t *player = new_fluid_player(m_out->synth());
     if (!player)
         return MediaError::NotAvailable;
@@ -113,7 +113,7 @@ int FluidSequencer::play(qint64 fromMs)
     m_out->setPlayerLocked(player);
     m_startTick = tick;
     m_heldTick = tick;
-    m_mode = Playing;
+    m_mode = Mode::Playing;
     return 0;
 }
 
@@ -121,13 +121,13 @@ int FluidSequencer::pause()
 {
     if (!m_open)
         return MediaError::DeviceNotOpen;
-    if (m_mode != Playing)
+    if (m_mode != Mode::Playing)
         return 0;
     std::lock_guard guard(*m_lock);
     m_heldTick = currentTickLocked();
     dropPlayerLocked();
     silenceLocked();
-    m_mode = Paused;
+    m_mode = Mode::Paused;
     return 0;
 }
 
@@ -139,7 +139,7 @@ int FluidSequencer::stop()
     m_heldTick = currentTickLocked();
     dropPlayerLocked();
     silenceLocked();
-    m_mode = Stopped;
+    m_mode = Mode::Stopped;
     return 0;
 }
 
@@ -163,13 +163,13 @@ qint64 FluidSequencer::length() const
     return m_open ? m_song.lengthMs() : 0;
 }
 
-int FluidSequencer::mode() const
+SequencerDevice::Mode FluidSequencer::mode() const
 {
-    if (m_mode == Playing && m_player) {
+    if (m_mode == Mode::Playing && m_player) {
         std::lock_guard guard(*m_lock);
         // The output drops a player it had to stop.
         if (fluid_player_get_status(m_player) == FLUID_PLAYER_DONE || m_out->playerLocked() != m_player)
-            return Stopped;
+            return Mode::Stopped;
     }
     return m_mode;
 }
@@ -183,7 +183,7 @@ QString FluidSequencer::takeFault()
     if (m_player && m_out->playerLocked() != m_player) {
         m_heldTick = currentTickLocked();
         dropPlayerLocked();
-        m_mode = Stopped;
+        m_mode = Mode::Stopped;
     }
     return fault;
 }

@@ -51,7 +51,7 @@ public:
     int stop() override;
     qint64 position() const override;
     qint64 length() const override;
-    int mode() const override;
+    Mode mode() const override;
 
     int level() const override { return m_level; }
     void setLevel(int level) override;
@@ -83,7 +83,7 @@ private:
     QByteArray m_bytes;
     QString m_openError;
     bool m_open = false;
-    int m_mode = NotOpen;
+    Mode m_mode = Mode::NotOpen;
     fluid_player_t *m_player = nullptr;
     qint64 m_startTick = 0;   // where the running player was sent
     qint64 m_heldTick = 0;    // where play stopped or paused

@@ -14,7 +14,7 @@ int FakeSequencer::open(const QString &path)
         return MediaError::InvalidFilename;
     openFile = path;
     m_length = lengths.value(name, 200000);
-    m_mode = Stopped;
+    m_mode = Mode::Stopped;
     m_base = 0;
     return 0;
 }
@@ -22,54 +22,54 @@ int FakeSequencer::open(const QString &path)
 void FakeSequencer::close()
 {
     log << QStringLiteral("close");
-    m_mode = NotOpen;
+    m_mode = Mode::NotOpen;
     openFile.clear();
 }
 
 int FakeSequencer::play(qint64 fromMs)
 {
-    if (m_mode == NotOpen)
+    if (m_mode == Mode::NotOpen)
         return MediaError::DeviceNotOpen;
     log << QStringLiteral("play %1").arg(fromMs);
-    if (fromMs < 0 && m_mode == Playing)
+    if (fromMs < 0 && m_mode == Mode::Playing)
         return 0;   // resuming what plays changes nothing
     if (fromMs >= 0)
         m_base = qMin(fromMs, m_length);
     m_started = m_clock->nowMs();
-    m_mode = Playing;
+    m_mode = Mode::Playing;
     return 0;
 }
 
 int FakeSequencer::pause()
 {
-    if (m_mode == NotOpen)
+    if (m_mode == Mode::NotOpen)
         return MediaError::DeviceNotOpen;
     log << QStringLiteral("pause");
     m_base = position();
-    m_mode = Paused;
+    m_mode = Mode::Paused;
     return 0;
 }
 
 int FakeSequencer::stop()
 {
-    if (m_mode == NotOpen)
+    if (m_mode == Mode::NotOpen)
         return MediaError::DeviceNotOpen;
     log << QStringLiteral("stop");
     m_base = position();
-    m_mode = Stopped;
+    m_mode = Mode::Stopped;
     return 0;
 }
 
 qint64 FakeSequencer::position() const
 {
-    if (m_mode != Playing)
+    if (m_mode != Mode::Playing)
         return m_base;
     return qMin(m_base + (m_clock->nowMs() - m_started), m_length);
 }
 
-int FakeSequencer::mode() const
+SequencerDevice::Mode FakeSequencer::mode() const
 {
-    if (stopsAtEnd && m_mode == Playing && position() >= m_length)
-        return Stopped;
+    if (stopsAtEnd && m_mode == Mode::Playing && position() >= m_length)
+        return Mode::Stopped;
     return m_mode;
 }

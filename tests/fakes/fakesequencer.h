@@ -18,8 +18,8 @@ public:
     int pause() override;
     int stop() override;
     qint64 position() const override;
-    qint64 length() const override { return m_mode == NotOpen ? 0 : m_length; }
-    int mode() const override;
+    qint64 length() const override { return m_mode == Mode::NotOpen ? 0 : m_length; }
+    Mode mode() const override;
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
 
@@ -40,7 +40,7 @@ public:
 
 private:
     const Clock *m_clock;
-    int m_mode = NotOpen;
+    Mode m_mode = Mode::NotOpen;
     qint64 m_length = 0;
     qint64 m_base = 0;      // position when play last started
     qint64 m_started = 0;   // clock at that moment
