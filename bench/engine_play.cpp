@@ -27,7 +27,7 @@ int record(FluidSequencer &dev, const QString &song)
     if (int rc = dev.open(song))
         return rc;
     dev.play(0);
-    while (dev.mode() == SequencerDevice::Playing && dev.position() < dev.length())
+    while (dev.mode() == SequencerDevice::Mode::Playing && dev.position() < dev.length())
         QThread::msleep(50);
     // The last notes' release and the reverb after them.
     QThread::msleep(2000);
