@@ -242,7 +242,7 @@ void frmAbout::Form_Load()
 
     if (g_aboutSeen) {
         if (m_services.sounds)
-            m_services.sounds->play(QStringLiteral("RestoreUp"), 1);
+            m_services.sounds->play(WindowSound::RestoreUp, SoundFlags::ReturnAtOnce);
     } else {
         m_timerArmed = true;
     }
@@ -509,7 +509,7 @@ void frmAbout::Form_Unload()
     if (m_wait)
         m_wait->quit();
     if (g_aboutSeen && m_services.sounds)
-        m_services.sounds->play(QStringLiteral("RestoreDown"), 16);
+        m_services.sounds->play(WindowSound::RestoreDown, SoundFlags::NotOverAPlayingSound);
     g_aboutSeen = true;
     if (chkUp && !chkUp->isChecked())
         storeToday();

@@ -76,14 +76,14 @@ void frmAboutSoft::showEvent(QShowEvent *e)
     if (m_shown || !m_services.sounds)
         return;
     m_shown = true;
-    m_services.sounds->play(QStringLiteral("RestoreUp"), 17);
-    m_services.sounds->play(QStringLiteral("Maximize"), 17);
+    m_services.sounds->play(WindowSound::RestoreUp, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
+    m_services.sounds->play(WindowSound::Maximize, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
 }
 
 void frmAboutSoft::cmdClose_Click()
 {
     if (m_services.sounds && !m_unloaded)
-        m_services.sounds->play(QStringLiteral("Minimize"), 17);
+        m_services.sounds->play(WindowSound::Minimize, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
     close();
 }
 
@@ -102,5 +102,5 @@ void frmAboutSoft::unload()
         return;
     m_unloaded = true;
     if (m_services.sounds)
-        m_services.sounds->play(QStringLiteral("RestoreDown"), 16);
+        m_services.sounds->play(WindowSound::RestoreDown, SoundFlags::NotOverAPlayingSound);
 }

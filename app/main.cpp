@@ -30,7 +30,7 @@ void bringToFront(Midi &w, WindowSounds &sounds)
     w.show();
     w.raise();
     w.activateWindow();
-    sounds.play(QStringLiteral("RestoreUp"), 16);
+    sounds.play(WindowSound::RestoreUp, SoundFlags::NotOverAPlayingSound);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ QPointer<QTextBrowser> g_helpWindow;
 void SetHelpFile(const QString &path) { g_helpFile = path; }
 QString HelpFile() { return g_helpFile; }
 
-void ShowHelp(QWidget *parent, int command, int data, Dialogs &dialogs)
+void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
 {
     if (g_helpFile.isEmpty()) {
         dialogs.message(parent,
@@ -23,13 +23,11 @@ void ShowHelp(QWidget *parent, int command, int data, Dialogs &dialogs)
                         Dialogs::Information, AppInfo::AppName);
         return;
     }
-    if (command == 2) {
+    if (command == HelpCommand::Quit) {
         if (g_helpWindow)
             g_helpWindow->close();
         return;
     }
-    if (command != 1)
-        return;
 
     if (!QFileInfo(g_helpFile).isFile()) {
         dialogs.message(parent,

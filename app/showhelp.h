@@ -8,6 +8,9 @@ class QWidget;
 void SetHelpFile(const QString &path);
 QString HelpFile();
 
-// command 1 opens (or raises) the help window at anchor "topic<data>";
-// command 2 closes it. Other commands do nothing.
-void ShowHelp(QWidget *parent, int command, int data, Dialogs &dialogs);
+// What the help window is asked to do, numbered as the help engine numbers it.
+enum class HelpCommand { ShowTopic = 1, Quit = 2 };
+
+// ShowTopic opens (or raises) the help window at anchor "topic<data>";
+// Quit closes it.
+void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs);

@@ -160,7 +160,7 @@ void Midi::Form_MouseMove()
 
 void Midi::cmdHide_Click()
 {
-    m_services.sounds->play(QStringLiteral("Minimize"), 17);
+    m_services.sounds->play(WindowSound::Minimize, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
     setWindowState(windowState() | Qt::WindowMinimized);
 }
 
@@ -214,7 +214,7 @@ void Midi::cmdColor_Click()
 void Midi::cmdHelp_Click()
 {
     BusyGuard busy(this);
-    ShowHelp(this, 1, 16, *m_services.dialogs);
+    ShowHelp(this, HelpCommand::ShowTopic, 16, *m_services.dialogs);
 }
 
 void Midi::cmdAbout_Click()

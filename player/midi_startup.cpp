@@ -266,7 +266,7 @@ void Midi::Form_Unload()
     MMControl1->setCommand(MediaControl::Command::Stop);
     MMControl1->setCommand(MediaControl::Command::Close);
     SaveSettings();
-    ShowHelp(this, 2, 0, *m_services.dialogs);
+    ShowHelp(this, HelpCommand::Quit, 0, *m_services.dialogs);
     UnloadAllForms(this);
 }
 

@@ -10,7 +10,7 @@
 
 struct RecordingSounds : WindowSounds {
     QStringList played;
-    void play(const QString &sound, int flags) override { played << sound + u'/' + QString::number(flags); }
+    void play(WindowSound sound, SoundFlags flags) override { played << windowSoundName(sound) + u'/' + QString::number(int(flags)); }
 };
 
 const QString Version = AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor, AppInfo::VersionRevision);
@@ -215,23 +215,23 @@ private slots:
     void help()
     {
         SetHelpFile(QString());
-        ShowHelp(m_main.get(), 1, 16, m_dialogs);
-        ShowHelp(m_main.get(), 2, 0, m_dialogs);
+        ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);
+        ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);
         QCOMPARE(m_dialogs.count(QStringLiteral("There is no Help associated with this project.")), 2);
         QCOMPARE(m_dialogs.messages.first().style, 64);
         QVERIFY(!m_main->findChild<QTextBrowser *>());
         SetHelpFile(QFINDTESTDATA("../help/Quillon.html"));
-        ShowHelp(m_main.get(), 1, 16, m_dialogs);
-        ShowHelp(m_main.get(), 1, 16, m_dialogs);
+        ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);
+        ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);
         const auto windows = m_main->findChildren<QTextBrowser *>();
         QCOMPARE(windows.size(), 1);
         QPointer<QTextBrowser> help = windows.first();
         QVERIFY(help->isVisible() && help->document()->toPlainText().contains(QLatin1String("The player")));
         QCOMPARE(help->source().fragment(), QStringLiteral("topic16"));
-        ShowHelp(m_main.get(), 2, 0, m_dialogs);
+        ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(help.isNull());
-        ShowHelp(m_main.get(), 2, 0, m_dialogs); // nothing left to close
+        ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs); // nothing left to close
         QCOMPARE(m_dialogs.messages.size(), 2);
     }
 };

@@ -128,7 +128,7 @@ void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
 {
     move((player ? player->pos() : QPoint()) + volumeButtonPos);
     if (m_services.sounds)
-        m_services.sounds->play(QStringLiteral("RestoreUp"), 17);
+        m_services.sounds->play(WindowSound::RestoreUp, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
 
     try {
         if (m_services.makeMixer)
@@ -150,7 +150,7 @@ void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
 void MidiVol::Form_Unload()
 {
     if (m_services.sounds)
-        m_services.sounds->play(QStringLiteral("RestoreDown"), 17);
+        m_services.sounds->play(WindowSound::RestoreDown, SoundFlags::ReturnAtOnce | SoundFlags::NotOverAPlayingSound);
     setTimerEnabled(false);
     // Without a selection there is nothing to remember, and an empty name
     // would match every source next time.

@@ -3,7 +3,6 @@
 
 namespace {
 constexpr unsigned OurId = 1;
-constexpr int NoStop = 16;
 }
 
 CanberraSounds::CanberraSounds()
@@ -18,25 +17,23 @@ CanberraSounds::~CanberraSounds()
         ca_context_destroy(m_context);
 }
 
-QString CanberraSounds::eventId(const QString &sound)
+QString CanberraSounds::eventId(WindowSound sound)
 {
-    if (sound == QLatin1String("RestoreUp"))
-        return QStringLiteral("window-unminimized");
-    if (sound == QLatin1String("RestoreDown"))
-        return QStringLiteral("window-unmaximized");
-    if (sound == QLatin1String("Minimize"))
-        return QStringLiteral("window-minimized");
-    if (sound == QLatin1String("Maximize"))
-        return QStringLiteral("window-maximized");
+    switch (sound) {
+    case WindowSound::RestoreUp: return QStringLiteral("window-unminimized");
+    case WindowSound::RestoreDown: return QStringLiteral("window-unmaximized");
+    case WindowSound::Minimize: return QStringLiteral("window-minimized");
+    case WindowSound::Maximize: return QStringLiteral("window-maximized");
+    }
     return {};
 }
 
-void CanberraSounds::play(const QString &sound, int flags)
+void CanberraSounds::play(WindowSound sound, SoundFlags flags)
 {
     const QString id = eventId(sound);
     if (id.isEmpty() || m_state == Failed)
         return;
-    const bool noStop = flags & NoStop;
+    const bool noStop = hasFlag(flags, SoundFlags::NotOverAPlayingSound);
     if (noStop && m_playing > 0)
         return;
     const QByteArray name = id.toLatin1();

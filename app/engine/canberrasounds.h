@@ -16,13 +16,13 @@ public:
     CanberraSounds(const CanberraSounds &) = delete;
     CanberraSounds &operator=(const CanberraSounds &) = delete;
 
-    void play(const QString &sound, int flags) override;
+    void play(WindowSound sound, SoundFlags flags) override;
     // True when the context opened (after a sound was asked for).
     bool available() const { return m_state == Open; }
     // Blocks until requests already made have been handed on.
     void waitForIdle() { m_pool.waitForDone(); }
 
-    static QString eventId(const QString &sound);   // empty when unknown
+    static QString eventId(WindowSound sound);
 
 private:
     enum State { Untried, Open, Failed };
