@@ -15,7 +15,7 @@ struct Look { QString entry; bool preview; QList<int> steps; QString label2; int
 
 // from: stopped, playing or paused when the slider is taken; deviceStops: it reports
 // stopped at the end; label2 right after the release, after a second into play from there.
-struct Release { QString from; bool deviceStops; int heldMs, value; QString label2, after; };
+struct Release { QString from; bool deviceStops = false; int heldMs = 0, value; QString label2, after; };
 
 }
 
@@ -95,11 +95,11 @@ private slots:
     void sliderRelease_data()
     {
         QTest::addColumn<Release>("r");
-        QTest::newRow("stopped at 75") << Release{"stopped", false, 0, 75, "Time: 1:15", "Time: 1:16 *"};
-        QTest::newRow("playing at 0") << Release{"playing", false, 0, 0, "Time: 0:05 *", "Time: 0:01"};
-        QTest::newRow("paused at 60") << Release{"paused", false, 0, 60, "Time: 1:00", "Time: 1:01 *"};
-        QTest::newRow("song ended while held") << Release{"playing", false, 200000, 3, "Time: 0:05 *", "Time: 0:04"};
-        QTest::newRow("device stopped while held") << Release{"playing", true, 200000, 3, "Time: 0:05 *", "Time: 0:04"};
+        QTest::newRow("stopped at 75") << Release{.from = "stopped", .value = 75, .label2 = "Time: 1:15", .after = "Time: 1:16 *"};
+        QTest::newRow("playing at 0") << Release{.from = "playing", .value = 0, .label2 = "Time: 0:05 *", .after = "Time: 0:01"};
+        QTest::newRow("paused at 60") << Release{.from = "paused", .value = 60, .label2 = "Time: 1:00", .after = "Time: 1:01 *"};
+        QTest::newRow("song ended while held") << Release{.from = "playing", .heldMs = 200000, .value = 3, .label2 = "Time: 0:05 *", .after = "Time: 0:04"};
+        QTest::newRow("device stopped while held") << Release{.from = "playing", .deviceStops = true, .heldMs = 200000, .value = 3, .label2 = "Time: 0:05 *", .after = "Time: 0:04"};
     }
     void sliderRelease()
     {
