@@ -352,14 +352,14 @@ void frmAbout::runReminder()
     }
     if (AboutDate::DaysBetween(last, today) > 30 && m_services.dialogs) {
         QPointer<frmAbout> self(this);
-        const int answer = m_services.dialogs->message(
+        const Dialogs::Answer answer = m_services.dialogs->message(
             this,
             QStringLiteral("Its been over 30 days since you last checked for an update.\n"
                            "Do you wish to do it now?"),
-            Dialogs::YesNo | Dialogs::Question, AppInfo::AppName);
+            Dialogs::Style::YesNo | Dialogs::Style::Question, AppInfo::AppName);
         if (!self || m_unloaded)
             return;
-        if (answer == Dialogs::Yes) {
+        if (answer == Dialogs::Answer::Yes) {
             cmdUp_Click();
             return;
         }
@@ -388,14 +388,14 @@ void frmAbout::cmdUp_Click()
                 QStringLiteral("Your Version: ") +
                     AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor,
                                              AppInfo::VersionRevision),
-                Dialogs::OkOnly, AppInfo::AppName);
+                Dialogs::Style::OkOnly, AppInfo::AppName);
             if (!self || m_unloaded)
                 return;
         }
     } else if (m_services.dialogs) {
         QPointer<frmAbout> self(this);
         m_services.dialogs->message(this, QStringLiteral("Internet browser program not available"),
-                                    Dialogs::Exclamation, AppInfo::AppName);
+                                    Dialogs::Style::Exclamation, AppInfo::AppName);
         if (!self || m_unloaded)
             return;
     }
@@ -475,7 +475,7 @@ void frmAbout::openWebSite()
 {
     if (!QDesktopServices::openUrl(QUrl(AppInfo::WebSite)) && m_services.dialogs)
         m_services.dialogs->message(this, QStringLiteral("Internet browser program not available"),
-                                    Dialogs::Exclamation, AppInfo::AppName);
+                                    Dialogs::Style::Exclamation, AppInfo::AppName);
 }
 
 void frmAbout::openSupportMail()

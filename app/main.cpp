@@ -52,7 +52,7 @@ int main(int argc, char *argv[])
         // Ended by the system while the message waits: nothing to save, just go.
         QObject::connect(&watch, &SignalWatch::endRequested, &app, [] { closeModalWindows(); });
         std::fprintf(stderr, "lyrabox: No midi device present: no sound bank found.\n");
-        dialogs.message(nullptr, QStringLiteral("No midi device present"), Dialogs::OkOnly, AppInfo::AppName);
+        dialogs.message(nullptr, QStringLiteral("No midi device present"), Dialogs::Style::OkOnly, AppInfo::AppName);
         return 1;
     }
     SingleInstance instance(QStringLiteral("lyrabox"));

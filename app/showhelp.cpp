@@ -20,7 +20,7 @@ void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
         dialogs.message(parent,
                         QStringLiteral("Unable to display Help Contents. There is no Help "
                                        "associated with this project."),
-                        Dialogs::Information, AppInfo::AppName);
+                        Dialogs::Style::Information, AppInfo::AppName);
         return;
     }
     if (command == HelpCommand::Quit) {
@@ -33,7 +33,7 @@ void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
         dialogs.message(parent,
                         QStringLiteral("Cannot open the help file \"%1\": the file was not found.")
                             .arg(g_helpFile),
-                        Dialogs::OkOnly, AppInfo::AppName);
+                        Dialogs::Style::OkOnly, AppInfo::AppName);
         return;
     }
     if (!g_helpWindow) {

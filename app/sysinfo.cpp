@@ -22,5 +22,5 @@ void StartSysInfo(Dialogs &dialogs, QWidget *parent)
         break;
     }
     dialogs.message(parent, QStringLiteral("System Information Is Unavailable At This Time"),
-                    Dialogs::OkOnly, AppInfo::AppName);
+                    Dialogs::Style::OkOnly, AppInfo::AppName);
 }

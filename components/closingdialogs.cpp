@@ -1,15 +1,15 @@
 #include "components/closingdialogs.h"
 #include <cstdio>
 
-int ClosingDialogs::message(QWidget *parent, const QString &text, int style, const QString &title)
+Dialogs::Answer ClosingDialogs::message(QWidget *parent, const QString &text, Style style, const QString &title)
 {
     if (!m_closing())
         return m_inner->message(parent, text, style, title);
-    if ((style & 0x0f) == YesNo)
-        return No;
+    if (asksYesNo(style))
+        return Answer::No;
     // A notice is not lost: it goes where the one who ended the program looks.
     std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
-    return Ok;
+    return Answer::Ok;
 }
 
 std::optional<QString> ClosingDialogs::openFile(QWidget *parent, const QString &title,

@@ -10,7 +10,7 @@ public:
     ClosingDialogs(Dialogs *inner, std::function<bool()> closing)
         : m_inner(inner), m_closing(std::move(closing)) {}
 
-    int message(QWidget *parent, const QString &text, int style, const QString &title) override;
+    Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,

@@ -3,23 +3,23 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-int QtDialogs::message(QWidget *parent, const QString &text, int style, const QString &title)
+Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Style style, const QString &title)
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);
-    const int icon = style & 0x70;
-    box.setIcon(icon == Question ? QMessageBox::Question
-                : icon == Exclamation ? QMessageBox::Warning
-                : icon == Information ? QMessageBox::Information
-                                      : QMessageBox::NoIcon);
-    if ((style & 0x0f) == YesNo) {
+    const Style mark = icon(style);
+    box.setIcon(mark == Style::Question ? QMessageBox::Question
+                : mark == Style::Exclamation ? QMessageBox::Warning
+                : mark == Style::Information ? QMessageBox::Information
+                                            : QMessageBox::NoIcon);
+    if (asksYesNo(style)) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? Yes : No;
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
-    return Ok;
+    return Answer::Ok;
 }
 
 std::optional<QString> QtDialogs::openFile(QWidget *parent, const QString &title,

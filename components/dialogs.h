@@ -8,13 +8,16 @@ class QWidget;
 // Message boxes and the file and colour dialogs, behind one seam.
 class Dialogs {
 public:
-    // Styles as numbers: 0 OK, 4 Yes/No, plus 32 question, 48 exclamation,
-    // 64 information. Answers: 1 OK, 6 Yes, 7 No.
-    enum { OkOnly = 0, YesNo = 4, Question = 32, Exclamation = 48, Information = 64 };
-    enum { Ok = 1, Yes = 6, No = 7 };
+    // A message box's buttons plus its icon, numbered as written: OK only or
+    // Yes/No, and a question, exclamation or information mark.
+    enum class Style : int { OkOnly = 0, YesNo = 4, Question = 32, Exclamation = 48, Information = 64 };
+    enum class Answer { Ok = 1, Yes = 6, No = 7 };
+    friend constexpr Style operator|(Style a, Style b) { return Style(int(a) | int(b)); }
+    static constexpr bool asksYesNo(Style s) { return (int(s) & 0x0f) == int(Style::YesNo); }
+    static constexpr Style icon(Style s) { return Style(int(s) & 0x70); }
 
     virtual ~Dialogs() = default;
-    virtual int message(QWidget *parent, const QString &text, int style, const QString &title) = 0;
+    virtual Answer message(QWidget *parent, const QString &text, Style style, const QString &title) = 0;
     virtual std::optional<QString> openFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
     // The dialog itself asks before an existing file is replaced.
@@ -25,7 +28,7 @@ public:
 
 class QtDialogs : public Dialogs {
 public:
-    int message(QWidget *parent, const QString &text, int style, const QString &title) override;
+    Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,

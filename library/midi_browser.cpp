@@ -69,11 +69,11 @@ int Midi::addFiles(const QStringList &paths)
     if (!refused.isEmpty())
         m_services.dialogs->message(this, QStringLiteral("These files cannot be kept in a library, because their names "
                                                   "hold a quotation mark or a line break:\n%1").arg(refused.join('\n')),
-                             Dialogs::Exclamation, AppInfo::AppName);
+                             Dialogs::Style::Exclamation, AppInfo::AppName);
     if (leftOut > 0)
         m_services.dialogs->message(this, QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
                                        .arg(PlayList::Capacity).arg(leftOut),
-                             Dialogs::Exclamation, AppInfo::AppName);
+                             Dialogs::Style::Exclamation, AppInfo::AppName);
     if (added == 0)
         return 0;
     m_listEdited = true;

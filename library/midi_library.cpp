@@ -46,13 +46,13 @@ void Midi::OpenLib()
         // What did not load must not be lost by the save at shut-down.
         m_libraryIncomplete = true;
         noteLibraryProblem(lib.error);
-        m_services.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Information,
+        m_services.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Style::Information,
                              AppInfo::AppName);
         return;
     }
     m_selIndex = lib.selIndex;
     if (!findPresentEntry()) {
-        m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::OkOnly, AppInfo::AppName);
+        m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::Style::OkOnly, AppInfo::AppName);
         ComInable();
         DoEvents();
         return;
@@ -166,7 +166,7 @@ void Midi::cmdSave_Click()
 {
     BusyGuard busy(this);
     if (m_list.isEmpty()) {
-        m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::OkOnly,
+        m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::Style::OkOnly,
                              AppInfo::AppName);
         return;
     }
@@ -183,7 +183,7 @@ void Midi::cmdSave_Click()
     QString error;
     if (!SaveLib(&error))
         m_services.dialogs->message(this, QStringLiteral("The library could not be saved. %1").arg(error),
-                             Dialogs::Exclamation, AppInfo::AppName);
+                             Dialogs::Style::Exclamation, AppInfo::AppName);
 }
 
 void Midi::cmdClear_Click()

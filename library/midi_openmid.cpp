@@ -49,7 +49,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     if (previewPath.isEmpty()) {
         m_previewFile.clear();
         if (!findPresentEntry()) {
-            m_services.dialogs->message(this, QStringLiteral("Library file not present"), Dialogs::OkOnly,
+            m_services.dialogs->message(this, QStringLiteral("Library file not present"), Dialogs::Style::OkOnly,
                                  AppInfo::AppName);
             ComInable();
             DoEvents();
@@ -82,7 +82,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     }
     m_driverErrorShown.clear();
     if (lengthMs == 0)
-        m_services.dialogs->message(this, QStringLiteral("Multimedia Error: zero length file"), Dialogs::OkOnly,
+        m_services.dialogs->message(this, QStringLiteral("Multimedia Error: zero length file"), Dialogs::Style::OkOnly,
                              AppInfo::AppName);
     MMControl1->setFrom(0);
     setSliderMaximum(seconds);

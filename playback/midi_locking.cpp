@@ -35,5 +35,5 @@ void Midi::DisplayErrorMessageBox(int error)
             return;
         m_driverErrorShown = text;
     }
-    m_services.dialogs->message(this, text, Dialogs::Exclamation, QStringLiteral("Midi Player"));
+    m_services.dialogs->message(this, text, Dialogs::Style::Exclamation, QStringLiteral("Midi Player"));
 }

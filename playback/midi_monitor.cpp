@@ -14,7 +14,7 @@ void Midi::MMControl1_StatusUpdate()
         // The device could not go on (its sound bank went away): stop here, keep the list.
         int cancel = 1;
         MMControl1_StopClick(cancel);
-        m_services.dialogs->message(this, fault, Dialogs::Exclamation, QStringLiteral("Midi Player"));
+        m_services.dialogs->message(this, fault, Dialogs::Style::Exclamation, QStringLiteral("Midi Player"));
         return;
     }
     const qint64 pos = MMControl1->position();

@@ -195,8 +195,8 @@ void Midi::cmdColor_Click()
     BusyGuard busy(this);
     Dialogs &d = *m_services.dialogs;
     const QString title = QStringLiteral("QuillMidi");
-    if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::YesNo | Dialogs::Question,
-                  title) == Dialogs::Yes) {
+    if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::Style::YesNo | Dialogs::Style::Question,
+                  title) == Dialogs::Answer::Yes) {
         setPlayerColor(qint64(qint32(0x8000000F)));
         setTextColor(qint64(qint32(0x80000012)));
         return;
@@ -206,7 +206,7 @@ void Midi::cmdColor_Click()
         return;
     setPlayerColor(fromQColor(*chosen));
     const bool white = d.message(this, QStringLiteral("White text color <No = black>?"),
-                                 Dialogs::YesNo | Dialogs::Question, title) == Dialogs::Yes;
+                                 Dialogs::Style::YesNo | Dialogs::Style::Question, title) == Dialogs::Answer::Yes;
     setTextColor(white ? 0xFFFFFF : 0);
     setCorners(white);
 }

@@ -245,7 +245,7 @@ void Midi::tell(const QString &text)
     if (m_closedBySystem)
         std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
     else
-        m_services.dialogs->message(this, text, Dialogs::Exclamation, AppInfo::AppName);
+        m_services.dialogs->message(this, text, Dialogs::Style::Exclamation, AppInfo::AppName);
 }
 
 // Why the library shows empty or partly loaded, where a user can find it.

@@ -103,8 +103,8 @@ private slots:
         QTest::addColumn<bool>("dateKept");    // else today is stored
         QTest::newRow("update never written") << "" << "" << "" << 0 << false;
         QTest::newRow("update not 0 or 1") << "" << "2" << "01-01-2020" << 0 << false;
-        QTest::newRow("31 days, yes") << "" << "1" << "02-12-2026" << int(Dialogs::Yes) << false;
-        QTest::newRow("31 days, no") << "" << "1" << "02-12-2026" << int(Dialogs::No) << true;
+        QTest::newRow("31 days, yes") << "" << "1" << "02-12-2026" << int(Dialogs::Answer::Yes) << false;
+        QTest::newRow("31 days, no") << "" << "1" << "02-12-2026" << int(Dialogs::Answer::No) << true;
         QTest::newRow("exactly 30 days") << "" << "1" << "02-13-2026" << 0 << true;
         QTest::newRow("future date") << "" << "1" << "12-01-2026" << 0 << true;
         QTest::newRow("empty date") << "" << "1" << "" << 0 << false;
@@ -116,7 +116,7 @@ private slots:
         QTest::newRow("label click") << "label" << "1" << "01-01-2026" << 0 << true;
         QTest::newRow("escape") << "escape" << "1" << "01-01-2026" << 0 << true;
         QTest::newRow("destroyed by its owner") << "owner" << "1" << "01-01-2026" << 0 << true;
-        QTest::newRow("background click") << "background" << "1" << "01-01-2026" << int(Dialogs::No) << true;
+        QTest::newRow("background click") << "background" << "1" << "01-01-2026" << int(Dialogs::Answer::No) << true;
     }
     void firstOpening()
     {
@@ -127,8 +127,8 @@ private slots:
         QFETCH(bool, dateKept);
         if (!update.isEmpty())
             store(update, date);
-        m_dialogs.answers << answer;
-        const bool on = update == QLatin1String("1"), opened = answer == Dialogs::Yes;
+        m_dialogs.answers << Dialogs::Answer(answer);
+        const bool on = update == QLatin1String("1"), opened = Dialogs::Answer(answer) == Dialogs::Answer::Yes;
 
         auto dlg = openAbout();
         QVERIFY(dlg->height() == frmAbout::CompactHeight() && dlg->findChild<QPushButton *>("cmdOK")->y() >= dlg->height());
@@ -165,7 +165,7 @@ private slots:
             texts << "Your Version: " + Version;
         }
         QCOMPARE(m_dialogs.texts(), texts);
-        QVERIFY(!answer || (m_dialogs.messages[0].style == 36 && m_dialogs.messages[0].title == AppInfo::AppName));
+        QVERIFY(!answer || (m_dialogs.messages[0].style == (Dialogs::Style::YesNo | Dialogs::Style::Question) && m_dialogs.messages[0].title == AppInfo::AppName));
     }
 
     void secondOpening()
@@ -218,7 +218,7 @@ private slots:
         ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);
         ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);
         QCOMPARE(m_dialogs.count(QStringLiteral("There is no Help associated with this project.")), 2);
-        QCOMPARE(m_dialogs.messages.first().style, 64);
+        QCOMPARE(m_dialogs.messages.first().style, Dialogs::Style::Information);
         QVERIFY(!m_main->findChild<QTextBrowser *>());
         SetHelpFile(QFINDTESTDATA("../help/Quillon.html"));
         ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);

@@ -290,17 +290,17 @@ private slots:
     {
         PlayerFixture f;
         Midi &m = f.start();
-        f.dialogs.answers << Dialogs::No << Dialogs::Yes;
+        f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::Yes;
         f.dialogs.colorResults << QColor(10, 20, 30);
         m.cmdColor_Click();
         QCOMPARE(m.playerColor(), qint64(10 | 20 << 8 | 30 << 16));
         QCOMPARE(m.textColor(), qint64(0xFFFFFF));
         QVERIFY(m.lightCorners());
         QCOMPARE(f.dialogs.messages.first().title, QStringLiteral("QuillMidi"));
-        f.dialogs.answers << Dialogs::No;   // then the colour dialog is cancelled
+        f.dialogs.answers << Dialogs::Answer::No;   // then the colour dialog is cancelled
         m.cmdColor_Click();
         QCOMPARE(m.textColor(), qint64(0xFFFFFF));
-        f.dialogs.answers << Dialogs::No << Dialogs::No;
+        f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::No;
         f.dialogs.colorResults << QColor(1, 2, 3);
         m.cmdColor_Click();
         QCOMPARE(m.textColor(), qint64(0));

@@ -156,7 +156,7 @@ private slots:
         QFETCH(bool, white);
         PlayerFixture f;
         Midi &m = f.start();
-        f.dialogs.answers << Dialogs::No << (white ? Dialogs::Yes : Dialogs::No);
+        f.dialogs.answers << Dialogs::Answer::No << (white ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         f.dialogs.colorResults << back;
         m.cmdColor_Click();
         QCOMPARE(m.controls().UpDown1->geometry(), QRect(212, 24, 16, 17));

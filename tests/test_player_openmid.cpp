@@ -69,7 +69,7 @@ private slots:
             whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(int(m.controls().MMControl1->mousePointer())).arg(m.controls().Label1->text(), m.controls().Label3->text());
         };
         f.dialogs.onMessage = [&](const FakeDialogs::Message &d) {
-            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(d.style).arg(int(m.controls().MMControl1->mousePointer()));
+            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(int(d.style)).arg(int(m.controls().MMControl1->mousePointer()));
         };
         m.setSelIndex(1);
         const bool failed = o.label1 == u"Failed to open";

@@ -18,25 +18,24 @@ private slots:
     {
         QTest::addColumn<QString>("handler");
         QTest::addColumn<int>("closeAtAsk");
-        QTest::addColumn<QList<int>>("answers");
-        QTest::newRow("open error box") << u"open"_s << 1 << QList<int>{};
-        QTest::newRow("default colour question") << u"color"_s << 1 << QList<int>{};
-        QTest::newRow("colour dialog") << u"color"_s << 2 << QList<int>{Dialogs::No};
-        QTest::newRow("white text question") << u"color"_s << 3 << QList<int>{Dialogs::No};
-        QTest::newRow("open library dialog") << u"library"_s << 1 << QList<int>{};
-        QTest::newRow("save library dialog") << u"save"_s << 1 << QList<int>{};
-        QTest::newRow("about window") << u"about"_s << 0 << QList<int>{};
+        QTest::addColumn<QList<Dialogs::Answer>>("answers");
+        QTest::newRow("open error box") << u"open"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("default colour question") << u"color"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("colour dialog") << u"color"_s << 2 << QList<Dialogs::Answer>{Dialogs::Answer::No};
+        QTest::newRow("white text question") << u"color"_s << 3 << QList<Dialogs::Answer>{Dialogs::Answer::No};
+        QTest::newRow("open library dialog") << u"library"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("save library dialog") << u"save"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("about window") << u"about"_s << 0 << QList<Dialogs::Answer>{};
     }
     void endWhileWaiting()
     {
         QFETCH(QString, handler);
         QFETCH(int, closeAtAsk);
-        QFETCH(QList<int>, answers);
+        QFETCH(QList<Dialogs::Answer>, answers);
         PlayerFixture f;
         f.device.openErrors.insert(u"b.mid"_s, MediaError::InvalidFilename);
         Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
-        for (int a : answers)
-            f.dialogs.answers << a;
+        f.dialogs.answers.append(answers);
         f.dialogs.colorResults << QColor(Qt::red);
         int asks = 0, asksAfterEnd = 0;
         bool ended = false;

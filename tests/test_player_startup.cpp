@@ -84,7 +84,7 @@ private slots:
         QCOMPARE(m.controls().txtPause->text(), QStringLiteral("12"));
         QVERIFY(m.controls().chkLoop->isChecked());
         QVERIFY(!m.controls().chkShuffle->isChecked());   // only 1 means checked
-        f.dialogs.answers << Dialogs::Yes;       // the system colours
+        f.dialogs.answers << Dialogs::Answer::Yes;       // the system colours
         m.cmdColor_Click();
         f.quit();
         QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiBack"), QString()),

@@ -1,6 +1,6 @@
 #include "fakes/fakedialogs.h"
 
-int FakeDialogs::message(QWidget *, const QString &text, int style, const QString &title)
+Dialogs::Answer FakeDialogs::message(QWidget *, const QString &text, Style style, const QString &title)
 {
     const Message m{text, style, title};
     messages.append(m);
@@ -8,10 +8,9 @@ int FakeDialogs::message(QWidget *, const QString &text, int style, const QStrin
         onMessage(m);
     if (onAsk)
         onAsk(QStringLiteral("message"));
-    const bool question = (style & 0x0f) == YesNo;
     if (!answers.isEmpty())
         return answers.dequeue();
-    return question ? No : Ok;
+    return asksYesNo(style) ? Answer::No : Answer::Ok;
 }
 
 std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title,

@@ -15,7 +15,7 @@ class FakeDialogs : public Dialogs {
 public:
     struct Message {
         QString text;
-        int style = 0;
+        Style style = Style::OkOnly;
         QString title;
     };
     struct FileAsk {
@@ -23,7 +23,7 @@ public:
         QString title, initial, filter;
     };
 
-    int message(QWidget *parent, const QString &text, int style, const QString &title) override;
+    Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
@@ -38,7 +38,7 @@ public:
     bool shown(const QString &part) const { return count(part) > 0; }
 
     // Scripts, taken front first.
-    QQueue<int> answers;
+    QQueue<Answer> answers;
     QQueue<std::optional<QString>> openResults;
     QQueue<std::optional<QString>> saveResults;
     QQueue<std::optional<QColor>> colorResults;
