@@ -13,6 +13,8 @@ public:
     Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &initial,
+                          const QString &filter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;

@@ -29,6 +29,12 @@ std::optional<QString> QtDialogs::openFile(QWidget *parent, const QString &title
     return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
 }
 
+QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &initial,
+                                 const QString &filter)
+{
+    return QFileDialog::getOpenFileNames(parent, title, initial, filter);
+}
+
 std::optional<QString> QtDialogs::saveFile(QWidget *parent, const QString &title,
                                            const QString &initial, const QString &filter)
 {

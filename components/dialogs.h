@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -20,6 +21,13 @@ public:
     virtual Answer message(QWidget *parent, const QString &text, Style style, const QString &title) = 0;
     virtual std::optional<QString> openFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
+    // Several files at once; where a dialog cannot, one.
+    virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &initial,
+                                  const QString &filter)
+    {
+        const std::optional<QString> one = openFile(parent, title, initial, filter);
+        return one ? QStringList{*one} : QStringList{};
+    }
     // The dialog itself asks before an existing file is replaced.
     virtual std::optional<QString> saveFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
@@ -31,6 +39,8 @@ public:
     Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
+    QStringList openFiles(QWidget *parent, const QString &title, const QString &initial,
+                          const QString &filter) override;
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
