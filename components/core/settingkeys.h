@@ -36,6 +36,22 @@ inline constexpr Setting MidiPause{&AppletSection, "MidiPause", "0.0"};
 inline constexpr Setting MidiSoundFont{&AppletSection, "MidiSoundFont", nullptr, true};
 inline constexpr Setting MidiAudioDriver{&AppletSection, "MidiAudioDriver", nullptr, true};
 inline constexpr Setting MidiAudioFile{&AppletSection, "MidiAudioFile", nullptr, true};
+// The sound: defaults are SoundConfig's, read and checked in soundsettings.cpp.
+inline constexpr Setting MidiSoundBanks{&AppletSection, "MidiSoundBanks", nullptr, true};
+inline constexpr Setting MidiReverb{&AppletSection, "MidiReverb", nullptr, true};
+inline constexpr Setting MidiReverbRoom{&AppletSection, "MidiReverbRoom", nullptr, true};
+inline constexpr Setting MidiReverbDamp{&AppletSection, "MidiReverbDamp", nullptr, true};
+inline constexpr Setting MidiReverbWidth{&AppletSection, "MidiReverbWidth", nullptr, true};
+inline constexpr Setting MidiReverbLevel{&AppletSection, "MidiReverbLevel", nullptr, true};
+inline constexpr Setting MidiChorus{&AppletSection, "MidiChorus", nullptr, true};
+inline constexpr Setting MidiChorusLevel{&AppletSection, "MidiChorusLevel", nullptr, true};
+inline constexpr Setting MidiChorusDepth{&AppletSection, "MidiChorusDepth", nullptr, true};
+inline constexpr Setting MidiChorusVoices{&AppletSection, "MidiChorusVoices", nullptr, true};
+inline constexpr Setting MidiPolyphony{&AppletSection, "MidiPolyphony", nullptr, true};
+inline constexpr Setting MidiBankMode{&AppletSection, "MidiBankMode", nullptr, true};
+inline constexpr Setting MidiSongReset{&AppletSection, "MidiSongReset", nullptr, true};
+inline constexpr Setting MidiAudioDevice{&AppletSection, "MidiAudioDevice", nullptr, true};
+inline constexpr Setting MidiAudioBuffer{&AppletSection, "MidiAudioBuffer", nullptr, true};
 inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
 
 inline constexpr Setting Update{&FamilySection, "Update", "0"};
@@ -44,5 +60,8 @@ inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
 inline constexpr std::array All{MouseActive, DataPath,   MidiLib,       MidiBack,        MidiFore,
                                 MidiLeft,    MidiTop,    MidiLoop,      MidiRollup,      MidiShuffle,
                                 MidiPause,   MidiSoundFont, MidiAudioDriver, MidiAudioFile, MixerSource,
+                                MidiSoundBanks, MidiReverb, MidiReverbRoom, MidiReverbDamp, MidiReverbWidth,
+                                MidiReverbLevel, MidiChorus, MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
+                                MidiPolyphony, MidiBankMode, MidiSongReset, MidiAudioDevice, MidiAudioBuffer,
                                 Update,      UpdateDate};
 }
