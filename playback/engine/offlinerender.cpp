@@ -1,0 +1,207 @@
+#include "playback/engine/offlinerender.h"
+#include "playback/core/midifile.h"
+#include "playback/core/peaklimiter.h"
+#include "playback/core/tailcut.h"
+#include "playback/engine/audiofilewriter.h"
+#include "playback/engine/fluidlog.h"
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+// Frames rendered at a time: large enough that the calls cost nothing.
+constexpr int Block = 4096;
+// FluidSynth's player drops tracks past this one.
+constexpr int MaxTracks = 128;
+
+// Takes the rendered frames in order: drops the limiter's delay, writes the
+// song whole and its tail as far as it is heard.
+class Stream {
+public:
+    Stream(AudioFileWriter &writer, long long songFrames, int delay, int rate)
+        : m_writer(writer), m_song(songFrames), m_skip(delay), m_tail(rate, OfflineRender::MaxTailSeconds)
+    {
+    }
+
+    bool take(const float *left, const float *right, int n, QString *error)
+    {
+        const int skip = int(std::min<long long>(m_skip, n));
+        m_skip -= skip;
+        left += skip;
+        right += skip;
+        n -= skip;
+        const int song = int(std::clamp<long long>(m_song - m_written, 0, n));
+        if (!put(left, right, song, error))
+            return false;
+        m_written += song;
+        const int rest = n - song;
+        if (rest == 0 || m_tail.done())
+            return true;
+        m_tail.feed(left + song, right + song, rest);
+        m_pendingLeft.insert(m_pendingLeft.end(), left + song, left + n);
+        m_pendingRight.insert(m_pendingRight.end(), right + song, right + n);
+        // What is known to be heard goes out; the quiet rest waits to see if it stays quiet.
+        const auto heard = size_t(m_tail.keep() - m_tailWritten);
+        if (heard == 0)
+            return true;
+        if (!put(m_pendingLeft.data(), m_pendingRight.data(), int(heard), error))
+            return false;
+        m_tailWritten += qint64(heard);
+        m_pendingLeft.erase(m_pendingLeft.begin(), m_pendingLeft.begin() + qsizetype(heard));
+        m_pendingRight.erase(m_pendingRight.begin(), m_pendingRight.begin() + qsizetype(heard));
+        return true;
+    }
+
+    bool finished() const { return m_written >= m_song && m_tail.done(); }
+    double songDone() const { return m_song > 0 ? double(m_written) / double(m_song) : 1.0; }
+    long long frames() const { return m_written + m_tailWritten; }
+
+private:
+    bool put(const float *left, const float *right, int n, QString *error)
+    {
+        m_interleaved.resize(size_t(2 * n));
+        for (int k = 0; k < n; ++k) {
+            m_interleaved[size_t(2 * k)] = left[k];
+            m_interleaved[size_t(2 * k + 1)] = right[k];
+        }
+        return m_writer.write(m_interleaved.data(), n, error);
+    }
+
+    AudioFileWriter &m_writer;
+    long long m_song;
+    long long m_skip;
+    TailCut m_tail;
+    long long m_written = 0;
+    long long m_tailWritten = 0;
+    std::vector<float> m_pendingLeft, m_pendingRight, m_interleaved;
+};
+
+QString refusal(const MidiFile &song)
+{
+    if (!song.isValid())
+        return song.error();
+    if (song.trackCount() > MaxTracks)
+        return QStringLiteral("The song has %1 tracks; at most %2 can be played.").arg(song.trackCount()).arg(MaxTracks);
+    if (song.lastTick() > std::numeric_limits<int>::max())
+        return QStringLiteral("The song is too long to be played: it runs to MIDI tick %1.").arg(song.lastTick());
+    return {};
+}
+}
+
+OfflineRender::OfflineRender(Options options) : m_options(std::move(options)) {}
+
+OfflineRender::~OfflineRender()
+{
+    dropSynth();
+}
+
+void OfflineRender::dropSynth()
+{
+    if (m_synth)
+        delete_fluid_synth(m_synth);
+    if (m_settings)
+        delete_fluid_settings(m_settings);
+    m_synth = nullptr;
+    m_settings = nullptr;
+}
+
+bool OfflineRender::makeSynth(QString *error)
+{
+    dropSynth();
+    m_settings = new_fluid_settings();
+    if (m_settings) {
+        fluid_settings_t *s = m_settings;
+        // As the player: a big bank only loads the instruments a song plays.
+        fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+        // The player follows the samples rendered, not the wall clock.
+        fluid_settings_setstr(s, "player.timing-source", "sample");
+        fluid_settings_setnum(s, "synth.sample-rate", m_options.sampleRate);
+        fluid_settings_setnum(s, "synth.gain", m_options.gain);
+        m_synth = new_fluid_synth(s);
+    }
+    if (!m_synth) {
+        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
+        dropSynth();
+        return false;
+    }
+    if (!loadBanks(error)) {
+        dropSynth();
+        return false;
+    }
+    if (m_options.limiter)
+        m_limiter = std::make_unique<PeakLimiter>(m_options.sampleRate);
+    return true;
+}
+
+bool OfflineRender::loadBanks(QString *error)
+{
+    const QStringList &banks = m_options.sound.banks;
+    if (banks.isEmpty()) {
+        *error = QStringLiteral("No sound bank is set.");
+        return false;
+    }
+    // The last one loaded wins: the top one goes last.
+    for (auto it = banks.crbegin(); it != banks.crend(); ++it) {
+        const FluidLogCapture log;
+        if (fluid_synth_sfload(m_synth, QFile::encodeName(*it).constData(), 1) == FLUID_FAILED) {
+            const QString why = log.firstError();
+            *error = QStringLiteral("The sound bank %1 could not be loaded: %2")
+                         .arg(*it, why.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : why);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel, const Progress &progress,
+                           QString *error)
+{
+    const MidiFile song = MidiFile::load(job.input);
+    if (const QString why = refusal(song); !why.isEmpty()) {
+        *error = why;
+        return false;
+    }
+    if (!job.overwrite && QFileInfo::exists(job.output)) {
+        *error = QStringLiteral("%1 already exists.").arg(job.output);
+        return false;
+    }
+    if (!makeSynth(error))
+        return false;
+    std::unique_ptr<AudioFileWriter> writer =
+        AudioFileWriter::create(job.output, job.format, m_options.sampleRate, error);
+    if (!writer)
+        return false;
+
+    const QByteArray bytes = song.playableBytes();
+    fluid_player_t *player = new_fluid_player(m_synth);
+    if (!player || fluid_player_add_mem(player, bytes.constData(), size_t(bytes.size())) != FLUID_OK
+        || fluid_player_play(player) != FLUID_OK) {
+        if (player)
+            delete_fluid_player(player);
+        *error = QStringLiteral("FluidSynth could not play the song.");
+        return false;
+    }
+    const int rate = m_options.sampleRate;
+    const auto songFrames = std::llround(song.tickToMs(song.lastTick()) * rate / 1000.0);
+    Stream stream(*writer, songFrames, m_limiter ? m_limiter->latency() : 0, rate);
+    std::vector<float> left(Block), right(Block);
+    bool ok = true;
+    while (ok && !stream.finished()) {
+        if (cancel) {
+            *error = QStringLiteral("Cancelled.");
+            ok = false;
+            break;
+        }
+        fluid_synth_write_float(m_synth, Block, left.data(), 0, 1, right.data(), 0, 1);
+        if (m_limiter)
+            m_limiter->process(left.data(), right.data(), Block);
+        ok = stream.take(left.data(), right.data(), Block, error);
+        if (progress)
+            progress(std::min(1.0, stream.songDone()), double(stream.frames()) / rate);
+    }
+    delete_fluid_player(player);
+    dropSynth();
+    return ok && writer->commit(job.overwrite, error);
+}

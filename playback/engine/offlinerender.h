@@ -1,0 +1,47 @@
+#pragma once
+#include "playback/core/songrender.h"
+#include "playback/core/soundconfig.h"
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include <fluidsynth.h>
+
+class PeakLimiter;
+
+// Renders songs to audio files as fast as the machine can: FluidSynth's
+// player runs on the synth's sample clock, with no audio output. Sounds as
+// playback does: the same banks, effects, gain and output limiter. The file
+// holds the song from its first tick and its tail until that stays below
+// -60 dBFS, at most 5 s. Each song gets a synth of its own: a used one
+// keeps its clock and effects running, and the same song would come out
+// different after another one.
+class OfflineRender : public SongRender {
+public:
+    struct Options {
+        SoundConfig sound;
+        double gain;            // the synth's, as the player sets it
+        bool limiter = true;    // as the player's output
+        int sampleRate = 44100;
+    };
+
+    explicit OfflineRender(Options options);
+    ~OfflineRender() override;
+    OfflineRender(const OfflineRender &) = delete;
+    OfflineRender &operator=(const OfflineRender &) = delete;
+
+    bool render(const RenderJob &job, const std::atomic<bool> &cancel, const Progress &progress,
+                QString *error) override;
+
+    static constexpr double MaxTailSeconds = 5.0;
+
+private:
+    bool makeSynth(QString *error);
+    void dropSynth();
+    bool loadBanks(QString *error);
+
+    Options m_options;
+    fluid_settings_t *m_settings = nullptr;
+    fluid_synth_t *m_synth = nullptr;
+    std::unique_ptr<PeakLimiter> m_limiter;
+};
