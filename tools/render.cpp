@@ -3,7 +3,7 @@
 // plays them. Exit status: 0 when every song was written, 1 when one was
 // not, 2 for a wrong command line.
 #include "components/core/settingsstore.h"
-#include "export/core/exportsound.h"
+#include "components/core/soundsettings.h"
 #include "playback/core/renderqueue.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
@@ -233,13 +233,12 @@ int main(int argc, char **argv)
     }
 
     QStringList problems;
-    OfflineRender::Options options{playbackSound(SettingsStore(), &problems), FluidSequencer::DefaultGain};
+    OfflineRender::Options options{readSoundConfig(SettingsStore(), &problems), FluidSequencer::DefaultGain};
     options.sampleRate = cmd.rate;
+    for (const QString &p : std::as_const(problems))
+        say(QStringLiteral("lyrabox-render: %1").arg(p));
     if (!cmd.banks.isEmpty())
         options.sound.banks = cmd.banks;
-    else
-        for (const QString &p : std::as_const(problems))
-            say(QStringLiteral("lyrabox-render: %1").arg(p));
 
     QVector<RenderJob> jobs;
     int failed = 0;

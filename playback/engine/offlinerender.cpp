@@ -3,7 +3,7 @@
 #include "playback/core/peaklimiter.h"
 #include "playback/core/tailcut.h"
 #include "playback/engine/audiofilewriter.h"
-#include "playback/engine/fluidlog.h"
+#include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -119,6 +119,7 @@ bool OfflineRender::makeSynth(QString *error)
         fluid_settings_setstr(s, "player.timing-source", "sample");
         fluid_settings_setnum(s, "synth.sample-rate", m_options.sampleRate);
         fluid_settings_setnum(s, "synth.gain", m_options.gain);
+        applySoundSettings(s, m_options.sound);
         m_synth = new_fluid_synth(s);
     }
     if (!m_synth) {
@@ -126,32 +127,13 @@ bool OfflineRender::makeSynth(QString *error)
         dropSynth();
         return false;
     }
-    if (!loadBanks(error)) {
+    if (!loadBanks(m_synth, m_options.sound.banks, error)) {
         dropSynth();
         return false;
     }
+    applySoundLive(m_synth, m_options.sound);
     if (m_options.limiter)
         m_limiter = std::make_unique<PeakLimiter>(m_options.sampleRate);
-    return true;
-}
-
-bool OfflineRender::loadBanks(QString *error)
-{
-    const QStringList &banks = m_options.sound.banks;
-    if (banks.isEmpty()) {
-        *error = QStringLiteral("No sound bank is set.");
-        return false;
-    }
-    // The last one loaded wins: the top one goes last.
-    for (auto it = banks.crbegin(); it != banks.crend(); ++it) {
-        const FluidLogCapture log;
-        if (fluid_synth_sfload(m_synth, QFile::encodeName(*it).constData(), 1) == FLUID_FAILED) {
-            const QString why = log.firstError();
-            *error = QStringLiteral("The sound bank %1 could not be loaded: %2")
-                         .arg(*it, why.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : why);
-            return false;
-        }
-    }
     return true;
 }
 
@@ -175,6 +157,7 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
         return false;
 
     const QByteArray bytes = song.playableBytes();
+    sendSongReset(m_synth, m_options.sound.songReset);
     fluid_player_t *player = new_fluid_player(m_synth);
     if (!player || fluid_player_add_mem(player, bytes.constData(), size_t(bytes.size())) != FLUID_OK
         || fluid_player_play(player) != FLUID_OK) {

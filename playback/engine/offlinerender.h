@@ -38,7 +38,6 @@ public:
 private:
     bool makeSynth(QString *error);
     void dropSynth();
-    bool loadBanks(QString *error);
 
     Options m_options;
     fluid_settings_t *m_settings = nullptr;
