@@ -2,6 +2,7 @@
 #include "app/core/texts.h"
 #include "components/core/systemtools.h"
 #include "library/core/libraryfile.h"
+#include "library/core/midifiles.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
@@ -14,7 +15,7 @@
 static QStringList midiFilesIn(const QStringList &paths)
 {
     QStringList out;
-    const QStringList patterns{QStringLiteral("*.mid"), QStringLiteral("*.rmi")};
+    const QStringList patterns = MidiFiles::namePatterns();
     for (const QString &p : paths) {
         const QFileInfo info(p);
         if (info.isDir()) {
@@ -54,6 +55,17 @@ void Midi::connectBrowser()
 int Midi::addFiles(const QStringList &paths)
 {
     BusyGuard busy(this);
+    const int added = appendFiles(paths);
+    if (added > 0 && MMControl1->mode() == SequencerDevice::Mode::NotOpen) {
+        m_selIndex = 0;
+        OpenMid(QString());
+    }
+    return added;
+}
+
+int Midi::appendFiles(const QStringList &paths)
+{
+    BusyGuard busy(this);
     int added = 0, leftOut = 0;
     QStringList refused;
     for (const QString &path : paths) {
@@ -80,10 +92,6 @@ int Midi::addFiles(const QStringList &paths)
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
     File1->refresh();
     DoEvents();
-    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen) {
-        m_selIndex = 0;
-        OpenMid(QString());
-    }
     return added;
 }
 
@@ -126,10 +134,13 @@ void Midi::File1_DblClick()
     const QString name = File1->currentName();
     if (name.isEmpty())
         return;
-    m_previewFile = name;
-    const QString path = SystemTools::JoinPath(Dir1->path(), name);
-    const bool wasPlaying = playingOrBetweenSongs();
-    if (OpenMid(path) == Opened::File && wasPlaying) {
+    preview(SystemTools::JoinPath(Dir1->path(), name), playingOrBetweenSongs());
+}
+
+void Midi::preview(const QString &path, bool play)
+{
+    m_previewFile = SystemTools::SplitPath(path, false);
+    if (OpenMid(path) == Opened::File && play) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);
     }

@@ -150,7 +150,13 @@ void Midi::cmdOpen_Click()
     if (!chosen)
         return;
     DoEvents();
-    m_libFile = *chosen;
+    openLibraryFile(*chosen);
+}
+
+void Midi::openLibraryFile(const QString &file)
+{
+    BusyGuard busy(this);
+    m_libFile = file;
     m_libName = Texts::libraryName(m_libFile);
     setLabel5(QStringLiteral("Opening ") + m_libName);
     Label4->setText(QStringLiteral("Midi Library Openning: ") + m_libName);

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/services.h"
+#include "library/core/openplan.h"
 #include "library/core/playlist.h"
 #include "library/core/shuffle.h"
 #include "playback/core/playstate.h"
@@ -78,6 +79,12 @@ public:
     void List1_DblClick();
     // Adds files as cmdAdd does (drops); returns how many were added.
     int addFiles(const QStringList &paths);
+
+    // library/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
+    // A song plays, several songs or a folder are added and the first added
+    // plays, a library opens and plays; what cannot be used is named in a box.
+    // Waits while a handler runs or a box is open.
+    void openPaths(const QStringList &pathsOrUrls);
 
     // library/midi_openmid.cpp: opening a selection.
     enum class Opened { File, Failed, NoEntry, Overtaken };
@@ -176,11 +183,28 @@ private:
 
     // library/midi_library.cpp
     bool findPresentEntry();
+    // Open Library after its dialog: the library at file opens.
+    void openLibraryFile(const QString &file);
     void tellLeftOut(const QStringList &leftOut);
     void saveLibraryAtExit();
 
     // library/midi_browser.cpp
     void connectBrowser();
+    // cmdAdd's add without its opening; returns how many were added.
+    int appendFiles(const QStringList &paths);
+    // File1_DblClick's preview of the file at path, played when asked.
+    void preview(const QString &path, bool play);
+
+    // library/midi_openpaths.cpp
+    struct PathsRequest {
+        QStringList paths;
+        QString workingDir;
+    };
+    bool freeForPaths() const;
+    void runPendingPaths();
+    void carryOut(const OpenPlan &plan);
+    void stopForListChange();
+    void playSelection();
 
     // library/midi_openmid.cpp
     void pointBrowserAt(const QString &path);
@@ -233,6 +257,9 @@ private:
     // The slider was held down while play was running.
     bool m_sliderHeldWhilePlaying = false;
     QPointer<QWidget> m_volume;
+    // Paths given from outside, waiting for the window to be free.
+    QList<PathsRequest> m_pendingPaths;
+    bool m_pathsRetry = false;
     // Dragging by hand where the window system will not move the window.
     bool m_manualDrag = false;
     QPoint m_dragOffset;

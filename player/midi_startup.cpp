@@ -7,6 +7,7 @@
 #include "app/unloadall.h"
 #include "components/core/systemtools.h"
 #include "library/core/libraryfile.h"
+#include "library/core/midifiles.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
 #include "player/midigeometry.h"
@@ -40,7 +41,7 @@ void Midi::Form_Load()
     SliderTime->setValue(0);
     Label2->setText(QStringLiteral("(Stopped)"));
     MMControl1->setUpdateInterval(0);
-    File1->setPattern(QStringLiteral("*.mid;*.rmi"));
+    File1->setPattern(MidiFiles::browserPattern());
     restoreColors();
     cmdExpand->setIcon(QIcon(QStringLiteral(":/icons/expand.png")));
     setWindowState(Qt::WindowNoState);

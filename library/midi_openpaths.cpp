@@ -1,0 +1,116 @@
+#include "app/core/appinfo.h"
+#include "library/core/openplan.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+
+namespace {
+// How often waiting paths look whether the window is free.
+constexpr int RetryMs = 50;
+
+// One line on stderr, whatever the name holds.
+QByteArray oneLine(QString text)
+{
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    return text.toLocal8Bit();
+}
+}
+
+void Midi::openPaths(const QStringList &pathsOrUrls)
+{
+    if (pathsOrUrls.isEmpty() || m_unloaded)
+        return;
+    // Relative paths mean where they were given, not where the window is later.
+    m_pendingPaths << PathsRequest{pathsOrUrls, QDir::currentPath()};
+    runPendingPaths();
+}
+
+// A click would reach the window now: no handler runs, no box is open.
+bool Midi::freeForPaths() const
+{
+    return m_busy == 0 && !QApplication::activeModalWidget();
+}
+
+void Midi::runPendingPaths()
+{
+    if (m_closePending || m_unloaded) {
+        if (!m_pendingPaths.isEmpty())
+            std::fprintf(stderr, "lyrabox: closing; %d request(s) to open files dropped.\n", int(m_pendingPaths.size()));
+        m_pendingPaths.clear();
+        return;
+    }
+    while (!m_pendingPaths.isEmpty() && freeForPaths() && !m_closePending && !m_unloaded) {
+        const PathsRequest request = m_pendingPaths.takeFirst();
+        carryOut(OpenPlanner::plan(request.paths, request.workingDir));
+    }
+    if (m_pendingPaths.isEmpty() || m_pathsRetry)
+        return;
+    m_pathsRetry = true;
+    QTimer::singleShot(RetryMs, this, [this] {
+        m_pathsRetry = false;
+        runPendingPaths();
+    });
+}
+
+void Midi::carryOut(const OpenPlan &plan)
+{
+    BusyGuard busy(this);
+    for (const QString &problem : plan.problems)
+        std::fprintf(stderr, "lyrabox: %s\n", oneLine(problem).constData());
+    switch (plan.action) {
+    case OpenPlan::Action::Nothing:
+        break;
+    case OpenPlan::Action::Preview:
+        preview(plan.files.first(), true);
+        break;
+    case OpenPlan::Action::Add: {
+        stopForListChange();
+        const int first = m_list.count();
+        if (appendFiles(plan.files) > 0 && !m_closePending && !m_unloaded) {
+            m_selIndex = first;
+            playSelection();
+        }
+        break;
+    }
+    case OpenPlan::Action::Library:
+        stopForListChange();
+        openLibraryFile(plan.files.first());
+        if (plan.files.size() > 1 && !m_closePending && !m_unloaded)
+            addFiles(plan.files.mid(1));
+        if (!m_closePending && !m_unloaded && MMControl1->mode() == SequencerDevice::Mode::Stopped) {
+            int cancel = 1;
+            MMControl1_PlayClick(cancel);
+        }
+        break;
+    }
+    // Told after the rest has started, so a bad name does not hold up the music.
+    for (const QString &problem : plan.problems) {
+        if (m_closePending || m_unloaded)
+            break;
+        m_services.dialogs->message(this, problem, Dialogs::Style::Exclamation, AppInfo::AppName);
+    }
+}
+
+// Add and Open Library are locked while a song plays or pauses: stop it first,
+// as the user would.
+void Midi::stopForListChange()
+{
+    if (cmdAdd->isEnabled())
+        return;
+    int cancel = 1;
+    MMControl1_StopClick(cancel);
+}
+
+// As a double click on the entry at m_selIndex while playing.
+void Midi::playSelection()
+{
+    MMControl1->setUpdateInterval(0);
+    if (OpenMid(QString()) == Opened::File) {
+        int cancel = 1;
+        MMControl1_PlayClick(cancel);
+    }
+}

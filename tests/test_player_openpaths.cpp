@@ -1,0 +1,114 @@
+#include "fakes/playerfixture.h"
+#include "library/core/libraryfile.h"
+#include "playback/mediacontrol.h"
+#include "testenv.h"
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+#include <QtTest>
+
+// Paths given from outside do what the same choice in the window does.
+class TestPlayerOpenPaths : public QObject {
+    Q_OBJECT
+private:
+    static void writeText(const QString &path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a song\n");
+    }
+
+private slots:
+    void initTestCase() { TestEnv::setUp(); }
+
+    // Names are files in the case's "in" folder; "file:" before a name gives
+    // it as a URL. The list starts with x.mid, open and stopped.
+    void openPaths_data()
+    {
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<bool>("playingBefore");
+        QTest::addColumn<QStringList>("list");        // entry names afterwards
+        QTest::addColumn<QString>("plays");            // file name that plays
+        QTest::addColumn<QStringList>("named");        // one message naming each
+        QTest::newRow("one song previews") << QStringList{"b.mid"} << false << QStringList{"x.mid"} << "b.mid"
+                                           << QStringList{};
+        QTest::newRow("one song while playing") << QStringList{"b.mid"} << true << QStringList{"x.mid"} << "b.mid"
+                                                << QStringList{};
+        QTest::newRow("songs and a folder") << QStringList{"b.mid", "a.mid", "folder"} << false
+                                            << QStringList{"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}
+                                            << "b.mid" << QStringList{};
+        QTest::newRow("songs while playing") << QStringList{"b.mid", "a.mid"} << true
+                                             << QStringList{"x.mid", "b.mid", "a.mid"} << "b.mid" << QStringList{};
+        QTest::newRow("library") << QStringList{"party.mfl"} << true
+                                 << QStringList{"gone.mid", "a.mid", "b.mid"} << "a.mid" << QStringList{};
+        QTest::newRow("missing and not MIDI") << QStringList{"nowhere.mid", "a.mid", "notes.txt", "b.mid"} << false
+                                              << QStringList{"x.mid", "a.mid", "b.mid"} << "a.mid"
+                                              << QStringList{"nowhere.mid", "notes.txt"};
+        QTest::newRow("file URL") << QStringList{"file:with space.mid"} << false << QStringList{"x.mid"}
+                                  << "with space.mid" << QStringList{};
+        QTest::newRow("by content") << QStringList{"fake.mid", "noext"} << false << QStringList{"x.mid"} << "noext"
+                                    << QStringList{"fake.mid"};
+    }
+
+    void openPaths()
+    {
+        QFETCH(QStringList, given);
+        QFETCH(bool, playingBefore);
+        QFETCH(QStringList, list);
+        QFETCH(QString, plays);
+        QFETCH(QStringList, named);
+        PlayerFixture f;
+        const QString in = f.dir() + "/in/";
+        QVERIFY(QDir().mkpath(in + "folder/sub/.hidden"));
+        for (const char *n : {"a.mid", "b.mid", "with space.mid", "noext", "folder/z.mid", "folder/c.kar",
+                              "folder/sub/y.MIDI", "folder/sub/.hidden/h.mid"})
+            TestEnv::writeMidi(in + n);
+        writeText(in + "notes.txt");
+        writeText(in + "fake.mid");
+        writeText(in + "folder/sub/readme.txt");
+        QString why;
+        QVERIFY(LibraryFile::write(in + "party.mfl", 0, {in + "gone.mid", in + "a.mid", in + "b.mid"}, &why));
+        Midi &m = f.startWith({"x.mid"});
+        if (playingBefore)
+            f.press("Play");
+        QCOMPARE(m.mediaControl()->mode() == SequencerDevice::Mode::Playing, playingBefore);
+        f.dialogs.clear();
+
+        QStringList paths;
+        for (const QString &g : given)
+            paths << (g.startsWith("file:") ? QUrl::fromLocalFile(in + g.mid(5)).toString() : in + g);
+        m.openPaths(paths);
+
+        QCOMPARE(m.playList().names(), list);
+        QCOMPARE(QFileInfo(f.device.openFile).fileName(), plays);
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
+        QCOMPARE(f.dialogs.messages.size(), named.size());
+        for (const QString &n : named)
+            QCOMPARE(f.dialogs.count(in + n), 1);
+        if (given.first() == "party.mfl")
+            QCOMPARE(m.libFile(), in + "party.mfl");
+        const bool previewed = list == QStringList{"x.mid"};
+        QCOMPARE(m.previewFile(), previewed ? plays : QString());
+    }
+
+    // Paths that come while a handler waits on a box run once it has returned.
+    void waitsForTheRunningHandler()
+    {
+        PlayerFixture f;
+        const QString song = TestEnv::writeMidi(f.dir() + "/song.mid");
+        Midi &m = f.start();
+        bool ranInside = false;
+        f.dialogs.onMessage = [&](const FakeDialogs::Message &) {
+            m.openPaths({song});
+            ranInside = !f.device.openFile.isEmpty();
+        };
+        m.cmdSave_Click();   // "No entries in playlist to save"
+        f.dialogs.onMessage = nullptr;
+        QVERIFY(!ranInside);
+        QTRY_COMPARE(f.device.openFile, song);
+        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
+    }
+};
+
+QTEST_MAIN(TestPlayerOpenPaths)
+#include "test_player_openpaths.moc"
