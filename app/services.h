@@ -5,6 +5,7 @@
 #include "components/core/settingsstore.h"
 #include "components/dialogs.h"
 #include "playback/core/sequencerdevice.h"
+#include "playback/core/soundcontrol.h"
 #include <QString>
 #include <functional>
 #include <memory>
@@ -16,6 +17,8 @@ struct Services {
     WindowSounds *sounds = nullptr;
     Clock *clock = nullptr;
     SequencerDevice *device = nullptr;
+    // The banks, effects and output the sound window changes.
+    SoundControl *sound = nullptr;
     // One mixer per open volume window.
     std::function<std::unique_ptr<MixerControl>()> makeMixer;
     // Folder of the program: Media/ and the help file are looked up there.

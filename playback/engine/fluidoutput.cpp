@@ -1,6 +1,7 @@
 #include "playback/engine/fluidoutput.h"
 #include "playback/engine/bankfile.h"
 #include "playback/engine/fluidlog.h"
+#include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
@@ -40,66 +41,107 @@ void put32(char *at, quint32 v) { qToLittleEndian(v, at); }
 std::unique_ptr<FluidOutput> FluidOutput::create(const Options &options, QString *error)
 {
     std::unique_ptr<FluidOutput> out(new FluidOutput);
-    out->m_settings = new_fluid_settings();
-    if (!out->m_settings) {
+    out->m_gain = options.gain;
+    out->m_audioFile = options.audioFile;
+    out->m_audio = new_fluid_settings();
+    if (!out->m_audio) {
         *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
         return nullptr;
     }
-    fluid_settings_t *s = out->m_settings;
-    // Samples load when a preset first plays: the full GM bank stays small.
-    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
-    // The player must advance inside our render, under our lock.
-    fluid_settings_setstr(s, "player.timing-source", "sample");
-    fluid_settings_setnum(s, "synth.gain", options.gain);
-    if (!options.driver.isEmpty())
-        fluid_settings_setstr(s, "audio.driver", options.driver.toUtf8().constData());
     double rate = 44100.0;
-    fluid_settings_getnum(s, "synth.sample-rate", &rate);
+    fluid_settings_getnum(out->m_audio, "synth.sample-rate", &rate);
     out->m_rate = int(std::lround(rate));
     if (options.limiter)
         out->m_limiter = std::make_unique<PeakLimiter>(out->m_rate);
-
-    out->m_synth = new_fluid_synth(s);
-    if (!out->m_synth) {
-        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
-        return nullptr;
-    }
-    if (!out->loadBank(options.soundFont, error)
-        || !out->start(options.driver.isEmpty() ? defaultDriver(s) : options.driver,
-                       options.audioFile, error))
+    out->m_synth = out->makeSynth(options.sound, error);
+    if (!out->m_synth || !out->start(options.sound, error))
         return nullptr;
     return out;
 }
 
-bool FluidOutput::loadBank(const QString &path, QString *error)
+FluidOutput::Synth::~Synth()
 {
-    if (path.isEmpty()) {
-        *error = QStringLiteral("No sound bank is set.");
-        return false;
-    }
-    const QString failed = QStringLiteral("The sound bank %1 could not be loaded: %2");
-    QString why;
-    m_bank = BankFile::open(path, &why);
-    if (!m_bank) {
-        *error = failed.arg(path, why + QLatin1Char('.'));
-        return false;
-    }
-    // Tried before the synth's own loaders, which read by name.
-    if (fluid_sfloader_t *loader = BankFile::newLoader(m_settings))
-        fluid_synth_add_sfloader(m_synth, loader);
-    const FluidLogCapture log;
-    if (fluid_synth_sfload(m_synth, QFile::encodeName(path).constData(), 1) != FLUID_FAILED)
-        return true;
-    *error = failed.arg(path, orNoReason(log.firstError()));
-    return false;
+    if (m_synth)
+        delete_fluid_synth(m_synth);
+    if (m_settings)
+        delete_fluid_settings(m_settings);
 }
 
-bool FluidOutput::start(const QString &driver, const QString &audioFile, QString *error)
+bool FluidOutput::Synth::broken() const
 {
+    return std::any_of(m_banks.begin(), m_banks.end(), [](const auto &b) { return b->broken(); });
+}
+
+QString FluidOutput::Synth::problem() const
+{
+    for (const auto &b : m_banks) {
+        if (b->broken())
+            return QStringLiteral("The sound bank %1 can no longer be read: %2").arg(b->path(), b->problem());
+    }
+    return {};
+}
+
+std::unique_ptr<FluidOutput::Synth> FluidOutput::makeSynth(const SoundConfig &sound, QString *error) const
+{
+    std::unique_ptr<Synth> made(new Synth);
+    made->m_settings = new_fluid_settings();
+    fluid_settings_t *s = made->m_settings;
+    if (!s) {
+        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
+        return nullptr;
+    }
+    // Samples load when a preset first plays: the full GM bank stays small.
+    fluid_settings_setint(s, "synth.dynamic-sample-loading", 1);
+    // The player must advance inside our render, under our lock.
+    fluid_settings_setstr(s, "player.timing-source", "sample");
+    fluid_settings_setnum(s, "synth.gain", m_gain);
+    fluid_settings_setnum(s, "synth.sample-rate", m_rate);
+    applySoundSettings(s, sound);
+    made->m_synth = new_fluid_synth(s);
+    if (!made->m_synth) {
+        *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
+        return nullptr;
+    }
+    for (const QString &path : sound.banks) {
+        QString why;
+        auto bank = BankFile::open(path, &why);
+        if (!bank) {
+            *error = QStringLiteral("The sound bank %1 could not be loaded: %2").arg(path, why + QLatin1Char('.'));
+            return nullptr;
+        }
+        made->m_banks.push_back(std::move(bank));
+    }
+    // Tried before the synth's own loaders, which read by name.
+    if (fluid_sfloader_t *loader = BankFile::newLoader(s))
+        fluid_synth_add_sfloader(made->m_synth, loader);
+    if (!loadBanks(made->m_synth, sound.banks, error))
+        return nullptr;
+    applySoundLive(made->m_synth, sound);
+    return made;
+}
+
+std::unique_ptr<FluidOutput::Synth> FluidOutput::swapSynthLocked(std::unique_ptr<Synth> synth)
+{
+    m_synth.swap(synth);
+    m_hushed = true;
+    return synth;
+}
+
+bool FluidOutput::start(const SoundConfig &sound, QString *error)
+{
+    fluid_settings_t *s = m_audio;
+    if (!sound.audioDriver.isEmpty())
+        fluid_settings_setstr(s, "audio.driver", sound.audioDriver.toUtf8().constData());
+    const QString driver = sound.audioDriver.isEmpty() ? defaultDriver(s) : sound.audioDriver;
+    if (!sound.audioDevice.isEmpty())
+        fluid_settings_setstr(s, QStringLiteral("audio.%1.device").arg(driver).toUtf8().constData(),
+                              sound.audioDevice.toUtf8().constData());
+    if (sound.bufferFrames > 0)
+        fluid_settings_setint(s, "audio.period-size", sound.bufferFrames);
     if (driver == QLatin1String("file")) {
         // FluidSynth's file renderer would ask the synth for every block,
         // silence included: write the WAV ourselves, paced in real time.
-        const QString name = audioFile.isEmpty() ? QStringLiteral("fluidsynth.wav") : audioFile;
+        const QString name = m_audioFile.isEmpty() ? QStringLiteral("fluidsynth.wav") : m_audioFile;
         m_file = std::fopen(QFile::encodeName(name).constData(), "wb");
         // Small buffer: readers of a growing file see the sound promptly.
         if (m_file)
@@ -107,6 +149,9 @@ bool FluidOutput::start(const QString &driver, const QString &audioFile, QString
         if (!m_file || !writeWavHeader(0)) {
             *error = QStringLiteral("The audio driver \"file\" could not write %1: %2.")
                          .arg(name, QString::fromLocal8Bit(std::strerror(errno)));
+            if (m_file)
+                std::fclose(m_file);
+            m_file = nullptr;
             return false;
         }
         m_running = true;
@@ -114,16 +159,58 @@ bool FluidOutput::start(const QString &driver, const QString &audioFile, QString
         return true;
     }
     const FluidLogCapture log;
-    m_driver = new_fluid_audio_driver2(m_settings, &FluidOutput::renderCallback, this);
+    m_driver = new_fluid_audio_driver2(s, &FluidOutput::renderCallback, this);
     if (!m_driver)
         *error = QStringLiteral("The audio driver \"%1\" could not start: %2")
                      .arg(driver, orNoReason(log.firstError()));
     return m_driver != nullptr;
 }
 
+void FluidOutput::stopOutput()
+{
+    // Output first: nothing may render into a synth being deleted.
+    {
+        std::lock_guard guard(m_lock);
+        m_running = false;
+        m_wake.notify_one();
+    }
+    if (m_fileThread.joinable())
+        m_fileThread.join();
+    if (m_file)
+        std::fclose(m_file);
+    m_file = nullptr;
+    if (m_driver)
+        delete_fluid_audio_driver(m_driver);
+    m_driver = nullptr;
+}
+
+bool FluidOutput::restartOutput(const SoundConfig &sound, QString *error)
+{
+    stopOutput();
+    fluid_settings_t *old = m_audio;
+    m_audio = new_fluid_settings();
+    if (m_audio && start(sound, error)) {
+        delete_fluid_settings(old);
+        return true;
+    }
+    if (m_audio)
+        delete_fluid_settings(m_audio);
+    m_audio = old;
+    // The old settings still name the old driver, device and buffer.
+    QString again;
+    char *driver = nullptr;
+    fluid_settings_dupstr(m_audio, "audio.driver", &driver);
+    SoundConfig before;
+    before.audioDriver = QString::fromUtf8(driver);
+    fluid_free(driver);
+    if (!start(before, &again))
+        *error += QLatin1Char(' ') + again;
+    return false;
+}
+
 bool FluidOutput::bankBroken() const
 {
-    return m_bank->broken();
+    return m_synth->broken();
 }
 
 void FluidOutput::setPlayerLocked(fluid_player_t *player)
@@ -140,7 +227,7 @@ void FluidOutput::setPlayerLocked(fluid_player_t *player)
 bool FluidOutput::needsSynthLocked()
 {
     const bool sounding = (m_player && fluid_player_get_status(m_player) == FLUID_PLAYER_PLAYING)
-                          || fluid_synth_get_active_voice_count(m_synth) > 0;
+                          || fluid_synth_get_active_voice_count(m_synth->synth()) > 0;
     m_sounding = sounding;
     if (sounding)
         m_ringing = qint64(MaxTailSeconds * m_rate);
@@ -184,8 +271,8 @@ int FluidOutput::renderLocked(int len, int nfx, float *fx[], int nout, float *ou
         fx = mixFx;
         nfx = 2;
     }
-    const int rc = fluid_synth_process(m_synth, len, nfx, fx, nout, out);
-    if (m_player && m_bank->broken())
+    const int rc = fluid_synth_process(m_synth->synth(), len, nfx, fx, nout, out);
+    if (m_player && m_synth->broken())
         faultLocked();
 
     if (!m_sounding) {
@@ -223,10 +310,9 @@ void FluidOutput::faultLocked()
 {
     fluid_player_stop(m_player);
     m_player = nullptr;
-    fluid_synth_all_sounds_off(m_synth, -1);
+    fluid_synth_all_sounds_off(m_synth->synth(), -1);
     m_hushed = true;
-    m_fault = QStringLiteral("The sound bank %1 can no longer be read: %2")
-                  .arg(m_bank->path(), m_bank->problem());
+    m_fault = m_synth->problem();
 }
 
 int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
@@ -235,9 +321,9 @@ int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
     // A note of an instrument whose samples failed to load would play from
     // missing sample data, and FluidSynth crashes on that.
     if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0
-        && self->m_bank->broken())
+        && self->m_synth->broken())
         return FLUID_OK;
-    return fluid_synth_handle_midi_event(self->m_synth, event);
+    return fluid_synth_handle_midi_event(self->m_synth->synth(), event);
 }
 
 int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[],
@@ -272,7 +358,7 @@ void FluidOutput::fileLoop()
 {
     using Clock = std::chrono::steady_clock;
     int period = 64;
-    fluid_settings_getint(m_settings, "audio.period-size", &period);
+    fluid_settings_getint(m_audio, "audio.period-size", &period);
     period = std::clamp(period, 16, 8192);
     const auto frames16 = static_cast<size_t>(period);
     std::vector<float> left(frames16), right(frames16);
@@ -339,20 +425,8 @@ void FluidOutput::fileLoop()
 
 FluidOutput::~FluidOutput()
 {
-    // Output first: nothing may render into a synth being deleted.
-    {
-        std::lock_guard guard(m_lock);
-        m_running = false;
-        m_wake.notify_one();
-    }
-    if (m_fileThread.joinable())
-        m_fileThread.join();
-    if (m_file)
-        std::fclose(m_file);
-    if (m_driver)
-        delete_fluid_audio_driver(m_driver);
-    if (m_synth)
-        delete_fluid_synth(m_synth);
-    if (m_settings)
-        delete_fluid_settings(m_settings);
+    stopOutput();
+    m_synth.reset();
+    if (m_audio)
+        delete_fluid_settings(m_audio);
 }

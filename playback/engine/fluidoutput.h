@@ -1,5 +1,6 @@
 #pragma once
 #include "playback/core/peaklimiter.h"
+#include "playback/core/soundconfig.h"
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -8,33 +9,62 @@
 #include <mutex>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include <fluidsynth.h>
 
 class BankFile;
 
-// One synthesizer with its sound bank and its audio output. Rendering runs
+// One synthesizer with its sound banks and its audio output. Rendering runs
 // under lock(), so whoever holds the lock may create and delete players.
 // While nothing plays and nothing sounds the output writes silence without
-// asking the synth, so a stopped player costs next to no CPU.
+// asking the synth, so a stopped player costs next to no CPU. The synth can
+// be swapped for another and the output restarted while the other stays.
 class FluidOutput {
 public:
     struct Options {
-        QString soundFont;
-        QString driver;       // empty: FluidSynth's default
+        SoundConfig sound;    // banks, effects, driver, device, buffer
         QString audioFile;    // for the "file" driver
         double gain;          // the synth's
         bool limiter;         // keep the output below full scale
     };
 
-    // Null, with the reason in *error, when the bank will not load or no
+    // A synthesizer with its banks, not yet heard.
+    class Synth {
+    public:
+        ~Synth();
+        fluid_synth_t *synth() const { return m_synth; }
+        // True once a bank's file can no longer be read; any thread.
+        bool broken() const;
+        QString problem() const;
+
+    private:
+        friend class FluidOutput;
+        Synth() = default;
+        std::vector<std::unique_ptr<BankFile>> m_banks;   // outlive the synth
+        fluid_settings_t *m_settings = nullptr;
+        fluid_synth_t *m_synth = nullptr;
+    };
+
+    // Null, with the reason in *error, when a bank will not load or no
     // audio output opens.
     static std::unique_ptr<FluidOutput> create(const Options &options, QString *error);
     ~FluidOutput();
     FluidOutput(const FluidOutput &) = delete;
     FluidOutput &operator=(const FluidOutput &) = delete;
 
-    fluid_synth_t *synth() const { return m_synth; }
+    // A synth for this output made from the config; null with the reason in
+    // *error when a bank will not load. Takes no lock: the output renders on.
+    std::unique_ptr<Synth> makeSynth(const SoundConfig &sound, QString *error) const;
+    // Puts the synth in place of the one heard and returns the old one, to be
+    // deleted once the lock is let go. Under lock(), with no player running.
+    std::unique_ptr<Synth> swapSynthLocked(std::unique_ptr<Synth> synth);
+    // Stops the audio output and starts it with the driver, device and
+    // buffer of the config. When that fails the old output starts again and
+    // *error says why. Not under lock(): the player waits where it is.
+    bool restartOutput(const SoundConfig &sound, QString *error);
+
+    fluid_synth_t *synth() const { return m_synth->synth(); }
     std::mutex &lock() { return m_lock; }
 
     // The player to keep rendering for while it runs; null for none. Under lock().
@@ -51,14 +81,14 @@ public:
     fluid_player_t *playerLocked() const { return m_player; }
     // Why the output stopped the player, once; empty when it did not. Under lock().
     QString takeFaultLocked() { return std::exchange(m_fault, QString()); }
-    // True once the bank's file can no longer be read; the output then plays
+    // True once a bank's file can no longer be read; the output then plays
     // no new notes. Any thread.
     bool bankBroken() const;
 
 private:
     FluidOutput() = default;
-    bool loadBank(const QString &path, QString *error);
-    bool start(const QString &driver, const QString &audioFile, QString *error);
+    bool start(const SoundConfig &sound, QString *error);
+    void stopOutput();
     void faultLocked();
     void idleLocked();
     void fileLoop();
@@ -69,9 +99,10 @@ private:
                               int nout, float *out[]);
     static int playEvent(void *data, fluid_midi_event_t *event);
 
-    std::unique_ptr<BankFile> m_bank;    // outlives the synth
-    fluid_settings_t *m_settings = nullptr;
-    fluid_synth_t *m_synth = nullptr;
+    std::unique_ptr<Synth> m_synth;      // swapped under m_lock
+    double m_gain = 1.0;
+    QString m_audioFile;
+    fluid_settings_t *m_audio = nullptr; // the output's settings
     fluid_audio_driver_t *m_driver = nullptr;
     std::thread m_fileThread;
     std::FILE *m_file = nullptr;

@@ -1,12 +1,49 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/engine/fluidoutput.h"
+#include "playback/engine/fluidlog.h"
+#include "playback/engine/soundsetup.h"
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-FluidSequencer::FluidSequencer(Config config) : m_config(std::move(config)) {}
+namespace {
+int renderSilence(void *, int len, int nfx, float *fx[], int nout, float *out[])
+{
+    for (int i = 0; i < nout; ++i)
+        std::fill_n(out[i], len, 0.0f);
+    for (int i = 0; i < nfx; ++i)
+        std::fill_n(fx[i], len, 0.0f);
+    return FLUID_OK;
+}
+
+// Opens the driver for a moment: compiled in does not mean it has a server or card here.
+bool driverWorks(const QString &driver)
+{
+    fluid_settings_t *s = new_fluid_settings();
+    if (!s)
+        return false;
+    fluid_settings_setstr(s, "audio.driver", driver.toUtf8().constData());
+    fluid_audio_driver_t *d = nullptr;
+    {
+        const FluidLogCapture quiet;
+        d = new_fluid_audio_driver2(s, &renderSilence, nullptr);
+    }
+    if (d)
+        delete_fluid_audio_driver(d);
+    delete_fluid_settings(s);
+    return d != nullptr;
+}
+}
+
+FluidSequencer::FluidSequencer(Config config) : m_config(std::move(config)), m_sound(m_config.sound)
+{
+    if (m_sound.banks.isEmpty() && !m_config.soundFont.isEmpty())
+        m_sound.banks = QStringList{m_config.soundFont};
+    if (m_sound.audioDriver.isEmpty())
+        m_sound.audioDriver = m_config.audioDriver;
+}
 
 FluidSequencer::~FluidSequencer()
 {
@@ -22,9 +59,7 @@ int FluidSequencer::ensureOutput()
     m_out.reset();
     m_lock = nullptr;
     m_pinned.clear();
-    m_out = FluidOutput::create({m_config.soundFont, m_config.audioDriver, m_config.audioFile,
-                                 m_config.gain, m_config.limiter},
-                                &m_openError);
+    m_out = FluidOutput::create({m_sound, m_config.audioFile, m_config.gain, m_config.limiter}, &m_openError);
     if (!m_out)
         return MediaError::DriverLoad;
     m_lock = &m_out->lock();
@@ -93,11 +128,16 @@ int FluidSequencer::play(qint64 fromMs)
     // Controllers of the old position must not leak into the new one. The
     // reset drops sounding voices from the mixer without freeing them; the
     // sounds-off after it frees them (the other order leaks them for good).
-    fluid_synth_system_reset(m_out->synth());
+    sendSongReset(m_out->synth(), m_sound.songReset);
     silenceLocked();
     // The old player is gone: a failed start leaves the song stopped where it was asked to start.
     m_heldTick = tick;
     m_mode = Mode::Stopped;
+    return startPlayerLocked(tick);
+}
+
+int FluidSequencer::startPlayerLocked(qint64 tick)
+{
     fluid_player_t *player = new_fluid_player(m_out->synth());
     if (!player)
         return MediaError::NotAvailable;
@@ -269,3 +309,96 @@ bool FluidSequencer::outputRendering() const
 {
     return m_out && m_out->rendering();
 }
+
+bool FluidSequencer::setSound(const SoundConfig &config, QString *error)
+{
+    if (!m_out) {
+        // Nothing made yet: making it now tries the banks and the driver.
+        const SoundConfig before = std::exchange(m_sound, config);
+        if (ensureOutput() == 0)
+            return true;
+        *error = std::exchange(m_openError, QString());
+        m_sound = before;
+        return false;
+    }
+    if (!config.sameSynth(m_sound)) {
+        if (!changeSynth(config, error))
+            return false;
+    } else {
+        std::lock_guard guard(*m_lock);
+        applySoundLive(m_out->synth(), config);
+    }
+    const SoundConfig before = std::exchange(m_sound, config);
+    if (config.sameOutput(before) || m_out->restartOutput(config, error))
+        return true;
+    m_sound.audioDriver = before.audioDriver;
+    m_sound.audioDevice = before.audioDevice;
+    m_sound.bufferFrames = before.bufferFrames;
+    return false;
+}
+
+bool FluidSequencer::changeSynth(const SoundConfig &config, QString *error)
+{
+    auto fresh = m_out->makeSynth(config, error);
+    if (!fresh)
+        return false;
+    // The channels' instruments are chosen on the new synth before it is
+    // heard, so their samples load here and not in the audio thread; the
+    // player's seek then selects them again as the song set them.
+    fluid_synth_t *now = fresh->synth();
+    const int channels = fluid_synth_count_midi_channels(now);
+    QVector<std::array<int, 2>> programs(channels, {-1, -1});
+    {
+        std::lock_guard guard(*m_lock);
+        for (int chan = 0; chan < std::min(channels, fluid_synth_count_midi_channels(m_out->synth())); ++chan) {
+            int sfont = 0;
+            fluid_synth_get_program(m_out->synth(), chan, &sfont, &programs[chan][0], &programs[chan][1]);
+        }
+    }
+    QVector<std::array<int, 3>> pinned;
+    for (int chan = 0; chan < channels; ++chan) {
+        std::array<int, 3> p{};
+        if (programs[chan][0] < 0 || fluid_synth_bank_select(now, chan, programs[chan][0]) != FLUID_OK
+            || fluid_synth_program_change(now, chan, programs[chan][1]) != FLUID_OK
+            || fluid_synth_get_program(now, chan, &p[0], &p[1], &p[2]) != FLUID_OK || p[0] <= 0 || pinned.contains(p))
+            continue;
+        if (fluid_synth_pin_preset(now, p[0], p[1], p[2]) == FLUID_OK)
+            pinned.append(p);
+    }
+
+    std::unique_ptr<FluidOutput::Synth> old;
+    std::lock_guard guard(*m_lock);
+    const bool playing = m_mode == Mode::Playing && m_player && m_out->playerLocked() == m_player
+                         && fluid_player_get_status(m_player) != FLUID_PLAYER_DONE;
+    const qint64 tick = currentTickLocked();
+    dropPlayerLocked();
+    old = m_out->swapSynthLocked(std::move(fresh));
+    m_pinned = pinned;
+    m_heldTick = tick;
+    if (playing) {
+        sendSongReset(m_out->synth(), config.songReset);
+        if (startPlayerLocked(tick) != 0)
+            m_mode = Mode::Stopped;
+    }
+    return true;
+}
+
+QStringList FluidSequencer::systemBanks() const { return findSystemBanks(); }
+
+QStringList FluidSequencer::audioDrivers()
+{
+    const QString current = m_sound.audioDriver;
+    if (m_workingDrivers.isEmpty()) {
+        for (const QString &driver : compiledAudioDrivers()) {
+            // The file driver is for tests and machines without sound.
+            if (driver != QLatin1String("file") && (driver == current || driverWorks(driver)))
+                m_workingDrivers << driver;
+        }
+    }
+    QStringList drivers = m_workingDrivers;
+    if (!current.isEmpty() && !drivers.contains(current))
+        drivers << current;
+    return drivers;
+}
+
+QStringList FluidSequencer::audioDevices(const QString &driver) { return audioDeviceOptions(driver); }

@@ -2,6 +2,7 @@
 #include "components/core/synthlevel.h"
 #include "playback/core/midifile.h"
 #include "playback/core/sequencerdevice.h"
+#include "playback/core/soundcontrol.h"
 #include <QString>
 #include <fluidsynth.h>
 #include <QVector>
@@ -17,7 +18,7 @@ class FluidOutput;
 // sound still starts. Every play starts a fresh FluidSynth player at the
 // wanted tick: FluidSynth's own seek refuses a second seek while one is
 // pending, and a fresh player avoids that and the stale state of an ended one.
-class FluidSequencer : public SequencerDevice, public SynthLevel {
+class FluidSequencer : public SequencerDevice, public SynthLevel, public SoundControl {
 public:
     // The synth's gain: our sample songs peak at -4.5 dBFS or below with the
     // GM bank, which leaves busier songs room before the limiter steps in.
@@ -32,6 +33,9 @@ public:
         QString audioFile;     // output of the "file" driver (WAV or /dev/null)
         double gain = DefaultGain;
         bool limiter = true;   // keeps the output below full scale
+        // Banks, effects and output; its empty banks and driver are
+        // soundFont's and audioDriver's.
+        SoundConfig sound = SoundConfig();
     };
 
     explicit FluidSequencer(Config config);
@@ -58,6 +62,12 @@ public:
     bool muted() const override { return m_muted; }
     void setMuted(bool muted) override;
 
+    SoundConfig sound() const override { return m_sound; }
+    bool setSound(const SoundConfig &config, QString *error) override;
+    QStringList systemBanks() const override;
+    QStringList audioDrivers() override;
+    QStringList audioDevices(const QString &driver) override;
+
     // Voices sounding now; for measuring and checking silence.
     int activeVoices() const;
     // False while the output writes silence without running the synth.
@@ -68,6 +78,8 @@ public:
 
 private:
     int ensureOutput();
+    int startPlayerLocked(qint64 tick);
+    bool changeSynth(const SoundConfig &config, QString *error);
     qint64 currentTickLocked() const;
     void silenceLocked();
     void dropPlayerLocked();
@@ -76,6 +88,8 @@ private:
     static int onTick(void *self, int tick);
 
     Config m_config;
+    SoundConfig m_sound;
+    QStringList m_workingDrivers;   // found once, when first asked
     std::unique_ptr<FluidOutput> m_out;
     mutable std::mutex *m_lock = nullptr;   // the output's render lock
 

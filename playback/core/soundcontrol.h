@@ -1,0 +1,22 @@
+#pragma once
+#include "playback/core/soundconfig.h"
+#include <QString>
+#include <QStringList>
+
+// The sound as the sound window changes it: the engine in the program, a
+// fake in tests.
+class SoundControl {
+public:
+    virtual ~SoundControl() = default;
+    virtual SoundConfig sound() const = 0;
+    // Puts the config to use at once, while a song plays too. False with the
+    // reason in *error when it could not (a bank that will not load, a driver
+    // that will not start); the sound then stays as it was.
+    virtual bool setSound(const SoundConfig &config, QString *error) = 0;
+    // Sound banks found on the system, by full path.
+    virtual QStringList systemBanks() const = 0;
+    // The audio drivers that work here, and the devices a driver names
+    // (empty when it names none).
+    virtual QStringList audioDrivers() = 0;
+    virtual QStringList audioDevices(const QString &driver) = 0;
+};
