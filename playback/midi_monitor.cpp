@@ -57,6 +57,7 @@ void Midi::SliderTime_MouseUp()
     if (!restart && (mode == SequencerDevice::Mode::Paused || mode == SequencerDevice::Mode::Stopped)) {
         MMControl1->setFrom(from);
         Label2->setText(Texts::time(SliderTime->value()));
+        emit positionJumped(from);
         return;
     }
     if (!restart)
@@ -67,4 +68,5 @@ void Midi::SliderTime_MouseUp()
     MMControl1->setCommand(MediaControl::Command::Play);
     MMControl1->setUpdateInterval(500);
     ComDisable();
+    emit positionJumped(from);
 }

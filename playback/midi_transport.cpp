@@ -144,6 +144,11 @@ void Midi::notePlayState()
 {
     if (m_busy > 0)
         return;
+    const QString song = openSong();
+    if (song != m_lastSong) {
+        m_lastSong = song;
+        emit songChanged();
+    }
     const PlayState now = playState();
     if (now == m_lastState)
         return;

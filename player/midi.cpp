@@ -29,6 +29,8 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     buildControls();
     connectControls();
     connectBrowser();
+    buildMenu();
+    installShortcuts();
     m_interludeTimer.setSingleShot(true);
     m_interludeTimer.setObjectName(QStringLiteral("InterludeTimer"));
     connect(&m_interludeTimer, &QTimer::timeout, this, &Midi::interludeCheck);
@@ -113,6 +115,8 @@ void Midi::closeEvent(QCloseEvent *event)
 bool Midi::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == SliderTime) {
+        if (event->type() == QEvent::KeyPress)
+            return sliderKey(static_cast<QKeyEvent *>(event));
         if (event->type() == QEvent::MouseButtonPress)
             SliderTime_MouseDown();
         else if (event->type() == QEvent::MouseButtonRelease)

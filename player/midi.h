@@ -11,7 +11,12 @@
 #include <QWidget>
 #include <memory>
 
+class QAbstractButton;
+class QAction;
+class QContextMenuEvent;
+class QKeyEvent;
 class QLabel;
+class QMenu;
 class ClosingDialogs;
 
 // The player window: handlers and named state. The members are spread over
@@ -117,6 +122,29 @@ public:
     void ComInable();
     void DisplayErrorMessageBox(int error);
 
+    // player/midi_remote.cpp: commands from the keyboard, the menu and the desktop.
+    enum class Button { Prev, Next, Play, Pause, Stop };
+    // False when a click on the same control would not be taken now.
+    bool press(Button button);
+    bool playPause();
+    bool seekTo(qint64 ms);
+    bool seekBy(qint64 ms);
+    bool canSeek() const;
+    void setLoop(bool on);
+    void setShuffle(bool on);
+    // No handler runs and no box is open: a click would reach the window.
+    bool acceptsCommands() const;
+    qint64 positionMs() const;
+    qint64 lengthMs() const;
+    // The file open in the device (a list entry or a preview); empty when none.
+    QString openSong() const;
+
+    // player/midi_menu.cpp: the right-click menu and the keyboard.
+    // Entries other windows add, placed before Volume....
+    void addMenuAction(QAction *action);
+    void showMenu(const QPoint &globalPos);
+    QMenu *menu() const { return m_menu; }
+
     // Named state, readable by tests and the other windows.
     const PlayList &playList() const { return m_list; }
     int selIndex() const { return m_selIndex; }
@@ -136,6 +164,10 @@ public:
 signals:
     // Every change of playState(), once.
     void playStateChanged(PlayState state);
+    // Play was moved by hand (the slider, a seek): it goes on from ms.
+    void positionJumped(qint64 ms);
+    // Another song was opened (or none is open any more).
+    void songChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -143,6 +175,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     friend class BusyGuard;
@@ -151,7 +184,19 @@ private:
     void buildStatusArea();
     void buildSelectionPanel();
     void buildBrowser();
+    void nameForScreenReaders();
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
+
+    // player/midi_remote.cpp
+    void setOption(QCheckBox *box, bool on);
+
+    // player/midi_menu.cpp
+    void buildMenu();
+    void installShortcuts();
+    void updateMenu();
+    void openFilesFromMenu();
+    bool clickWhenFree(QAbstractButton *button);
+    bool sliderKey(QKeyEvent *event);
 
     // player/midi.cpp: wiring and helpers shared by handlers.
     void connectControls();
@@ -250,6 +295,7 @@ private:
     QTimer m_interludeTimer;
     bool m_interludePending = false;
     PlayState m_lastState = PlayState::Closed;   // as last announced
+    QString m_lastSong;                          // likewise
     qint64 m_interludeStart = 0;
     // Roll animation.
     QTimer m_rollTimer;
@@ -260,6 +306,9 @@ private:
     // Paths given from outside, waiting for the window to be free.
     QList<PathsRequest> m_pendingPaths;
     bool m_pathsRetry = false;
+    QMenu *m_menu = nullptr;
+    QAction *m_loopAction = nullptr, *m_shuffleAction = nullptr;
+    QAction *m_volumeAction = nullptr;
     // Dragging by hand where the window system will not move the window.
     bool m_manualDrag = false;
     QPoint m_dragOffset;

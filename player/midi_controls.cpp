@@ -111,6 +111,7 @@ void Midi::buildControls()
     buildStatusArea();
     buildSelectionPanel();
     buildBrowser();
+    nameForScreenReaders();
     // Only the panels, their headings and the corner pictures move the window: a press
     // on anything else stays there, even where the control itself ignores it.
     const QList<QWidget *> handles{Image1, Image2, Label1, Label2, Label3, Label4, Label5, Label6, SSPanel1};
@@ -225,4 +226,18 @@ void Midi::buildBrowser()
         "Select one or more files to add to play list; double click to preview file"));
     List1 = place(new PlayListBox(p), "List1", 3600, 960, 2175, 2985);
     List1->setToolTip(QStringLiteral("Play list--double click to open desired selection"));
+}
+
+// What a screen reader says for controls that show a picture or nothing at all.
+void Midi::nameForScreenReaders()
+{
+    const std::pair<QWidget *, const char *> names[] = {
+        {SliderTime, "Play position"}, {cmdVolume, "Volume"},      {cmdExpand, "Library panel"},
+        {cmdHelp, "Help"},             {txtPause, "Interlude in seconds"}, {UpDown1, "Change interlude"},
+        {cmdAdd, "Add to play list"},  {cmdRemove, "Remove from play list"}, {Dir1, "Folders"},
+        {File1, "Midi files"},         {List1, "Play list"},        {Drive1, "Drive"}};
+    for (const auto &[w, name] : names)
+        w->setAccessibleName(QString::fromLatin1(name));
+    if (auto *field = UpDown1->findChild<QLineEdit *>())
+        field->setAccessibleName(UpDown1->accessibleName());
 }

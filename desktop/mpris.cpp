@@ -1,0 +1,129 @@
+#include "desktop/mpris.h"
+#include "desktop/core/mprisvalues.h"
+#include "desktop/mprisadaptors.h"
+#include "library/filebrowser.h"
+#include "player/midi.h"
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMetaProperty>
+#include <QUrl>
+
+namespace {
+
+const QString kRootInterface = QStringLiteral("org.mpris.MediaPlayer2");
+const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
+
+// Every property an adaptor offers, read as the bus would read it.
+QVariantMap readAll(const QObject *adaptor)
+{
+    QVariantMap map;
+    const QMetaObject *meta = adaptor->metaObject();
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty p = meta->property(i);
+        if (qstrcmp(p.name(), "Position") != 0)   // clients ask for it; it is never announced
+            map.insert(QString::fromLatin1(p.name()), p.read(adaptor));
+    }
+    return map;
+}
+
+} // namespace
+
+Mpris::Mpris(Midi *player, SynthLevel *level, Hooks hooks, QObject *parent)
+    : QObject(parent), m_player(player), m_level(level), m_hooks(std::move(hooks))
+{
+    new MprisRoot(this);
+    new MprisPlayer(this);
+    connect(player, &Midi::playStateChanged, this, &Mpris::refresh);
+    connect(player, &Midi::positionJumped, this, &Mpris::announceSeek);
+    connect(player, &Midi::songChanged, this, [this] {
+        refresh();
+        announceSeek(m_player->positionMs());
+    });
+    const MidiControls &c = player->controls();
+    connect(c.chkLoop, &QCheckBox::toggled, this, &Mpris::refresh);
+    connect(c.chkShuffle, &QCheckBox::toggled, this, &Mpris::refresh);
+    QAbstractItemModel *list = c.List1->model();
+    connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);
+    connect(list, &QAbstractItemModel::rowsRemoved, this, &Mpris::refresh);
+    connect(list, &QAbstractItemModel::modelReset, this, &Mpris::refresh);
+    m_sentRoot = rootProperties();
+    m_sentPlayer = playerProperties();
+}
+
+bool Mpris::registerOnBus(QString *error)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        *error = QStringLiteral("no session bus: %1").arg(bus.lastError().message());
+        return false;
+    }
+    if (!bus.registerObject(QString::fromLatin1(ObjectPath), this, QDBusConnection::ExportAdaptors)
+        || !bus.registerService(QString::fromLatin1(ServiceName))) {
+        *error = QStringLiteral("the name %1 could not be taken: %2")
+                     .arg(QString::fromLatin1(ServiceName), bus.lastError().message());
+        return false;
+    }
+    return true;
+}
+
+QVariantMap Mpris::rootProperties() const
+{
+    return readAll(findChild<MprisRoot *>());
+}
+
+QVariantMap Mpris::playerProperties() const
+{
+    return readAll(findChild<MprisPlayer *>());
+}
+
+QVariantMap Mpris::metadata() const
+{
+    const QString song = m_player->openSong();
+    QVariantMap map;
+    map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(MprisValues::trackId(song))));
+    if (song.isEmpty())
+        return map;
+    map.insert(QStringLiteral("mpris:length"), MprisValues::toMicro(m_player->lengthMs()));
+    // The name the strip shows, but whole: a panel has its own room.
+    QString title = QFileInfo(song).completeBaseName();
+    if (!title.isEmpty())
+        title[0] = title[0].toUpper();
+    map.insert(QStringLiteral("xesam:title"), title);
+    map.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(song).toString(QUrl::FullyEncoded));
+    if (!m_player->libName().isEmpty())
+        map.insert(QStringLiteral("xesam:album"), m_player->libName());
+    return map;
+}
+
+void Mpris::refresh()
+{
+    sendChanges(kRootInterface, rootProperties(), m_sentRoot);
+    sendChanges(kPlayerInterface, playerProperties(), m_sentPlayer);
+}
+
+void Mpris::sendChanges(const QString &interface, const QVariantMap &now, QVariantMap &sent)
+{
+    QVariantMap changed;
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        if (sent.value(it.key()) != it.value())
+            changed.insert(it.key(), it.value());
+    }
+    sent = now;
+    if (changed.isEmpty())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(ObjectPath),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                     QStringLiteral("PropertiesChanged"));
+    signal << interface << changed << QStringList();
+    QDBusConnection::sessionBus().send(signal);
+}
+
+void Mpris::announceSeek(qint64 ms)
+{
+    emit Seeked(MprisValues::toMicro(ms));
+}

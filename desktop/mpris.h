@@ -1,0 +1,50 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+
+class Midi;
+class SynthLevel;
+
+// The player on the session bus for desktop media controls (panels, media
+// keys, playerctl). Every command goes through the window as a click would.
+class Mpris : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        std::function<void()> raise;                         // as a second start does
+        std::function<void(const QStringList &)> openUris;   // as the command line does
+        QString desktopEntry;                                // the desktop file's id
+    };
+    Mpris(Midi *player, SynthLevel *level, Hooks hooks, QObject *parent = nullptr);
+
+    static constexpr const char *ServiceName = "org.mpris.MediaPlayer2.lyrabox";
+    static constexpr const char *ObjectPath = "/org/mpris/MediaPlayer2";
+    // False, with the reason, when there is no session bus or the name is taken.
+    bool registerOnBus(QString *error);
+
+    Midi *player() const { return m_player; }
+    SynthLevel *level() const { return m_level; }
+    const Hooks &hooks() const { return m_hooks; }
+    // The properties of each interface as they stand now (Position left out).
+    QVariantMap rootProperties() const;
+    QVariantMap playerProperties() const;
+    QVariantMap metadata() const;
+
+    // Sends PropertiesChanged for whatever differs from what was last sent.
+    void refresh();
+    void announceSeek(qint64 ms);
+
+signals:
+    void Seeked(qlonglong position);
+
+private:
+    void sendChanges(const QString &interface, const QVariantMap &now, QVariantMap &sent);
+
+    Midi *m_player;
+    SynthLevel *m_level;
+    Hooks m_hooks;
+    QVariantMap m_sentRoot, m_sentPlayer;
+    QString m_lastSong;
+};
