@@ -34,3 +34,8 @@ std::optional<QColor> ClosingDialogs::color(QWidget *parent, const QColor &initi
 {
     return m_closing() ? std::nullopt : m_inner->color(parent, initial);
 }
+
+std::optional<QString> ClosingDialogs::folder(QWidget *parent, const QString &title, const QString &initial)
+{
+    return m_closing() ? std::nullopt : m_inner->folder(parent, title, initial);
+}

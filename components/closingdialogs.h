@@ -18,6 +18,7 @@ public:
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
+    std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initial) override;
 
 private:
     Dialogs *m_inner;

@@ -47,3 +47,9 @@ std::optional<QColor> QtDialogs::color(QWidget *parent, const QColor &initial)
     const QColor c = QColorDialog::getColor(initial, parent);
     return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
 }
+
+std::optional<QString> QtDialogs::folder(QWidget *parent, const QString &title, const QString &initial)
+{
+    const QString d = QFileDialog::getExistingDirectory(parent, title, initial);
+    return d.isEmpty() ? std::nullopt : std::optional<QString>(d);
+}

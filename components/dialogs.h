@@ -32,6 +32,8 @@ public:
     virtual std::optional<QString> saveFile(QWidget *parent, const QString &title,
                                             const QString &initial, const QString &filter) = 0;
     virtual std::optional<QColor> color(QWidget *parent, const QColor &initial) = 0;
+    // An existing folder, or nothing when the user backs out.
+    virtual std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initial) = 0;
 };
 
 class QtDialogs : public Dialogs {
@@ -44,4 +46,5 @@ public:
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
+    std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initial) override;
 };

@@ -39,15 +39,25 @@ std::optional<QColor> FakeDialogs::color(QWidget *, const QColor &initial)
     return colorResults.isEmpty() ? std::nullopt : colorResults.dequeue();
 }
 
+std::optional<QString> FakeDialogs::folder(QWidget *, const QString &, const QString &initial)
+{
+    folderAsks.append(initial);
+    if (onAsk)
+        onAsk(QStringLiteral("folder"));
+    return folderResults.isEmpty() ? std::nullopt : folderResults.dequeue();
+}
+
 void FakeDialogs::clear()
 {
     answers.clear();
     openResults.clear();
     saveResults.clear();
     colorResults.clear();
+    folderResults.clear();
     messages.clear();
     fileAsks.clear();
     colorAsks.clear();
+    folderAsks.clear();
     onMessage = nullptr;
     onAsk = nullptr;
 }

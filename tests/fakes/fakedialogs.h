@@ -29,6 +29,7 @@ public:
     std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
                                     const QString &filter) override;
     std::optional<QColor> color(QWidget *parent, const QColor &initial) override;
+    std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initial) override;
 
     // Forgets what was recorded and what was scripted.
     void clear();
@@ -42,14 +43,16 @@ public:
     QQueue<std::optional<QString>> openResults;
     QQueue<std::optional<QString>> saveResults;
     QQueue<std::optional<QColor>> colorResults;
+    QQueue<std::optional<QString>> folderResults;
 
     // Records.
     QList<Message> messages;
     QList<FileAsk> fileAsks;
     QList<QColor> colorAsks;
+    QStringList folderAsks;   // the initial folder of each ask
 
     // Runs while a message is "open", as a modal box would let events run.
     std::function<void(const Message &)> onMessage;
-    // Runs while any box or dialog is open: "message", "open", "save" or "color".
+    // Runs while any box or dialog is open: "message", "open", "save", "color" or "folder".
     std::function<void(const QString &kind)> onAsk;
 };

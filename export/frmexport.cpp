@@ -1,0 +1,275 @@
+#include "export/frmexport.h"
+#include "app/core/appinfo.h"
+#include "components/dialogs.h"
+#include "export/exportjob.h"
+#include "library/filebrowser.h"
+#include "player/midi.h"
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QThread>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+QString songsText(int n)
+{
+    return n == 1 ? QStringLiteral("1 song") : QStringLiteral("%1 songs").arg(n);
+}
+}
+
+FrmExport::FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers)
+    : QWidget(player, Qt::Window), m_player(player), m_dialogs(dialogs), m_renderers(std::move(renderers))
+{
+    setObjectName(QStringLiteral("FrmExport"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Export"));
+    buildControls();
+    fillChoices();
+    connect(player, &Midi::playStateChanged, this, &FrmExport::playStateChanged);
+}
+
+FrmExport::~FrmExport()
+{
+    // Stops and waits for the workers: nothing unfinished stays on disk.
+    delete m_job;
+}
+
+void FrmExport::buildControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    optSelected = new QRadioButton(this);
+    optList = new QRadioButton(this);
+    optOpen = new QRadioButton(this);
+    optSelected->setObjectName(QStringLiteral("optSelected"));
+    optList->setObjectName(QStringLiteral("optList"));
+    optOpen->setObjectName(QStringLiteral("optOpen"));
+    for (QRadioButton *o : {optSelected, optList, optOpen})
+        layout->addWidget(o);
+
+    auto *form = new QFormLayout;
+    cmbFormat = new QComboBox(this);
+    cmbFormat->setObjectName(QStringLiteral("cmbFormat"));
+    cmbFormat->addItem(QStringLiteral("WAV (16-bit)"), int(AudioFormat::Wav));
+    cmbFormat->addItem(QStringLiteral("FLAC (16-bit, lossless)"), int(AudioFormat::Flac));
+    cmbFormat->addItem(QStringLiteral("Ogg Vorbis"), int(AudioFormat::Ogg));
+    form->addRow(QStringLiteral("Format:"), cmbFormat);
+    auto *folderRow = new QHBoxLayout;
+    txtFolder = new QLineEdit(QStandardPaths::writableLocation(QStandardPaths::MusicLocation), this);
+    txtFolder->setObjectName(QStringLiteral("txtFolder"));
+    cmdFolder = new QPushButton(QStringLiteral("Choose..."), this);
+    cmdFolder->setObjectName(QStringLiteral("cmdFolder"));
+    folderRow->addWidget(txtFolder);
+    folderRow->addWidget(cmdFolder);
+    form->addRow(QStringLiteral("Folder:"), folderRow);
+    layout->addLayout(form);
+
+    lblSong = new QLabel(this);
+    lblSong->setObjectName(QStringLiteral("lblSong"));
+    prgAll = new QProgressBar(this);
+    prgAll->setObjectName(QStringLiteral("prgAll"));
+    prgAll->setRange(0, 1000);
+    prgAll->setTextVisible(false);
+    layout->addWidget(lblSong);
+    layout->addWidget(prgAll);
+
+    auto *buttons = new QHBoxLayout;
+    cmdExport = new QPushButton(QStringLiteral("Export"), this);
+    cmdExport->setObjectName(QStringLiteral("cmdExport"));
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    buttons->addStretch();
+    buttons->addWidget(cmdExport);
+    buttons->addWidget(cmdCancel);
+    layout->addLayout(buttons);
+
+    connect(cmdFolder, &QPushButton::clicked, this, &FrmExport::cmdFolder_Click);
+    connect(cmdExport, &QPushButton::clicked, this, &FrmExport::cmdExport_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FrmExport::cmdCancel_Click);
+    setRunning(false);
+}
+
+void FrmExport::fillChoices()
+{
+    const int selected = int(m_player->controls().List1->selectionModel()->selectedRows().size());
+    const int all = m_player->playList().count();
+    const QString open = m_player->openSong();
+    optSelected->setText(QStringLiteral("The selected songs (%1)").arg(selected));
+    optList->setText(QStringLiteral("The whole play list (%1)").arg(songsText(all)));
+    optOpen->setText(open.isEmpty() ? QStringLiteral("The open song (none)")
+                                    : QStringLiteral("The open song: %1").arg(QFileInfo(open).fileName()));
+    optSelected->setEnabled(selected > 0);
+    optList->setEnabled(all > 0);
+    optOpen->setEnabled(!open.isEmpty());
+    QRadioButton *first = selected > 0 ? optSelected : all > 0 ? optList : optOpen;
+    first->setChecked(true);
+}
+
+QStringList FrmExport::chosenSongs() const
+{
+    const PlayList &list = m_player->playList();
+    if (optOpen->isChecked())
+        return m_player->openSong().isEmpty() ? QStringList() : QStringList{m_player->openSong()};
+    if (optList->isChecked())
+        return list.paths();
+    QModelIndexList rows = m_player->controls().List1->selectionModel()->selectedRows();
+    std::sort(rows.begin(), rows.end());
+    QStringList songs;
+    for (const QModelIndex &row : std::as_const(rows))
+        songs << list.path(row.row());
+    return songs;
+}
+
+void FrmExport::cmdFolder_Click()
+{
+    if (const std::optional<QString> folder = m_dialogs->folder(this, QStringLiteral("Export to"), txtFolder->text()))
+        txtFolder->setText(*folder);
+}
+
+void FrmExport::cmdExport_Click()
+{
+    const QStringList songs = chosenSongs();
+    const QString folder = txtFolder->text().trimmed();
+    if (songs.isEmpty() || folder.isEmpty())
+        return;
+    if (!QDir().mkpath(folder)) {
+        m_dialogs->message(this, QStringLiteral("The folder %1 cannot be made.").arg(folder),
+                           Dialogs::Style::Exclamation, QStringLiteral("Export"));
+        return;
+    }
+    const auto format = AudioFormat(cmbFormat->currentData().toInt());
+    const ExportPlan plan = planExport(songs, folder + QLatin1Char('/'), format, folder);
+    QStringList there;
+    for (const QString &out : plan.outputs) {
+        if (QFileInfo::exists(out))
+            there << QFileInfo(out).fileName();
+    }
+    const bool replace = !there.isEmpty()
+                         && m_dialogs->message(this, QStringLiteral("%1 already in %2:\n%3\nReplace them?")
+                                                         .arg(there.size() == 1 ? QStringLiteral("This file is")
+                                                                                : QStringLiteral("These files are"),
+                                                              folder, there.join(QLatin1Char('\n'))),
+                                               Dialogs::Style::YesNo | Dialogs::Style::Question,
+                                               QStringLiteral("Export"))
+                                == Dialogs::Answer::Yes;
+    QVector<RenderJob> jobs;
+    m_written.clear();
+    m_failed.clear();
+    m_stopped = 0;
+    m_folder = folder;
+    for (int i = 0; i < songs.size(); ++i) {
+        if (plan.problems[i].isEmpty())
+            jobs.append({songs[i], plan.outputs[i], plan.format, replace});
+        else
+            m_failed << QStringLiteral("%1: %2").arg(QFileInfo(songs[i]).fileName(), plan.problems[i]);
+    }
+    m_done.fill(0.0, jobs.size());
+    m_job = new ExportJob(jobs, m_renderers(), this);
+    connect(m_job, &ExportJob::songStarted, this, &FrmExport::songStarted);
+    connect(m_job, &ExportJob::songProgress, this, &FrmExport::songProgress);
+    connect(m_job, &ExportJob::songFinished, this, &FrmExport::songFinished);
+    connect(m_job, &ExportJob::finished, this, &FrmExport::exportFinished);
+    setRunning(true);
+    m_job->start(workers());
+}
+
+int FrmExport::workers() const
+{
+    // While a song plays one worker, so its sound never waits for a processor.
+    const PlayState state = m_player->playState();
+    if (state == PlayState::Playing || state == PlayState::Interlude)
+        return 1;
+    return std::max(1, QThread::idealThreadCount());
+}
+
+void FrmExport::playStateChanged(PlayState)
+{
+    if (m_job)
+        m_job->limitWorkers(workers());
+}
+
+void FrmExport::cmdCancel_Click()
+{
+    if (m_job)
+        m_job->cancel();
+    else
+        close();
+}
+
+void FrmExport::setRunning(bool on)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder,
+                                                        cmdExport})
+        w->setEnabled(!on);
+    if (!on)
+        fillChoices();
+    cmdCancel->setText(on ? QStringLiteral("Cancel") : QStringLiteral("Close"));
+    lblSong->setVisible(on);
+    prgAll->setVisible(on);
+}
+
+void FrmExport::songStarted(int song)
+{
+    lblSong->setText(QStringLiteral("Writing %1").arg(QFileInfo(m_job->jobs()[song].output).fileName()));
+}
+
+void FrmExport::songProgress(int song, double done)
+{
+    m_done[song] = done;
+    double sum = 0;
+    for (double d : std::as_const(m_done))
+        sum += d;
+    prgAll->setValue(int(sum / m_done.size() * 1000));
+}
+
+void FrmExport::songFinished(int song, bool written, const QString &error)
+{
+    const RenderJob &job = m_job->jobs()[song];
+    m_done[song] = 1.0;
+    if (written)
+        m_written << QFileInfo(job.output).fileName();
+    else if (m_job->cancelled())
+        ++m_stopped;
+    else
+        m_failed << QStringLiteral("%1: %2").arg(QFileInfo(job.input).fileName(), error);
+    songProgress(song, 1.0);
+}
+
+void FrmExport::exportFinished()
+{
+    QStringList text;
+    if (!m_written.isEmpty())
+        text << QStringLiteral("%1 written to %2:\n%3").arg(songsText(int(m_written.size())), m_folder,
+                                                          m_written.join(QLatin1Char('\n')));
+    else
+        text << QStringLiteral("No song was written.");
+    if (!m_failed.isEmpty())
+        text << QStringLiteral("%1 could not be written:\n%2").arg(songsText(int(m_failed.size())),
+                                                                  m_failed.join(QLatin1Char('\n')));
+    if (m_job->cancelled())
+        text << QStringLiteral("The export was cancelled: %1 not written, and nothing unfinished was left.")
+                    .arg(songsText(m_stopped + m_job->untouched()));
+    m_summary = text.join(QStringLiteral("\n\n"));
+    m_job->deleteLater();
+    m_job = nullptr;
+    setRunning(false);
+    m_dialogs->message(this, m_summary, m_failed.isEmpty() ? Dialogs::Style::Information : Dialogs::Style::Exclamation,
+                       QStringLiteral("Export"));
+}
+
+void FrmExport::closeEvent(QCloseEvent *event)
+{
+    // Closing is cancelling: the workers stop and the unfinished file goes.
+    if (m_job)
+        m_job->cancel();
+    event->accept();
+}

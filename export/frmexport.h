@@ -1,0 +1,71 @@
+#pragma once
+#include "playback/core/playstate.h"
+#include "playback/core/songrender.h"
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class Dialogs;
+class ExportJob;
+class Midi;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+// Exports the selected play-list entries, the whole list or the open song
+// to audio files in a folder, while the player plays on. Shows the song
+// being written and the progress of all; Cancel leaves no unfinished file.
+// At the end a summary names the files written and what failed.
+class FrmExport : public QWidget {
+    Q_OBJECT
+public:
+    // renderers is asked on this thread as each export starts, so the export
+    // sounds as the player is set at that moment.
+    using Renderers = std::function<SongRenderFactory()>;
+    FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers);
+    ~FrmExport() override;
+
+    void cmdFolder_Click();
+    void cmdExport_Click();
+    void cmdCancel_Click();
+    bool running() const { return m_job != nullptr; }
+    // The summary last shown; empty before an export ended.
+    QString summary() const { return m_summary; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void fillChoices();
+    QStringList chosenSongs() const;
+    void setRunning(bool on);
+    void playStateChanged(PlayState state);
+    void songStarted(int song);
+    void songProgress(int song, double done);
+    void songFinished(int song, bool written, const QString &error);
+    void exportFinished();
+    int workers() const;
+
+    Midi *m_player;
+    Dialogs *m_dialogs;
+    Renderers m_renderers;
+    ExportJob *m_job = nullptr;
+
+    QRadioButton *optSelected, *optList, *optOpen;
+    QComboBox *cmbFormat;
+    QLineEdit *txtFolder;
+    QPushButton *cmdFolder, *cmdExport, *cmdCancel;
+    QLabel *lblSong;
+    QProgressBar *prgAll;
+
+    QVector<double> m_done;          // per song of the running export
+    QString m_folder;
+    QStringList m_written, m_failed;
+    int m_stopped = 0;               // cancelled while being written
+    QString m_summary;
+};

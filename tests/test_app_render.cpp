@@ -1,0 +1,200 @@
+#include "testenv.h"
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <csignal>
+#include <sys/stat.h>
+
+// lyrabox-render started as a user would, with the small bank.
+class TestAppRender : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        int code = -1;
+        QString err;
+    };
+
+    Run render(const QStringList &args, const QString &cwd = {})
+    {
+        QProcess p;
+        if (!cwd.isEmpty())
+            p.setWorkingDirectory(cwd);
+        p.start(qEnvironmentVariable("LYRABOX_RENDER"), QStringList{"-s", TestEnv::soundFont()} + args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    QString song(const QString &name, int ms)
+    {
+        return TestEnv::writeMidi(m_songs.filePath(name), ms);
+    }
+
+    static QStringList entries(const QString &dir)
+    {
+        return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    static QByteArray bytes(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestEnv::setUp();
+        if (qEnvironmentVariable("LYRABOX_RENDER").isEmpty() || !QFileInfo::exists(TestEnv::soundFont()))
+            QSKIP("needs lyrabox-render and the small GM bank");
+        song("a.mid", 1500);
+        song("b.mid", 900);
+        song("c.mid", 2200);
+    }
+
+    // Where the files go and in which format.
+    void outputs_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("into");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("one song, named file, format by its name") << QStringList{"-o", "out/x.flac", "a.mid"} << "out"
+                                                                  << QStringList{"x.flac"};
+        QTest::newRow("several into a new folder") << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub"
+                                                   << QStringList{"a.wav", "b.wav"};
+        QTest::newRow("no output: here, format asked") << QStringList{"-f", "ogg", "a.mid"} << "."
+                                                       << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
+    }
+
+    void outputs()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, into);
+        QFETCH(QStringList, written);
+        QDir(m_songs.path()).mkpath("out");
+        const Run r = render(args, m_songs.path());
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QString dir = m_songs.filePath(into);
+        written.sort();
+        QCOMPARE(entries(dir), written);
+        for (const QString &f : std::as_const(written)) {
+            if (!f.endsWith(".mid"))
+                QVERIFY(QFileInfo(dir + "/" + f).size() > 1000);
+        }
+        QFile::remove(m_songs.filePath("a.ogg"));
+    }
+
+    // An existing file stays unless --overwrite is given.
+    void existingFile_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("kept") << false;
+        QTest::newRow("--overwrite") << true;
+    }
+
+    void existingFile()
+    {
+        QFETCH(bool, overwrite);
+        QTemporaryDir out;
+        const QString target = out.filePath("a.wav");
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
+        f.close();
+        const Run r = render(QStringList{"-o", target, m_songs.filePath("a.mid")} + (overwrite ? QStringList{"--overwrite"} : QStringList{}));
+        QCOMPARE(r.code, overwrite ? 0 : 1);
+        QCOMPARE(bytes(target) == "mine", !overwrite);
+        QCOMPARE(r.err.contains("already exists"), !overwrite);
+        QCOMPARE(entries(out.path()), QStringList{"a.wav"});
+    }
+
+    // Each bad input fails on its own line with the reader's reason; the good ones are written.
+    void badInputsAmongGoodOnes()
+    {
+        QTemporaryDir out;
+        const QString fifo = m_songs.filePath("pipe.mid");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString text = m_songs.filePath("text.mid");
+        QFile t(text);
+        QVERIFY(t.open(QIODevice::WriteOnly) && t.write("not a song") > 0);
+        t.close();
+        const QStringList args{"-o", out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"), fifo,
+                               m_songs.path(), text, m_songs.filePath("b.mid")};
+        const Run r = render(args);
+        QFile::remove(fifo);
+        QFile::remove(text);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(entries(out.path()), (QStringList{"a.wav", "b.wav"}));
+        const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(r.err.contains("missing.mid: The file does not exist."));
+        QVERIFY(r.err.contains("pipe.mid: This is not a regular file."));
+        QVERIFY(r.err.contains(": This is a folder, not a file."));
+        QVERIFY(r.err.contains("text.mid: "));
+    }
+
+    // Ended by a signal in the middle of a song: nothing is left, not even the temporary file.
+    void signalLeavesNothing_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+
+    void signalLeavesNothing()
+    {
+        QFETCH(int, sig);
+        QTemporaryDir out;
+        const QString longSong = song("long.mid", 1800000);
+        QProcess p;
+        p.start(qEnvironmentVariable("LYRABOX_RENDER"),
+                {"-s", TestEnv::soundFont(), "-j", "1", "-o", out.path(), longSong, m_songs.filePath("a.mid")});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(!entries(out.path()).isEmpty(), 20000);
+        QTest::qWait(100);
+        ::kill(pid_t(p.processId()), sig);
+        QVERIFY(p.waitForFinished(10000));
+        QFile::remove(longSong);
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);   // ended by the signal, as its default would
+        QCOMPARE(entries(out.path()), QStringList());
+    }
+
+    // Songs in parallel come out exactly as one after the other.
+    void sameAudioWithTwoJobs()
+    {
+        QTemporaryDir one, two;
+        const QStringList songs{m_songs.filePath("a.mid"), m_songs.filePath("b.mid"), m_songs.filePath("c.mid")};
+        QCOMPARE(render(QStringList{"-j", "1", "-o", one.path()} + songs).code, 0);
+        QCOMPARE(render(QStringList{"-j", "2", "-o", two.path()} + songs).code, 0);
+        QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
+        for (const QString &f : entries(one.path()))
+            QVERIFY2(bytes(one.filePath(f)) == bytes(two.filePath(f)), qPrintable(f));
+    }
+
+    void badUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no song") << QStringList{};
+        QTest::newRow("unknown format") << QStringList{"-f", "mp3", "a.mid"};
+        QTest::newRow("format not told by the name") << QStringList{"-o", "x.mp3", "a.mid"};
+        QTest::newRow("no jobs") << QStringList{"-j", "0", "a.mid"};
+        QTest::newRow("rate") << QStringList{"-r", "44k", "a.mid"};
+        QTest::newRow("unknown option") << QStringList{"--loud", "a.mid"};
+    }
+
+    void badUsage()
+    {
+        QFETCH(QStringList, args);
+        const Run r = render(args, m_songs.path());
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("lyrabox-render: "));
+        QCOMPARE(entries(m_songs.path()), (QStringList{"a.mid", "b.mid", "c.mid"}));
+    }
+
+private:
+    QTemporaryDir m_songs;
+};
+
+QTEST_GUILESS_MAIN(TestAppRender)
+#include "test_app_render.moc"

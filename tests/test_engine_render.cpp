@@ -1,0 +1,143 @@
+#include "bench/densesong.h"
+#include "playback/core/midifile.h"
+#include "playback/engine/fluidsequencer.h"
+#include "playback/engine/offlinerender.h"
+#include "testenv.h"
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sndfile.h>
+
+namespace {
+struct Audio {
+    int rate = 0, channels = 0, format = 0;
+    QVector<short> samples;   // interleaved
+    qint64 frames() const { return channels ? samples.size() / channels : 0; }
+};
+
+Audio readAudio(const QString &path)
+{
+    Audio a;
+    SF_INFO info{};
+    SNDFILE *f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (!f)
+        return a;
+    a.rate = info.samplerate;
+    a.channels = info.channels;
+    a.format = info.format & SF_FORMAT_TYPEMASK;
+    a.samples.resize(qsizetype(info.frames * info.channels));
+    a.samples.resize(qsizetype(sf_readf_short(f, a.samples.data(), info.frames) * info.channels));
+    sf_close(f);
+    return a;
+}
+
+OfflineRender::Options options()
+{
+    OfflineRender::Options o{SoundConfig(), FluidSequencer::DefaultGain};
+    o.sound.banks = QStringList{TestEnv::soundFont()};
+    return o;
+}
+
+bool render(OfflineRender &r, const QString &in, const QString &out, AudioFormat format, QString *error)
+{
+    const std::atomic<bool> cancel{false};
+    return r.render({in, out, format, true}, cancel, {}, error);
+}
+}
+
+// Songs rendered to audio files by the engine the tool and the export window use.
+class TestEngineRender : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        TestEnv::setUp();
+        if (!QFileInfo::exists(TestEnv::soundFont()))
+            QSKIP("the small GM bank is not installed");
+        QVERIFY(m_dir.isValid());
+        // Dense: every part at full force, far past full scale without the limiter.
+        QFile f(m_dir.filePath("dense.mid"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(dense::song(0, 3)) > 0);
+    }
+
+    // The whole song from its first tick, its tail after it, no sample at full scale.
+    void songToFile_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("sfType");
+        QTest::newRow("wav") << int(AudioFormat::Wav) << int(SF_FORMAT_WAV);
+        QTest::newRow("flac") << int(AudioFormat::Flac) << int(SF_FORMAT_FLAC);
+    }
+
+    void songToFile()
+    {
+        QFETCH(int, format);
+        QFETCH(int, sfType);
+        const QString in = m_dir.filePath("dense.mid");
+        const QString out = m_dir.filePath(QStringLiteral("dense.") + QLatin1String(QTest::currentDataTag()));
+        OfflineRender r(options());
+        QString error;
+        QVERIFY2(render(r, in, out, AudioFormat(format), &error), qPrintable(error));
+
+        const Audio a = readAudio(out);
+        QCOMPARE(a.format, sfType);
+        QCOMPARE(a.rate, 44100);
+        QCOMPARE(a.channels, 2);
+        const qint64 song = qRound64(MidiFile::load(in).lengthMs() * 44.1);
+        QVERIFY2(a.frames() > song && a.frames() <= song + 5 * 44100, qPrintable(QString::number(a.frames() - song)));
+        int peak = 0;
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < a.samples.size(); ++i) {
+            const int v = std::abs(int(a.samples[i]));
+            peak = std::max(peak, v);
+            if (first < 0 && v > 33)   // -60 dBFS
+                first = i / 2;
+        }
+        QVERIFY2(peak > 16000 && peak < 32767, qPrintable(QString::number(peak)));
+        // The first notes start at tick 0: sound within 10 ms.
+        QVERIFY2(first >= 0 && first < 441, qPrintable(QString::number(first)));
+    }
+
+    // A song sounds the same whatever the same renderer rendered before it.
+    void sameAudioAfterAnotherSong()
+    {
+        const QString song = TestEnv::writeMidi(m_dir.filePath("note.mid"), 1500);
+        OfflineRender fresh(options()), used(options());
+        QString error;
+        QVERIFY(render(fresh, song, m_dir.filePath("fresh.wav"), AudioFormat::Wav, &error));
+        QVERIFY(render(used, m_dir.filePath("dense.mid"), m_dir.filePath("before.wav"), AudioFormat::Wav, &error));
+        QVERIFY(render(used, song, m_dir.filePath("used.wav"), AudioFormat::Wav, &error));
+        const Audio a = readAudio(m_dir.filePath("fresh.wav"));
+        QVERIFY(a.frames() > 0);
+        QVERIFY(a.samples == readAudio(m_dir.filePath("used.wav")).samples);
+    }
+
+    // Cancelled on its way, a song leaves neither its file nor a temporary one.
+    void cancelLeavesNothing()
+    {
+        QTemporaryDir out;
+        const QString song = TestEnv::writeMidi(m_dir.filePath("long.mid"), 600000);
+        OfflineRender r(options());
+        std::atomic<bool> cancel{false};
+        bool sawTemporary = false;
+        QString error;
+        const bool ok = r.render({song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
+                                 [&](double done, double) {
+                                     sawTemporary = sawTemporary || !QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty();
+                                     if (done > 0.01)
+                                         cancel = true;
+                                 },
+                                 &error);
+        QVERIFY(!ok);
+        QVERIFY(sawTemporary);
+        QCOMPARE(error, QStringLiteral("Cancelled."));
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestEngineRender)
+#include "test_engine_render.moc"
