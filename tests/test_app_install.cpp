@@ -1,0 +1,244 @@
+#include "app/core/desktopid.h"
+#include "testenv.h"
+#include <QDir>
+#include <QImage>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <QtTest>
+#include <csignal>
+
+// The program as a user installs it (`cmake --install build --prefix ~/.local`):
+// the desktop files pass the desktop's own validators, and the installed
+// program runs from its place without the build folder's help.
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray output;   // standard output and error together
+};
+
+Run run(const QString &program, const QStringList &args,
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+{
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    Run r;
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+        r.output = p.errorString().toUtf8();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.output = p.readAll();
+    return r;
+}
+
+// The keys of the [Desktop Entry] group.
+QHash<QString, QString> desktopEntry(const QString &path)
+{
+    QHash<QString, QString> keys;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return keys;
+    bool inGroup = false;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.startsWith(u'['))
+            inGroup = line == QLatin1String("[Desktop Entry]");
+        else if (inGroup && line.contains(u'='))
+            keys.insert(line.section(u'=', 0, 0).trimmed(), line.section(u'=', 1).trimmed());
+    }
+    return keys;
+}
+
+int peak(const QVector<qint16> &samples)
+{
+    int p = 0;
+    for (qint16 s : samples)
+        p = qMax(p, qAbs(int(s)));
+    return p;
+}
+
+}
+
+class TestAppInstall : public QObject {
+    Q_OBJECT
+    QString m_prefix;
+    QString m_share;
+
+    QString desktopFile() const { return m_share + "/applications/" + AppInfo::DesktopId + ".desktop"; }
+
+private slots:
+    void initTestCase()
+    {
+        TestEnv::setUp();
+        const QString tree = qEnvironmentVariable("LYRABOX_BUILD_TREE");
+        if (tree.isEmpty())
+            QSKIP("LYRABOX_BUILD_TREE is not set");
+        m_prefix = TestEnv::root() + "/local";
+        m_share = m_prefix + "/share";
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DESTDIR");
+        const Run r = run(qEnvironmentVariable("LYRABOX_CMAKE", "cmake"), {"--install", tree, "--prefix", m_prefix}, env);
+        QVERIFY2(r.code == 0, r.output.constData());
+    }
+
+    // Errors and warnings fail; the validators' pedantic notes do not.
+    void validatorsFindNothingWrong_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("desktop entry") << "desktop-file-validate" << QStringList{desktopFile()};
+        QTest::newRow("metainfo") << "appstreamcli"
+                                  << QStringList{"validate", "--no-net",
+                                                 m_share + "/metainfo/" + AppInfo::DesktopId + ".metainfo.xml"};
+        for (const char *page : {"lyrabox", "lyrabox-midiinfo"})
+            QTest::newRow(page) << "sh" << QStringList{"-c", "man --warnings -l \"$1\" >/dev/null", "sh",
+                                                       m_share + "/man/man1/" + page + ".1.gz"};
+    }
+
+    void validatorsFindNothingWrong()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
+        const Run r = run(program, args);
+        QVERIFY2(r.code == 0, r.output.constData());
+        static const QRegularExpression bad(QStringLiteral("^[EW]: |error|warning"),
+                                            QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!QString::fromUtf8(r.output).contains(bad), r.output.constData());
+    }
+
+    // What a file manager asks: the type of a file, then who opens it.
+    void desktopEntryOpensMidiAndLibraryFiles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("midi") << "song.mid";
+        QTest::newRow("midi, upper case") << "SONG.MID";
+        QTest::newRow("RIFF midi") << "song.rmi";
+        QTest::newRow("library") << "songs.mfl";
+    }
+
+    void desktopEntryOpensMidiAndLibraryFiles()
+    {
+        QFETCH(QString, file);
+        static const Run updated = [this] {
+            // The user's MIME database, where Qt and the desktop look for it.
+            qputenv("XDG_DATA_HOME", m_share.toLocal8Bit());
+            return run("update-mime-database", {m_share + "/mime"});
+        }();
+        QVERIFY2(updated.code == 0 && updated.output.isEmpty(), updated.output.constData());
+        const QMimeType type = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension);
+        const QStringList opens = desktopEntry(desktopFile()).value("MimeType").split(u';', Qt::SkipEmptyParts);
+        QVERIFY2(opens.contains(type.name()), qPrintable(type.name()));
+    }
+
+    void iconsComeInTheirSizes_data()
+    {
+        QTest::addColumn<int>("size");
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+    }
+
+    void iconsComeInTheirSizes()
+    {
+        QFETCH(int, size);
+        const QString icon = desktopEntry(desktopFile()).value("Icon");
+        const QString dir = m_share + "/icons/hicolor/%1x%1/apps/";
+        QCOMPARE(QImage(dir.arg(size) + icon + ".png").size(), QSize(size, size));
+        QVERIFY(QFile::exists(m_share + "/icons/hicolor/scalable/apps/" + icon + ".svg"));
+    }
+
+    void metainfoNamesThisRelease()
+    {
+        QFile f(m_share + "/metainfo/" + AppInfo::DesktopId + ".metainfo.xml");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&f);
+        QString newest, launchable;
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("release") && newest.isEmpty())
+                newest = xml.attributes().value("version").toString();
+            else if (xml.name() == QLatin1String("launchable"))
+                launchable = xml.readElementText();
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QCOMPARE(newest, QStringLiteral("%1.%2.%3")
+                             .arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR).arg(LYRABOX_VERSION_PATCH));
+        QVERIFY(QFile::exists(m_share + "/applications/" + launchable));
+    }
+
+    void installedProgramAnswers_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("version") << "--version"
+                                 << QStringLiteral("%1.%2.%3").arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR)
+                                        .arg(LYRABOX_VERSION_PATCH);
+        QTest::newRow("help") << "--help" << "--version";
+    }
+
+    void installedProgramAnswers()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, says);
+        const Run r = run(m_prefix + "/bin/lyrabox", {option});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.output.contains(says.toUtf8()), r.output.constData());
+    }
+
+    // Started from its desktop entry with a song only the installed samples
+    // hold: it plays it, and copies the installed samples to the data folder.
+    void startedFromTheDesktopEntryItPlays()
+    {
+        const QString media = m_share + "/lyrabox/Media/";
+        const QString song = TestEnv::writeMidi(media + "installed-only.mid", 3000);
+        QVERIFY(!song.isEmpty());
+        const QString wav = TestEnv::root() + "/out.wav";
+        {
+            QSettings s(TestEnv::root() + "/config/Veltrix/Quillon.conf", QSettings::IniFormat);
+            s.setValue("Quillon/Applets/MidiAudioDriver", "file");
+            s.setValue("Quillon/Applets/MidiAudioFile", wav);
+            s.setValue("Quillon/Applets/MidiSoundFont", TestEnv::soundFont());
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString &key : env.keys())
+            if (key.startsWith("LYRABOX_"))
+                env.remove(key);   // the tests' hooks into the build folder
+        env.insert("PATH", m_prefix + "/bin:" + env.value("PATH"));
+
+        QStringList exec = desktopEntry(desktopFile()).value("Exec").split(u' ', Qt::SkipEmptyParts);
+        QVERIFY(!exec.isEmpty());
+        QCOMPARE(QStandardPaths::findExecutable(exec.first(), {m_prefix + "/bin"}), m_prefix + "/bin/lyrabox");
+        exec.replaceInStrings("%U", QUrl::fromLocalFile(song).toString());
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(m_prefix + "/bin/" + exec.takeFirst(), exec);
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(peak(TestEnv::readWav(wav)) > 300, 15000);
+
+        const QString data = TestEnv::documents() + "/Veltrix/Quillon/";
+        const QStringList samples = QDir(media).entryList({"*.mid"}, QDir::Files);
+        QVERIFY(samples.contains("installed-only.mid"));
+        for (const QString &name : samples) {
+            QFile a(media + name), b(data + name);
+            QVERIFY2(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly), qPrintable(name));
+            QCOMPARE(b.readAll(), a.readAll());
+        }
+        ::kill(pid_t(p.processId()), SIGTERM);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppInstall)
+#include "test_app_install.moc"
