@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QScreen>
 #include <QSpinBox>
@@ -185,7 +186,9 @@ void Midi::setTextColor(qint64 color)
 void Midi::setCorners(bool light)
 {
     m_lightCorners = light;
-    const QPixmap pix(light ? QStringLiteral(":/icons/corner-light.png") : QStringLiteral(":/icons/corner-dark.png"));
+    const QIcon icon(light ? QStringLiteral(":/icons/corner-light.png") : QStringLiteral(":/icons/corner-dark.png"));
+    // The picture as drawn for this screen's scale (an icon finds the @2x twin, a pixmap does not).
+    const QPixmap pix = icon.pixmap(QSize(32, 32), devicePixelRatio());
     Image1->setPixmap(pix);
     Image2->setPixmap(pix);
 }

@@ -87,7 +87,8 @@ private slots:
         m_share = m_prefix + "/share";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove("DESTDIR");
-        const Run r = run(qEnvironmentVariable("LYRABOX_CMAKE", "cmake"), {"--install", tree, "--prefix", m_prefix}, env);
+        const Run r = run(qEnvironmentVariable("LYRABOX_CMAKE", "cmake"), {"--install", tree, "--prefix", m_prefix},
+                          env);
         QVERIFY2(r.code == 0, r.output.constData());
     }
 
@@ -101,8 +102,9 @@ private slots:
                                   << QStringList{"validate", "--no-net",
                                                  m_share + "/metainfo/" + AppInfo::DesktopId + ".metainfo.xml"};
         for (const char *page : {"lyrabox", "lyrabox-midiinfo"})
-            QTest::newRow(page) << "sh" << QStringList{"-c", "man --warnings -l \"$1\" >/dev/null", "sh",
-                                                       m_share + "/man/man1/" + page + ".1.gz"};
+            QTest::newRow(page) << "sh"
+                                << QStringList{"-c", "man --warnings -l \"$1\" >/dev/null", "sh",
+                                               m_share + "/man/man1/" + page + ".1.gz"};
     }
 
     void validatorsFindNothingWrong()
@@ -112,7 +114,8 @@ private slots:
         const Run r = run(program, args);
         QVERIFY2(r.code == 0, r.output.constData());
         static const QRegularExpression bad(QStringLiteral("^[EW]: |error|warning"),
-                                            QRegularExpression::MultilineOption | QRegularExpression::CaseInsensitiveOption);
+                                            QRegularExpression::MultilineOption
+                                                | QRegularExpression::CaseInsensitiveOption);
         QVERIFY2(!QString::fromUtf8(r.output).contains(bad), r.output.constData());
     }
 
@@ -172,7 +175,9 @@ private slots:
         }
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(newest, QStringLiteral("%1.%2.%3")
-                             .arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR).arg(LYRABOX_VERSION_PATCH));
+                             .arg(LYRABOX_VERSION_MAJOR)
+                             .arg(LYRABOX_VERSION_MINOR)
+                             .arg(LYRABOX_VERSION_PATCH));
         QVERIFY(QFile::exists(m_share + "/applications/" + launchable));
     }
 
@@ -181,9 +186,12 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("says");
         QTest::newRow("version") << "--version"
-                                 << QStringLiteral("%1.%2.%3").arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR)
+                                 << QStringLiteral("%1.%2.%3")
+                                        .arg(LYRABOX_VERSION_MAJOR)
+                                        .arg(LYRABOX_VERSION_MINOR)
                                         .arg(LYRABOX_VERSION_PATCH);
-        QTest::newRow("help") << "--help" << "--version";
+        QTest::newRow("help") << "--help"
+                              << "--version";
     }
 
     void installedProgramAnswers()
