@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/core/appinfo.h"
 #include "app/engine/canberrasounds.h"
 #include "app/services.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -37,7 +39,18 @@ void bringToFront(Midi &w, WindowSounds &sounds)
 
 int main(int argc, char *argv[])
 {
+    // Help, the version and a wrong option need no display.
+    const CommandLine::Request early =
+        CommandLine::parse(CommandLine::arguments(argc, argv), CommandLine::workingDir(), CommandLine::Stage::BeforeQt);
+    if (early.action != CommandLine::Action::Run) {
+        QCoreApplication core(argc, argv);
+        return CommandLine::answer(early);
+    }
     QApplication app(argc, argv);
+    const CommandLine::Request request =
+        CommandLine::parse(CommandLine::arguments(argc, argv), CommandLine::workingDir(), CommandLine::Stage::AfterQt);
+    if (request.action != CommandLine::Action::Run)
+        return CommandLine::answer(request);
     QApplication::setApplicationName(QStringLiteral("Lyrabox"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/lyrabox.png")));
     // Caught from the start; the request waits in the event queue until the window can take it.
@@ -56,8 +69,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     SingleInstance instance(QStringLiteral("lyrabox"));
-    if (!instance.claim())
+    switch (instance.claim(request.paths)) {
+    case SingleInstance::Claim::HandedOver:
         return 0;
+    case SingleInstance::Claim::NotTaken:
+        return request.paths.isEmpty() ? 0 : 1;
+    case SingleInstance::Claim::Holder:
+        break;
+    }
 
     FluidSequencer engine(
         {soundBank, settings.GetValue(Settings::MidiAudioDriver), settings.GetValue(Settings::MidiAudioFile)});
@@ -76,11 +95,17 @@ int main(int argc, char *argv[])
     Midi window(services);
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
+    // Queued: the socket's handler has answered before the window gets busy.
+    QObject::connect(
+        &instance, &SingleInstance::pathsRequested, &window,
+        [&window](const QList<QByteArray> &paths) { window.openPaths(CommandLine::names(paths)); }, Qt::QueuedConnection);
     QObject::connect(&watch, &SignalWatch::endRequested, &window, &Midi::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager &) { window.endBySystem(); });
     window.Form_Load();
     if (window.unloaded())
         return 0;
+    if (!request.paths.isEmpty())
+        QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
     return app.exec();
 }

@@ -1,18 +1,30 @@
 #include "app/singleinstance.h"
+#include "app/core/handover.h"
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QTimer>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace {
-constexpr int HandOverMs = 1500;
+// The whole exchange with a running copy: connect, send, hear "ok".
+constexpr int HandOverMs = 2000;
 // How long a start waits for the lock holder to open its socket.
 constexpr int ListenWaitMs = 3000;
+// A caller that has not finished its message by then is cut off.
+constexpr int MessageWaitMs = 5000;
+
+void say(const char *what)
+{
+    qWarning("Lyrabox: %s", what);
+}
 }
 
 SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(parent)
@@ -39,14 +51,15 @@ SingleInstance::~SingleInstance()
         ::close(m_lockFd);
 }
 
-bool SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim(const QList<QByteArray> &paths)
 {
+    const QByteArray message = HandOver::encode(paths);
     // The kernel drops the lock when its holder dies, so a crash leaves nothing
     // that blocks. The file itself stays: removing it would let two copies lock
     // two different files.
     m_lockFd = ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_lockFd < 0)
-        return claimWithoutLock();
+        return claimWithoutLock(message, paths.size());
     QElapsedTimer waited;
     waited.start();
     for (;;) {
@@ -54,43 +67,60 @@ bool SingleInstance::claim()
             // A socket left here belongs to a copy that is gone.
             QLocalServer::removeServer(m_path);
             listen();
-            return true;
+            return Claim::Holder;
         }
-        const Answer answer = handOver(HandOverMs);
+        const Answer answer = handOver(message, paths.size(), HandOverMs);
         if (answer == Answer::Taken)
-            return false;
+            return Claim::HandedOver;
+        if (answer == Answer::Refused) {
+            say("the running copy came to the front but did not take the files.");
+            return Claim::NotTaken;
+        }
         // A holder that takes the connection but never answers is hung; one
         // with no socket is still starting or on its way out.
         if (answer == Answer::Silent || waited.elapsed() > ListenWaitMs) {
-            qWarning("Lyrabox is already running but does not answer.");
-            return false;
+            say(paths.isEmpty() ? "already running but does not answer."
+                                : "already running but did not acknowledge the files within 2 s.");
+            return Claim::NotTaken;
         }
         QThread::msleep(20);
     }
 }
 
-bool SingleInstance::claimWithoutLock()
+SingleInstance::Claim SingleInstance::claimWithoutLock(const QByteArray &message, qsizetype pathCount)
 {
     qWarning("Lyrabox: cannot open %s; a second copy may start.", qPrintable(m_lockPath));
-    if (handOver(HandOverMs) == Answer::Taken)
-        return false;
+    const Answer answer = handOver(message, pathCount, HandOverMs);
+    if (answer == Answer::Taken)
+        return Claim::HandedOver;
+    if (answer == Answer::Refused)
+        return Claim::NotTaken;
     listen();
-    return true;
+    return Claim::Holder;
 }
 
-SingleInstance::Answer SingleInstance::handOver(int timeoutMs)
+SingleInstance::Answer SingleInstance::handOver(const QByteArray &message, qsizetype pathCount, int timeoutMs)
 {
+    const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(m_path);
-    if (!socket.waitForConnected(timeoutMs / 3))
+    if (!socket.waitForConnected(timeoutMs / 4))
         return Answer::NoServer;
-    socket.write("activate\n");
-    if (!socket.waitForBytesWritten(timeoutMs / 3))
-        return Answer::Silent;
-    if (socket.waitForReadyRead(timeoutMs))
-        return socket.readAll().startsWith("ok") ? Answer::Taken : Answer::NoServer;
-    // Closed without a word: the holder is ending, so ask again.
-    return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
+    socket.write(message);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+            return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
+    }
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
+            // Closed without a word: the holder is ending, so ask again.
+            return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
+    }
+    const QByteArray line = socket.readLine();
+    if (line == HandOver::answer(pathCount))
+        return Answer::Taken;
+    // An older copy answers "ok" to anything that begins with "activate".
+    return pathCount > 0 ? Answer::Refused : line.startsWith("ok") ? Answer::Taken : Answer::NoServer;
 }
 
 void SingleInstance::listen()
@@ -103,13 +133,49 @@ void SingleInstance::listen()
 void SingleInstance::onConnection()
 {
     while (QLocalSocket *s = m_server.nextPendingConnection()) {
+        // What arrived so far, and whether the message was dealt with.
+        struct Caller {
+            QByteArray received;
+            bool done = false;
+        };
+        auto caller = std::make_shared<Caller>();
+        connect(s, &QLocalSocket::disconnected, s, [caller] {
+            if (!caller->done && !caller->received.isEmpty())
+                say("a second start went away in the middle of its message; nothing was done.");
+            caller->done = true;
+        });
         connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-        connect(s, &QLocalSocket::readyRead, this, [this, s] {
-            if (!s->canReadLine() || !s->readLine().startsWith("activate"))
+        QTimer::singleShot(MessageWaitMs, s, [s, caller] {
+            if (caller->done)
                 return;
-            s->write("ok\n");
+            caller->done = true;
+            say("a second start did not finish its message; nothing was done.");
+            s->abort();
+        });
+        connect(s, &QLocalSocket::readyRead, this, [this, s, caller] {
+            if (caller->done) {
+                s->readAll();
+                return;
+            }
+            caller->received += s->read(HandOver::MaxMessageBytes + 1 - caller->received.size());
+            HandOver::Message m = HandOver::decode(caller->received);
+            if (m.status == HandOver::Message::Status::Incomplete) {
+                if (caller->received.size() <= HandOver::MaxMessageBytes)
+                    return;
+                m.status = HandOver::Message::Status::Malformed;
+                m.error = QStringLiteral("it is too long");
+            }
+            caller->done = true;
+            if (m.status == HandOver::Message::Status::Malformed) {
+                qWarning("Lyrabox: ignored a malformed message from a second start: %s.", qPrintable(m.error));
+                s->abort();
+                return;
+            }
+            s->write(HandOver::answer(m.paths.size()));
             s->flush();
             emit activateRequested();
+            if (!m.paths.isEmpty())
+                emit pathsRequested(m.paths);
         });
     }
 }

@@ -1,6 +1,7 @@
 #include "app/singleinstance.h"
 #include "testenv.h"
 #include <QDateTime>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QtTest>
@@ -11,20 +12,27 @@
 
 namespace {
 
-// Helper mode: `--claim <epoch ms> [hang]` waits for that moment, claims and
-// prints "holder" or "handed". A holder prints "activated" per hand-over and
-// ends when its standard input closes; with "hang" it never serves.
+// Helper mode: `--claim <epoch ms> [hang|serve] [hex path...]` waits for that
+// moment, claims with the paths and prints "holder", "handed" or "unanswered".
+// A holder prints "activated" per hand-over, then "paths" and the hex of each
+// path it was given, and ends when its standard input closes; with "hang" it
+// never serves.
 int claimAndReport(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const qint64 at = QByteArray(argv[2]).toLongLong();
     const timespec ts{time_t(at / 1000), long(at % 1000) * 1000000};
     ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &ts, nullptr);
+    QList<QByteArray> paths;
+    for (int i = 4; i < argc; ++i)
+        paths << QByteArray::fromHex(argv[i]);
     SingleInstance instance(QStringLiteral("lyrabox"));
-    const bool holder = instance.claim();
-    std::printf(holder ? "holder\n" : "handed\n");
+    const SingleInstance::Claim claim = instance.claim(paths);
+    std::printf(claim == SingleInstance::Claim::Holder       ? "holder\n"
+                : claim == SingleInstance::Claim::HandedOver ? "handed\n"
+                                                             : "unanswered\n");
     std::fflush(stdout);
-    if (!holder)
+    if (claim != SingleInstance::Claim::Holder)
         return 0;
     if (argc > 3 && qstrcmp(argv[3], "hang") == 0) {
         ::sleep(30);
@@ -32,6 +40,13 @@ int claimAndReport(int argc, char **argv)
     }
     QObject::connect(&instance, &SingleInstance::activateRequested, [] {
         std::printf("activated\n");
+        std::fflush(stdout);
+    });
+    QObject::connect(&instance, &SingleInstance::pathsRequested, [](const QList<QByteArray> &given) {
+        QByteArray line = "paths";
+        for (const QByteArray &p : given)
+            line += ' ' + p.toHex();
+        std::printf("%s\n", line.constData());
         std::fflush(stdout);
     });
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
@@ -111,20 +126,115 @@ private slots:
         QCOMPARE(twoHolders, 0);
     }
 
+    void startGivesUpOnAHungHolder_data()
+    {
+        QTest::addColumn<QStringList>("paths");
+        QTest::newRow("no paths") << QStringList{};
+        QTest::newRow("paths") << QStringList{QByteArray("/a.mid").toHex()};
+    }
+
     void startGivesUpOnAHungHolder()
     {
+        QFETCH(QStringList, paths);
         QProcess hung, second;
         startClaim(hung, 0, {"hang"});
         QTRY_VERIFY_WITH_TIMEOUT(hung.canReadLine(), 10000);
         QCOMPARE(hung.readLine(), QByteArray("holder\n"));
         QElapsedTimer t;
         t.start();
-        startClaim(second, 0);
+        startClaim(second, 0, QStringList{"serve"} + paths);
         QVERIFY(ended(second));
-        QCOMPARE(second.readLine(), QByteArray("handed\n"));
+        QCOMPARE(second.readLine(), QByteArray("unanswered\n"));
         QVERIFY(t.elapsed() < 3000);
         hung.kill();
         ended(hung);
+    }
+
+    // Names with any bytes reach the running copy as they were.
+    void pathsSurviveTheHandOver_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("paths");
+        using L = QList<QByteArray>;
+        QTest::newRow("one") << L{"/m/a.mid"};
+        QTest::newRow("odd bytes") << L{"/m/new\nline.mid", "/m/\"quoted\" 'too'.mid", "/m/\xff\xfe bad.mid",
+                                        "/m/5:x\n3:abc\n", "/m/\r\t.mid"};
+        QTest::newRow("long") << L{"/" + QByteArray(60000, 'x'), "/m/b.mid"};
+    }
+
+    void pathsSurviveTheHandOver()
+    {
+        QFETCH(QList<QByteArray>, paths);
+        QProcess holder, second;
+        startClaim(holder, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine(), 10000);
+        QCOMPARE(holder.readLine(), QByteArray("holder\n"));
+        QStringList hex{"serve"};
+        QByteArray expected = "paths";
+        for (const QByteArray &p : paths) {
+            hex << p.toHex();
+            expected += ' ' + p.toHex();
+        }
+        startClaim(second, 0, hex);
+        QVERIFY(ended(second));
+        QCOMPARE(second.readLine(), QByteArray("handed\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine(), 5000);
+        QCOMPARE(holder.readLine(), QByteArray("activated\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine(), 5000);
+        QCOMPARE(holder.readLine(), expected + '\n');
+        holder.closeWriteChannel();
+        QVERIFY(ended(holder));
+    }
+
+    // A message that is not well-formed is never acted on, and the holder
+    // serves the next start as before.
+    void malformedMessagesAreIgnored_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<bool>("hangUp");   // close the connection after sending
+        QTest::newRow("other word") << QByteArray("activatex\n") << false;
+        QTest::newRow("not activate") << QByteArray("hello\n") << false;
+        QTest::newRow("no paths counted") << QByteArray("activate 0\n") << false;
+        QTest::newRow("leading zero") << QByteArray("activate 01\n3:/ab\n") << false;
+        QTest::newRow("length overruns") << QByteArray("activate 1\n3:/abc\n") << false;
+        QTest::newRow("NUL in a path") << QByteArray("activate 1\n3:/\0b\n", 16) << false;
+        QTest::newRow("cut short") << QByteArray("activate 2\n3:/ab\n5:/cd") << true;
+    }
+
+    void malformedMessagesAreIgnored()
+    {
+        QFETCH(QByteArray, message);
+        QFETCH(bool, hangUp);
+        QProcess holder;
+        startClaim(holder, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine(), 10000);
+        QCOMPARE(holder.readLine(), QByteArray("holder\n"));
+        const QString socketPath = TestEnv::root() + "/runtime/lyrabox.sock";
+        {
+            QLocalSocket s;
+            s.connectToServer(socketPath);
+            QVERIFY(s.waitForConnected(2000));
+            s.write(message);
+            QVERIFY(s.waitForBytesWritten(2000));
+            if (!hangUp) {
+                // No answer: the holder hangs up.
+                s.waitForReadyRead(1000);
+                QCOMPARE(s.readAll(), QByteArray());
+                QTRY_COMPARE(s.state(), QLocalSocket::UnconnectedState);
+            }
+        }
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += holder.readAllStandardError()).contains("nothing was done")
+                                     || err.contains("malformed"), 7000);
+        QLocalSocket good;
+        good.connectToServer(socketPath);
+        QVERIFY(good.waitForConnected(2000));
+        good.write("activate\n");
+        QByteArray answer;
+        QTRY_COMPARE(answer += good.readAll(), QByteArray("ok\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(holder.canReadLine(), 5000);
+        QCOMPARE(holder.readAll(), QByteArray("activated\n"));   // once, for the good one only
+        holder.closeWriteChannel();
+        QVERIFY(ended(holder));
     }
 };
 
