@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libfluidsynth-dev fluidsynth
       fluid-soundfont-gm timgm6mb-soundfont libasound2-dev libcanberra-dev libbenchmark-dev
-      sox desktop-file-utils appstream shared-mime-info man-db dpkg-dev file libsndfile1-dev)
+      sox desktop-file-utils appstream shared-mime-info man-db dpkg-dev file libsndfile1-dev
+      dbus playerctl)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
