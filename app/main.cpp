@@ -6,7 +6,9 @@
 #include "app/singleinstance.h"
 #include "components/engine/systemmixer.h"
 #include "playback/core/soundbank.h"
+#include "export/frmexport.h"
 #include "playback/engine/fluidsequencer.h"
+#include "playback/engine/offlinerender.h"
 #include "player/midi.h"
 #include <QApplication>
 #include <QDir>
@@ -93,6 +95,7 @@ int main(int argc, char *argv[])
     services.programFile = QCoreApplication::applicationFilePath();
 
     Midi window(services);
+    addExportAction(&window, &dialogs, [&engine] { return OfflineRender::factory(engine.sound()); });
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
     // Queued: the socket's handler has answered before the window gets busy.

@@ -4,6 +4,7 @@
 #include "export/exportjob.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -272,4 +273,20 @@ void FrmExport::closeEvent(QCloseEvent *event)
     if (m_job)
         m_job->cancel();
     event->accept();
+}
+
+QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers renderers)
+{
+    auto *action = new QAction(QStringLiteral("Export..."), player);
+    action->setObjectName(QStringLiteral("actExport"));
+    QObject::connect(action, &QAction::triggered, player,
+                     [player, dialogs, renderers, open = QPointer<FrmExport>()]() mutable {
+                         if (!open)
+                             open = new FrmExport(player, dialogs, renderers);
+                         open->show();
+                         open->raise();
+                         open->activateWindow();
+                     });
+    player->addMenuAction(action);
+    return action;
 }

@@ -9,6 +9,7 @@
 class Dialogs;
 class ExportJob;
 class Midi;
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -69,3 +70,7 @@ private:
     int m_stopped = 0;               // cancelled while being written
     QString m_summary;
 };
+
+// Puts "Export..." in the player's menu; it opens the export window, or
+// brings the open one to the front.
+QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers renderers);

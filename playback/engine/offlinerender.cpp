@@ -3,6 +3,7 @@
 #include "playback/core/peaklimiter.h"
 #include "playback/core/tailcut.h"
 #include "playback/engine/audiofilewriter.h"
+#include "playback/engine/fluidsequencer.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
@@ -91,6 +92,12 @@ QString refusal(const MidiFile &song)
 }
 
 OfflineRender::OfflineRender(Options options) : m_options(std::move(options)) {}
+
+SongRenderFactory OfflineRender::factory(const SoundConfig &sound)
+{
+    const Options options{sound, FluidSequencer::DefaultGain};
+    return [options] { return std::make_unique<OfflineRender>(options); };
+}
 
 OfflineRender::~OfflineRender()
 {

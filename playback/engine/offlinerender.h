@@ -34,6 +34,8 @@ public:
                 QString *error) override;
 
     static constexpr double MaxTailSeconds = 5.0;
+    // Renderers with this sound and the player's gain and limiter.
+    static SongRenderFactory factory(const SoundConfig &sound);
 
 private:
     bool makeSynth(QString *error);

@@ -1,0 +1,134 @@
+#include "export/frmexport.h"
+#include "fakes/playerfixture.h"
+#include "library/filebrowser.h"
+#include "playback/engine/offlinerender.h"
+#include "testenv.h"
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The export window on a player of fakes, writing with the real renderer and the small bank.
+class TestExportWindow : public QObject {
+    Q_OBJECT
+
+    static FrmExport::Renderers renderers()
+    {
+        return [] {
+            SoundConfig sound;
+            sound.banks = QStringList{TestEnv::soundFont()};
+            return OfflineRender::factory(sound);
+        };
+    }
+
+    // Opens the window from the player's menu, as a user would.
+    static FrmExport *openExport(Midi &m, FakeDialogs &dialogs)
+    {
+        addExportAction(&m, &dialogs, renderers())->trigger();
+        return m.findChild<FrmExport *>();
+    }
+
+    static QStringList files(const QString &dir)
+    {
+        return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestEnv::setUp();
+        if (!QFileInfo::exists(TestEnv::soundFont()))
+            QSKIP("the small GM bank is not installed");
+    }
+
+    // What is exported: the selected entries, the whole list or the open song.
+    void exports_data()
+    {
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("selected entry") << "optSelected" << 0 << QStringList{"c.wav"} << QString();
+        QTest::newRow("whole list, one song gone") << "optList" << 1 << QStringList{"a.flac", "b.flac"}
+                                                  << "c.mid: The file does not exist.";
+        QTest::newRow("open song") << "optOpen" << 2 << QStringList{"b.ogg"} << QString();
+    }
+
+    void exports()
+    {
+        QFETCH(QString, choice);
+        QFETCH(int, format);
+        QFETCH(QStringList, written);
+        QFETCH(QString, failure);
+        PlayerFixture fx;
+        Midi &m = fx.startWith({"a.mid", "b.mid", "c.mid"});
+        PlayListBox *list = m.controls().List1;
+        list->clearSelection();
+        if (choice == "optSelected") {
+            list->setCurrentRow(2);
+        } else if (choice == "optOpen") {
+            list->setCurrentRow(1);
+            m.List1_DblClick();
+            list->clearSelection();
+            QVERIFY(m.openSong().endsWith("b.mid"));
+        } else {
+            QVERIFY(QFile::remove(m.playList().path(2)));
+        }
+        QTemporaryDir out;
+        fx.dialogs.folderResults.enqueue(out.path());
+        FrmExport *w = openExport(m, fx.dialogs);
+        QVERIFY(w);
+        w->findChild<QPushButton *>("cmdFolder")->click();
+        w->findChild<QComboBox *>("cmbFormat")->setCurrentIndex(format);
+        QRadioButton *option = w->findChild<QRadioButton *>(choice);
+        QVERIFY(option->isEnabled());
+        option->setChecked(true);
+        w->findChild<QPushButton *>("cmdExport")->click();
+        QVERIFY(w->running());
+        QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
+
+        QCOMPARE(files(out.path()), written);
+        const QString summary = fx.dialogs.messages.value(fx.dialogs.messages.size() - 1).text;
+        QCOMPARE(summary, w->summary());
+        for (const QString &f : std::as_const(written))
+            QVERIFY2(summary.contains(f), qPrintable(summary));
+        QCOMPARE(summary.contains("could not be written"), !failure.isEmpty());
+        QVERIFY(summary.contains(failure));
+    }
+
+    // Cancel stops the song being written and leaves no file of it; the player plays on.
+    void cancelLeavesNothing()
+    {
+        PlayerFixture fx;
+        Midi &m = fx.startWith({"b.mid"});
+        TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000);
+        m.addFiles({fx.dir() + "/data/long.mid"});
+        list(m)->setCurrentRow(0);
+        m.List1_DblClick();
+        fx.press("Play");   // one worker while playing: the songs go one after the other
+        QTemporaryDir out;
+        fx.dialogs.folderResults.enqueue(out.path());
+        FrmExport *w = openExport(m, fx.dialogs);
+        w->findChild<QPushButton *>("cmdFolder")->click();
+        w->findChild<QRadioButton *>("optList")->setChecked(true);
+        w->findChild<QPushButton *>("cmdExport")->click();
+        QCOMPARE(m.playState(), PlayState::Playing);
+        // b.wav, then long.wav on its way in a temporary file.
+        QTRY_VERIFY_WITH_TIMEOUT(files(out.path()).size() == 2 && files(out.path()).contains("b.wav"), 30000);
+        w->findChild<QPushButton *>("cmdCancel")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
+        QCOMPARE(files(out.path()), QStringList{"b.wav"});
+        QVERIFY(w->summary().contains("cancelled: 1 song not written"));
+        QCOMPARE(m.playState(), PlayState::Playing);
+    }
+
+private:
+    static PlayListBox *list(Midi &m) { return m.controls().List1; }
+};
+
+QTEST_MAIN(TestExportWindow)
+#include "test_export_window.moc"
