@@ -3,6 +3,7 @@
 #include "playback/engine/fluidoutput.h"
 #include "playback/engine/fluidlog.h"
 #include "playback/engine/soundsetup.h"
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -298,6 +299,20 @@ int FluidSequencer::onTick(void *self, int)
 {
     static_cast<FluidSequencer *>(self)->m_started = true;
     return FLUID_OK;
+}
+
+FluidSequencer::ChannelPreset FluidSequencer::channelPreset(int channel) const
+{
+    ChannelPreset p;
+    if (!m_out)
+        return p;
+    std::lock_guard guard(*m_lock);
+    int sfont = 0;
+    if (fluid_synth_get_program(m_out->synth(), channel, &sfont, &p.bank, &p.program) != FLUID_OK)
+        return p;
+    if (fluid_sfont_t *font = fluid_synth_get_sfont_by_id(m_out->synth(), sfont))
+        p.bankFile = QFile::decodeName(fluid_sfont_get_name(font));
+    return p;
 }
 
 int FluidSequencer::activeVoices() const

@@ -68,6 +68,13 @@ public:
     QStringList audioDrivers() override;
     QStringList audioDevices(const QString &driver) override;
 
+    // The preset a channel plays now: the file of its bank, its bank and program numbers.
+    struct ChannelPreset {
+        QString bankFile;
+        int bank = -1;
+        int program = -1;
+    };
+    ChannelPreset channelPreset(int channel) const;
     // Voices sounding now; for measuring and checking silence.
     int activeVoices() const;
     // False while the output writes silence without running the synth.
