@@ -1,9 +1,11 @@
 #include "fakes/playerfixture.h"
+#include "library/filebrowser.h"
 #include "library/core/libraryfile.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
 #include <QDir>
 #include <QFile>
+#include <QMimeData>
 #include <QUrl>
 #include <QtTest>
 
@@ -89,6 +91,28 @@ private slots:
             QCOMPARE(m.libFile(), in + "party.mfl");
         const bool previewed = list == QStringList{"x.mid"};
         QCOMPARE(m.previewFile(), previewed ? plays : QString());
+    }
+
+    // Every MIDI name is offered in the browser and taken from a drop.
+    void midiNamesAreOffered()
+    {
+        PlayerFixture f;
+        const QString in = f.dir() + "/in/";
+        QDir().mkpath(in);
+        const QStringList names{"a.MID", "b.midi", "c.Kar", "d.rmi", "e.smf"};
+        for (const QString &n : names)
+            TestEnv::writeMidi(in + n);
+        writeText(in + "f.txt");
+        Midi &m = f.start();
+        QVERIFY(m.controls().Dir1->setPath(in));
+        QCOMPARE(m.controls().File1->count(), names.size());
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(in)});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m.controls().List1->viewport(), &enter);
+        QApplication::sendEvent(m.controls().List1->viewport(), &drop);
+        QCOMPARE(m.playList().names(), names);
     }
 
     // Paths that come while a handler waits on a box run once it has returned.
