@@ -1,3 +1,4 @@
+#include "export/exportjob.h"
 #include "export/frmexport.h"
 #include "fakes/playerfixture.h"
 #include "library/filebrowser.h"
@@ -117,8 +118,14 @@ private slots:
         w->findChild<QRadioButton *>("optList")->setChecked(true);
         w->findChild<QPushButton *>("cmdExport")->click();
         QCOMPARE(m.playState(), PlayState::Playing);
+        QStringList order;
+        auto *job = w->findChild<ExportJob *>();
+        connect(job, &ExportJob::songStarted, this, [&](int song) { order << QStringLiteral("start %1").arg(song); });
+        connect(job, &ExportJob::songFinished, this,
+                [&](int song, bool, const QString &) { order << QStringLiteral("end %1").arg(song); });
         // b.wav, then long.wav on its way in a temporary file.
         QTRY_VERIFY_WITH_TIMEOUT(files(out.path()).size() == 2 && files(out.path()).contains("b.wav"), 30000);
+        QTRY_COMPARE(order, (QStringList{"start 0", "end 0", "start 1"}));
         w->findChild<QPushButton *>("cmdCancel")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
         QCOMPARE(files(out.path()), QStringList{"b.wav"});
