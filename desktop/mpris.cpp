@@ -1,4 +1,5 @@
 #include "desktop/mpris.h"
+#include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
 #include "library/filebrowser.h"
@@ -33,7 +34,7 @@ QVariantMap readAll(const QObject *adaptor)
 
 } // namespace
 
-Mpris::Mpris(Midi *player, SynthLevel *level, Hooks hooks, QObject *parent)
+Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
     : QObject(parent), m_player(player), m_level(level), m_hooks(std::move(hooks))
 {
     new MprisRoot(this);
@@ -44,6 +45,7 @@ Mpris::Mpris(Midi *player, SynthLevel *level, Hooks hooks, QObject *parent)
         refresh();
         announceSeek(m_player->positionMs());
     });
+    connect(level, &ObservedLevel::changed, this, &Mpris::refresh);
     const MidiControls &c = player->controls();
     connect(c.chkLoop, &QCheckBox::toggled, this, &Mpris::refresh);
     connect(c.chkShuffle, &QCheckBox::toggled, this, &Mpris::refresh);

@@ -5,7 +5,7 @@
 #include <functional>
 
 class Midi;
-class SynthLevel;
+class ObservedLevel;
 
 // The player on the session bus for desktop media controls (panels, media
 // keys, playerctl). Every command goes through the window as a click would.
@@ -17,7 +17,7 @@ public:
         std::function<void(const QStringList &)> openUris;   // as the command line does
         QString desktopEntry;                                // the desktop file's id
     };
-    Mpris(Midi *player, SynthLevel *level, Hooks hooks, QObject *parent = nullptr);
+    Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent = nullptr);
 
     static constexpr const char *ServiceName = "org.mpris.MediaPlayer2.lyrabox";
     static constexpr const char *ObjectPath = "/org/mpris/MediaPlayer2";
@@ -25,7 +25,7 @@ public:
     bool registerOnBus(QString *error);
 
     Midi *player() const { return m_player; }
-    SynthLevel *level() const { return m_level; }
+    ObservedLevel *level() const { return m_level; }
     const Hooks &hooks() const { return m_hooks; }
     // The properties of each interface as they stand now (Position left out).
     QVariantMap rootProperties() const;
@@ -43,7 +43,7 @@ private:
     void sendChanges(const QString &interface, const QVariantMap &now, QVariantMap &sent);
 
     Midi *m_player;
-    SynthLevel *m_level;
+    ObservedLevel *m_level;
     Hooks m_hooks;
     QVariantMap m_sentRoot, m_sentPlayer;
     QString m_lastSong;

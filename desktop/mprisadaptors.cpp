@@ -1,5 +1,5 @@
 #include "desktop/mprisadaptors.h"
-#include "components/core/synthlevel.h"
+#include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
 #include "player/midi.h"
@@ -83,14 +83,12 @@ QVariantMap MprisPlayer::metadata() const
 double MprisPlayer::volume() const
 {
     const SynthLevel *level = m_mpris->level();
-    return level && !level->muted() ? level->level() / 65535.0 : 0.0;
+    return level->muted() ? 0.0 : level->level() / 65535.0;
 }
 
 void MprisPlayer::setVolume(double volume)
 {
-    if (SynthLevel *level = m_mpris->level())
-        level->setLevel(int(qBound(0.0, volume, 1.0) * 65535.0 + 0.5));
-    m_mpris->refresh();
+    m_mpris->level()->setLevel(int(qBound(0.0, volume, 1.0) * 65535.0 + 0.5));
 }
 
 qlonglong MprisPlayer::position() const

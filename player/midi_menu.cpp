@@ -1,6 +1,7 @@
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
 #include "library/filebrowser.h"
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -104,7 +105,13 @@ void Midi::installShortcuts()
                 command();
         });
     };
-    on(Qt::Key_Space, [this] { playPause(); });
+    on(Qt::Key_Space, [this] {
+        // A focused button or box still takes Space, as keyboard users expect.
+        if (auto *focused = qobject_cast<QAbstractButton *>(focusWidget()))
+            focused->click();
+        else
+            playPause();
+    });
     on(QKeySequence(Qt::CTRL | Qt::Key_Right), [this] { press(Button::Next); });
     on(QKeySequence(Qt::CTRL | Qt::Key_Left), [this] { press(Button::Prev); });
     on(QKeySequence(Qt::CTRL | Qt::Key_Period), [this] { press(Button::Stop); });

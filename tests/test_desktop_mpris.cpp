@@ -1,5 +1,5 @@
 #include "components/core/settingkeys.h"
-#include "components/core/synthlevel.h"
+#include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
 #include "fakes/playerfixture.h"
@@ -66,6 +66,7 @@ private:
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<Mpris> m_mpris;
     Level m_level;
+    ObservedLevel m_observed{&m_level};
     QDBusConnection m_client{u"none"_s};
     QList<QVariantMap> m_changes;
     QList<qlonglong> m_seeks;
@@ -76,7 +77,7 @@ void TestDesktopMpris::init()
 {
     m_f = std::make_unique<PlayerFixture>();
     Midi &m = m_f->startWith({u"a.mid"_s, u"b.mid"_s, u"c.mid"_s}, 60000);
-    m_mpris = std::make_unique<Mpris>(&m, &m_level,
+    m_mpris = std::make_unique<Mpris>(&m, &m_observed,
                                       Mpris::Hooks{{}, [&m](const QStringList &u) { m.openPaths(u); }, u"x.y"_s});
     QString error;
     QVERIFY2(m_mpris->registerOnBus(&error), qPrintable(error));
@@ -204,6 +205,11 @@ void TestDesktopMpris::optionsFollowTheBoxesAndAreSaved()
     call(u"org.freedesktop.DBus.Properties"_s, u"Set"_s,
          {kPlayer, u"Volume"_s, QVariant::fromValue(QDBusVariant(0.5))});
     QCOMPARE(m_level.value, 32768);
+    QCOMPARE(lastChange(u"Volume"_s).toDouble(), 32768 / 65535.0);
+    // The volume window's change reaches the desktop as well.
+    m_observed.setLevel(0);
+    QTest::qWait(50);
+    QCOMPARE(lastChange(u"Volume"_s).toDouble(), 0.0);
     m_f->quit();
     QCOMPARE(m_f->settings->GetValue(Settings::MidiShuffle), u"1"_s);
     QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMenu>
 #include <QSlider>
 #include <QTimer>
@@ -54,6 +55,8 @@ void TestPlayerRemote::shortcuts_data()
     QTest::newRow("space resumes") << u"paused"_s << false << QKeySequence(Qt::Key_Space) << playing << 0 << QString();
     QTest::newRow("space in the pause field") << u"playing"_s << true << QKeySequence(Qt::Key_Space) << playing << 0
                                               << QString();
+    QTest::newRow("space on a focused button presses it") << u"stopped"_s << false << QKeySequence(Qt::Key_Space)
+                                                          << stopped << 0 << u"save"_s;
     QTest::newRow("ctrl+right next") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Right) << stopped
                                      << 1 << QString();
     QTest::newRow("ctrl+left wraps back") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Left)
@@ -87,6 +90,8 @@ void TestPlayerRemote::shortcuts()
     if (before == "paused"_L1)
         f.press(u"Pause"_s);
     QWidget *target = inPauseField ? static_cast<QWidget *>(m.controls().txtPause) : m.controls().List1;
+    if (QTest::currentDataTag() == "space on a focused button presses it"_L1)
+        target = m.controls().cmdSave;
     target->setFocus();
     const QString pause = m.controls().txtPause->text();
     QStringList asked;
