@@ -101,7 +101,7 @@ private slots:
         QTest::newRow("metainfo") << "appstreamcli"
                                   << QStringList{"validate", "--no-net",
                                                  m_share + "/metainfo/" + AppInfo::DesktopId + ".metainfo.xml"};
-        for (const char *page : {"lyrabox", "lyrabox-midiinfo"})
+        for (const char *page : {"lyrabox", "lyrabox-midiinfo", "lyrabox-render"})
             QTest::newRow(page) << "sh"
                                 << QStringList{"-c", "man --warnings -l \"$1\" >/dev/null", "sh",
                                                m_share + "/man/man1/" + page + ".1.gz"};
