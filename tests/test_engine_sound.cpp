@@ -171,6 +171,148 @@ private slots:
             QVERIFY2(changed > 0.15 && changed > 4 * same, qPrintable(got));
         }
     }
+
+    // Each bank has every GM preset, so the channel's preset tells which one won.
+    void bankChangeWhilePlaying_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        const QString small = TestEnv::soundFont();
+        QTest::newRow("full bank to the top") << QStringList{small, FullBank} << QStringList{FullBank, small};
+        QTest::newRow("small bank to the top") << QStringList{FullBank, small} << QStringList{small, FullBank};
+    }
+    void bankChangeWhilePlaying()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        const QString wav = path("change.wav");
+        SoundConfig sound;
+        sound.banks = before;
+        auto dev = device(wav, sound);
+        QCOMPARE(dev->open(m_organ), 0);
+        QCOMPARE(dev->play(0), 0);
+        QThread::msleep(1000);
+        QCOMPARE(dev->channelPreset(0).bankFile, before[0]);
+        sound = dev->sound();
+        sound.banks = after;
+        const qint64 was = dev->position();
+        QElapsedTimer took;
+        took.start();
+        QString error;
+        QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
+        const qint64 spent = took.elapsed();
+        const qsizetype changedAt = TestEnv::readWav(wav).size() / 2;
+        qInfo("bank change took %lld ms", spent);
+        const qint64 now = dev->position();
+        QVERIFY2(now >= was && now <= was + spent + 60,
+                 qPrintable(QStringLiteral("%1 ms before, %2 ms after %3 ms").arg(was).arg(now).arg(spent)));
+        QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
+        QTRY_VERIFY_WITH_TIMEOUT(dev->activeVoices() > 0, 1000);
+        const FluidSequencer::ChannelPreset preset = dev->channelPreset(0);
+        QCOMPARE(preset.bankFile, after[0]);
+        QCOMPARE(preset.program, 19);   // set by the song, before the change
+        QThread::msleep(500);
+        QCOMPARE(dev->stop(), 0);
+        QThread::msleep(300);
+        QCOMPARE(dev->activeVoices(), 0);
+        const qsizetype stoppedAt = TestEnv::readWav(wav).size() / 2;
+        QThread::msleep(500);
+        dev.reset();
+        const QVector<double> s = mono(TestEnv::readWav(wav));
+        QVERIFY2(firstAbove(s, 1000, changedAt) > 0, "silent after the change");
+        QVERIFY2(lastAbove(s, 40) < stoppedAt + Rate / 10, "sound after stop");
+    }
+
+    // A bank that will not load leaves the stack and the song as they were.
+    void badBankRefused_data()
+    {
+        QTest::addColumn<bool>("playing");
+        QTest::newRow("before any song") << false;
+        QTest::newRow("while playing") << true;
+    }
+    void badBankRefused()
+    {
+        QFETCH(bool, playing);
+        const QString garbage = path("garbage.sf2");
+        QFile f(garbage);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("RIFF....sfbk not really") > 0);
+        f.close();
+        auto dev = device(QStringLiteral("/dev/null"));
+        if (playing) {
+            QCOMPARE(dev->open(m_organ), 0);
+            QCOMPARE(dev->play(0), 0);
+        }
+        const SoundConfig was = dev->sound();
+        for (const QStringList &banks : {QStringList{garbage, TestEnv::soundFont()},
+                                          QStringList{TestEnv::soundFont(), path("missing.sf2")}}) {
+            SoundConfig wanted = was;
+            wanted.banks = banks;
+            wanted.reverb = !was.reverb;
+            QString error;
+            QVERIFY(!dev->setSound(wanted, &error));
+            QVERIFY2(error.contains(banks.contains(garbage) ? garbage : path("missing.sf2")), qPrintable(error));
+            QCOMPARE(dev->sound(), was);
+        }
+        if (playing) {
+            QThread::msleep(300);
+            QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
+            QCOMPARE(dev->channelPreset(0).bankFile, TestEnv::soundFont());
+        }
+    }
+
+    void polyphonyLimitsVoices_data()
+    {
+        QTest::addColumn<int>("polyphony");
+        QTest::newRow("16") << 16;
+        QTest::newRow("256") << 256;
+    }
+    void polyphonyLimitsVoices()
+    {
+        QFETCH(int, polyphony);
+        QFile dense(path("dense.mid"));
+        QVERIFY(dense.open(QIODevice::WriteOnly) && dense.write(dense::song(3, 3)) > 0);
+        dense.close();
+        auto dev = device(QStringLiteral("/dev/null"));
+        QCOMPARE(dev->open(dense.fileName()), 0);
+        QCOMPARE(dev->play(0), 0);
+        SoundConfig sound = dev->sound();
+        sound.polyphony = polyphony;
+        QString error;
+        QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
+        // Voices above the new limit are let go, and take their release time.
+        QThread::msleep(500);
+        QVector<int> counts;
+        for (int i = 0; i < 60; ++i, QThread::msleep(20))
+            counts << dev->activeVoices();
+        // A voice taken over for a new note is still counted for a block.
+        std::sort(counts.begin(), counts.end());
+        const int usual = counts[counts.size() * 9 / 10];
+        QVERIFY2(polyphony == 16 ? usual <= 16 && usual > 8 : usual > 16, qPrintable(QString::number(usual)));
+    }
+
+    // The names given to FluidSynth are ones it knows: a wrong one is dropped without a word.
+    void settingsReachTheSynth()
+    {
+        SoundConfig c;
+        c.polyphony = 100;
+        c.reverbRoom = 0.4;
+        c.chorusVoices = 7;
+        c.bankMode = SoundConfig::BankMode::XG;
+        fluid_settings_t *s = new_fluid_settings();
+        applySoundSettings(s, c);
+        int poly = 0, voices = 0;
+        double room = 0;
+        char mode[8] = {};
+        QCOMPARE(fluid_settings_getint(s, "synth.polyphony", &poly), FLUID_OK);
+        QCOMPARE(fluid_settings_getnum(s, "synth.reverb.room-size", &room), FLUID_OK);
+        QCOMPARE(fluid_settings_getint(s, "synth.chorus.nr", &voices), FLUID_OK);
+        QCOMPARE(fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode), FLUID_OK);
+        delete_fluid_settings(s);
+        QCOMPARE(poly, 100);
+        QCOMPARE(room, 0.4);
+        QCOMPARE(voices, 7);
+        QCOMPARE(QByteArray(mode), QByteArray("xg"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEngineSound)
