@@ -75,6 +75,7 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
 
     cmbMixer = new MixerCombo(this);
     cmbMixer->setObjectName(QStringLiteral("cmbMixer"));
+    cmbMixer->setAccessibleName(QStringLiteral("Volume source"));
     cmbMixer->setToolTip(QStringLiteral("Choose source"));
     cmbMixer->setGeometry(Twips::toPixels(900, 160, 1515, 315));
 
@@ -85,6 +86,7 @@ MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volume
 
     sldrVol = new QSlider(Qt::Horizontal, this);
     sldrVol->setObjectName(QStringLiteral("sldrVol"));
+    sldrVol->setAccessibleName(QStringLiteral("Volume"));
     sldrVol->setToolTip(QStringLiteral("Set volume"));
     // The check box's caption may need more room in this font than the table
     // gives it, and this slider's groove starts at its very edge: the slider
