@@ -2,7 +2,7 @@
 #include <QMetaObject>
 
 ExportJob::ExportJob(QVector<RenderJob> jobs, SongRenderFactory factory, QObject *parent)
-    : QObject(parent), m_jobs(jobs), m_percent(jobs.size(), -1)
+    : QObject(parent), m_jobs(jobs), m_percent(size_t(jobs.size()), -1)
 {
     // Events come on the workers' threads; queued, they reach this object's.
     RenderQueue::Events e;
@@ -11,9 +11,9 @@ ExportJob::ExportJob(QVector<RenderJob> jobs, SongRenderFactory factory, QObject
     };
     e.progress = [this](int song, double done, double) {
         const int percent = int(done * 100);
-        if (percent == m_percent[song])
+        if (percent == m_percent[size_t(song)])
             return;
-        m_percent[song] = percent;
+        m_percent[size_t(song)] = percent;
         QMetaObject::invokeMethod(this, [this, song, done] { emit songProgress(song, done); }, Qt::QueuedConnection);
     };
     e.finished = [this](int song, bool written, const QString &error) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QVector>
 #include <memory>
+#include <vector>
 
 // Runs an export's songs on worker threads, away from the window, and
 // reports on the window's thread. Ends its workers when deleted.
@@ -31,6 +32,6 @@ signals:
 
 private:
     QVector<RenderJob> m_jobs;
-    QVector<int> m_percent;   // last one told, per song; each song's own worker writes it
+    std::vector<int> m_percent;   // last one told, per song; each song's own worker writes it
     std::unique_ptr<RenderQueue> m_queue;
 };

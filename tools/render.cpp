@@ -83,7 +83,7 @@ QString parse(const QStringList &args, Command *cmd)
     p.addPositionalArgument("FILE", "MIDI files (.mid, .rmi).", "FILE...");
     if (!p.parse(args))
         return p.errorText();
-    if (p.isSet(QStringLiteral("help")))
+    if (p.isSet(QStringLiteral("help")) || p.isSet(QStringLiteral("help-all")))
         p.showHelp(0);
     if (p.isSet(QStringLiteral("version")))
         p.showVersion();
