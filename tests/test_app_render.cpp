@@ -110,6 +110,7 @@ private slots:
     }
 
     // Each bad input fails on its own line with the reader's reason; the good ones are written.
+    // A second song of the same name does not write over the first one's file.
     void badInputsAmongGoodOnes()
     {
         QTemporaryDir out;
@@ -119,15 +120,18 @@ private slots:
         QFile t(text);
         QVERIFY(t.open(QIODevice::WriteOnly) && t.write("not a song") > 0);
         t.close();
-        const QStringList args{"-o", out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"), fifo,
-                               m_songs.path(), text, m_songs.filePath("b.mid")};
+        QTemporaryDir other;
+        const QString twin = TestEnv::writeMidi(other.filePath("a.mid"), 300);
+        const QStringList args{"--overwrite", "-o", out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"),
+                               fifo, m_songs.path(), text, m_songs.filePath("b.mid"), twin};
         const Run r = render(args);
         QFile::remove(fifo);
         QFile::remove(text);
         QCOMPARE(r.code, 1);
         QCOMPARE(entries(out.path()), (QStringList{"a.wav", "b.wav"}));
         const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines.size(), 5);
+        QVERIFY(r.err.contains(twin + ": Another song of this export is written to"));
         QVERIFY(r.err.contains("missing.mid: The file does not exist."));
         QVERIFY(r.err.contains("pipe.mid: This is not a regular file."));
         QVERIFY(r.err.contains(": This is a folder, not a file."));
