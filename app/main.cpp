@@ -2,17 +2,24 @@
 #include "app/core/appinfo.h"
 #include "app/engine/canberrasounds.h"
 #include "app/services.h"
+#include "app/core/desktopid.h"
+#include "components/core/observedlevel.h"
+#include "desktop/mpris.h"
+#include "export/frmexport.h"
 #include "app/signalwatch.h"
 #include "app/singleinstance.h"
+#include "components/core/soundsettings.h"
 #include "components/engine/systemmixer.h"
-#include "playback/core/soundbank.h"
-#include "export/frmexport.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
+#include "playback/engine/soundsetup.h"
 #include "player/midi.h"
+#include "sound/frmsound.h"
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 
@@ -35,6 +42,16 @@ void bringToFront(Midi &w, WindowSounds &sounds)
     w.raise();
     w.activateWindow();
     sounds.play(WindowSound::RestoreUp, SoundFlags::NotOverAPlayingSound);
+}
+
+// One sound window at a time; asked again, the open one comes to the front.
+void showSoundWindow(QPointer<FrmSound> &open, const Services &services, Midi &player)
+{
+    if (!open)
+        open = new FrmSound(services, &player);
+    open->show();
+    open->raise();
+    open->activateWindow();
 }
 
 } // namespace
@@ -60,10 +77,12 @@ int main(int argc, char *argv[])
     SettingsStore settings;
     QtDialogs dialogs;
     // LYRABOX_SF2_DIR stands in for the system's sf2 folder (tests start without a bank).
-    const QString bankDir = qEnvironmentVariable("LYRABOX_SF2_DIR");
-    const QString chosenBank = settings.GetValue(Settings::MidiSoundFont);
-    const QString soundBank = bankDir.isEmpty() ? findSoundBank(chosenBank) : findSoundBank(chosenBank, bankDir);
-    if (soundBank.isEmpty()) {
+    QStringList problems;
+    SoundConfig sound = readSoundConfig(settings, &problems);
+    checkAudioDriver(sound, &problems);
+    for (const QString &problem : std::as_const(problems))
+        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(problem));
+    if (sound.banks.isEmpty()) {
         // Ended by the system while the message waits: nothing to save, just go.
         QObject::connect(&watch, &SignalWatch::endRequested, &app, [] { closeModalWindows(); });
         std::fprintf(stderr, "lyrabox: No midi device present: no sound bank found.\n");
@@ -80,8 +99,8 @@ int main(int argc, char *argv[])
         break;
     }
 
-    FluidSequencer engine(
-        {soundBank, settings.GetValue(Settings::MidiAudioDriver), settings.GetValue(Settings::MidiAudioFile)});
+    FluidSequencer engine({sound.banks.value(0), sound.audioDriver, settings.GetValue(Settings::MidiAudioFile),
+                           FluidSequencer::DefaultGain, true, sound});
     CanberraSounds sounds;
     SystemClock clock;
     Services services;
@@ -90,11 +109,19 @@ int main(int argc, char *argv[])
     services.sounds = &sounds;
     services.clock = &clock;
     services.device = &engine;
-    services.makeMixer = [&engine] { return std::make_unique<SystemMixer>(&engine); };
+    services.sound = &engine;
+    // The volume window and the desktop's controls both set the synth level.
+    ObservedLevel level(&engine);
+    services.makeMixer = [&level] { return std::make_unique<SystemMixer>(&level); };
     services.programDir = programDataDir();
     services.programFile = QCoreApplication::applicationFilePath();
 
     Midi window(services);
+    QPointer<FrmSound> soundWindow;
+    auto *soundAction = new QAction(QStringLiteral("Sound..."), &window);
+    QObject::connect(soundAction, &QAction::triggered, &window,
+                     [&soundWindow, &services, &window] { showSoundWindow(soundWindow, services, window); });
+    window.addMenuAction(soundAction);
     addExportAction(&window, &dialogs, [&engine] { return OfflineRender::factory(engine.sound()); });
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
@@ -108,6 +135,12 @@ int main(int argc, char *argv[])
     window.Form_Load();
     if (window.unloaded())
         return 0;
+    Mpris mpris(&window, &level,
+                {[&window, &sounds] { bringToFront(window, sounds); },
+                 [&window](const QStringList &uris) { window.openPaths(uris); }, AppInfo::DesktopId});
+    QString busError;
+    if (!mpris.registerOnBus(&busError))
+        std::fprintf(stderr, "lyrabox: desktop media controls are off: %s\n", qPrintable(busError));
     if (!request.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
     return app.exec();
