@@ -7,7 +7,7 @@
 void Midi::MMControl1_StatusUpdate()
 {
     notePlayState();   // a device may stop by itself at the end of a song
-    if (MMControl1->updateInterval() == 0 || MMControl1->mode() == SequencerDevice::Mode::NotOpen)
+    if (!monitorRunning() || MMControl1->mode() == SequencerDevice::Mode::NotOpen)
         return;
     const QString fault = m_services.device->takeFault();
     if (!fault.isEmpty()) {
@@ -31,10 +31,13 @@ void Midi::MMControl1_StatusUpdate()
     if (m_previewFile.isEmpty()) {
         Label1->setText(Texts::selectionName(m_list.name(m_selIndex)));
         const QString time = Texts::time(seconds);
-        Label2->setText(Label2->text().endsWith(QLatin1Char('*')) ? time : time + QStringLiteral(" *"));
+        // The marker blinks: shown on every other update.
+        const bool marker = !m_markerShown;
+        setLabel2(marker ? time + QStringLiteral(" *") : time);
+        m_markerShown = marker;
     } else {
         Label1->setText(Texts::selectionName(m_previewFile));
-        Label2->setText(QStringLiteral("(Preview)"));
+        setLabel2(QStringLiteral("(Preview)"));
     }
     showCaption(Label1->text());
     SliderTime->setValue(int(seconds));
@@ -42,7 +45,7 @@ void Midi::MMControl1_StatusUpdate()
 
 void Midi::SliderTime_MouseDown()
 {
-    m_sliderHeldWhilePlaying = MMControl1->mode() == SequencerDevice::Mode::Playing && MMControl1->updateInterval() > 0;
+    m_sliderHeldWhilePlaying = playState() == PlayState::Playing && monitorRunning();
     MMControl1->setUpdateInterval(0);
 }
 
@@ -52,11 +55,11 @@ void Midi::SliderTime_MouseUp()
     m_sliderHeldWhilePlaying = false;
     const SequencerDevice::Mode mode = MMControl1->mode();
     const qint64 from = qint64(SliderTime->value()) * 1000;
-    const bool restart = MMControl1->updateInterval() == 0
+    const bool restart = !monitorRunning()
         && (mode == SequencerDevice::Mode::Playing || (wasPlaying && mode != SequencerDevice::Mode::NotOpen));
     if (!restart && (mode == SequencerDevice::Mode::Paused || mode == SequencerDevice::Mode::Stopped)) {
         MMControl1->setFrom(from);
-        Label2->setText(Texts::time(SliderTime->value()));
+        setLabel2(Texts::time(SliderTime->value()));
         emit positionJumped(from);
         return;
     }

@@ -32,7 +32,7 @@ void Midi::MMControl1_PauseClick(int &cancel)
     cancel = 1;
     if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
         return;
-    if (MMControl1->updateInterval() == 0) {
+    if (playState() != PlayState::Playing) {
         cancelInterlude();
         MMControl1->setUpdateInterval(500);
         MMControl1->setCommand(MediaControl::Command::Play);
@@ -159,7 +159,7 @@ void Midi::notePlayState()
 void Midi::showStateTexts(PlayState state)
 {
     const QString word = playStateWord(state);
-    Label2->setText(QStringLiteral("(%1)").arg(word));
+    setLabel2(QStringLiteral("(%1)").arg(word));
     showCaption(QStringLiteral("Lyrabox (%1)").arg(word));
 }
 

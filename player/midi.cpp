@@ -83,6 +83,17 @@ void Midi::setLabel5(const QString &caption)
     Label5->setText(caption);
 }
 
+void Midi::setLabel2(const QString &text)
+{
+    m_markerShown = false;
+    Label2->setText(text);
+}
+
+bool Midi::monitorRunning() const
+{
+    return MMControl1->updateInterval() > 0;
+}
+
 void Midi::showCaption(const QString &caption)
 {
     setWindowTitle(caption);

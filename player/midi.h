@@ -202,6 +202,10 @@ private:
     void connectControls();
     void DoEvents();
     void setLabel5(const QString &caption);
+    // Label2's text; the blinking marker starts over after it.
+    void setLabel2(const QString &text);
+    // The play monitor looks at the device: play runs and the slider is not held.
+    bool monitorRunning() const;
     void showCaption(const QString &caption);
 
     // player/midi_startup.cpp
@@ -302,6 +306,7 @@ private:
     bool m_rollingOut = false;
     // The slider was held down while play was running.
     bool m_sliderHeldWhilePlaying = false;
+    bool m_markerShown = false;   // the last update showed the time with its marker
     QPointer<QWidget> m_volume;
     // Paths given from outside, waiting for the window to be free.
     QList<PathsRequest> m_pendingPaths;

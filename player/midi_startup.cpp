@@ -39,7 +39,7 @@ void Midi::Form_Load()
     MMControl1->setDeviceType(QStringLiteral("Sequencer"));
     MMControl1->setFrom(0);
     SliderTime->setValue(0);
-    Label2->setText(QStringLiteral("(Stopped)"));
+    setLabel2(QStringLiteral("(Stopped)"));
     MMControl1->setUpdateInterval(0);
     File1->setPattern(MidiFiles::browserPattern());
     restoreColors();
