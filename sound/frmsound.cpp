@@ -1,5 +1,4 @@
 #include "sound/frmsound.h"
-#include "app/core/appinfo.h"
 #include "components/core/soundsettings.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -62,7 +61,7 @@ FrmSound::FrmSound(const Services &services, QWidget *player)
 {
     setObjectName(QStringLiteral("FrmSound"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("%1 Sound").arg(AppInfo::AppName));
+    setWindowTitle(QStringLiteral("Lyrabox Sound"));
     auto *top = new QVBoxLayout(this);
     auto *banks = new QGroupBox(QStringLiteral("Sound banks (the top one's instruments win)"), this);
     auto *effects = new QGroupBox(QStringLiteral("Effects and voices"), this);
@@ -79,6 +78,16 @@ FrmSound::FrmSound(const Services &services, QWidget *player)
     refresh();
     adjustSize();
     placeBeside(player);
+}
+
+void FrmSound::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    // Its frame is known only now.
+    if (!m_placed) {
+        m_placed = true;
+        placeBeside(parentWidget());
+    }
 }
 
 void FrmSound::buildBanks(QGridLayout *grid)

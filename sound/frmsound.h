@@ -33,6 +33,9 @@ public:
     void cmbDriver_Click();
     void outputChanged();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildBanks(class QGridLayout *grid);
     void buildEffects(QGridLayout *grid);
@@ -58,4 +61,5 @@ private:
     QComboBox *cmbDriver, *cmbDevice, *cmbBuffer;
     QPushButton *cmdClose;
     bool m_refreshing = false;
+    bool m_placed = false;
 };

@@ -1,0 +1,227 @@
+#include "components/core/soundsettings.h"
+#include "fakes/fakedialogs.h"
+#include "sound/frmsound.h"
+#include "testenv.h"
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+// Takes every change except banks named in `refused`.
+class FakeSound : public SoundControl {
+public:
+    SoundConfig sound() const override { return config; }
+    bool setSound(const SoundConfig &c, QString *error) override
+    {
+        for (const QString &bank : c.banks) {
+            if (refused.contains(bank)) {
+                *error = QStringLiteral("The sound bank %1 could not be loaded: not a bank.").arg(bank);
+                return false;
+            }
+        }
+        applied << c;
+        config = c;
+        return true;
+    }
+    QStringList systemBanks() const override { return banks; }
+    QStringList audioDrivers() override { return {QStringLiteral("alsa"), QStringLiteral("sdl2")}; }
+    QStringList audioDevices(const QString &driver) override
+    {
+        return driver == QLatin1String("sdl2") ? QStringList{QStringLiteral("default"), QStringLiteral("USB")} : QStringList();
+    }
+
+    SoundConfig config;
+    QStringList banks, refused;
+    QList<SoundConfig> applied;
+};
+}
+
+class TestSoundWindow : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    std::unique_ptr<SettingsStore> m_settings;
+    FakeSound m_sound;
+    FakeDialogs m_dialogs;
+    QPointer<FrmSound> m_win;
+    QString m_a, m_b, m_c;   // banks: a and b on the system, c elsewhere
+
+    FrmSound *open(QWidget *player = nullptr)
+    {
+        Services s;
+        s.settings = m_settings.get();
+        s.dialogs = &m_dialogs;
+        s.sound = &m_sound;
+        m_win = new FrmSound(s, player);
+        m_win->show();
+        return m_win;
+    }
+    template <typename W>
+    W *child(const char *name) { return m_win->findChild<W *>(QLatin1String(name)); }
+    QStringList shownBanks()
+    {
+        QStringList names;
+        auto *list = child<QListWidget>("lstBanks");
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text().section(' ', 0, 0);
+        return names;
+    }
+    void choose(const char *combo, int index)
+    {
+        auto *c = child<QComboBox>(combo);
+        c->setCurrentIndex(index);
+        emit c->activated(index);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        TestEnv::setUp();
+        for (const char *name : {"a.sf2", "b.sf2", "c.sf3"}) {
+            QFile f(m_dir.filePath(QLatin1String(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(3 * 1024 * 1024, 'x')) > 0);
+        }
+        m_a = m_dir.filePath("a.sf2");
+        m_b = m_dir.filePath("b.sf2");
+        m_c = m_dir.filePath("c.sf3");
+    }
+    void init()
+    {
+        m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QUuid::createUuid().toString() + ".conf"));
+        m_sound.config = SoundConfig();
+        m_sound.config.banks = QStringList{m_a};
+        m_sound.banks = QStringList{m_a, m_b};
+        m_sound.refused.clear();
+        m_sound.applied.clear();
+        m_dialogs.clear();
+    }
+    void cleanup() { delete m_win; }
+
+    void showsTheSoundInUse()
+    {
+        m_sound.config.reverbRoom = 0.45;
+        m_sound.config.chorus = false;
+        m_sound.config.polyphony = 128;
+        m_sound.config.audioDriver = "sdl2";
+        open();
+        QCOMPARE(m_win->windowTitle(), QStringLiteral("Lyrabox Sound"));
+        QCOMPARE(shownBanks(), QStringList{"a.sf2"});
+        QCOMPARE(child<QComboBox>("cmbSystemBanks")->itemText(1), QStringLiteral("b.sf2 (3.0 MB)"));
+        QCOMPARE(child<QDoubleSpinBox>("spnRoom")->value(), 0.45);
+        QVERIFY(!child<QCheckBox>("chkChorus")->isChecked());
+        QVERIFY(!child<QDoubleSpinBox>("spnChorusLevel")->isEnabled());
+        QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), 128);
+        QCOMPARE(child<QComboBox>("cmbDriver")->currentText(), QStringLiteral("sdl2"));
+        QCOMPARE(child<QComboBox>("cmbDevice")->count(), 2);   // "(default)" and USB
+        QVERIFY(m_sound.applied.isEmpty());
+    }
+
+    // Each control applies at once and is stored under its key.
+    void controlsApplyAndStore_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("reverb off") << "chkReverb" << "MidiReverb" << "0";
+        QTest::newRow("room") << "spnRoom" << "MidiReverbRoom" << "0.55";
+        QTest::newRow("chorus voices") << "spnChorusVoices" << "MidiChorusVoices" << "7";
+        QTest::newRow("polyphony") << "spnPolyphony" << "MidiPolyphony" << "64";
+        QTest::newRow("bank mode") << "cmbBankMode" << "MidiBankMode" << "xg";
+        QTest::newRow("song reset") << "cmbSongReset" << "MidiSongReset" << "gm";
+        QTest::newRow("driver") << "cmbDriver" << "MidiAudioDriver" << "alsa";
+        QTest::newRow("buffer") << "cmbBuffer" << "MidiAudioBuffer" << "512";
+    }
+    void controlsApplyAndStore()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        open();
+        QWidget *w = m_win->findChild<QWidget *>(control);
+        if (auto *check = qobject_cast<QCheckBox *>(w))
+            check->setChecked(false);
+        else if (auto *number = qobject_cast<QDoubleSpinBox *>(w))
+            number->setValue(stored.toDouble());
+        else if (auto *whole = qobject_cast<QSpinBox *>(w))
+            whole->setValue(stored.toInt());
+        else if (auto *combo = qobject_cast<QComboBox *>(w))
+            choose(qPrintable(control), control == "cmbBuffer" ? combo->findData(512) : combo->findText(stored, Qt::MatchContains | Qt::MatchFixedString) < 0 ? 1 : combo->findText(stored, Qt::MatchFixedString | Qt::MatchContains));
+        QCOMPARE(m_sound.applied.size(), 1);
+        QCOMPARE(m_settings->GetValue(AppInfo::AppletSection(), key, QString()), stored);
+        QCOMPARE(readSoundConfig(*m_settings, nullptr), m_sound.config);
+    }
+
+    void banks()
+    {
+        open();
+        child<QPushButton>("cmdAddBank")->click();          // a is there already: nothing changes
+        QVERIFY(m_sound.applied.isEmpty());
+        choose("cmbSystemBanks", 1);
+        child<QPushButton>("cmdAddBank")->click();
+        QCOMPARE(shownBanks(), (QStringList{"b.sf2", "a.sf2"}));
+        m_dialogs.openResults.enqueue(m_c);
+        child<QPushButton>("cmdAddFile")->click();
+        QCOMPARE(shownBanks(), (QStringList{"c.sf3", "b.sf2", "a.sf2"}));
+        QVERIFY(m_dialogs.fileAsks.last().filter.contains("*.sf3"));
+        child<QPushButton>("cmdBankDown")->click();
+        QCOMPARE(shownBanks(), (QStringList{"b.sf2", "c.sf3", "a.sf2"}));
+        QCOMPARE(child<QListWidget>("lstBanks")->currentRow(), 1);
+        child<QPushButton>("cmdBankUp")->click();
+        child<QPushButton>("cmdRemoveBank")->click();
+        QCOMPARE(m_sound.config.banks, (QStringList{m_b, m_a}));
+        QCOMPARE(m_settings->GetValue(Settings::MidiSoundFont), m_b);
+        QCOMPARE(m_settings->GetValue(Settings::MidiSoundBanks), m_b + '|' + m_a);
+        child<QPushButton>("cmdRemoveBank")->click();
+        QVERIFY(!child<QPushButton>("cmdRemoveBank")->isEnabled());   // the last one stays
+        QCOMPARE(m_sound.config.banks, QStringList{m_a});
+
+        // Refused: told why, and the list is as it was.
+        m_sound.refused = QStringList{m_c};
+        m_dialogs.openResults.enqueue(m_c);
+        child<QPushButton>("cmdAddFile")->click();
+        QCOMPARE(shownBanks(), QStringList{"a.sf2"});
+        QCOMPARE(m_dialogs.messages.size(), 1);
+        QVERIFY(m_dialogs.messages[0].text.contains(m_c) && m_dialogs.messages[0].text.contains("not a bank"));
+        QCOMPARE(m_settings->GetValue(Settings::MidiSoundBanks), m_a);
+    }
+
+    void resetToDefaults()
+    {
+        m_sound.config.reverbLevel = 0.1;
+        m_sound.config.chorusVoices = 9;
+        m_sound.config.polyphony = 32;
+        m_sound.config.bankMode = SoundConfig::BankMode::XG;
+        m_sound.config.banks = QStringList{m_b, m_a};
+        open();
+        child<QPushButton>("cmdDefaults")->click();
+        SoundConfig expected;
+        expected.banks = QStringList{m_b, m_a};
+        expected.bankMode = SoundConfig::BankMode::XG;
+        QCOMPARE(m_sound.config, expected);
+        QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), expected.polyphony);
+    }
+
+    // Beside the player, and whole on the screen wherever the player is.
+    void placedBesideThePlayer_data()
+    {
+        QTest::addColumn<QPoint>("player");
+        QTest::addColumn<bool>("below");
+        QTest::newRow("top left") << QPoint(10, 10) << true;
+        QTest::newRow("bottom right") << QPoint(5000, 5000) << false;
+    }
+    void placedBesideThePlayer()
+    {
+        QFETCH(QPoint, player);
+        QFETCH(bool, below);
+        QWidget strip;
+        strip.setGeometry(QRect(player, QSize(300, 40)));
+        const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+        strip.move(std::min(player.x(), desk.right() - 300), std::min(player.y(), desk.bottom() - 40));
+        strip.show();
+        open(&strip);
+        const QRect win = m_win->frameGeometry();
+        QVERIFY2(desk.contains(win), qPrintable(QStringLiteral("%5,%6 %7x%8; %1,%2 %3x%4").arg(desk.x()).arg(desk.y()).arg(desk.width()).arg(desk.height()).arg(win.x()).arg(win.y()).arg(win.width()).arg(win.height())));
+        QVERIFY(below ? win.top() > strip.frameGeometry().bottom() : win.bottom() < strip.frameGeometry().top());
+    }
+};
+
+QTEST_MAIN(TestSoundWindow)
+#include "test_sound_window.moc"
