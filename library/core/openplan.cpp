@@ -65,7 +65,7 @@ QString localPath(const QString &pathOrUrl, const QString &workingDir)
     const bool here = url.host().isEmpty() || url.host() == QLatin1String("localhost");
     if (!url.isValid() || !url.isLocalFile() || !here)
         return {};
-    return QDir::cleanPath(url.toLocalFile());
+    return QDir::cleanPath(QDir(workingDir).absoluteFilePath(url.toLocalFile()));
 }
 
 OpenPlan plan(const QStringList &pathsOrUrls, const QString &workingDir)
