@@ -6,20 +6,12 @@
 #include <memory>
 
 namespace {
-constexpr int Rate = 44100;
-
+using TestEnv::peak;
 using TestEnv::readWav;
+using TestEnv::wavSamples;
+using TestEnv::writeTracks;
 
-qint64 lengthMs(const QVector<qint16> &s) { return s.size() / 2 * 1000 / Rate; }
-
-// Loudest sample from fromMs to the end.
-int peak(const QVector<qint16> &s, qint64 fromMs = 0)
-{
-    int p = 0;
-    for (qsizetype i = qMax<qsizetype>(0, fromMs * Rate / 500); i < s.size(); ++i)
-        p = qMax(p, qAbs(int(s[i])));
-    return p;
-}
+qint64 lengthMs(const QVector<qint16> &s) { return s.size() / 2 * 1000 / 44100; }
 
 double rmsDb(const QVector<qint16> &s)
 {
@@ -27,23 +19,6 @@ double rmsDb(const QVector<qint16> &s)
     for (qint16 v : s)
         sum += double(v) * v;
     return 10.0 * std::log10(sum / qMax<qsizetype>(1, s.size()));
-}
-
-// A format 1 file of the given tracks (event bytes without End of Track),
-// 480 ticks a quarter at 120 bpm.
-QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
-{
-    QByteArray out("MThd\0\0\0\x06\0\x01", 10);
-    out += char(tracks.size() >> 8); out += char(tracks.size()); out += "\x01\xE0";
-    for (QByteArray trk : tracks) {
-        trk += QByteArray("\x00\xFF\x2F\x00", 4);
-        out += "MTrk";
-        for (int shift : {24, 16, 8, 0})
-            out += char(trk.size() >> shift);
-        out += trk;
-    }
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
 }
 }
 
@@ -151,7 +126,7 @@ private slots:
         // Silence skips the synth but must still be written in real time.
         QVERIFY2(lengthMs(s) >= lived - 20, qPrintable(QStringLiteral("%1 ms in %2 ms").arg(lengthMs(s)).arg(lived)));
         QVERIFY2(peak(s) > 1000, "no sound while playing");
-        const int tail = peak(s, lengthMs(s) - 400);
+        const int tail = peak(s, wavSamples(lengthMs(s) - 400));
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("tail peak %1").arg(tail)));
     }
 
@@ -202,7 +177,7 @@ private slots:
                 return;
             }
         }
-        QVERIFY(peak(readWav(out), secondSong + 100) > 1000);
+        QVERIFY(peak(readWav(out), wavSamples(secondSong + 100)) > 1000);
     }
 
     // A busy song must not reach full scale, and a quiet one must stay about

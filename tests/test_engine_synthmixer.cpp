@@ -4,31 +4,7 @@
 #include <QtTest>
 
 namespace {
-constexpr int Rate = 44100;
-
 using TestEnv::readWav;
-
-// Loudest sample between two times (ms from the start of the file).
-int peak(const QVector<qint16> &s, qint64 fromMs, qint64 toMs)
-{
-    int p = 0;
-    const qsizetype a = qMax<qsizetype>(0, fromMs * Rate / 1000 * 2);
-    const qsizetype z = qMin<qsizetype>(s.size(), toMs * Rate / 1000 * 2);
-    for (qsizetype i = a; i < z; ++i)
-        p = qMax(p, qAbs(int(s[i])));
-    return p;
-}
-
-// Organ (no decay): one chord held for 5 s, 480 ticks a quarter at 120 bpm.
-QString writeHeldMidi(const QString &path)
-{
-    const QByteArray trk("\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70"
-                         "\xA5\x60\x80\x3C\x00\x00\x80\x43\x00\x00\xFF\x2F\x00", 24);
-    QByteArray out("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0", 21);
-    out += char(trk.size()) + trk;
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
-}
 
 int indexOf(SystemMixer &m, const QString &name)
 {
@@ -68,7 +44,9 @@ private slots:
     // The mixer's level is what a sounding note plays at, and a mute does not end it.
     void synthLevelChangesSound()
     {
-        const QString song = writeHeldMidi(m_dir.filePath(QStringLiteral("held.mid")));
+        // Organ (no decay): one chord held for 5 s.
+        const QString song = TestEnv::writeTracks(m_dir.filePath(QStringLiteral("held.mid")), {QByteArray(
+            "\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
         const QString wav = m_dir.filePath(QStringLiteral("level.wav"));
         QVERIFY(!song.isEmpty());
         // Each setting holds for StepMs; the level is measured in the middle of each.
@@ -95,10 +73,10 @@ private slots:
         while (first < s.size() && qAbs(int(s[first])) < 200)
             ++first;
         QVERIFY2(first < s.size(), "no sound at all");
-        const qint64 origin = first / 2 * 1000 / Rate;
+        const qint64 origin = first / 2 * 1000 / 44100;
         auto level = [&](int i) {
             const qint64 from = origin + at[i] - at[0] + StepMs / 4;
-            return peak(s, from, from + StepMs / 2);
+            return TestEnv::peak(s, TestEnv::wavSamples(from), TestEnv::wavSamples(from + StepMs / 2));
         };
         const int full = level(0), half = level(1), muted = level(2), zero = level(3), again = level(4);
         const QString seen = QStringLiteral("%1 %2 %3 %4 %5").arg(full).arg(half).arg(muted).arg(zero).arg(again);

@@ -71,11 +71,11 @@ private slots:
             many << one;
         m.addFiles(many);
         QCOMPARE(m.playList().count(), 1000);
-        m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid"});
+        m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid", f.dir() + "/bad\"name.mid"});
         QCOMPARE(m.playList().count(), 1001);
         QCOMPARE(m.controls().List1->count(), 1001);
         QVERIFY(f.dialogs.shown("2 file(s) were not added"));
-        QVERIFY(f.dialogs.shown("line\nbreak.mid"));
+        QVERIFY(f.dialogs.shown("line\nbreak.mid") && f.dialogs.shown("bad\"name.mid"));
         m.controls().List1->setCurrentRow(1000);
         m.cmdRemove_Click();
         QCOMPARE(m.playList().count(), 1000);
@@ -104,14 +104,14 @@ private slots:
         m.List1_DblClick();
         QCOMPARE(f.device.openFile, songs[0]);
         QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
-        // A preview replaces the song and keeps the selection.
-        m.controls().Dir1->setPath(f.dir() + "/data/");
-        m.controls().File1->setCurrentItem(m.controls().File1->findItems("c.mid", Qt::MatchExactly).value(0));
-        m.File1_DblClick();
+        // A preview replaces the song and keeps the selection; a list entry ends it.
+        f.preview("c.mid");
         QCOMPARE(m.previewFile(), QStringLiteral("c.mid"));
         QCOMPARE(m.selIndex(), 0);
         QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
         QCOMPARE(m.controls().Label1->text(), QStringLiteral("C"));
+        m.OpenMid(QString());
+        QCOMPARE(f.device.openFile + m.controls().Label1->text(), songs[0] + "A");
     }
 
     void dropsAndKeys()
@@ -260,32 +260,6 @@ private slots:
         QVERIFY(!m.rolling());
     }
 
-    void keptOnTheScreen_data()
-    {
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("top");
-        QTest::addColumn<int>("wantLeft");
-        QTest::addColumn<int>("wantTop");
-        const QRect s = Midi::screenTw();
-        QTest::newRow("beyond the right") << s.width() + 600 << 300 << s.width() - 6315 << 300;
-        QTest::newRow("negative") << -900 << -300 << 0 << 0;
-        QTest::newRow("partly off stays") << s.width() - 3000 << 300 << s.width() - 3000 << 300;
-        QTest::newRow("below the bottom") << 300 << s.height() + 600 << 300 << s.height() - 2460;
-    }
-    void keptOnTheScreen()
-    {
-        QFETCH(int, left);
-        QFETCH(int, top);
-        QFETCH(int, wantLeft);
-        QFETCH(int, wantTop);
-        PlayerFixture f;
-        Midi &m = f.start();
-        m.moveTw(left, top);
-        m.Form_Resize();
-        QCOMPARE(m.leftTw() / 15, wantLeft / 15);
-        QCOMPARE(m.topTw() / 15, wantTop / 15);
-    }
-
     void colours()
     {
         PlayerFixture f;
@@ -305,28 +279,6 @@ private slots:
         m.cmdColor_Click();
         QCOMPARE(m.textColor(), qint64(0));
         QVERIFY(!m.lightCorners());
-    }
-
-    void dragByLabelsWithTheLeftButton()
-    {
-        PlayerFixture f;
-        Midi &m = f.start();
-        m.moveTw(1500, 1500);
-        const QPoint start = m.pos();
-        auto send = [&](QEvent::Type type, Qt::MouseButton b, QPoint global) {
-            // A move carries the held button, as during a real drag.
-            QMouseEvent e(type, QPointF(3, 3), QPointF(global), type == QEvent::MouseMove ? Qt::NoButton : b,
-                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b, Qt::NoModifier);
-            QApplication::sendEvent(m.controls().Label1, &e);
-        };
-        send(QEvent::MouseButtonPress, Qt::RightButton, {300, 300});
-        send(QEvent::MouseMove, Qt::RightButton, {340, 320});
-        QCOMPARE(m.pos(), start);
-        send(QEvent::MouseButtonPress, Qt::LeftButton, {300, 300});
-        send(QEvent::MouseMove, Qt::LeftButton, {340, 320});
-        send(QEvent::MouseButtonRelease, Qt::LeftButton, {340, 320});
-        send(QEvent::MouseMove, Qt::LeftButton, {400, 400});
-        QCOMPARE(m.pos(), start + QPoint(40, 20));
     }
 };
 

@@ -31,17 +31,41 @@ QByteArray library(int index, const QStringList &paths)
         out += '"' + p.toUtf8() + "\"\r\n";
     return out;
 }
+
+// A library picked in Open Library: the entries listed, the one message
+// said (empty: none), the heading, and the entry opened (none: -1).
+struct Opened { QByteArray bytes; int entries = 0; QString message, label5; int sel = -1; };
+// The library open at start (a.mid is present), edits (add: n.mid, remove,
+// clear, new, open: cancelled), the entries then written to New Library.mfl
+// (-1: none), Label5 after the edits (empty: not looked at), the reason in
+// Label1's tool tip. kept: the library file as it was, else holding n.mid.
+struct AtQuit { QByteArray bytes; QString edits; bool kept = true; int fresh = -1; QString label5{}, reason{}; };
 }
+
+Q_DECLARE_METATYPE(Opened)
+Q_DECLARE_METATYPE(AtQuit)
 
 class TestPlayerLibrary : public QObject {
     Q_OBJECT
+
+    // Starts the player with `file`, holding `bytes`, as the library it had open.
+    static Midi &startOn(PlayerFixture &f, const QString &file, const QByteArray &bytes)
+    {
+        writeAll(file, bytes);
+        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
+        return f.start();
+    }
+
 private slots:
     void initTestCase() { TestEnv::setUp(); }
 
+    // Names with commas, spaces, other scripts and a long one survive the round trip.
     void saveAndReopen()
     {
         PlayerFixture f;
-        const QStringList songs = f.songs({"x.mid", "y.rmi"});
+        QDir().mkpath(f.dir() + "/data/Ünï, cöde");
+        const QString longName = QString(200, 'n') + ".rmi";
+        const QStringList songs = f.songs({"Ünï, cöde/a b, c.mid", longName});
         Midi &m = f.start();
         m.addFiles(songs);
         m.setSelIndex(1);
@@ -56,7 +80,7 @@ private slots:
         PlayerFixture g;
         g.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         Midi &n = g.start();
-        QCOMPARE(n.playList().names(), QStringList({"x.mid", "y.rmi"}));
+        QCOMPARE(n.playList().names(), QStringList({"a b, c.mid", longName}));
         QCOMPARE(n.selIndex(), 1);
         QCOMPARE(n.controls().List1->currentRow(), 1);
         QCOMPARE(g.device.openFile, songs[1]);
@@ -66,114 +90,101 @@ private slots:
     // Libraries opened through Open Library: what shows and what is said.
     void openLibrary_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("entries");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("label5");
-        QTest::addColumn<bool>("opened");
-        const QString d = TestEnv::root() + "/lib/";
-        QTest::newRow("current deleted") << library(1, {d + "a.mid", d + "gone.mid", d + "c.mid"}) << 3 << "" << "Lib: 3 files" << true;
-        QTest::newRow("none present") << library(0, {d + "gone1.mid", d + "gone2.mid"}) << 2 << "File(s) not present" << "Opening Lib" << false;
-        QTest::newRow("first line only") << QByteArray("0\r\n") << 0 << "File(s) not present" << "Opening Lib" << false;
-        QTest::newRow("zero bytes") << QByteArray() << 0 << "" << "Lib (Empty)" << false;
-        QTest::newRow("index past the end") << library(7, {d + "a.mid"}) << 1 << "" << "Lib: 1 files" << true;
-        QTest::newRow("bad first line") << QByteArray("abc\r\n\"/x.mid\"\r\n") << 0 << "OpenLib error: " << "Opening Lib" << false;
-        QStringList many;
-        for (int i = 0; i < 1002; ++i)
-            many << d + "a.mid";
-        QTest::newRow("1002 entries") << library(0, many) << 1001 << "OpenLib error: " << "Opening Lib" << false;
+        QTest::addColumn<Opened>("o");
+        const QString d = TestEnv::root() + "/lib/", absent = "File(s) not present", bad = "OpenLib error: ";
+        QTest::newRow("current deleted") << Opened{library(1, {d + "a.mid", d + "gone.mid", d + "c.mid"}), 3, "", "Lib: 3 files", 2};
+        QTest::newRow("last deleted wraps") << Opened{library(2, {d + "a.mid", d + "c.mid", d + "gone.mid"}), 3, "", "Lib: 3 files", 0};
+        QTest::newRow("none present") << Opened{library(0, {d + "gone1.mid", d + "gone2.mid"}), 2, absent, "Opening Lib"};
+        QTest::newRow("first line only") << Opened{"0\r\n", 0, absent, "Opening Lib"};
+        QTest::newRow("zero bytes") << Opened{{}, 0, "", "Lib (Empty)"};
+        QTest::newRow("index past the end") << Opened{library(7, {d + "a.mid"}), 1, "", "Lib: 1 files", 0};
+        QTest::newRow("bad first line") << Opened{"abc\r\n\"/x.mid\"\r\n", 0, bad, "Opening Lib"};
+        QTest::newRow("1002 entries") << Opened{library(0, QStringList(1002, d + "a.mid")), 1001, bad, "Opening Lib"};
     }
     void openLibrary()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, entries);
-        QFETCH(QString, message);
-        QFETCH(QString, label5);
-        QFETCH(bool, opened);
+        QFETCH(Opened, o);
         QDir().mkpath(TestEnv::root() + "/lib");
         for (const char *n : {"a.mid", "c.mid"})
             TestEnv::writeMidi(TestEnv::root() + "/lib/" + n);
         PlayerFixture f;
         const QString file = f.dir() + "/Lib.mfl";
-        writeAll(file, bytes);
+        writeAll(file, o.bytes);
         Midi &m = f.start();
         f.dialogs.openResults << file;
         m.cmdOpen_Click();
-        QCOMPARE(m.playList().count(), entries);
-        QCOMPARE(m.controls().List1->count(), entries);
-        if (message.isEmpty())
+        QCOMPARE(m.playList().count(), o.entries);
+        QCOMPARE(m.controls().List1->count(), o.entries);
+        if (o.message.isEmpty())
             QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
         else
-            QCOMPARE(f.dialogs.count(message), 1);
-        QCOMPARE(m.controls().Label5->text(), label5);
-        QCOMPARE(!f.device.openFile.isEmpty(), opened);
-        if (bytes.isEmpty())
+            QCOMPARE(f.dialogs.count(o.message), 1);
+        QCOMPARE(m.controls().Label5->text(), o.label5);
+        QCOMPARE(m.selIndex(), qMax(o.sel, 0));
+        QCOMPARE(f.device.openFile, o.sel >= 0 ? m.playList().path(o.sel) : QString());
+        if (o.bytes.isEmpty())
             QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library Openning: Lib"));
         // A library that did not load whole is not written over at shut-down;
         // one that did is saved with its new current entry.
-        const int index = m.selIndex();
         f.quit();
-        if (opened)
-            QVERIFY(readAll(file).startsWith(QByteArray::number(index) + "\r\n"));
+        if (o.sel >= 0)
+            QVERIFY(readAll(file).startsWith(QByteArray::number(o.sel) + "\r\n"));
         else
-            QCOMPARE(readAll(file), bytes);
+            QCOMPARE(readAll(file), o.bytes);
     }
 
-    void currentDeletedOpensNextPresent()
+    // What shut-down writes. A library that did not load whole is never
+    // written over; a list built on it, or after New, is kept as a new library.
+    void whatQuitWrites_data()
     {
-        PlayerFixture f;
-        const QStringList songs = f.songs({"a.mid", "b.mid", "c.mid"});
-        const QString file = f.dir() + "/L.mfl";
-        writeAll(file, library(2, songs));
-        QFile::remove(songs[2]);
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
-        QCOMPARE(m.selIndex(), 0);   // from the top after the last
-        QCOMPARE(f.device.openFile, songs[0]);
-    }
-
-    // A library that did not load whole is never written over; a list the
-    // user builds on it is kept as a new library.
-    void brokenLibraryKeepsTheUsersEdits_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("edit");
-        QTest::addColumn<int>("saved");   // entries in the new library, -1: none written
-        QTest::addColumn<QString>("reason");
-        QStringList many;
-        for (int i = 0; i < 1002; ++i)
-            many << TestEnv::root() + "/many.mid";
+        QTest::addColumn<AtQuit>("q");
         const QByteArray text("\xff\xfe not a number\r\n\"/x.mid\"\r\n");
-        QTest::newRow("text file, untouched") << text << "" << -1 << "not a number";
-        QTest::newRow("text file, song added") << text << "add" << 1 << "not a number";
-        QTest::newRow("1002 entries, untouched") << library(0, many) << "" << -1 << "only the first 1001";
-        QTest::newRow("1002 entries, one removed") << library(0, many) << "remove" << 1000 << "only the first 1001";
+        const QByteArray many = library(0, QStringList(1002, TestEnv::root() + "/many.mid"));
+        const QByteArray one = library(0, {TestEnv::root() + "/many.mid"});
+        const QString cut = "only the first 1001";
+        QTest::newRow("text file, untouched") << AtQuit{.bytes = text, .edits = "", .reason = "not a number"};
+        QTest::newRow("text file, song added") << AtQuit{.bytes = text, .edits = "add", .fresh = 1, .reason = "not a number"};
+        QTest::newRow("1002 entries, untouched") << AtQuit{.bytes = many, .edits = "", .reason = cut};
+        QTest::newRow("1002 entries, one removed") << AtQuit{.bytes = many, .edits = "remove", .fresh = 1000, .reason = cut};
+        QTest::newRow("empty file takes new entries") << AtQuit{.bytes = {}, .edits = "add", .kept = false, .label5 = "L: 1 files"};
+        QTest::newRow("clear keeps the file") << AtQuit{.bytes = one, .edits = "clear", .label5 = "L (Empty)"};
+        QTest::newRow("New never overwrites") << AtQuit{.bytes = one, .edits = "new,open,add", .fresh = 1, .label5 = "New Library: 1 files"};
     }
-    void brokenLibraryKeepsTheUsersEdits()
+    void whatQuitWrites()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, edit);
-        QFETCH(int, saved);
-        QFETCH(QString, reason);
+        QFETCH(AtQuit, q);
         PlayerFixture f;
         TestEnv::writeMidi(TestEnv::root() + "/many.mid");
-        const QString file = f.dir() + "/Broken.mfl";
-        writeAll(file, bytes);
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
-        QVERIFY2(m.controls().Label1->toolTip().contains(reason), qPrintable(m.controls().Label1->toolTip()));
-        if (edit == "add") {
-            m.addFiles(f.songs({"n.mid"}));
-        } else if (edit == "remove") {
-            m.controls().List1->setCurrentRow(3);
-            m.cmdRemove_Click();
+        const QString file = f.dir() + "/L.mfl";
+        Midi &m = startOn(f, file, q.bytes);
+        QVERIFY2(m.controls().Label1->toolTip().contains(q.reason), qPrintable(m.controls().Label1->toolTip()));
+        const QString added = f.dir() + "/data/n.mid";
+        for (const QString &edit : q.edits.split(',', Qt::SkipEmptyParts)) {
+            if (edit == "remove")
+                m.controls().List1->setCurrentRow(3);
+            if (edit == "add")
+                m.addFiles(f.songs({"n.mid"}));
+            else if (edit == "remove")
+                m.cmdRemove_Click();
+            else if (edit == "clear")
+                m.cmdClear_Click();
+            else
+                edit == "new" ? m.cmdNew_Click() : m.cmdOpen_Click();
+        }
+        if (!q.label5.isEmpty())
+            QCOMPARE(m.controls().Label5->text(), q.label5);
+        if (q.edits == "clear") {   // and play ends
+            QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
+            QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::NotOpen);
         }
         f.quit();
-        QVERIFY2(f.dialogs.messages.size() <= 1, qPrintable(f.dialogs.texts().join('|')));   // the OpenLib error only
-        QCOMPARE(readAll(file), bytes);
-        const QString fresh = m.dataDir() + "New Library.mfl";
-        QCOMPARE(LibraryFile::read(fresh).paths.size(), qMax(saved, 0));
-        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), saved < 0 ? file : fresh);
+        QVERIFY2(f.dialogs.messages.size() <= (q.reason.isEmpty() ? 0 : 1), qPrintable(f.dialogs.texts().join('|')));
+        QCOMPARE(readAll(file), q.kept ? q.bytes : library(0, {added}));
+        const QString newLib = m.dataDir() + "New Library.mfl";
+        const QStringList saved = LibraryFile::read(newLib).paths;
+        QCOMPARE(saved.size(), qMax(q.fresh, 0));
+        QVERIFY(q.fresh != 1 || saved == QStringList{added});
+        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), q.fresh < 0 ? file : newLib);
     }
 
     // Names another program wrote that a library cannot hold: the rest is saved, the user told once.
@@ -183,9 +194,7 @@ private slots:
         const QStringList songs = f.songs({"a.mid", "b.mid"});
         const QString odd = f.dir() + "/say \"hi\".mid";
         const QString file = f.dir() + "/Q.mfl";
-        writeAll(file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
+        Midi &m = startOn(f, file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
         QCOMPARE(m.playList().paths(), QStringList({songs[0], odd, songs[1]}));
         f.dialogs.saveResults << file << file;
         m.cmdSave_Click();
@@ -195,20 +204,6 @@ private slots:
         f.quit();
         QCOMPARE(f.dialogs.count(odd), 1);
         QCOMPARE(readAll(file), library(1, songs));
-    }
-
-    void emptyLibraryAtStartTakesNewEntries()
-    {
-        PlayerFixture f;
-        const QString file = f.dir() + "/Empty.mfl";
-        writeAll(file, {});
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
-        QCOMPARE(m.controls().Label5->text(), QStringLiteral("Empty (Empty)"));
-        const QStringList songs = f.songs({"n.mid"});
-        m.addFiles(songs);
-        f.quit();
-        QCOMPARE(readAll(file), library(0, songs));
     }
 
     void saveCommandEdges()
@@ -227,59 +222,6 @@ private slots:
         m.cmdSave_Click();
         QVERIFY(f.dialogs.shown("could not be saved"));
         QVERIFY(!QFileInfo::exists(f.dir() + "/gone"));
-    }
-
-    void newLibraryNeverOverwritesThePrevious()
-    {
-        PlayerFixture f;
-        const QStringList songs = f.songs({"a.mid", "b.mid"});
-        const QString file = f.dir() + "/Old.mfl";
-        writeAll(file, library(0, {songs[0]}));
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
-        m.cmdNew_Click();
-        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library (Empty)"));
-        QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: New Library"));
-        m.cmdOpen_Click();   // cancelled: the new list stays
-        QCOMPARE(m.controls().Label5->text(), QStringLiteral("New Library (Empty)"));
-        m.addFiles({songs[1]});
-        f.quit();
-        QCOMPARE(readAll(file), library(0, {songs[0]}));
-        // The new list went to the data folder under a free name.
-        const QString saved = m.dataDir() + "New Library.mfl";
-        QCOMPARE(readAll(saved), library(0, {songs[1]}));
-        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), saved);
-    }
-
-    void clearKeepsTheFile()
-    {
-        PlayerFixture f;
-        const QStringList songs = f.songs({"a.mid"});
-        const QString file = f.dir() + "/K.mfl";
-        writeAll(file, library(0, songs));
-        f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &m = f.start();
-        m.cmdClear_Click();
-        QCOMPARE(m.controls().Label5->text(), QStringLiteral("K (Empty)"));
-        QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::NotOpen);
-        f.quit();
-        QCOMPARE(readAll(file), library(0, songs));
-    }
-
-    void oddPathsSurviveARoundTrip()
-    {
-        PlayerFixture f;
-        QDir().mkpath(f.dir() + "/data/Ünï, cöde");
-        const QStringList songs = f.songs({"Ünï, cöde/a b, c.mid", QString(200, 'n') + ".mid"});
-        Midi &m = f.start();
-        m.addFiles(songs);
-        m.addFiles({f.dir() + "/bad\"name.mid"});
-        QVERIFY(f.dialogs.shown("bad\"name.mid"));
-        const QString file = f.dir() + "/Odd.mfl";
-        f.dialogs.saveResults << file;
-        m.cmdSave_Click();
-        QCOMPARE(LibraryFile::read(file).paths, songs);
     }
 };
 

@@ -173,18 +173,22 @@ private slots:
         QCOMPARE(m.controls().txtPause->text(), QStringLiteral("4"));
     }
 
+    // A left press on a handle drags the window until the release.
     void onlyHandlesDrag_data()
     {
         QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("right");   // the right button
         QTest::addColumn<bool>("drags");
         for (const char *handle : {"Label1", "Label4", "Label5", "Label6", "Image2", "SSPanel1", "SSPanel2"})
-            QTest::newRow(handle) << QString::fromLatin1(handle) << true;
+            QTest::newRow(handle) << QString::fromLatin1(handle) << false << true;
         for (const char *other : {"Label8", "UpDown1", "txtPause", "File1", "cmdSave"})
-            QTest::newRow(other) << QString::fromLatin1(other) << false;
+            QTest::newRow(other) << QString::fromLatin1(other) << false << false;
+        QTest::newRow("Label1, right button") << "Label1" << true << false;
     }
     void onlyHandlesDrag()
     {
         QFETCH(QString, control);
+        QFETCH(bool, right);
         QFETCH(bool, drags);
         PlayerFixture f;
         Midi &m = f.start();
@@ -193,12 +197,18 @@ private slots:
         auto *w = m.findChild<QWidget *>(control);
         QPoint at = control.startsWith("SSPanel") ? QPoint(3, 3) : w->rect().center();
         QWidget *target = w->childAt(at) ? w->childAt(at) : w;   // where a real press lands
-        QMouseEvent press(QEvent::MouseButtonPress, target->mapFrom(w, at), QPointF(300, 300), Qt::LeftButton,
-                          Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(340, 320), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(m.controls().SSPanel2, &move);
-        QCOMPARE(m.pos() != start, drags);
+        const Qt::MouseButton b = right ? Qt::RightButton : Qt::LeftButton;
+        // A move carries the held button, as during a real drag.
+        const auto send = [&](QWidget *to, QEvent::Type type, QPoint local, QPoint global) {
+            QMouseEvent e(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : b,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : b, Qt::NoModifier);
+            QApplication::sendEvent(to, &e);
+        };
+        send(target, QEvent::MouseButtonPress, target->mapFrom(w, at), {300, 300});
+        send(m.controls().SSPanel2, QEvent::MouseMove, {5, 5}, {340, 320});
+        send(m.controls().SSPanel2, QEvent::MouseButtonRelease, {5, 5}, {340, 320});
+        send(m.controls().SSPanel2, QEvent::MouseMove, {5, 5}, {400, 400});
+        QCOMPARE(m.pos(), drags ? start + QPoint(40, 20) : start);
     }
 };
 

@@ -117,22 +117,6 @@ private slots:
             QCOMPARE(m.controls().List1->currentRow(), qMax(0, c.sel));
     }
 
-    void previewKeepsTheSelection()
-    {
-        PlayerFixture f;
-        Midi &m = f.startWith(kABC);
-        f.songs({u"tune.mid"_s});
-        m.setSelIndex(2);
-        m.OpenMid(QString());
-        m.controls().File1->setPath(f.dir() + u"/data"_s);
-        m.controls().File1->setCurrentItem(m.controls().File1->findItems(u"tune.mid"_s, Qt::MatchExactly).value(0));
-        m.File1_DblClick();
-        QCOMPARE(openName(f) + m.controls().Label1->text(), u"tune.midTune"_s);
-        QCOMPARE(m.selIndex(), 2);
-        m.OpenMid(QString());   // a list entry ends the preview
-        QCOMPARE(m.controls().Label1->text(), u"C"_s);
-    }
-
     void overtakenOpen()
     {
         PlayerFixture f;

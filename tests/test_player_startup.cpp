@@ -46,28 +46,43 @@ private slots:
                  QStringLiteral("unset"));
     }
 
-    void storedPosition_data()
+    // Kept on the screen, whether stored so or moved there (then resized); partly off may stay.
+    void position_data()
     {
+        QTest::addColumn<bool>("moved");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("top");
         QTest::addColumn<int>("wantLeft");
         QTest::addColumn<int>("wantTop");
-        QTest::newRow("negative") << "-10" << "-3000" << 0 << 0;
-        QTest::newRow("beyond the screen") << "999999" << "999999" << 0 << 0;
-        QTest::newRow("not numbers") << "12abc" << "left" << 0 << 0;
-        QTest::newRow("inside") << "1500" << "900" << 1500 << 900;
-        QTest::newRow("nan and inf") << "nan" << "inf" << 0 << 0;
+        const QRect s = Midi::screenTw();
+        const auto n = [](int v) { return QString::number(v); };
+        QTest::newRow("stored negative") << false << "-10" << "-3000" << 0 << 0;
+        QTest::newRow("stored beyond the screen") << false << "999999" << "999999" << 0 << 0;
+        QTest::newRow("stored not numbers") << false << "12abc" << "left" << 0 << 0;
+        QTest::newRow("stored inside") << false << "1500" << "900" << 1500 << 900;
+        QTest::newRow("stored nan and inf") << false << "nan" << "inf" << 0 << 0;
+        QTest::newRow("moved beyond the right") << true << n(s.width() + 600) << "300" << s.width() - 6315 << 300;
+        QTest::newRow("moved negative") << true << "-900" << "-300" << 0 << 0;
+        QTest::newRow("moved partly off") << true << n(s.width() - 3000) << "300" << s.width() - 3000 << 300;
+        QTest::newRow("moved below the bottom") << true << "300" << n(s.height() + 600) << 300 << s.height() - 2460;
     }
-    void storedPosition()
+    void position()
     {
+        QFETCH(bool, moved);
         QFETCH(QString, left);
         QFETCH(QString, top);
         QFETCH(int, wantLeft);
         QFETCH(int, wantTop);
         PlayerFixture f;
-        f.settings->SetValue(AppletSection(), QStringLiteral("MidiLeft"), left);
-        f.settings->SetValue(AppletSection(), QStringLiteral("MidiTop"), top);
+        if (!moved) {
+            f.settings->SetValue(AppletSection(), QStringLiteral("MidiLeft"), left);
+            f.settings->SetValue(AppletSection(), QStringLiteral("MidiTop"), top);
+        }
         Midi &m = f.start();
+        if (moved) {
+            m.moveTw(left.toInt(), top.toInt());
+            m.Form_Resize();
+        }
         QCOMPARE(m.leftTw() / 15, wantLeft / 15);
         QCOMPARE(m.topTw() / 15, wantTop / 15);
     }
@@ -91,17 +106,10 @@ private slots:
                  QString::number(qint32(0x8000000F)));
         QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiLoop"), QString()), QStringLiteral("1"));
         QCOMPARE(f.settings->GetValue(AppletSection(), QStringLiteral("MidiPause"), QString()), QStringLiteral("12"));
-        // Restored exactly, not through single precision.
-        PlayerFixture g;
-        g.settings = std::make_unique<SettingsStore>(f.settings->fileName());
-        g.services.settings = g.settings.get();
-        Midi &n = g.start();
-        QCOMPARE(n.playerColor(), qint64(qint32(0x8000000F)));
-        QCOMPARE(n.textColor(), qint64(qint32(0x80000012)));
-        QVERIFY(!n.lightCorners());
     }
 
-    // Stored colours no colour can have read as the defaults; the rest as stored.
+    // Stored colours no colour can have read as the defaults; the rest as stored,
+    // the system pair exactly, not through single precision.
     void storedColours_data()
     {
         QTest::addColumn<QString>("back");

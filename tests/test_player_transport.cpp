@@ -235,8 +235,7 @@ private slots:
             m.controls().List1->setCurrentRow(0);
             m.List1_DblClick();
         } else if (action == u"preview") {
-            m.controls().File1->setCurrentItem(m.controls().File1->findItems(u"c.mid"_s, Qt::MatchExactly).value(0));
-            m.File1_DblClick();
+            f.preview(u"c.mid"_s);
         } else {
             m.controls().chkShuffle->setChecked(true);
         }

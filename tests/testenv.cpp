@@ -50,6 +50,29 @@ QVector<qint16> readWav(const QString &path)
     return out;
 }
 
+int peak(const QVector<qint16> &s, qsizetype from, qsizetype to)
+{
+    int p = 0;
+    for (qsizetype i = qMax<qsizetype>(0, from); i < (to < 0 ? s.size() : qMin(to, s.size())); ++i)
+        p = qMax(p, qAbs(int(s[i])));
+    return p;
+}
+
+QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
+{
+    QByteArray out("MThd\0\0\0\x06\0\x01", 10);
+    out += char(tracks.size() >> 8); out += char(tracks.size()); out += "\x01\xE0";
+    for (QByteArray trk : tracks) {
+        trk += QByteArray("\x00\xFF\x2F\x00", 4);
+        out += "MTrk";
+        for (int shift : {24, 16, 8, 0})
+            out += char(trk.size() >> shift);
+        out += trk;
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
+}
+
 QString writeMidi(const QString &path, int lengthMs)
 {
     // Format 0, 480 ticks per quarter at 500000 us: 960 ticks a second.

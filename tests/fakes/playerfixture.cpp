@@ -1,4 +1,5 @@
 #include "fakes/playerfixture.h"
+#include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
 #include <QDir>
@@ -70,4 +71,12 @@ void PlayerFixture::tick(qint64 ms)
 void PlayerFixture::press(const QString &button)
 {
     midi->mediaControl()->findChild<QToolButton *>(button)->click();
+}
+
+void PlayerFixture::preview(const QString &name)
+{
+    FileList *files = midi->controls().File1;
+    files->setPath(m_dir + QStringLiteral("/data"));
+    files->setCurrentItem(files->findItems(name, Qt::MatchExactly).value(0));
+    midi->File1_DblClick();
 }

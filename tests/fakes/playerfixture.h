@@ -26,6 +26,8 @@ struct PlayerFixture {
     void tick(qint64 ms);
     // Clicks a transport button: "Prev", "Next", "Play", "Pause" or "Stop".
     void press(const QString &button);
+    // Double-clicks a song of the data folder in the file list, to hear it without adding it.
+    void preview(const QString &name);
 
     FakeClock clock;
     FakeDialogs dialogs;
