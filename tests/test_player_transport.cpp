@@ -4,17 +4,8 @@
 #include "playback/core/mediaerrors.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
-#include <QCheckBox>
-#include <QFile>
-#include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QSignalBlocker>
-#include <QSlider>
-#include <QToolButton>
 #include <QtTest>
-#include <tuple>
+#include <QtWidgets>
 
 using namespace Qt::StringLiterals;
 
@@ -50,10 +41,21 @@ QString locks(const Midi &m)
 
 QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
 
+// Opens entry i of the list, as picking it would.
+Midi::Opened openAt(Midi &m, int i)
+{
+    m.setSelIndex(i);
+    return m.OpenMid(QString());
+}
+
+// From a state, a button; the state, selection, caption and Label2 it leads to.
 struct Step {
-    QString from; int start = 1; QString button, to, sel, caption, label2;
+    QString from; int start; QString button, to, sel, caption, label2;
     QString resumed{};   // Label2 a second after Pause is pressed once more
 };
+
+// The interlude's length as typed, and what is done while it runs.
+struct Wait { QString text; int waitMs; QString then, state; };
 
 // A song ends with the selection at start; the device will not open x.mid.
 struct NextCase {
@@ -64,6 +66,7 @@ struct NextCase {
 }
 
 Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Wait)
 Q_DECLARE_METATYPE(NextCase)
 
 class TestPlayerTransport : public QObject {
@@ -75,67 +78,45 @@ private slots:
     {
         QTest::addColumn<Step>("s");
         auto row = [](const Step &s) { QTest::newRow(qPrintable(s.from + u' ' + s.button + (s.start ? u""_s : u" at first"_s))) << s; };
-        row({.from = "stopped", .button = "Play", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:01 *"});
-        row({.from = "stopped", .button = "Pause", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:01 *"});
-        row({.from = "stopped", .button = "Stop", .to = "stopped", .sel = "b.mid",
-             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
-        row({.from = "stopped", .button = "Next", .to = "stopped", .sel = "c.mid",
-             .caption = "C", .label2 = "(Stopped)"});
-        row({.from = "stopped", .button = "Prev", .to = "stopped", .sel = "a.mid",
-             .caption = "A", .label2 = "(Stopped)"});
-        row({.from = "stopped", .start = 0, .button = "Prev", .to = "stopped",
-             .sel = "c.mid", .caption = "C", .label2 = "(Stopped)"});
-        row({.from = "playing", .button = "Pause", .to = "paused", .sel = "b.mid",
-             .caption = "Lyrabox (Paused)", .label2 = "(Paused)", .resumed = "Time: 0:11 *"});
-        row({.from = "playing", .button = "Stop", .to = "stopped", .sel = "b.mid",
-             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
-        row({.from = "playing", .button = "Next", .to = "interlude", .sel = "c.mid",
-             .caption = "C", .label2 = "(Interlude)"});
-        row({.from = "playing", .button = "Prev", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:01 *"});
-        row({.from = "paused", .button = "Pause", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:11 *"});
-        row({.from = "paused", .button = "Play", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:11 *"});
-        row({.from = "paused", .button = "Stop", .to = "stopped", .sel = "b.mid",
-             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
-        row({.from = "paused", .button = "Next", .to = "interlude", .sel = "c.mid",
-             .caption = "C", .label2 = "(Interlude)"});
-        row({.from = "paused", .button = "Prev", .to = "paused", .sel = "b.mid",
-             .caption = "Lyrabox (Paused)", .label2 = "(Paused)", .resumed = "Time: 0:01 *"});
-        row({.from = "interlude", .button = "Play", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:01 *"});
-        row({.from = "interlude", .button = "Pause", .to = "playing", .sel = "b.mid",
-             .caption = "B", .label2 = "Time: 0:01 *"});
-        row({.from = "interlude", .button = "Stop", .to = "stopped", .sel = "b.mid",
-             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
-        row({.from = "interlude", .button = "Next", .to = "interlude", .sel = "c.mid",
-             .caption = "C", .label2 = "(Interlude)"});
-        row({.from = "interlude", .button = "Prev", .to = "stopped", .sel = "a.mid",
-             .caption = "A", .label2 = "(Stopped)"});
+        const char *stopped = "Lyrabox (Stopped)", *paused = "Lyrabox (Paused)";
+        row({"stopped", 1, "Play", "playing", "b.mid", "B", "Time: 0:01 *"});
+        row({"stopped", 1, "Pause", "playing", "b.mid", "B", "Time: 0:01 *"});
+        row({"stopped", 1, "Stop", "stopped", "b.mid", stopped, "(Stopped)"});
+        row({"stopped", 1, "Next", "stopped", "c.mid", "C", "(Stopped)"});
+        row({"stopped", 1, "Prev", "stopped", "a.mid", "A", "(Stopped)"});
+        row({"stopped", 0, "Prev", "stopped", "c.mid", "C", "(Stopped)"});
+        row({"playing", 1, "Pause", "paused", "b.mid", paused, "(Paused)", "Time: 0:11 *"});
+        row({"playing", 1, "Stop", "stopped", "b.mid", stopped, "(Stopped)"});
+        row({"playing", 1, "Next", "interlude", "c.mid", "C", "(Interlude)"});
+        row({"playing", 1, "Prev", "playing", "b.mid", "B", "Time: 0:01 *"});
+        row({"paused", 1, "Pause", "playing", "b.mid", "B", "Time: 0:11 *"});
+        row({"paused", 1, "Play", "playing", "b.mid", "B", "Time: 0:11 *"});
+        row({"paused", 1, "Stop", "stopped", "b.mid", stopped, "(Stopped)"});
+        row({"paused", 1, "Next", "interlude", "c.mid", "C", "(Interlude)"});
+        row({"paused", 1, "Prev", "paused", "b.mid", paused, "(Paused)", "Time: 0:01 *"});
+        row({"interlude", 1, "Play", "playing", "b.mid", "B", "Time: 0:01 *"});
+        row({"interlude", 1, "Pause", "playing", "b.mid", "B", "Time: 0:01 *"});
+        row({"interlude", 1, "Stop", "stopped", "b.mid", stopped, "(Stopped)"});
+        row({"interlude", 1, "Next", "interlude", "c.mid", "C", "(Interlude)"});
+        row({"interlude", 1, "Prev", "stopped", "a.mid", "A", "(Stopped)"});
         // b failed to open: nothing is open.
-        row({.from = "closed", .button = "Play", .to = "closed", .sel = "b.mid",
-             .caption = "A", .label2 = "(Stopped)"});
-        row({.from = "closed", .button = "Pause", .to = "closed", .sel = "b.mid",
-             .caption = "A", .label2 = "(Stopped)"});
-        row({.from = "closed", .button = "Stop", .to = "closed", .sel = "b.mid",
-             .caption = "Lyrabox (Stopped)", .label2 = "(Stopped)"});
+        row({"closed", 1, "Play", "closed", "b.mid", "A", "(Stopped)"});
+        row({"closed", 1, "Pause", "closed", "b.mid", "A", "(Stopped)"});
+        row({"closed", 1, "Stop", "closed", "b.mid", stopped, "(Stopped)"});
     }
     void stateTable()
     {
         QFETCH(Step, s);
         PlayerFixture f;
-        if (s.from == u"closed")
+        const bool failed = s.from == u"closed";
+        if (failed)
             f.device.openErrors.insert(u"b.mid"_s, MediaError::DriverLoad);
         Midi &m = f.startWith(kABC);
         m.controls().txtPause->setText(u"5"_s);
-        m.setSelIndex(s.from == u"interlude" ? s.start - 1 : s.start);
-        QCOMPARE(m.OpenMid(QString()), s.from == u"closed" ? Midi::Opened::Failed : Midi::Opened::File);
+        QCOMPARE(openAt(m, s.from == u"interlude" ? s.start - 1 : s.start), failed ? Midi::Opened::Failed : Midi::Opened::File);
         if (s.from == u"stopped") {
             f.press(u"Stop"_s);
-        } else if (s.from != u"closed") {
+        } else if (!failed) {
             f.press(u"Play"_s);
             f.tick(10000);
             if (s.from != u"playing")
@@ -161,26 +142,21 @@ private slots:
 
     void interlude_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("waitMs");
-        QTest::addColumn<QString>("then");   // pressed during the wait; "timer": let the timer start play
-        QTest::addColumn<QString>("state");
-        QTest::newRow("empty") << "" << 0 << "" << "playing";
-        QTest::newRow("2.5") << "2.5" << 2500 << "" << "playing";
-        QTest::newRow("60") << "60" << 60000 << "" << "playing";
-        QTest::newRow("the timer starts play") << "" << 0 << "timer" << "playing";
-        QTest::newRow("Stop cancels") << "3" << 3000 << "Stop" << "stopped";
-        QTest::newRow("Prev cancels") << "3" << 3000 << "Prev" << "stopped";
-        QTest::newRow("a new Next waits anew") << "3" << 3000 << "Next" << "interlude";
-        QTest::newRow("Clear cancels") << "3" << 3000 << "Clear" << "closed";
-        QTest::newRow("quit cancels") << "3" << 3000 << "quit" << "closed, playing on";
+        QTest::addColumn<Wait>("w");   // then: pressed during the wait; "timer": let the timer start play
+        QTest::newRow("empty") << Wait{"", 0, "", "playing"};
+        QTest::newRow("2.5") << Wait{"2.5", 2500, "", "playing"};
+        QTest::newRow("60") << Wait{"60", 60000, "", "playing"};
+        QTest::newRow("the timer starts play") << Wait{"", 0, "timer", "playing"};
+        QTest::newRow("Stop cancels") << Wait{"3", 3000, "Stop", "stopped"};
+        QTest::newRow("Prev cancels") << Wait{"3", 3000, "Prev", "stopped"};
+        QTest::newRow("a new Next waits anew") << Wait{"3", 3000, "Next", "interlude"};
+        QTest::newRow("Clear cancels") << Wait{"3", 3000, "Clear", "closed"};
+        QTest::newRow("quit cancels") << Wait{"3", 3000, "quit", "closed, playing on"};
     }
     void interlude()
     {
-        QFETCH(QString, text);
-        QFETCH(int, waitMs);
-        QFETCH(QString, then);
-        QFETCH(QString, state);
+        QFETCH(Wait, w);
+        const auto &[text, waitMs, then, state] = w;
         PlayerFixture f;
         Midi &m = f.startWith(kABC);
         const QSignalBlocker keepAsSet(m.controls().txtPause);
@@ -282,10 +258,8 @@ private slots:
             f.device.openErrors.insert(n, MediaError::DriverLoad);
         f.device.openErrorText = u"The audio output \"pulse\" would not start: no server."_s;
         Midi &m = f.startWith(kABC);
-        m.setSelIndex(1);
-        m.OpenMid(QString());
-        m.setSelIndex(2);
-        m.OpenMid(QString());
+        openAt(m, 1);
+        openAt(m, 2);
         QCOMPARE(f.dialogs.texts(), QStringList{u"Error load media device driver.\nThe audio output \"pulse\" would not start: no server."_s});
         f.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
         m.OpenMid(QString());
@@ -295,13 +269,11 @@ private slots:
         f.device.openErrors.insert(u"b.mid"_s, MediaError::NotMidiFile);
         f.device.openErrorText = u"The file ends inside a track."_s;
         f.dialogs.clear();
-        m.setSelIndex(1);
-        m.OpenMid(QString());
+        openAt(m, 1);
         QCOMPARE(f.dialogs.texts(), QStringList{u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s});
 
         f.dialogs.clear();
-        m.setSelIndex(0);
-        m.OpenMid(QString());
+        openAt(m, 0);
         f.press(u"Play"_s);
         f.tick(500);
         f.device.fault = u"The sound bank /x.sf2 can no longer be read."_s;
@@ -314,27 +286,24 @@ private slots:
     void nextAtTheEnd_data()
     {
         QTest::addColumn<NextCase>("c");
-        const char *abc = "a.mid,b.mid,c.mid";
-        QTest::newRow("loop off") << NextCase{.list = abc, .start = 2, .state = "stopped"};
-        QTest::newRow("loop on") << NextCase{.list = abc, .start = 2, .loop = true, .state = "playing"};
+        const auto row = [](const char *tag, const NextCase &c) { QTest::newRow(tag) << c; };
+        const char *abc = "a.mid,b.mid,c.mid", *gone = "Library file not present";
+        row("loop off", {.list = abc, .start = 2, .state = "stopped"});
+        row("loop on", {.list = abc, .start = 2, .loop = true, .state = "playing"});
         const char *five = "a.mid,b.mid,c.mid,d.mid,e.mid";   // three could deal again into the same order
-        QTest::newRow("loop off, shuffle") << NextCase{.list = five, .start = 4, .shuffle = true, .state = "stopped"};
-        QTest::newRow("loop on, shuffle") << NextCase{.list = five, .start = 4, .loop = true, .shuffle = true, .state = "playing"};
-        QTest::newRow("one entry, loop off") << NextCase{.list = "a.mid", .state = "stopped"};
-        QTest::newRow("one entry, loop on") << NextCase{.list = "a.mid", .loop = true, .state = "playing"};
-        QTest::newRow("a song titled Failed to open") << NextCase{.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"};
-        QTest::newRow("an open that fails")
-            << NextCase{.list = "a.mid,x.mid,c.mid", .sel = 1, .state = "closed", .notice = "Invalid filename."};
-        QTest::newRow("wrap to a missing first") << NextCase{.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"};
-        QTest::newRow("wrap to a missing first, loop")
-            << NextCase{.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"};
-        QTest::newRow("all gone") << NextCase{.list = abc, .gone = "abc", .state = "closed", .notice = "Library file not present"};
-        QTest::newRow("all gone, loop")
-            << NextCase{.list = abc, .gone = "abc", .loop = true, .state = "closed", .notice = "Library file not present"};
-        QTest::newRow("all gone, wrap, loop")
-            << NextCase{.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .notice = "Library file not present"};
-        QTest::newRow("all gone, wrap, loop, shuffle")
-            << NextCase{.list = abc, .gone = "abc", .start = 2, .loop = true, .shuffle = true, .state = "closed", .notice = "Library file not present"};
+        row("loop off, shuffle", {.list = five, .start = 4, .shuffle = true, .state = "stopped"});
+        row("loop on, shuffle", {.list = five, .start = 4, .loop = true, .shuffle = true, .state = "playing"});
+        row("one entry, loop off", {.list = "a.mid", .state = "stopped"});
+        row("one entry, loop on", {.list = "a.mid", .loop = true, .state = "playing"});
+        row("a song titled Failed to open", {.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"});
+        row("an open that fails", {.list = "a.mid,x.mid,c.mid", .sel = 1, .state = "closed", .notice = "Invalid filename."});
+        row("wrap to a missing first", {.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"});
+        row("wrap to a missing first, loop", {.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"});
+        row("all gone", {.list = abc, .gone = "abc", .state = "closed", .notice = gone});
+        row("all gone, loop", {.list = abc, .gone = "abc", .loop = true, .state = "closed", .notice = gone});
+        row("all gone, wrap, loop", {.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .notice = gone});
+        row("all gone, wrap, loop, shuffle",
+            {.list = abc, .gone = "abc", .start = 2, .loop = true, .shuffle = true, .state = "closed", .notice = gone});
     }
     void nextAtTheEnd()
     {
@@ -347,8 +316,7 @@ private slots:
         ShuffleRandom draws;   // the same draws as the window's: a second deal follows the wrap
         const QStringList dealt = shuffleDeal(shuffleDeal(m.playList().paths(), draws), draws);
         m.controls().chkShuffle->setChecked(c.shuffle);
-        m.setSelIndex(c.start);
-        m.OpenMid(QString());
+        openAt(m, c.start);
         f.press(u"Play"_s);
         for (const QString &p : m.playList().paths())
             if (c.gone.contains(QFileInfo(p).baseName()))
