@@ -6,6 +6,13 @@
 #include <QtTest>
 #include <QtWidgets>
 
+namespace {
+// Saved source, the mixer's sources, the one chosen and its values; mute -2: the
+// source has no mute switch, and is muted.
+struct Load { QString saved; QStringList names; int expected, volume, mute, slider; };
+}
+Q_DECLARE_METATYPE(Load)
+
 class TestVolume : public QObject {
     Q_OBJECT
 
@@ -56,47 +63,37 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, pattern);
-        QFETCH(bool, match);
-        QCOMPARE(WildcardMatch(text, pattern), match);
+        QTEST(WildcardMatch(text, pattern), "match");
     }
 
     // What the window shows on opening: the source chosen and its values, clamped.
     // The mixer starts on its last source.
     void load_data()
     {
-        QTest::addColumn<QString>("saved");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("volume");
-        QTest::addColumn<int>("muteValue"); // -2: the source has no mute switch, and is muted
-        QTest::addColumn<int>("slider");
+        QTest::addColumn<Load>("l");
         const QStringList mainWave{"Main Volume", "Wave"};
-        QTest::newRow("nothing saved finds Main Volume") << "" << mainWave << 0 << 30000 << 0 << 30000;
-        QTest::newRow("last match wins") << "Wave" << QStringList{"Wave", "Wave Out", "Line"} << 1 << 0 << 0 << 0;
-        QTest::newRow("no match keeps mixer's source") << "Line" << mainWave << 1 << 0 << 0 << 0;
-        QTest::newRow("saved name is a pattern") << "W?ve" << QStringList{"Wave", "Main Volume"} << 0 << 0 << 0 << 0;
-        QTest::newRow("too loud, mute 7") << "" << mainWave << 0 << 70000 << 7 << 65535;
-        QTest::newRow("negative, mute -1") << "" << mainWave << 0 << -5 << -1 << 0;
-        QTest::newRow("no mute switch") << "" << mainWave << 0 << 10 << -2 << 10;
+        QTest::newRow("nothing saved finds Main Volume") << Load{"", mainWave, 0, 30000, 0, 30000};
+        QTest::newRow("last match wins") << Load{"Wave", {"Wave", "Wave Out", "Line"}, 1, 0, 0, 0};
+        QTest::newRow("no match keeps mixer's source") << Load{"Line", mainWave, 1, 0, 0, 0};
+        QTest::newRow("saved name is a pattern") << Load{"W?ve", {"Wave", "Main Volume"}, 0, 0, 0, 0};
+        QTest::newRow("too loud, mute 7") << Load{"", mainWave, 0, 70000, 7, 65535};
+        QTest::newRow("negative, mute -1") << Load{"", mainWave, 0, -5, -1, 0};
+        QTest::newRow("no mute switch") << Load{"", mainWave, 0, 10, -2, 10};
     }
     void load()
     {
-        QFETCH(QString, saved);
-        QFETCH(QStringList, names);
-        QFETCH(int, expected);
-        QFETCH(int, volume);
-        QFETCH(int, muteValue);
-        QFETCH(int, slider);
-        auto *m = new FakeMixer(names);
-        m->current = int(names.size()) - 1;
-        m->sources[size_t(expected)] = {names[expected], volume, muteValue == -2 ? 1 : muteValue, muteValue != -2};
-        open(m, saved);
-        QCOMPARE(combo()->count(), names.size());
-        QVERIFY(m->current == expected && combo()->currentText() == names[expected]);
-        QCOMPARE(this->slider()->value(), slider);
-        QCOMPARE(mute()->isChecked(), muteValue > 0 || muteValue == -2);
-        QCOMPARE(enabledControls(), muteValue == -2 ? 2 : 3);
-        QVERIFY(mute()->isEnabled() == (muteValue != -2) && (muteValue != -2 || m->muteWrites.isEmpty()));
+        QFETCH(Load, l);
+        auto *m = new FakeMixer(l.names);
+        m->current = int(l.names.size()) - 1;
+        const bool noSwitch = l.mute == -2;
+        m->sources[size_t(l.expected)] = {l.names[l.expected], l.volume, noSwitch ? 1 : l.mute, !noSwitch};
+        open(m, l.saved);
+        QCOMPARE(combo()->count(), l.names.size());
+        QVERIFY(m->current == l.expected && combo()->currentText() == l.names[l.expected]);
+        QCOMPARE(slider()->value(), l.slider);
+        QCOMPARE(mute()->isChecked(), l.mute > 0 || noSwitch);
+        QCOMPARE(enabledControls(), noSwitch ? 2 : 3);
+        QVERIFY(mute()->isEnabled() == !noSwitch && (!noSwitch || m->muteWrites.isEmpty()));
     }
 
     void idleClose_data()
