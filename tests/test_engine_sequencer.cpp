@@ -11,6 +11,9 @@ using TestEnv::readWav;
 using TestEnv::wavSamples;
 using TestEnv::writeTracks;
 
+// A song, the bank and driver it is opened with; the error, and words of the reason given split by |.
+struct OpenCase { QString file, bank, driver; int expected; QString reason; };
+
 qint64 lengthMs(const QVector<qint16> &s) { return s.size() / 2 * 1000 / 44100; }
 
 double rmsDb(const QVector<qint16> &s)
@@ -21,6 +24,8 @@ double rmsDb(const QVector<qint16> &s)
     return 10.0 * std::log10(sum / qMax<qsizetype>(1, s.size()));
 }
 }
+
+Q_DECLARE_METATYPE(OpenCase)
 
 class TestEngineSequencer : public QObject {
     Q_OBJECT
@@ -56,40 +61,29 @@ private slots:
 
     void openErrors_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("bank");
-        QTest::addColumn<QString>("driver");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<QString>("reason");   // words of the reason given, split by |; empty: none
-        QTest::newRow("missing file") << "nothere.mid" << "" << "file" << MediaError::InvalidFilename << "";
-        QTest::newRow("folder") << "." << "" << "file" << MediaError::InvalidFilename << "";
-        QTest::newRow("garbage") << "garbage.mid" << "" << "file" << MediaError::NotMidiFile << "MIDI";
-        QTest::newRow("128 tracks") << "128.mid" << "" << "file" << 0 << "";
-        QTest::newRow("129 tracks") << "129.mid" << "" << "file" << MediaError::NotMidiFile << "129 tracks";
-        QTest::newRow("tick past int") << "ticks.mid" << "" << "file" << MediaError::NotMidiFile << "2415919095";
-        QTest::newRow("missing bank") << "short.mid" << "nothere.sf2" << "file" << MediaError::DriverLoad
-                                      << "nothere.sf2|No such file";
-        QTest::newRow("not a bank") << "short.mid" << "garbage.mid" << "file" << MediaError::DriverLoad
-                                    << "garbage.mid|RIFF";
-        QTest::newRow("no such driver") << "short.mid" << "" << "nosuchdriver" << MediaError::DriverLoad
-                                        << "\"nosuchdriver\"|requested audio driver";
+        QTest::addColumn<OpenCase>("c");
+        QTest::newRow("missing file") << OpenCase{"nothere.mid", "", "file", MediaError::InvalidFilename, ""};
+        QTest::newRow("folder") << OpenCase{".", "", "file", MediaError::InvalidFilename, ""};
+        QTest::newRow("garbage") << OpenCase{"garbage.mid", "", "file", MediaError::NotMidiFile, "MIDI"};
+        QTest::newRow("128 tracks") << OpenCase{"128.mid", "", "file", 0, ""};
+        QTest::newRow("129 tracks") << OpenCase{"129.mid", "", "file", MediaError::NotMidiFile, "129 tracks"};
+        QTest::newRow("tick past int") << OpenCase{"ticks.mid", "", "file", MediaError::NotMidiFile, "2415919095"};
+        QTest::newRow("missing bank") << OpenCase{"short.mid", "nothere.sf2", "file", MediaError::DriverLoad, "nothere.sf2|No such file"};
+        QTest::newRow("not a bank") << OpenCase{"short.mid", "garbage.mid", "file", MediaError::DriverLoad, "garbage.mid|RIFF"};
+        QTest::newRow("no such driver")
+            << OpenCase{"short.mid", "", "nosuchdriver", MediaError::DriverLoad, "\"nosuchdriver\"|requested audio driver"};
     }
     void openErrors()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, bank);
-        QFETCH(QString, driver);
-        QFETCH(int, expected);
-        QFETCH(QString, reason);
-        auto dev = device(path("errors.wav"), bank.isEmpty() ? bank : m_dir.filePath(bank), driver);
-        QCOMPARE(dev->open(m_dir.filePath(file)), expected);
-        const QStringList words = reason.split(QLatin1Char('|'), Qt::SkipEmptyParts);
+        QFETCH(OpenCase, c);
+        auto dev = device(path("errors.wav"), c.bank.isEmpty() ? c.bank : m_dir.filePath(c.bank), c.driver);
+        QCOMPARE(dev->open(m_dir.filePath(c.file)), c.expected);
+        const QStringList words = c.reason.split(u'|', Qt::SkipEmptyParts);
         QVERIFY2(words.isEmpty() == dev->openError().isEmpty(), qPrintable(dev->openError()));
         for (const QString &word : words)
             QVERIFY2(dev->openError().contains(word), qPrintable(dev->openError()));
-        QCOMPARE(dev->mode(), expected ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
-        if (expected)
-            QCOMPARE(dev->play(0), MediaError::DeviceNotOpen);
+        QCOMPARE(dev->mode(), c.expected ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
+        QVERIFY(!c.expected || dev->play(0) == MediaError::DeviceNotOpen);
     }
 
     // The pedal is down and the organ never decays, so only the engine can end the note.
