@@ -132,10 +132,9 @@ private slots:
         QFETCH(QString, after);
         const QString name = QStringLiteral("Classical Favourites Collection");
         PlayerFixture f;
-        Midi &m = f.start();
-        openLibrary(f, name, entries);
-        auto *h = qobject_cast<HeadingLabel *>(m.controls().Label5);
+        auto *h = qobject_cast<HeadingLabel *>(f.start().controls().Label5);
         QVERIFY(h);
+        openLibrary(f, name, entries);
         QCOMPARE(h->text(), before + name + after);   // whole for whoever reads it
         const QString shown = h->shownText();
         QVERIFY(h->fontMetrics().horizontalAdvance(shown) <= h->contentsRect().width());
