@@ -213,11 +213,21 @@ void FrmSound::placeBeside(const QWidget *player)
     const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
     const QRect p = player->frameGeometry();
     const QSize size = frameGeometry().size();
-    QPoint at(p.left(), p.bottom() + 1);
-    if (at.y() + size.height() > desk.bottom() + 1)
-        at.setY(p.top() - size.height());
-    at.setX(std::clamp(at.x(), desk.left(), std::max(desk.left(), desk.right() + 1 - size.width())));
-    at.setY(std::clamp(at.y(), desk.top(), std::max(desk.top(), desk.bottom() + 1 - size.height())));
+    // Below, above, right, left: the first side where, kept on screen, it leaves the player free.
+    const QPoint sides[] = {{p.left(), p.bottom() + 1}, {p.left(), p.top() - size.height()},
+                            {p.right() + 1, p.top()}, {p.left() - size.width(), p.top()}};
+    auto onScreen = [&](QPoint at) {
+        at.setX(std::clamp(at.x(), desk.left(), std::max(desk.left(), desk.right() + 1 - size.width())));
+        at.setY(std::clamp(at.y(), desk.top(), std::max(desk.top(), desk.bottom() + 1 - size.height())));
+        return at;
+    };
+    QPoint at = onScreen(sides[0]);
+    for (const QPoint &side : sides) {
+        if (!QRect(onScreen(side), size).intersects(p)) {
+            at = onScreen(side);
+            break;
+        }
+    }
     move(at);
 }
 

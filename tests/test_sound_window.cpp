@@ -199,27 +199,32 @@ private slots:
         QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), expected.polyphony);
     }
 
-    // Beside the player, and whole on the screen wherever the player is.
+    // Beside the player, never over it, and whole on the screen wherever the player is.
     void placedBesideThePlayer_data()
     {
-        QTest::addColumn<QPoint>("player");
-        QTest::addColumn<bool>("below");
-        QTest::newRow("top left") << QPoint(10, 10) << true;
-        QTest::newRow("bottom right") << QPoint(5000, 5000) << false;
+        QTest::addColumn<QPointF>("player");   // where on the screen, as parts of its free room
+        QTest::addColumn<QString>("side");
+        QTest::newRow("top left") << QPointF(0, 0) << "below";
+        QTest::newRow("bottom right") << QPointF(1, 1) << "above";
+        QTest::newRow("right edge, half way down") << QPointF(1, 0.5) << "left";
     }
     void placedBesideThePlayer()
     {
-        QFETCH(QPoint, player);
-        QFETCH(bool, below);
-        QWidget strip;
-        strip.setGeometry(QRect(player, QSize(300, 40)));
+        QFETCH(QPointF, player);
+        QFETCH(QString, side);
         const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
-        strip.move(std::min(player.x(), desk.right() - 300), std::min(player.y(), desk.bottom() - 40));
+        QWidget strip;
+        strip.setGeometry(QRect(desk.topLeft() + QPoint(int(player.x() * (desk.width() - 300)),
+                                                        int(player.y() * (desk.height() - 40))),
+                                QSize(300, 40)));
         strip.show();
         open(&strip);
-        const QRect win = m_win->frameGeometry();
-        QVERIFY2(desk.contains(win), qPrintable(QStringLiteral("%5,%6 %7x%8; %1,%2 %3x%4").arg(desk.x()).arg(desk.y()).arg(desk.width()).arg(desk.height()).arg(win.x()).arg(win.y()).arg(win.width()).arg(win.height())));
-        QVERIFY(below ? win.top() > strip.frameGeometry().bottom() : win.bottom() < strip.frameGeometry().top());
+        const QRect win = m_win->frameGeometry(), p = strip.frameGeometry();
+        QVERIFY(desk.contains(win));
+        QVERIFY(!win.intersects(p));
+        const QString got = win.top() > p.bottom() ? "below" : win.bottom() < p.top() ? "above"
+                          : win.right() < p.left() ? "left" : "right";
+        QCOMPARE(got, side);
     }
 };
 
