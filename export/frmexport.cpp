@@ -1,5 +1,6 @@
 #include "export/frmexport.h"
 #include "app/core/appinfo.h"
+#include "components/core/beside.h"
 #include "components/dialogs.h"
 #include "export/exportjob.h"
 #include "library/filebrowser.h"
@@ -11,11 +12,13 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QThread>
 #include <QVBoxLayout>
@@ -37,6 +40,23 @@ FrmExport::FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers)
     buildControls();
     fillChoices();
     connect(player, &Midi::playStateChanged, this, &FrmExport::playStateChanged);
+    connect(player->controls().List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_job)
+            fillChoices();
+    });
+}
+
+void FrmExport::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_job)
+        fillChoices();
+    // Its frame is known only now.
+    if (!m_placed && m_player->screen()) {
+        m_placed = true;
+        move(besidePlayer(m_player->frameGeometry(), frameGeometry().size(),
+                          m_player->screen()->availableVirtualGeometry()));
+    }
 }
 
 FrmExport::~FrmExport()
@@ -111,6 +131,12 @@ void FrmExport::fillChoices()
     optSelected->setEnabled(selected > 0);
     optList->setEnabled(all > 0);
     optOpen->setEnabled(!open.isEmpty());
+    cmdExport->setEnabled(selected > 0 || all > 0 || !open.isEmpty());
+    // The user's choice stays while it still has songs.
+    for (QRadioButton *choice : {optSelected, optList, optOpen}) {
+        if (choice->isChecked() && choice->isEnabled())
+            return;
+    }
     QRadioButton *first = selected > 0 ? optSelected : all > 0 ? optList : optOpen;
     first->setChecked(true);
 }

@@ -39,6 +39,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -69,6 +70,7 @@ private:
     QStringList m_written, m_failed;
     int m_stopped = 0;               // cancelled while being written
     QString m_summary;
+    bool m_placed = false;
 };
 
 // Puts "Export..." in the player's menu; it opens the export window, or

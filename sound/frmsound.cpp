@@ -1,4 +1,5 @@
 #include "sound/frmsound.h"
+#include "components/core/beside.h"
 #include "components/core/soundsettings.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -211,24 +212,7 @@ void FrmSound::placeBeside(const QWidget *player)
         return;
     const QScreen *screen = player->screen();
     const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-    const QRect p = player->frameGeometry();
-    const QSize size = frameGeometry().size();
-    // Below, above, right, left: the first side where, kept on screen, it leaves the player free.
-    const QPoint sides[] = {{p.left(), p.bottom() + 1}, {p.left(), p.top() - size.height()},
-                            {p.right() + 1, p.top()}, {p.left() - size.width(), p.top()}};
-    auto onScreen = [&](QPoint at) {
-        at.setX(std::clamp(at.x(), desk.left(), std::max(desk.left(), desk.right() + 1 - size.width())));
-        at.setY(std::clamp(at.y(), desk.top(), std::max(desk.top(), desk.bottom() + 1 - size.height())));
-        return at;
-    };
-    QPoint at = onScreen(sides[0]);
-    for (const QPoint &side : sides) {
-        if (!QRect(onScreen(side), size).intersects(p)) {
-            at = onScreen(side);
-            break;
-        }
-    }
-    move(at);
+    move(besidePlayer(player->frameGeometry(), frameGeometry().size(), desk));
 }
 
 bool FrmSound::change(const std::function<void(SoundConfig &)> &edit)

@@ -101,6 +101,30 @@ private slots:
         QVERIFY(summary.contains(failure));
     }
 
+    // Nothing to export leaves Export off; the choices follow the list while the window is open,
+    // keeping the user's pick; the window stands beside the player, not over it.
+    void choicesFollowThePlayer()
+    {
+        PlayerFixture fx;
+        Midi &m = fx.startWith({"a.mid", "b.mid"});
+        PlayListBox *list = m.controls().List1;
+        list->clearSelection();
+        m.cmdClear_Click();
+        FrmExport *w = openExport(m, fx.dialogs);
+        auto *go = w->findChild<QPushButton *>("cmdExport");
+        QVERIFY(!go->isEnabled());
+        QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
+
+        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});
+        list->setCurrentRow(0);
+        QVERIFY(go->isEnabled());
+        QVERIFY(w->findChild<QRadioButton *>("optSelected")->isChecked());
+        w->findChild<QRadioButton *>("optList")->setChecked(true);
+        list->setCurrentRow(1);
+        QVERIFY(w->findChild<QRadioButton *>("optList")->isChecked());
+        QCOMPARE(w->findChild<QRadioButton *>("optList")->text(), "The whole play list (2 songs)");
+    }
+
     // Cancel stops the song being written and leaves no file of it; the player plays on.
     void cancelLeavesNothing()
     {
