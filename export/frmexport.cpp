@@ -242,6 +242,8 @@ void FrmExport::setRunning(bool on)
     cmdCancel->setText(on ? QStringLiteral("Cancel") : QStringLiteral("Close"));
     lblSong->setVisible(on);
     prgAll->setVisible(on);
+    if (!on)
+        adjustSize();   // no blank room where the progress was
 }
 
 void FrmExport::songStarted(int song)
