@@ -27,8 +27,8 @@ namespace {
 
 bool g_aboutSeen = false;
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w,
-                  int h, const QString &tip = {})
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h,
+                  const QString &tip = {})
 {
     auto *lbl = new QLabel(text, parent);
     lbl->setObjectName(QLatin1String(name));
@@ -38,8 +38,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l,
     return lbl;
 }
 
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int l, int t,
-                        int w, int h, const QString &tip)
+QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h,
+                        const QString &tip)
 {
     auto *b = new QPushButton(text, parent);
     b->setObjectName(QLatin1String(name));
@@ -96,15 +96,30 @@ QPixmap makerLogo(int size)
     return pm;
 }
 
-} // namespace
+}   // namespace
 
-bool frmAbout::AboutSeen() { return g_aboutSeen; }
-void frmAbout::ResetAboutSeen() { g_aboutSeen = false; }
-int frmAbout::WholeHeight() { return Twips::toPixels(7680); }
+bool frmAbout::AboutSeen()
+{
+    return g_aboutSeen;
+}
+void frmAbout::ResetAboutSeen()
+{
+    g_aboutSeen = false;
+}
+int frmAbout::WholeHeight()
+{
+    return Twips::toPixels(7680);
+}
 // 3360 twips is the outer height; without a classic frame (19 px title,
 // 3 px borders) the client ends just above cmdOK.
-int frmAbout::CompactHeight() { return Twips::toPixels(3360) - 25; }
-bool frmAbout::isCompact() const { return height() < Twips::toPixels(4000); }
+int frmAbout::CompactHeight()
+{
+    return Twips::toPixels(3360) - 25;
+}
+bool frmAbout::isCompact() const
+{
+    return height() < Twips::toPixels(4000);
+}
 
 frmAbout::frmAbout(const Services &services, QWidget *mainForm)
     : QDialog(mainForm), m_services(services), m_mainForm(mainForm)
@@ -135,8 +150,7 @@ void frmAbout::buildControls()
     title.setPointSizeF(12);
     title.setBold(true);
     lblTitle->setFont(title);
-    lblVersion = makeLabel(this, "lblVersion", {}, 840, 540, 1725, 225,
-                           QStringLiteral("Current Version"));
+    lblVersion = makeLabel(this, "lblVersion", {}, 840, 540, 1725, 225, QStringLiteral("Current Version"));
     lblDate = makeLabel(this, "lblDate", {}, 2640, 540, 2115, 195);
     Label2 = makeLabel(this, "Label2", {}, 870, 780, 4725, 255, QStringLiteral("Author"));
     makeLink(Label2);
@@ -145,8 +159,8 @@ void frmAbout::buildControls()
                                QStringLiteral("Application description"));
     lblDescription->setWordWrap(true);
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label5 = makeLabel(this, "Label5", QStringLiteral("* Runs on Linux desktops (X11 and Wayland)"),
-                       180, 2640, 5415, 255);
+    Label5 = makeLabel(this, "Label5", QStringLiteral("* Runs on Linux desktops (X11 and Wayland)"), 180, 2640, 5415,
+                       255);
     cmdOK = makeButton(this, "cmdOK", QStringLiteral("OK"), 4140, 3120, 1440, 255,
                        QStringLiteral("Click to close this window and return to the program"));
     lblDisclaimer = makeLabel(this, "lblDisclaimer", {}, 180, 3120, 3870, 1605);
@@ -158,12 +172,11 @@ void frmAbout::buildControls()
     chkUp->setToolTip(QStringLiteral("Check to automatically look for an update every 30 days"));
     cmdUp = makeButton(this, "cmdUp", QStringLiteral("Update..."), 4380, 3720, 1215, 255,
                        QStringLiteral("Check web for update now"));
-    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."), 4140, 4020,
-                            1440, 255, QStringLiteral("Click to get system information"));
-    cmdSoft = makeButton(this, "cmdSoft", QStringLiteral("Software Notice"), 4140, 4320, 1455,
-                         255, QStringLiteral("View software user notice"));
-    lblDisclaimer1 = makeLabel(this, "lblDisclaimer1", {}, 180, 4680, 5355, 1035,
-                               QStringLiteral("Disclaimer"));
+    cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."), 4140, 4020, 1440, 255,
+                            QStringLiteral("Click to get system information"));
+    cmdSoft = makeButton(this, "cmdSoft", QStringLiteral("Software Notice"), 4140, 4320, 1455, 255,
+                         QStringLiteral("View software user notice"));
+    lblDisclaimer1 = makeLabel(this, "lblDisclaimer1", {}, 180, 4680, 5355, 1035, QStringLiteral("Disclaimer"));
     lblDisclaimer1->setWordWrap(true);
     lblDisclaimer1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label3 = makeLabel(this, "Label3", QStringLiteral("Veltrix"), 480, 7380, 4815, 255,
@@ -179,11 +192,11 @@ void frmAbout::buildControls()
     Line2 = makeLine(this, "Line2", 1680);
     Line1 = makeLine(this, "Line1", 2930);
 
-    for (QWidget *w : {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(Image1),
-                       static_cast<QWidget *>(lblTitle), static_cast<QWidget *>(lblVersion),
-                       static_cast<QWidget *>(lblDate), static_cast<QWidget *>(lblDescription),
-                       static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3),
-                       static_cast<QWidget *>(Label5), static_cast<QWidget *>(Label6)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(Picture1), static_cast<QWidget *>(Image1), static_cast<QWidget *>(lblTitle),
+          static_cast<QWidget *>(lblVersion), static_cast<QWidget *>(lblDate), static_cast<QWidget *>(lblDescription),
+          static_cast<QWidget *>(Label2), static_cast<QWidget *>(Label3), static_cast<QWidget *>(Label5),
+          static_cast<QWidget *>(Label6)})
         w->installEventFilter(this);
 
     Timer1 = new QTimer(this);
@@ -202,14 +215,14 @@ void frmAbout::Form_Load()
 {
     Label2->setText(QStringLiteral("By Veltrix  -  ") + AppInfo::SupportMail);
     Label6->setText(QStringLiteral("Copyright (c) 2026 Veltrix. Free software, MIT licence."));
-    lblDisclaimer->setText(QStringLiteral(
-        "%1 is free software: you may use, copy, change and pass it on under the terms of the "
-        "MIT licence. Click Software Notice for the full terms.")
-                               .arg(AppInfo::AppName));
-    lblDisclaimer1->setText(QStringLiteral(
-        "The program is provided as is, without warranty of any kind. In no event shall the "
-        "authors be liable for any claim, damages or other liability arising from its use, "
-        "including any loss of files or settings."));
+    lblDisclaimer->setText(
+        QStringLiteral("%1 is free software: you may use, copy, change and pass it on under the terms of the "
+                       "MIT licence. Click Software Notice for the full terms.")
+            .arg(AppInfo::AppName));
+    lblDisclaimer1->setText(
+        QStringLiteral("The program is provided as is, without warranty of any kind. In no event shall the "
+                       "authors be liable for any claim, damages or other liability arising from its use, "
+                       "including any loss of files or settings."));
 
     QIcon icon = m_mainForm ? m_mainForm->windowIcon() : QApplication::windowIcon();
     if (icon.isNull())
@@ -221,17 +234,13 @@ void frmAbout::Form_Load()
     lblTitle->setText(AppInfo::AppName);
 
     const QString exe = m_services.programFile;
-    lblDate->setText(exe.isEmpty() ? QString()
-                                   : AboutDate::FileDateText(QFileInfo(exe).lastModified(),
-                                                             QLocale()));
+    lblDate->setText(exe.isEmpty() ? QString() : AboutDate::FileDateText(QFileInfo(exe).lastModified(), QLocale()));
     lblDescription->setText(AppInfo::AppDescription);
-    lblVersion->setText(AboutDate::VersionText(AppInfo::VersionMajor, AppInfo::VersionMinor,
-                                               AppInfo::VersionRevision));
+    lblVersion->setText(AboutDate::VersionText(AppInfo::VersionMajor, AppInfo::VersionMinor, AppInfo::VersionRevision));
 
     if (m_services.settings) {
         // Only 0 and 1 are check-box values; anything else reads as clear.
-        const float v = SettingToNumber(
-            m_services.settings->GetValue(Settings::Update));
+        const float v = SettingToNumber(m_services.settings->GetValue(Settings::Update));
         chkUp->setChecked(v == 1.0f);
         chkUp_Click();
     }
@@ -343,8 +352,7 @@ void frmAbout::runReminder()
         return;
     }
     const QDate today = m_services.clock ? m_services.clock->today() : QDate::currentDate();
-    QDate last = AboutDate::ParseUpdateDate(
-        st->GetValue(Settings::UpdateDate));
+    QDate last = AboutDate::ParseUpdateDate(st->GetValue(Settings::UpdateDate));
     if (!last.isValid()) {
         // Missing or unreadable: the 30 days start today.
         last = today;
@@ -385,9 +393,8 @@ void frmAbout::cmdUp_Click()
             QPointer<frmAbout> self(this);
             m_services.dialogs->message(
                 this,
-                QStringLiteral("Your Version: ") +
-                    AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor,
-                                             AppInfo::VersionRevision),
+                QStringLiteral("Your Version: ")
+                    + AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor, AppInfo::VersionRevision),
                 Dialogs::Style::OkOnly, AppInfo::AppName);
             if (!self || m_unloaded)
                 return;
@@ -402,7 +409,10 @@ void frmAbout::cmdUp_Click()
     close();
 }
 
-void frmAbout::cmdOK_Click() { close(); }
+void frmAbout::cmdOK_Click()
+{
+    close();
+}
 
 void frmAbout::cmdSysInfo_Click()
 {

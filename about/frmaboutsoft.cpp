@@ -9,30 +9,28 @@
 
 QString frmAboutSoft::NoticeText()
 {
-    return QStringLiteral(
-               "%1 is free software.\n\n"
-               "Copyright (c) 2026 Veltrix\n\n"
-               "Permission is hereby granted, free of charge, to any person obtaining a copy of "
-               "this software and associated documentation files (the \"Software\"), to deal in "
-               "the Software without restriction, including without limitation the rights to "
-               "use, copy, modify, merge, publish, distribute, sublicense, and/or sell copies of "
-               "the Software, and to permit persons to whom the Software is furnished to do so, "
-               "subject to the following conditions:\n\n"
-               "The above copyright notice and this permission notice shall be included in all "
-               "copies or substantial portions of the Software.\n\n"
-               "THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR "
-               "IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS "
-               "FOR A PARTICULAR PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR "
-               "COPYRIGHT HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER IN "
-               "AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION "
-               "WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.\n\n"
-               "The sample songs that come with the program are public-domain melodies, "
-               "arranged by the program's own generator.")
+    return QStringLiteral("%1 is free software.\n\n"
+                          "Copyright (c) 2026 Veltrix\n\n"
+                          "Permission is hereby granted, free of charge, to any person obtaining a copy of "
+                          "this software and associated documentation files (the \"Software\"), to deal in "
+                          "the Software without restriction, including without limitation the rights to "
+                          "use, copy, modify, merge, publish, distribute, sublicense, and/or sell copies of "
+                          "the Software, and to permit persons to whom the Software is furnished to do so, "
+                          "subject to the following conditions:\n\n"
+                          "The above copyright notice and this permission notice shall be included in all "
+                          "copies or substantial portions of the Software.\n\n"
+                          "THE SOFTWARE IS PROVIDED \"AS IS\", WITHOUT WARRANTY OF ANY KIND, EXPRESS OR "
+                          "IMPLIED, INCLUDING BUT NOT LIMITED TO THE WARRANTIES OF MERCHANTABILITY, FITNESS "
+                          "FOR A PARTICULAR PURPOSE AND NONINFRINGEMENT. IN NO EVENT SHALL THE AUTHORS OR "
+                          "COPYRIGHT HOLDERS BE LIABLE FOR ANY CLAIM, DAMAGES OR OTHER LIABILITY, WHETHER IN "
+                          "AN ACTION OF CONTRACT, TORT OR OTHERWISE, ARISING FROM, OUT OF OR IN CONNECTION "
+                          "WITH THE SOFTWARE OR THE USE OR OTHER DEALINGS IN THE SOFTWARE.\n\n"
+                          "The sample songs that come with the program are public-domain melodies, "
+                          "arranged by the program's own generator.")
         .arg(AppInfo::AppName);
 }
 
-frmAboutSoft::frmAboutSoft(const Services &services, QWidget *parent)
-    : QDialog(parent), m_services(services)
+frmAboutSoft::frmAboutSoft(const Services &services, QWidget *parent) : QDialog(parent), m_services(services)
 {
     setObjectName(QStringLiteral("frmAboutSoft"));
     setWindowTitle(QStringLiteral("Software Notice"));
@@ -68,7 +66,10 @@ frmAboutSoft::frmAboutSoft(const Services &services, QWidget *parent)
     resize(460, 480);
 }
 
-frmAboutSoft::~frmAboutSoft() { unload(); }
+frmAboutSoft::~frmAboutSoft()
+{
+    unload();
+}
 
 void frmAboutSoft::showEvent(QShowEvent *e)
 {
@@ -87,7 +88,10 @@ void frmAboutSoft::cmdClose_Click()
     close();
 }
 
-void frmAboutSoft::reject() { close(); }
+void frmAboutSoft::reject()
+{
+    close();
+}
 
 void frmAboutSoft::closeEvent(QCloseEvent *e)
 {

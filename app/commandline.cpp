@@ -14,14 +14,18 @@ namespace {
 // Qt's application objects take these (and their values) out of the arguments.
 bool qtMayTake(const QString &option)
 {
-    static const QStringList names{
-        QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-        QStringLiteral("plugin"), QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
-        QStringLiteral("qwindowicon"), QStringLiteral("qwindowtitle"), QStringLiteral("reverse"),
-        QStringLiteral("session"), QStringLiteral("display"), QStringLiteral("geometry"), QStringLiteral("title"),
-        QStringLiteral("icon"), QStringLiteral("name"), QStringLiteral("style"), QStringLiteral("stylesheet"),
-        QStringLiteral("widgetcount"), QStringLiteral("nograb"), QStringLiteral("dograb"), QStringLiteral("sync"),
-        QStringLiteral("visual"), QStringLiteral("testability")};
+    static const QStringList names{QStringLiteral("platform"),      QStringLiteral("platformpluginpath"),
+                                   QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+                                   QStringLiteral("qmljsdebugger"), QStringLiteral("qwindowgeometry"),
+                                   QStringLiteral("qwindowicon"),   QStringLiteral("qwindowtitle"),
+                                   QStringLiteral("reverse"),       QStringLiteral("session"),
+                                   QStringLiteral("display"),       QStringLiteral("geometry"),
+                                   QStringLiteral("title"),         QStringLiteral("icon"),
+                                   QStringLiteral("name"),          QStringLiteral("style"),
+                                   QStringLiteral("stylesheet"),    QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"),        QStringLiteral("dograb"),
+                                   QStringLiteral("sync"),          QStringLiteral("visual"),
+                                   QStringLiteral("testability")};
     const QString name = option.section(QLatin1Char('='), 0, 0);
     return names.contains(name);
 }
@@ -32,11 +36,12 @@ struct Parser {
     QCommandLineOption version = p.addVersionOption();
     Parser()
     {
-        p.setApplicationDescription(QStringLiteral(
-            "Plays MIDI files and libraries of them. One song plays at once; several songs or a folder\n"
-            "(with its sub-folders) are added to the play list and the first of them plays; a library\n"
-            "(.mfl) is opened and played. When Lyrabox is already running, it takes them."));
-        p.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("MIDI files, folders, libraries or file: URLs."),
+        p.setApplicationDescription(
+            QStringLiteral("Plays MIDI files and libraries of them. One song plays at once; several songs or a folder\n"
+                           "(with its sub-folders) are added to the play list and the first of them plays; a library\n"
+                           "(.mfl) is opened and played. When Lyrabox is already running, it takes them."));
+        p.addPositionalArgument(QStringLiteral("paths"),
+                                QStringLiteral("MIDI files, folders, libraries or file: URLs."),
                                 QStringLiteral("[FILE|FOLDER|URL...]"));
     }
 };
@@ -127,17 +132,12 @@ QString versionText()
 int answer(const Request &request)
 {
     switch (request.action) {
-    case Action::Help:
-        std::fputs(qPrintable(helpText()), stdout);
-        return 0;
-    case Action::Version:
-        std::fputs(qPrintable(versionText()), stdout);
-        return 0;
+    case Action::Help: std::fputs(qPrintable(helpText()), stdout); return 0;
+    case Action::Version: std::fputs(qPrintable(versionText()), stdout); return 0;
     case Action::Error:
         std::fprintf(stderr, "lyrabox: %s\n\n%s", qPrintable(request.error), qPrintable(helpText()));
         return 2;
-    case Action::Run:
-        break;
+    case Action::Run: break;
     }
     return 0;
 }

@@ -54,20 +54,20 @@ void showSoundWindow(QPointer<FrmSound> &open, const Services &services, Midi &p
     open->activateWindow();
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char *argv[])
 {
     // Help, the version and a wrong option need no display.
-    const CommandLine::Request early =
-        CommandLine::parse(CommandLine::arguments(argc, argv), CommandLine::workingDir(), CommandLine::Stage::BeforeQt);
+    const CommandLine::Request early = CommandLine::parse(CommandLine::arguments(argc, argv), CommandLine::workingDir(),
+                                                          CommandLine::Stage::BeforeQt);
     if (early.action != CommandLine::Action::Run) {
         QCoreApplication core(argc, argv);
         return CommandLine::answer(early);
     }
     QApplication app(argc, argv);
-    const CommandLine::Request request =
-        CommandLine::parse(CommandLine::arguments(argc, argv), CommandLine::workingDir(), CommandLine::Stage::AfterQt);
+    const CommandLine::Request request = CommandLine::parse(CommandLine::arguments(argc, argv),
+                                                            CommandLine::workingDir(), CommandLine::Stage::AfterQt);
     if (request.action != CommandLine::Action::Run)
         return CommandLine::answer(request);
     QApplication::setApplicationName(QStringLiteral("Lyrabox"));
@@ -91,12 +91,9 @@ int main(int argc, char *argv[])
     }
     SingleInstance instance(QStringLiteral("lyrabox"));
     switch (instance.claim(request.paths)) {
-    case SingleInstance::Claim::HandedOver:
-        return 0;
-    case SingleInstance::Claim::NotTaken:
-        return request.paths.isEmpty() ? 0 : 1;
-    case SingleInstance::Claim::Holder:
-        break;
+    case SingleInstance::Claim::HandedOver: return 0;
+    case SingleInstance::Claim::NotTaken: return request.paths.isEmpty() ? 0 : 1;
+    case SingleInstance::Claim::Holder: break;
     }
 
     FluidSequencer engine({sound.banks.value(0), sound.audioDriver, settings.GetValue(Settings::MidiAudioFile),
@@ -128,7 +125,8 @@ int main(int argc, char *argv[])
     // Queued: the socket's handler has answered before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::pathsRequested, &window,
-        [&window](const QList<QByteArray> &paths) { window.openPaths(CommandLine::names(paths)); }, Qt::QueuedConnection);
+        [&window](const QList<QByteArray> &paths) { window.openPaths(CommandLine::names(paths)); },
+        Qt::QueuedConnection);
     QObject::connect(&watch, &SignalWatch::endRequested, &window, &Midi::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager &) { window.endBySystem(); });

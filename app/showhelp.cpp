@@ -11,8 +11,14 @@ QString g_helpFile;
 QPointer<QTextBrowser> g_helpWindow;
 }
 
-void SetHelpFile(const QString &path) { g_helpFile = path; }
-QString HelpFile() { return g_helpFile; }
+void SetHelpFile(const QString &path)
+{
+    g_helpFile = path;
+}
+QString HelpFile()
+{
+    return g_helpFile;
+}
 
 void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
 {
@@ -31,8 +37,7 @@ void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
 
     if (!QFileInfo(g_helpFile).isFile()) {
         dialogs.message(parent,
-                        QStringLiteral("Cannot open the help file \"%1\": the file was not found.")
-                            .arg(g_helpFile),
+                        QStringLiteral("Cannot open the help file \"%1\": the file was not found.").arg(g_helpFile),
                         Dialogs::Style::OkOnly, AppInfo::AppName);
         return;
     }

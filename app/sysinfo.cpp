@@ -6,9 +6,8 @@
 
 QStringList SysInfoTools()
 {
-    return {QStringLiteral("gnome-system-monitor"), QStringLiteral("kinfocenter"),
-            QStringLiteral("hardinfo"),             QStringLiteral("mate-system-monitor"),
-            QStringLiteral("xfce4-taskmanager"),    QStringLiteral("lxtask")};
+    return {QStringLiteral("gnome-system-monitor"), QStringLiteral("kinfocenter"),       QStringLiteral("hardinfo"),
+            QStringLiteral("mate-system-monitor"),  QStringLiteral("xfce4-taskmanager"), QStringLiteral("lxtask")};
 }
 
 void StartSysInfo(Dialogs &dialogs, QWidget *parent)
@@ -21,6 +20,6 @@ void StartSysInfo(Dialogs &dialogs, QWidget *parent)
             return;
         break;
     }
-    dialogs.message(parent, QStringLiteral("System Information Is Unavailable At This Time"),
-                    Dialogs::Style::OkOnly, AppInfo::AppName);
+    dialogs.message(parent, QStringLiteral("System Information Is Unavailable At This Time"), Dialogs::Style::OkOnly,
+                    AppInfo::AppName);
 }

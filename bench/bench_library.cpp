@@ -13,8 +13,8 @@ namespace {
 
 struct Fixture {
     QTemporaryDir dir;
-    QStringList present;     // every entry's file exists
-    QStringList halfMissing; // every second entry's file is gone
+    QStringList present;       // every entry's file exists
+    QStringList halfMissing;   // every second entry's file is gone
     QString presentLib, halfMissingLib;
 
     Fixture()
@@ -110,7 +110,7 @@ void BM_Reference_WriteBytes(benchmark::State &state)
     }
 }
 
-} // namespace
+}   // namespace
 
 BENCHMARK(BM_OpenLibrary_AllPresent)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenLibrary_HalfMissing)->Unit(benchmark::kMillisecond);

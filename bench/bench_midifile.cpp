@@ -21,14 +21,20 @@ namespace {
 
 using smf::vlq;
 
-void be32(QByteArray &out, quint32 v) { smf::appendBe32(out, v); }
+void be32(QByteArray &out, quint32 v)
+{
+    smf::appendBe32(out, v);
+}
 
 // A song of made-up but typical content: notes with running status,
 // controllers, pitch bends, a little text and sysex, tempo changes.
 QByteArray makeSong(quint32 seed, int tracks, int notesPerTrack, int format)
 {
     quint32 s = seed * 2654435761u + 1;
-    auto rnd = [&s](quint32 n) { s = s * 1664525u + 1013904223u; return (s >> 8) % n; };
+    auto rnd = [&s](quint32 n) {
+        s = s * 1664525u + 1013904223u;
+        return (s >> 8) % n;
+    };
     QByteArray out("MThd");
     be32(out, 6);
     out.append(char(0)).append(char(format)).append(char(tracks >> 8)).append(char(tracks));
@@ -45,8 +51,11 @@ QByteArray makeSong(quint32 seed, int tracks, int notesPerTrack, int format)
         for (int i = 0; i < notesPerTrack; ++i) {
             if (t == 0 && i % 97 == 0) {
                 const quint32 us = 300000 + rnd(400000);
-                trk.append(vlq(0)).append("\xff\x51\x03", 3)
-                    .append(char(us >> 16)).append(char(us >> 8)).append(char(us));
+                trk.append(vlq(0))
+                    .append("\xff\x51\x03", 3)
+                    .append(char(us >> 16))
+                    .append(char(us >> 8))
+                    .append(char(us));
             }
             if (i % 61 == 0)
                 trk.append(vlq(0)).append(char(0xe0 | ch)).append(char(rnd(128))).append(char(64));
@@ -174,7 +183,7 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {

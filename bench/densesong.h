@@ -69,4 +69,4 @@ inline QByteArray song(int variant, int seconds)
     return smf::file(1, tracks);
 }
 
-} // namespace dense
+}   // namespace dense

@@ -88,7 +88,8 @@ int next(FluidSequencer &dev, const QString &song, const QString &other, int rou
 int main(int argc, char **argv)
 {
     if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: %s play|idle|record|next <bank.sf2> <song.mid> <seconds|out.wav|rounds> [<other.mid>]\n",
+        std::fprintf(stderr,
+                     "usage: %s play|idle|record|next <bank.sf2> <song.mid> <seconds|out.wav|rounds> [<other.mid>]\n",
                      argv[0]);
         return 2;
     }
@@ -98,7 +99,7 @@ int main(int argc, char **argv)
     const QString song = QString::fromLocal8Bit(argv[3]);
     const int n = QString::fromLatin1(argv[4]).toInt();
     const QString other = argc == 6 ? QString::fromLocal8Bit(argv[5]) : song;
-    const int rc = recording ? record(dev, song)
+    const int rc = recording        ? record(dev, song)
                    : what == "next" ? next(dev, song, other, n)
                    : what == "idle" ? idle(dev, song, n)
                                     : play(dev, song, n);

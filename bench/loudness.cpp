@@ -30,7 +30,10 @@ struct Result {
     double limitSec = 0;
 };
 
-double db(double v) { return 20.0 * std::log10(v); }
+double db(double v)
+{
+    return 20.0 * std::log10(v);
+}
 
 Result render(const QString &bank, const QByteArray &song, double gain, bool limit)
 {
@@ -99,8 +102,8 @@ int write(const QString &dir, int count, int seconds)
 
 int measure(const QString &bank, const QStringList &songs)
 {
-    std::printf("%-22s | %8s %8s %8s | %8s %8s %8s | %s\n", "song", "peak", "rms", "clipped",
-                "peak", "rms", "clipped", "limiter cost");
+    std::printf("%-22s | %8s %8s %8s | %8s %8s %8s | %s\n", "song", "peak", "rms", "clipped", "peak", "rms", "clipped",
+                "limiter cost");
     std::printf("%-22s | %26s | %26s |\n", "", "before (dBFS, samples)", "after");
     double rendering = 0, limiting = 0;
     for (const QString &path : songs) {
@@ -114,9 +117,8 @@ int measure(const QString &bank, const QStringList &songs)
         const Result b = render(bank, bytes, FluidSequencer::DefaultGain, true);
         rendering += b.renderSec;
         limiting += b.limitSec;
-        std::printf("%-22s | %8.2f %8.2f %8lld | %8.2f %8.2f %8lld | %5.2f%%\n",
-                    qPrintable(QFileInfo(path).fileName()), a.peakDb, a.rmsDb, a.clipped,
-                    b.peakDb, b.rmsDb, b.clipped, 100.0 * b.limitSec / b.renderSec);
+        std::printf("%-22s | %8.2f %8.2f %8lld | %8.2f %8.2f %8lld | %5.2f%%\n", qPrintable(QFileInfo(path).fileName()),
+                    a.peakDb, a.rmsDb, a.clipped, b.peakDb, b.rmsDb, b.clipped, 100.0 * b.limitSec / b.renderSec);
     }
     std::printf("limiter: %.3f s of %.3f s rendering (%.2f%%)\n", limiting, rendering, 100.0 * limiting / rendering);
     return 0;
@@ -134,7 +136,9 @@ int main(int argc, char **argv)
             songs << QFile::decodeName(argv[i]);
         return measure(QFile::decodeName(argv[2]), songs);
     }
-    std::fprintf(stderr, "usage: %s write <dir> <count> <seconds>\n"
-                         "       %s measure <bank.sf2> <song>...\n", argv[0], argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s write <dir> <count> <seconds>\n"
+                 "       %s measure <bank.sf2> <song>...\n",
+                 argv[0], argv[0]);
     return 2;
 }

@@ -12,20 +12,20 @@ Dialogs::Answer ClosingDialogs::message(QWidget *parent, const QString &text, St
     return Answer::Ok;
 }
 
-std::optional<QString> ClosingDialogs::openFile(QWidget *parent, const QString &title,
-                                                const QString &initial, const QString &filter)
+std::optional<QString> ClosingDialogs::openFile(QWidget *parent, const QString &title, const QString &initial,
+                                                const QString &filter)
 {
     return m_closing() ? std::nullopt : m_inner->openFile(parent, title, initial, filter);
 }
 
 QStringList ClosingDialogs::openFiles(QWidget *parent, const QString &title, const QString &initial,
-                                     const QString &filter)
+                                      const QString &filter)
 {
     return m_closing() ? QStringList() : m_inner->openFiles(parent, title, initial, filter);
 }
 
-std::optional<QString> ClosingDialogs::saveFile(QWidget *parent, const QString &title,
-                                                const QString &initial, const QString &filter)
+std::optional<QString> ClosingDialogs::saveFile(QWidget *parent, const QString &title, const QString &initial,
+                                                const QString &filter)
 {
     return m_closing() ? std::nullopt : m_inner->saveFile(parent, title, initial, filter);
 }

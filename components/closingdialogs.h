@@ -7,8 +7,7 @@
 // Refused asks answer as a user who backs out (No, OK, cancel).
 class ClosingDialogs : public Dialogs {
 public:
-    ClosingDialogs(Dialogs *inner, std::function<bool()> closing)
-        : m_inner(inner), m_closing(std::move(closing)) {}
+    ClosingDialogs(Dialogs *inner, std::function<bool()> closing) : m_inner(inner), m_closing(std::move(closing)) {}
 
     Answer message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,

@@ -9,10 +9,10 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Style s
     box.setWindowTitle(title);
     box.setText(text);
     const Style mark = icon(style);
-    box.setIcon(mark == Style::Question ? QMessageBox::Question
+    box.setIcon(mark == Style::Question      ? QMessageBox::Question
                 : mark == Style::Exclamation ? QMessageBox::Warning
                 : mark == Style::Information ? QMessageBox::Information
-                                            : QMessageBox::NoIcon);
+                                             : QMessageBox::NoIcon);
     if (asksYesNo(style)) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -22,21 +22,20 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Style s
     return Answer::Ok;
 }
 
-std::optional<QString> QtDialogs::openFile(QWidget *parent, const QString &title,
-                                           const QString &initial, const QString &filter)
+std::optional<QString> QtDialogs::openFile(QWidget *parent, const QString &title, const QString &initial,
+                                           const QString &filter)
 {
     const QString f = QFileDialog::getOpenFileName(parent, title, initial, filter);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(f);
 }
 
-QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &initial,
-                                 const QString &filter)
+QStringList QtDialogs::openFiles(QWidget *parent, const QString &title, const QString &initial, const QString &filter)
 {
     return QFileDialog::getOpenFileNames(parent, title, initial, filter);
 }
 
-std::optional<QString> QtDialogs::saveFile(QWidget *parent, const QString &title,
-                                           const QString &initial, const QString &filter)
+std::optional<QString> QtDialogs::saveFile(QWidget *parent, const QString &title, const QString &initial,
+                                           const QString &filter)
 {
     const QString f = QFileDialog::getSaveFileName(parent, title, initial, filter);
     return f.isEmpty() ? std::nullopt : std::optional<QString>(f);

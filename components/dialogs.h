@@ -19,18 +19,17 @@ public:
 
     virtual ~Dialogs() = default;
     virtual Answer message(QWidget *parent, const QString &text, Style style, const QString &title) = 0;
-    virtual std::optional<QString> openFile(QWidget *parent, const QString &title,
-                                            const QString &initial, const QString &filter) = 0;
+    virtual std::optional<QString> openFile(QWidget *parent, const QString &title, const QString &initial,
+                                            const QString &filter) = 0;
     // Several files at once; where a dialog cannot, one.
-    virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &initial,
-                                  const QString &filter)
+    virtual QStringList openFiles(QWidget *parent, const QString &title, const QString &initial, const QString &filter)
     {
         const std::optional<QString> one = openFile(parent, title, initial, filter);
         return one ? QStringList{*one} : QStringList{};
     }
     // The dialog itself asks before an existing file is replaced.
-    virtual std::optional<QString> saveFile(QWidget *parent, const QString &title,
-                                            const QString &initial, const QString &filter) = 0;
+    virtual std::optional<QString> saveFile(QWidget *parent, const QString &title, const QString &initial,
+                                            const QString &filter) = 0;
     virtual std::optional<QColor> color(QWidget *parent, const QColor &initial) = 0;
     // An existing folder, or nothing when the user backs out.
     virtual std::optional<QString> folder(QWidget *parent, const QString &title, const QString &initial) = 0;

@@ -32,7 +32,7 @@ QVariantMap readAll(const QObject *adaptor)
     return map;
 }
 
-} // namespace
+}   // namespace
 
 Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
     : QObject(parent), m_player(player), m_level(level), m_hooks(std::move(hooks))

@@ -7,20 +7,25 @@ ExportJob::ExportJob(QVector<RenderJob> jobs, SongRenderFactory factory, QObject
     // Events come on the workers' threads; queued, they reach this object's.
     RenderQueue::Events e;
     e.started = [this](int song) {
-        QMetaObject::invokeMethod(this, [this, song] { emit songStarted(song); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, song] { emit songStarted(song); }, Qt::QueuedConnection);
     };
     e.progress = [this](int song, double done, double) {
         const int percent = int(done * 100);
         if (percent == m_percent[size_t(song)])
             return;
         m_percent[size_t(song)] = percent;
-        QMetaObject::invokeMethod(this, [this, song, done] { emit songProgress(song, done); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, song, done] { emit songProgress(song, done); }, Qt::QueuedConnection);
     };
     e.finished = [this](int song, bool written, const QString &error) {
         QMetaObject::invokeMethod(
             this, [this, song, written, error] { emit songFinished(song, written, error); }, Qt::QueuedConnection);
     };
-    e.allDone = [this] { QMetaObject::invokeMethod(this, [this] { emit finished(); }, Qt::QueuedConnection); };
+    e.allDone = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { emit finished(); }, Qt::QueuedConnection);
+    };
     m_queue = std::make_unique<RenderQueue>(std::move(jobs), std::move(factory), std::move(e));
 }
 

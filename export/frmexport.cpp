@@ -181,10 +181,11 @@ void FrmExport::cmdExport_Click()
             there << QFileInfo(out).fileName();
     }
     const bool replace = !there.isEmpty()
-                         && m_dialogs->message(this, QStringLiteral("%1 already in %2:\n%3\nReplace them?")
-                                                         .arg(there.size() == 1 ? QStringLiteral("This file is")
-                                                                                : QStringLiteral("These files are"),
-                                                              folder, there.join(QLatin1Char('\n'))),
+                         && m_dialogs->message(this,
+                                               QStringLiteral("%1 already in %2:\n%3\nReplace them?")
+                                                   .arg(there.size() == 1 ? QStringLiteral("This file is")
+                                                                          : QStringLiteral("These files are"),
+                                                        folder, there.join(QLatin1Char('\n'))),
                                                Dialogs::Style::YesNo | Dialogs::Style::Question,
                                                QStringLiteral("Export"))
                                 == Dialogs::Answer::Yes;
@@ -234,8 +235,8 @@ void FrmExport::cmdCancel_Click()
 
 void FrmExport::setRunning(bool on)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder,
-                                                        cmdExport})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder, cmdExport})
         w->setEnabled(!on);
     if (!on)
         fillChoices();
@@ -277,13 +278,13 @@ void FrmExport::exportFinished()
 {
     QStringList text;
     if (!m_written.isEmpty())
-        text << QStringLiteral("%1 written to %2:\n%3").arg(songsText(int(m_written.size())), m_folder,
-                                                          m_written.join(QLatin1Char('\n')));
+        text << QStringLiteral("%1 written to %2:\n%3")
+                    .arg(songsText(int(m_written.size())), m_folder, m_written.join(QLatin1Char('\n')));
     else
         text << QStringLiteral("No song was written.");
     if (!m_failed.isEmpty())
-        text << QStringLiteral("%1 could not be written:\n%2").arg(songsText(int(m_failed.size())),
-                                                                  m_failed.join(QLatin1Char('\n')));
+        text << QStringLiteral("%1 could not be written:\n%2")
+                    .arg(songsText(int(m_failed.size())), m_failed.join(QLatin1Char('\n')));
     if (m_job->cancelled())
         text << QStringLiteral("The export was cancelled: %1 not written, and nothing unfinished was left.")
                     .arg(songsText(m_stopped + m_job->untouched()));
@@ -309,12 +310,12 @@ QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers re
     action->setObjectName(QStringLiteral("actExport"));
     QObject::connect(action, &QAction::triggered, player,
                      [player, dialogs, renderers, open = QPointer<FrmExport>()]() mutable {
-                         if (!open)
-                             open = new FrmExport(player, dialogs, renderers);
-                         open->show();
-                         open->raise();
-                         open->activateWindow();
-                     });
+        if (!open)
+            open = new FrmExport(player, dialogs, renderers);
+        open->show();
+        open->raise();
+        open->activateWindow();
+    });
     player->addMenuAction(action);
     return action;
 }

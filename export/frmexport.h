@@ -65,10 +65,10 @@ private:
     QLabel *lblSong;
     QProgressBar *prgAll;
 
-    QVector<double> m_done;          // per song of the running export
+    QVector<double> m_done;   // per song of the running export
     QString m_folder;
     QStringList m_written, m_failed;
-    int m_stopped = 0;               // cancelled while being written
+    int m_stopped = 0;   // cancelled while being written
     QString m_summary;
     bool m_placed = false;
 };

@@ -41,7 +41,7 @@ void checkReadIndex(const QByteArray &bytes, const LibraryContents &c)
         std::abort();
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -42,11 +42,16 @@ bool plain(const QByteArray &smf)
         bool ok = true;
         const uchar *at = nullptr;
         bool forgiven = false;
-        if (walkTrack(b + pos + 8, end, [&](const Event &ev) {
-                ok = ok && ev.oddity == Oddity::None && ev.status != 0xf7
-                    && (ev.status != 0xff || metaLengthOk(ev.metaType, ev.payloadLen));
-                return ok;
-            }, at, forgiven) != WalkError::None || !ok || forgiven)
+        if (walkTrack(
+                b + pos + 8, end,
+                [&](const Event &ev) {
+            ok = ok && ev.oddity == Oddity::None && ev.status != 0xf7
+                 && (ev.status != 0xff || metaLengthOk(ev.metaType, ev.payloadLen));
+            return ok;
+                },
+                at, forgiven)
+            != WalkError::None
+            || !ok || forgiven)
             return false;
         pos = end - b;
     }
@@ -90,8 +95,8 @@ void check(const MidiFile &f)
     const MidiFile p = MidiFile::parse(playable);
     if (!p.isValid())
         fail("playable bytes not valid");
-    if (p.isSmpte() || p.lastTick() != f.lastTick() || p.lengthMs() != f.lengthMs()
-        || p.trackCount() != f.trackCount() || p.format() != f.format())
+    if (p.isSmpte() || p.lastTick() != f.lastTick() || p.lengthMs() != f.lengthMs() || p.trackCount() != f.trackCount()
+        || p.format() != f.format())
         fail("playable bytes changed the song");
     if (p.playableBytes() != playable)
         fail("playable bytes need another rewrite");
@@ -99,7 +104,7 @@ void check(const MidiFile &f)
         fail("playable bytes are not plain");
 }
 
-} // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -77,7 +77,7 @@ public:
     }
 };
 
-} // namespace
+}   // namespace
 
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
@@ -145,10 +145,13 @@ void DirList::go(QListWidgetItem *item)
     m_lastGo.start();
     const QString target = item->data(PathRole).toString();
     // The list is rebuilt once the view has finished with the clicked row.
-    QMetaObject::invokeMethod(this, [this, target] {
+    QMetaObject::invokeMethod(
+        this,
+        [this, target] {
         if (target == absoluteFolder(m_path) || !setPath(target))
             showCurrent();
-    }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)
@@ -179,7 +182,7 @@ void FileList::refresh()
         return;
     }
     dir.setNameFilters(m_pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts));
-    dir.setFilter(QDir::Files);  // name filters match regardless of case
+    dir.setFilter(QDir::Files);   // name filters match regardless of case
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     addItems(dir.entryList());
 }

@@ -35,9 +35,8 @@ void Midi::connectBrowser()
     connect(cmdRemove, &QToolButton::clicked, this, &Midi::cmdRemove_Click);
     connect(Drive1, &QComboBox::activated, this, &Midi::Drive1_Change);
     connect(Dir1, &DirList::changed, this, &Midi::Dir1_Change);
-    connect(Dir1, &DirList::unreadable, this, [this](const QString &path) {
-        File1->showProblem(QStringLiteral("%1 cannot be read.").arg(path));
-    });
+    connect(Dir1, &DirList::unreadable, this,
+            [this](const QString &path) { File1->showProblem(QStringLiteral("%1 cannot be read.").arg(path)); });
     connect(File1, &QListWidget::itemDoubleClicked, this, &Midi::File1_DblClick);
     connect(List1, &QListWidget::itemClicked, this, &Midi::List1_Click);
     connect(List1, &QListWidget::itemDoubleClicked, this, &Midi::List1_DblClick);
@@ -79,13 +78,17 @@ int Midi::appendFiles(const QStringList &paths)
         }
     }
     if (!refused.isEmpty())
-        m_services.dialogs->message(this, QStringLiteral("These files cannot be kept in a library, because their names "
-                                                  "hold a quotation mark or a line break:\n%1").arg(refused.join('\n')),
-                             Dialogs::Style::Exclamation, AppInfo::AppName);
+        m_services.dialogs->message(this,
+                                    QStringLiteral("These files cannot be kept in a library, because their names "
+                                                   "hold a quotation mark or a line break:\n%1")
+                                        .arg(refused.join('\n')),
+                                    Dialogs::Style::Exclamation, AppInfo::AppName);
     if (leftOut > 0)
-        m_services.dialogs->message(this, QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
-                                       .arg(PlayList::Capacity).arg(leftOut),
-                             Dialogs::Style::Exclamation, AppInfo::AppName);
+        m_services.dialogs->message(this,
+                                    QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
+                                        .arg(PlayList::Capacity)
+                                        .arg(leftOut),
+                                    Dialogs::Style::Exclamation, AppInfo::AppName);
     if (added == 0)
         return 0;
     m_listEdited = true;

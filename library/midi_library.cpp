@@ -47,12 +47,13 @@ void Midi::OpenLib()
         m_libraryIncomplete = true;
         noteLibraryProblem(lib.error);
         m_services.dialogs->message(this, QStringLiteral("OpenLib error: ") + lib.error, Dialogs::Style::Information,
-                             AppInfo::AppName);
+                                    AppInfo::AppName);
         return;
     }
     m_selIndex = lib.selIndex;
     if (!findPresentEntry()) {
-        m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::Style::OkOnly, AppInfo::AppName);
+        m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::Style::OkOnly,
+                                    AppInfo::AppName);
         ComInable();
         DoEvents();
         return;
@@ -145,8 +146,8 @@ void Midi::cmdOpen_Click()
 {
     BusyGuard busy(this);
     const auto chosen = m_services.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
-                                              m_libFile.isEmpty() ? m_dataDir : m_libFile,
-                                              QStringLiteral("Midi File Library (*.mfl)"));
+                                                     m_libFile.isEmpty() ? m_dataDir : m_libFile,
+                                                     QStringLiteral("Midi File Library (*.mfl)"));
     if (!chosen)
         return;
     DoEvents();
@@ -173,12 +174,12 @@ void Midi::cmdSave_Click()
     BusyGuard busy(this);
     if (m_list.isEmpty()) {
         m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::Style::OkOnly,
-                             AppInfo::AppName);
+                                    AppInfo::AppName);
         return;
     }
     const QString initial = m_libFile.isEmpty() ? m_dataDir + m_libName + QStringLiteral(".mfl") : m_libFile;
     const auto chosen = m_services.dialogs->saveFile(this, QStringLiteral("Save Midi Library"), initial,
-                                              QStringLiteral("Midi File Library (*.mfl)"));
+                                                     QStringLiteral("Midi File Library (*.mfl)"));
     if (!chosen)
         return;
     m_libFile = *chosen;
@@ -189,7 +190,7 @@ void Midi::cmdSave_Click()
     QString error;
     if (!SaveLib(&error))
         m_services.dialogs->message(this, QStringLiteral("The library could not be saved. %1").arg(error),
-                             Dialogs::Style::Exclamation, AppInfo::AppName);
+                                    Dialogs::Style::Exclamation, AppInfo::AppName);
 }
 
 void Midi::cmdClear_Click()

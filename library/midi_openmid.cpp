@@ -50,7 +50,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
         m_previewFile.clear();
         if (!findPresentEntry()) {
             m_services.dialogs->message(this, QStringLiteral("Library file not present"), Dialogs::Style::OkOnly,
-                                 AppInfo::AppName);
+                                        AppInfo::AppName);
             ComInable();
             DoEvents();
             return Opened::NoEntry;
@@ -83,7 +83,7 @@ Midi::Opened Midi::OpenMid(const QString &previewPath)
     m_driverErrorShown.clear();
     if (lengthMs == 0)
         m_services.dialogs->message(this, QStringLiteral("Multimedia Error: zero length file"), Dialogs::Style::OkOnly,
-                             AppInfo::AppName);
+                                    AppInfo::AppName);
     MMControl1->setFrom(0);
     setSliderMaximum(seconds);
     Label3->setText(Texts::total(seconds));

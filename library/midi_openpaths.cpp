@@ -39,7 +39,8 @@ void Midi::runPendingPaths()
 {
     if (m_closePending || m_unloaded) {
         if (!m_pendingPaths.isEmpty())
-            std::fprintf(stderr, "lyrabox: closing; %d request(s) to open files dropped.\n", int(m_pendingPaths.size()));
+            std::fprintf(stderr, "lyrabox: closing; %d request(s) to open files dropped.\n",
+                         int(m_pendingPaths.size()));
         m_pendingPaths.clear();
         return;
     }
@@ -62,11 +63,8 @@ void Midi::carryOut(const OpenPlan &plan)
     for (const QString &problem : plan.problems)
         std::fprintf(stderr, "lyrabox: %s\n", oneLine(problem).constData());
     switch (plan.action) {
-    case OpenPlan::Action::Nothing:
-        break;
-    case OpenPlan::Action::Preview:
-        preview(plan.files.first(), true);
-        break;
+    case OpenPlan::Action::Nothing: break;
+    case OpenPlan::Action::Preview: preview(plan.files.first(), true); break;
     case OpenPlan::Action::Add: {
         stopForListChange();
         const int first = m_list.count();

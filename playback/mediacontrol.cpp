@@ -4,12 +4,11 @@
 
 namespace {
 const char *const kNames[5] = {"Prev", "Next", "Play", "Pause", "Stop"};
-const char *const kIcons[5] = {":/icons/prev.png", ":/icons/next.png", ":/icons/play.png",
-                               ":/icons/pause.png", ":/icons/stop.png"};
+const char *const kIcons[5] = {":/icons/prev.png", ":/icons/next.png", ":/icons/play.png", ":/icons/pause.png",
+                               ":/icons/stop.png"};
 }
 
-MediaControl::MediaControl(SequencerDevice *device, QWidget *parent)
-    : QWidget(parent), m_device(device)
+MediaControl::MediaControl(SequencerDevice *device, QWidget *parent) : QWidget(parent), m_device(device)
 {
     for (int i = 0; i < 5; ++i) {
         auto *b = new QToolButton(this);
@@ -104,9 +103,18 @@ void MediaControl::setFrom(qint64 ms)
     m_fromSet = true;
 }
 
-qint64 MediaControl::position() const { return m_device->position(); }
-qint64 MediaControl::length() const { return m_device->length(); }
-SequencerDevice::Mode MediaControl::mode() const { return m_device->mode(); }
+qint64 MediaControl::position() const
+{
+    return m_device->position();
+}
+qint64 MediaControl::length() const
+{
+    return m_device->length();
+}
+SequencerDevice::Mode MediaControl::mode() const
+{
+    return m_device->mode();
+}
 
 void MediaControl::setUpdateInterval(int ms)
 {

@@ -65,6 +65,6 @@ private:
     bool m_fromSet = false;
     int m_interval = 0;
     MousePointer m_pointer = MousePointer::Default;
-    quint64 m_opens = 0;     // Open commands given so far
-    bool m_leftOpen = false; // the last Open succeeded and no Close followed
+    quint64 m_opens = 0;       // Open commands given so far
+    bool m_leftOpen = false;   // the last Open succeeded and no Close followed
 };

@@ -8,7 +8,8 @@
 
 void Midi::ComDisable()
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew, cmdRemove})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew, cmdRemove})
         w->setEnabled(false);
 }
 

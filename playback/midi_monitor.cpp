@@ -56,7 +56,8 @@ void Midi::SliderTime_MouseUp()
     const SequencerDevice::Mode mode = MMControl1->mode();
     const qint64 from = qint64(SliderTime->value()) * 1000;
     const bool restart = !monitorRunning()
-        && (mode == SequencerDevice::Mode::Playing || (wasPlaying && mode != SequencerDevice::Mode::NotOpen));
+                         && (mode == SequencerDevice::Mode::Playing
+                             || (wasPlaying && mode != SequencerDevice::Mode::NotOpen));
     if (!restart && (mode == SequencerDevice::Mode::Paused || mode == SequencerDevice::Mode::Stopped)) {
         MMControl1->setFrom(from);
         setLabel2(Texts::time(SliderTime->value()));

@@ -76,7 +76,7 @@ void Midi::MMControl1_NextClick(int &cancel)
             // The deal has opened the new first entry already; when it found no file
             // at all, opening again would only repeat its message.
             nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::Mode::NotOpen
-                && !SystemTools::IsPresent(m_list.path(m_selIndex));
+                             && !SystemTools::IsPresent(m_list.path(m_selIndex));
         }
     } else {
         ++m_selIndex;

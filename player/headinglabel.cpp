@@ -47,6 +47,6 @@ void HeadingLabel::paintEvent(QPaintEvent *event)
     }
     QPainter p(this);
     const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    style()->drawItemText(&p, r, int(QStyle::visualAlignment(layoutDirection(), alignment())), palette(),
-                          isEnabled(), shown, foregroundRole());
+    style()->drawItemText(&p, r, int(QStyle::visualAlignment(layoutDirection(), alignment())), palette(), isEnabled(),
+                          shown, foregroundRole());
 }

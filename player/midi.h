@@ -285,11 +285,11 @@ private:
     qint64 m_foreColor = 0;
     bool m_lightCorners = false;
     int m_heightTw = MidiGeometry::RolledUpHeightTw;
-    bool m_settingsLoaded = false;   // options read: only then written back
-    bool m_libraryIncomplete = false; // the library did not load whole: keep the file
-    bool m_listEdited = false;        // entries added or removed since the library loaded
-    QStringList m_leftOutTold;        // entries the user was told a library cannot hold
-    QString m_driverErrorShown;       // the output failure last shown; cleared by a good open
+    bool m_settingsLoaded = false;      // options read: only then written back
+    bool m_libraryIncomplete = false;   // the library did not load whole: keep the file
+    bool m_listEdited = false;          // entries added or removed since the library loaded
+    QStringList m_leftOutTold;          // entries the user was told a library cannot hold
+    QString m_driverErrorShown;         // the output failure last shown; cleared by a good open
     bool m_closedBySystem = false;
     bool m_unloaded = false;
     bool m_closePending = false;

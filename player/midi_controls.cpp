@@ -17,8 +17,7 @@
 
 namespace {
 
-template <typename W>
-W *place(W *w, const char *name, int l, int t, int wd, int h)
+template <typename W> W *place(W *w, const char *name, int l, int t, int wd, int h)
 {
     w->setObjectName(QString::fromLatin1(name));
     w->setGeometry(Twips::toPixels(l, t, wd, h));
@@ -51,8 +50,8 @@ QToolButton *pictureButton(QWidget *parent, const char *name, const char *icon, 
     return b;
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &text, const QString &tip,
-                    int l, int t, int w, int h)
+QPushButton *button(QWidget *parent, const char *name, const QString &text, const QString &tip, int l, int t, int w,
+                    int h)
 {
     auto *b = place(new QPushButton(text, parent), name, l, t, w, h);
     b->setToolTip(tip);
@@ -68,15 +67,14 @@ void fitCaption(QPushButton *b)
     opt.text = b->text();
     const QStyle *style = b->style();
     const int room = style->subElementRect(QStyle::SE_PushButtonContents, &opt, b).width()
-        - style->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
+                     - style->pixelMetric(QStyle::PM_ButtonMargin, &opt, b);
     if (b->fontMetrics().horizontalAdvance(b->text()) <= room)
         return;
     b->setAccessibleName(b->text());
     b->setText(b->text().replace(QLatin1Char(' '), QLatin1Char('\n')));
 }
 
-QCheckBox *check(QWidget *parent, const char *name, const QString &text, const QString &tip,
-                 int l, int t, int w, int h)
+QCheckBox *check(QWidget *parent, const char *name, const QString &text, const QString &tip, int l, int t, int w, int h)
 {
     auto *c = place(new QCheckBox(text, parent), name, l, t, w, h);
     c->setToolTip(tip);
@@ -87,7 +85,7 @@ QCheckBox *check(QWidget *parent, const char *name, const QString &text, const Q
     return c;
 }
 
-} // namespace
+}   // namespace
 
 QLabel *Midi::makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h)
 {
@@ -152,8 +150,8 @@ void Midi::buildStatusArea()
     MMControl1->setToolTip(QStringLiteral("Midi play controls"));
     cmdVolume = pictureButton(SSPanel2, "cmdVolume", ":/icons/volume.png", 240, 1620, 1155, 615);
     cmdVolume->setToolTip(QStringLiteral("Adjust volume"));
-    cmdAbout = button(SSPanel2, "cmdAbout", QStringLiteral("About"),
-                      QStringLiteral("About Quillon MidiPlayer"), 1680, 1740, 615, 330);
+    cmdAbout = button(SSPanel2, "cmdAbout", QStringLiteral("About"), QStringLiteral("About Quillon MidiPlayer"), 1680,
+                      1740, 615, 330);
     cmdExpand = pictureButton(SSPanel2, "cmdExpand", ":/icons/expand.png", 2820, 1620, 735, 615);
     cmdExpand->setToolTip(QStringLiteral("Show library selection panel"));
     cmdHelp = pictureButton(SSPanel2, "cmdHelp", ":/icons/help.png", 4020, 1740, 615, 330);
@@ -172,10 +170,10 @@ void Midi::buildSelectionPanel()
     colours(SSPanel1, Qt::white, Qt::black);
     SSPanel1->installEventFilter(this);
     QWidget *p = SSPanel1;
-    cmdNew = button(p, "cmdNew", QStringLiteral("New Library"), QStringLiteral("Create new library"),
-                    120, 120, 1095, 495);
-    cmdOpen = button(p, "cmdOpen", QStringLiteral("Open Library"),
-                     QStringLiteral("Select library to load from disk"), 1260, 120, 1160, 495);
+    cmdNew = button(p, "cmdNew", QStringLiteral("New Library"), QStringLiteral("Create new library"), 120, 120, 1095,
+                    495);
+    cmdOpen = button(p, "cmdOpen", QStringLiteral("Open Library"), QStringLiteral("Select library to load from disk"),
+                     1260, 120, 1160, 495);
     Label8 = place(new QLabel(QStringLiteral("Interlude (s)"), p), "Label8", 2480, 120, 1095, 195);
     Label8->setFont(makeFont(8.25, false));
     txtPause = place(new QLineEdit(p), "txtPause", 2580, 360, 555, 225);
@@ -187,8 +185,8 @@ void Midi::buildSelectionPanel()
     UpDown1->setStyle(arrows);
     cmdSave = button(p, "cmdSave", QStringLiteral("Save Library"),
                      QStringLiteral("Save current selections to library file"), 3660, 120, 1095, 495);
-    cmdColor = button(p, "cmdColor", QStringLiteral("Change Color"), QStringLiteral("Select player color"),
-                      4800, 120, 1040, 495);
+    cmdColor = button(p, "cmdColor", QStringLiteral("Change Color"), QStringLiteral("Select player color"), 4800, 120,
+                      1040, 495);
     for (QPushButton *b : {cmdNew, cmdOpen, cmdSave, cmdColor})
         b->setFont(makeFont(7.5, false));
     Label6 = makeLabel(p, "Label6", QStringLiteral("Select Directory"), 120, 660, 2055, 255);
@@ -196,13 +194,12 @@ void Midi::buildSelectionPanel()
     Label5->installEventFilter(this);
     for (QLabel *l : {Label6, Label5})
         l->setFont(makeFont(9.75, true));
-    chkClose = check(p, "chkClose", QStringLiteral("Close"), QStringLiteral("Close selection panel upon play"),
-                     2640, 960, 795, 255);
-    chkLoop = check(p, "chkLoop", QStringLiteral("Loop"), QStringLiteral("Check to loop through play list"),
-                    2640, 1260, 795, 255);
+    chkClose = check(p, "chkClose", QStringLiteral("Close"), QStringLiteral("Close selection panel upon play"), 2640,
+                     960, 795, 255);
+    chkLoop = check(p, "chkLoop", QStringLiteral("Loop"), QStringLiteral("Check to loop through play list"), 2640, 1260,
+                    795, 255);
     chkShuffle = check(p, "chkShuffle", QStringLiteral("Shuffle"), {}, 2640, 1620, 975, 195);
-    cmdClear = button(p, "cmdClear", QStringLiteral("Clear"), QStringLiteral("Clear play list"),
-                      2640, 1980, 855, 375);
+    cmdClear = button(p, "cmdClear", QStringLiteral("Clear"), QStringLiteral("Clear play list"), 2640, 1980, 855, 375);
     cmdAdd = pictureButton(p, "cmdAdd", ":/icons/add.png", 2640, 2460, 855, 675);
     cmdAdd->setToolTip(QStringLiteral("Add selected midi files to play list"));
     cmdRemove = pictureButton(p, "cmdRemove", ":/icons/remove.png", 2640, 3240, 855, 675);
@@ -222,8 +219,7 @@ void Midi::buildBrowser()
     Dir1 = place(new DirList(p), "Dir1", 120, 1300, 2415, 765);
     Dir1->setToolTip(QStringLiteral("Select directory for midi files"));
     File1 = place(new FileList(p), "File1", 120, 2100, 2415, 1845);
-    File1->setToolTip(QStringLiteral(
-        "Select one or more files to add to play list; double click to preview file"));
+    File1->setToolTip(QStringLiteral("Select one or more files to add to play list; double click to preview file"));
     List1 = place(new PlayListBox(p), "List1", 3600, 960, 2175, 2985);
     List1->setToolTip(QStringLiteral("Play list--double click to open desired selection"));
 }
@@ -231,11 +227,18 @@ void Midi::buildBrowser()
 // What a screen reader says for controls that show a picture or nothing at all.
 void Midi::nameForScreenReaders()
 {
-    const std::pair<QWidget *, const char *> names[] = {
-        {SliderTime, "Play position"}, {cmdVolume, "Volume"},      {cmdExpand, "Library panel"},
-        {cmdHelp, "Help"},             {txtPause, "Interlude in seconds"}, {UpDown1, "Change interlude"},
-        {cmdAdd, "Add to play list"},  {cmdRemove, "Remove from play list"}, {Dir1, "Folders"},
-        {File1, "Midi files"},         {List1, "Play list"},        {Drive1, "Drive"}};
+    const std::pair<QWidget *, const char *> names[] = {{SliderTime, "Play position"},
+                                                        {cmdVolume, "Volume"},
+                                                        {cmdExpand, "Library panel"},
+                                                        {cmdHelp, "Help"},
+                                                        {txtPause, "Interlude in seconds"},
+                                                        {UpDown1, "Change interlude"},
+                                                        {cmdAdd, "Add to play list"},
+                                                        {cmdRemove, "Remove from play list"},
+                                                        {Dir1, "Folders"},
+                                                        {File1, "Midi files"},
+                                                        {List1, "Play list"},
+                                                        {Drive1, "Drive"}};
     for (const auto &[w, name] : names)
         w->setAccessibleName(QString::fromLatin1(name));
     if (auto *field = UpDown1->findChild<QLineEdit *>())

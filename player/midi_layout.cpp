@@ -49,8 +49,14 @@ QRect Midi::screenTw()
                  Twips::fromPixels(g.height()));
 }
 
-int Midi::leftTw() const { return Twips::fromPixels(x()); }
-int Midi::topTw() const { return Twips::fromPixels(y()); }
+int Midi::leftTw() const
+{
+    return Twips::fromPixels(x());
+}
+int Midi::topTw() const
+{
+    return Twips::fromPixels(y());
+}
 
 void Midi::moveTw(double left, double top)
 {
@@ -198,8 +204,9 @@ void Midi::cmdColor_Click()
     BusyGuard busy(this);
     Dialogs &d = *m_services.dialogs;
     const QString title = QStringLiteral("QuillMidi");
-    if (d.message(this, QStringLiteral("Do you want the Windows default color?"), Dialogs::Style::YesNo | Dialogs::Style::Question,
-                  title) == Dialogs::Answer::Yes) {
+    if (d.message(this, QStringLiteral("Do you want the Windows default color?"),
+                  Dialogs::Style::YesNo | Dialogs::Style::Question, title)
+        == Dialogs::Answer::Yes) {
         setPlayerColor(qint64(qint32(0x8000000F)));
         setTextColor(qint64(qint32(0x80000012)));
         return;
@@ -209,7 +216,8 @@ void Midi::cmdColor_Click()
         return;
     setPlayerColor(fromQColor(*chosen));
     const bool white = d.message(this, QStringLiteral("White text color <No = black>?"),
-                                 Dialogs::Style::YesNo | Dialogs::Style::Question, title) == Dialogs::Answer::Yes;
+                                 Dialogs::Style::YesNo | Dialogs::Style::Question, title)
+                       == Dialogs::Answer::Yes;
     setTextColor(white ? 0xFFFFFF : 0);
     setCorners(white);
 }

@@ -24,7 +24,7 @@ QAction *entry(QMenu *menu, const QString &text, const QKeySequence &keys = {})
     return a;
 }
 
-} // namespace
+}   // namespace
 
 void Midi::buildMenu()
 {
@@ -32,12 +32,12 @@ void Midi::buildMenu()
     m_menu->setObjectName(QStringLiteral("PlayerMenu"));
     QAction *play = entry(m_menu, QStringLiteral("Play/Pause"), Qt::Key_Space);
     connect(play, &QAction::triggered, this, &Midi::playPause);
-    connect(entry(m_menu, QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::Key_Period)), &QAction::triggered,
-            this, [this] { press(Button::Stop); });
-    connect(entry(m_menu, QStringLiteral("Next"), QKeySequence(Qt::CTRL | Qt::Key_Right)), &QAction::triggered,
-            this, [this] { press(Button::Next); });
-    connect(entry(m_menu, QStringLiteral("Previous"), QKeySequence(Qt::CTRL | Qt::Key_Left)), &QAction::triggered,
-            this, [this] { press(Button::Prev); });
+    connect(entry(m_menu, QStringLiteral("Stop"), QKeySequence(Qt::CTRL | Qt::Key_Period)), &QAction::triggered, this,
+            [this] { press(Button::Stop); });
+    connect(entry(m_menu, QStringLiteral("Next"), QKeySequence(Qt::CTRL | Qt::Key_Right)), &QAction::triggered, this,
+            [this] { press(Button::Next); });
+    connect(entry(m_menu, QStringLiteral("Previous"), QKeySequence(Qt::CTRL | Qt::Key_Left)), &QAction::triggered, this,
+            [this] { press(Button::Prev); });
     m_menu->addSeparator();
     connect(entry(m_menu, QStringLiteral("Open files...")), &QAction::triggered, this, &Midi::openFilesFromMenu);
     connect(entry(m_menu, QStringLiteral("Open Library..."), QKeySequence(Qt::CTRL | Qt::Key_O)), &QAction::triggered,

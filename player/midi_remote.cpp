@@ -31,8 +31,7 @@ bool Midi::playPause()
 
 bool Midi::canSeek() const
 {
-    return MMControl1->mode() != SequencerDevice::Mode::NotOpen && SliderTime->isEnabled()
-        && SliderTime->maximum() > 0;
+    return MMControl1->mode() != SequencerDevice::Mode::NotOpen && SliderTime->isEnabled() && SliderTime->maximum() > 0;
 }
 
 bool Midi::seekTo(qint64 ms)

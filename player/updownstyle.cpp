@@ -6,8 +6,7 @@
 
 namespace {
 
-void drawArrowButton(QPainter *p, const QRect &r, const QStyleOptionSpinBox &opt, bool up, bool pressed,
-                     bool enabled)
+void drawArrowButton(QPainter *p, const QRect &r, const QStyleOptionSpinBox &opt, bool up, bool pressed, bool enabled)
 {
     const QPalette &pal = opt.palette;
     qDrawShadePanel(p, r, pal, pressed, 1, &pal.brush(QPalette::Button));
@@ -26,10 +25,10 @@ void drawArrowButton(QPainter *p, const QRect &r, const QStyleOptionSpinBox &opt
     p->setRenderHint(QPainter::Antialiasing, false);
 }
 
-} // namespace
+}   // namespace
 
-void UpDownStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option,
-                                     QPainter *painter, const QWidget *widget) const
+void UpDownStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex *option, QPainter *painter,
+                                     const QWidget *widget) const
 {
     const auto *spin = qstyleoption_cast<const QStyleOptionSpinBox *>(option);
     if (control != CC_SpinBox || !spin) {
@@ -40,7 +39,8 @@ void UpDownStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
     for (const SubControl sub : {SC_SpinBoxUp, SC_SpinBoxDown}) {
         const bool up = sub == SC_SpinBoxUp;
         const bool enabled = (spin->state & State_Enabled)
-            && (spin->stepEnabled & (up ? QAbstractSpinBox::StepUpEnabled : QAbstractSpinBox::StepDownEnabled));
+                             && (spin->stepEnabled
+                                 & (up ? QAbstractSpinBox::StepUpEnabled : QAbstractSpinBox::StepDownEnabled));
         drawArrowButton(painter, subControlRect(control, option, sub, widget), *spin, up,
                         sunken && (spin->activeSubControls & sub), enabled);
     }
@@ -54,13 +54,9 @@ QRect UpDownStyle::subControlRect(ComplexControl control, const QStyleOptionComp
     const QRect r = option->rect;
     const int top = r.height() / 2;
     switch (sub) {
-    case SC_SpinBoxUp:
-        return QRect(r.x(), r.y(), r.width(), top);
-    case SC_SpinBoxDown:
-        return QRect(r.x(), r.y() + top, r.width(), r.height() - top);
-    case SC_SpinBoxFrame:
-        return r;
-    default:
-        return {};   // no edit field: the value is never shown
+    case SC_SpinBoxUp: return QRect(r.x(), r.y(), r.width(), top);
+    case SC_SpinBoxDown: return QRect(r.x(), r.y() + top, r.width(), r.height() - top);
+    case SC_SpinBoxFrame: return r;
+    default: return {};   // no edit field: the value is never shown
     }
 }

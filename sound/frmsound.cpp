@@ -48,17 +48,15 @@ QSpinBox *wholeBox(QWidget *parent, const char *name, SoundConfig::Range range, 
     return box;
 }
 
-template <typename W>
-W *named(W *w, const char *name)
+template <typename W> W *named(W *w, const char *name)
 {
     w->setObjectName(QLatin1String(name));
     return w;
 }
 
-} // namespace
+}   // namespace
 
-FrmSound::FrmSound(const Services &services, QWidget *player)
-    : QWidget(player, Qt::Tool), m_services(services)
+FrmSound::FrmSound(const Services &services, QWidget *player) : QWidget(player, Qt::Tool), m_services(services)
 {
     setObjectName(QStringLiteral("FrmSound"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -244,13 +242,17 @@ void FrmSound::addBank(const QString &path)
     lstBanks->setCurrentRow(0);
 }
 
-void FrmSound::cmdAddBank_Click() { addBank(cmbSystemBanks->currentData().toString()); }
+void FrmSound::cmdAddBank_Click()
+{
+    addBank(cmbSystemBanks->currentData().toString());
+}
 
 void FrmSound::cmdAddFile_Click()
 {
     if (!m_services.dialogs)
         return;
-    const QString current = lstBanks->currentItem() ? lstBanks->currentItem()->data(Qt::UserRole).toString() : QString();
+    const QString current = lstBanks->currentItem() ? lstBanks->currentItem()->data(Qt::UserRole).toString()
+                                                    : QString();
     const auto path = m_services.dialogs->openFile(this, QStringLiteral("Add a sound bank"),
                                                    QFileInfo(current).absolutePath(),
                                                    QStringLiteral("Sound banks (*.sf2 *.sf3 *.SF2 *.SF3)"));
@@ -277,8 +279,14 @@ void FrmSound::moveBank(int by)
         lstBanks->setCurrentRow(to);
 }
 
-void FrmSound::cmdBankUp_Click() { moveBank(-1); }
-void FrmSound::cmdBankDown_Click() { moveBank(1); }
+void FrmSound::cmdBankUp_Click()
+{
+    moveBank(-1);
+}
+void FrmSound::cmdBankDown_Click()
+{
+    moveBank(1);
+}
 
 void FrmSound::cmdDefaults_Click()
 {

@@ -10,16 +10,24 @@
 
 struct RecordingSounds : WindowSounds {
     QStringList played;
-    void play(WindowSound sound, SoundFlags flags) override { played << windowSoundName(sound) + u'/' + QString::number(int(flags)); }
+    void play(WindowSound sound, SoundFlags flags) override
+    {
+        played << windowSoundName(sound) + u'/' + QString::number(int(flags));
+    }
 };
 
 // How the splash is closed (empty: it times out), the update setting and date
 // stored (empty: nothing written), the answer to the reminder (0: not asked),
 // whether the date is kept (else today is stored).
-struct Opening { QString close, update, date; int answer; bool dateKept; };
+struct Opening {
+    QString close, update, date;
+    int answer;
+    bool dateKept;
+};
 Q_DECLARE_METATYPE(Opening)
 
-const QString Version = AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor, AppInfo::VersionRevision);
+const QString Version = AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor,
+                                                 AppInfo::VersionRevision);
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -34,8 +42,13 @@ class TestAbout : public QObject {
 
     std::unique_ptr<frmAbout> openAbout()
     {
-        const Services s{.settings = m_store.get(), .dialogs = &m_dialogs, .sounds = &m_sounds, .clock = &m_clock,
-                         .device = nullptr, .makeMixer = {}, .programDir = {},
+        const Services s{.settings = m_store.get(),
+                         .dialogs = &m_dialogs,
+                         .sounds = &m_sounds,
+                         .clock = &m_clock,
+                         .device = nullptr,
+                         .makeMixer = {},
+                         .programDir = {},
                          .programFile = QCoreApplication::applicationFilePath()};
         auto dlg = std::make_unique<frmAbout>(s, m_main.get());
         dlg->show();
@@ -46,7 +59,10 @@ class TestAbout : public QObject {
         m_store->SetValue(QStringLiteral("Quillon"), QStringLiteral("Update"), update);
         m_store->SetValue(QStringLiteral("Quillon"), QStringLiteral("UpdateDate"), date);
     }
-    QString setting(const char *key) const { return m_store->GetValue(QStringLiteral("Quillon"), QLatin1String(key), {}); }
+    QString setting(const char *key) const
+    {
+        return m_store->GetValue(QStringLiteral("Quillon"), QLatin1String(key), {});
+    }
 
 public slots:
     void openUrl(const QUrl &url) { m_urls << url; }
@@ -76,20 +92,35 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("one-digit month and day") << "" << "1/2/2003 10:15:00 AM" << "1/2/2003";
-        QTest::newRow("two-digit month") << "" << "12/2/2003 10:15:00 AM" << "12/2/2003";
-        QTest::newRow("both two digits") << "" << "12/22/2003 10:15:00" << "12/22/2003";
-        QTest::newRow("two-digit day") << "" << "1/22/2003 9:05 PM" << "1/22/2003";
-        QTest::newRow("short text") << "" << "1/2" << "1/2";
-        QTest::newRow("US file") << "en_US" << "" << "3/5/2026";
-        QTest::newRow("German file") << "de_DE" << "" << "05.03.2026";
+        QTest::newRow("one-digit month and day") << ""
+                                                 << "1/2/2003 10:15:00 AM"
+                                                 << "1/2/2003";
+        QTest::newRow("two-digit month") << ""
+                                         << "12/2/2003 10:15:00 AM"
+                                         << "12/2/2003";
+        QTest::newRow("both two digits") << ""
+                                         << "12/22/2003 10:15:00"
+                                         << "12/22/2003";
+        QTest::newRow("two-digit day") << ""
+                                       << "1/22/2003 9:05 PM"
+                                       << "1/22/2003";
+        QTest::newRow("short text") << ""
+                                    << "1/2"
+                                    << "1/2";
+        QTest::newRow("US file") << "en_US"
+                                 << ""
+                                 << "3/5/2026";
+        QTest::newRow("German file") << "de_DE"
+                                     << ""
+                                     << "05.03.2026";
     }
     void dateText()
     {
         QFETCH(QString, locale);
         QFETCH(QString, text);
         const QDateTime modified(QDate(2026, 3, 5), QTime(22, 15));
-        QTEST(locale.isEmpty() ? AboutDate::CutFileDate(text) : AboutDate::FileDateText(modified, QLocale(locale)), "shown");
+        QTEST(locale.isEmpty() ? AboutDate::CutFileDate(text) : AboutDate::FileDateText(modified, QLocale(locale)),
+              "shown");
     }
 
     void versionText()
@@ -129,18 +160,19 @@ private slots:
         const bool on = update == QLatin1String("1"), opened = Dialogs::Answer(answer) == Dialogs::Answer::Yes;
 
         auto dlg = openAbout();
-        QVERIFY(dlg->height() == frmAbout::CompactHeight() && dlg->findChild<QPushButton *>("cmdOK")->y() >= dlg->height());
+        QVERIFY(dlg->height() == frmAbout::CompactHeight()
+                && dlg->findChild<QPushButton *>("cmdOK")->y() >= dlg->height());
         QCOMPARE(dlg->findChild<QLabel *>("lblVersion")->text(), "Version: " + Version + u'*');
         auto *timer = dlg->findChild<QTimer *>("Timer1");
         QVERIFY(timer->isActive() && timer->interval() == 100);
-        timer->stop(); // ticks are driven by hand
+        timer->stop();   // ticks are driven by hand
         QCOMPARE(dlg->findChild<QCheckBox *>("chkUp")->isChecked(), on);
         QCOMPARE(setting("Update"), on ? "1" : "0");
         for (int i = 0; i < (close.isEmpty() ? 10 : 1); ++i)
             dlg->Timer1_Timer();
         QVERIFY(dlg->isVisible() && m_dialogs.messages.isEmpty());
 
-        const QDeadlineTimer wait(frmAbout::UpdateWaitMs * 95 / 100); // a coarse timer may end 5% early
+        const QDeadlineTimer wait(frmAbout::UpdateWaitMs * 95 / 100);   // a coarse timer may end 5% early
         if (close == QLatin1String("label"))
             QTest::mouseClick(dlg->findChild<QLabel *>("lblTitle"), Qt::LeftButton);
         else if (close == QLatin1String("escape"))
@@ -151,7 +183,8 @@ private slots:
             dlg.reset();
         for (int i = 0; dlg && i < (close.isEmpty() ? 1 : 20); ++i)
             dlg->Timer1_Timer();
-        QVERIFY(frmAbout::AboutSeen() && m_sounds.played.isEmpty() && (!dlg || (dlg->isUnloaded() && !dlg->isVisible())));
+        QVERIFY(frmAbout::AboutSeen() && m_sounds.played.isEmpty()
+                && (!dlg || (dlg->isUnloaded() && !dlg->isVisible())));
         QCOMPARE(setting("UpdateDate"), dateKept ? date : QStringLiteral("03-15-2026"));
         QCOMPARE(m_urls, opened ? QList<QUrl>{QUrl(AppInfo::UpdatePage + "Quillon.htm")} : QList<QUrl>{});
         QCOMPARE(m_main->isMinimized(), opened);
@@ -163,7 +196,9 @@ private slots:
             texts << "Your Version: " + Version;
         }
         QCOMPARE(m_dialogs.texts(), texts);
-        QVERIFY(!answer || (m_dialogs.messages[0].style == (Dialogs::Style::YesNo | Dialogs::Style::Question) && m_dialogs.messages[0].title == AppInfo::AppName));
+        QVERIFY(!answer
+                || (m_dialogs.messages[0].style == (Dialogs::Style::YesNo | Dialogs::Style::Question)
+                    && m_dialogs.messages[0].title == AppInfo::AppName));
     }
 
     void secondOpening()
@@ -173,7 +208,7 @@ private slots:
         auto dlg = openAbout();
         QCOMPARE(dlg->size(), QSize(383, frmAbout::WholeHeight()));
         QCOMPARE(m_sounds.played, QStringList{"RestoreUp/1"});
-        QTest::qWait(1500); // no splash timer
+        QTest::qWait(1500);   // no splash timer
         QVERIFY(dlg->isVisible() && m_dialogs.messages.isEmpty());
 
         // Switching the reminder off writes at once; closing then stores today.
@@ -204,9 +239,10 @@ private slots:
         m_main->setVisible(visible);
         const auto dlg = openAbout();
         const int w = dlg->width(), h = dlg->height();
-        const QPoint at = visible ? QPoint(qBound(desk.left(), main.left() + (main.width() - w) / 2, desk.right() + 1 - w),
-                                           qBound(desk.top(), main.top() + (main.height() - h) / 2, desk.bottom() + 1 - h))
-                                  : QPoint(desk.left() + (desk.width() - w) / 2, desk.top() + (desk.height() - h) / 8);
+        const QPoint at = visible
+                              ? QPoint(qBound(desk.left(), main.left() + (main.width() - w) / 2, desk.right() + 1 - w),
+                                       qBound(desk.top(), main.top() + (main.height() - h) / 2, desk.bottom() + 1 - h))
+                              : QPoint(desk.left() + (desk.width() - w) / 2, desk.top() + (desk.height() - h) / 8);
         QCOMPARE(dlg->pos(), at);
     }
 
@@ -229,7 +265,7 @@ private slots:
         ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(help.isNull());
-        ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs); // nothing left to close
+        ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);   // nothing left to close
         QCOMPARE(m_dialogs.messages.size(), 2);
     }
 };

@@ -45,7 +45,9 @@ struct HandOver {
 };
 
 struct CommandLine {
-    QStringList args; int exitCode; QByteArray out, err{};
+    QStringList args;
+    int exitCode;
+    QByteArray out, err{};
 };
 }
 
@@ -72,10 +74,12 @@ private slots:
         QTest::addColumn<HandOver>("c");
         QTest::newRow("no paths") << HandOver{.args = {}, .kept = {}};
         QTest::newRow("songs and a folder, SIGINT")
-            << HandOver{.args = {"b.mid", "a.mid", "folder"}, .kept = {"b.mid", "a.mid", "folder/c.mid", "folder/sub/d.mid"},
+            << HandOver{.args = {"b.mid", "a.mid", "folder"},
+                        .kept = {"b.mid", "a.mid", "folder/c.mid", "folder/sub/d.mid"},
                         .sig = SIGINT};
         QTest::newRow("odd names") << HandOver{.args = {"a.mid", "new\nline.mid", "\xff.mid", "b.mid"},
-                                               .kept = {"a.mid", "b.mid"}, .told = "not valid UTF-8"};
+                                               .kept = {"a.mid", "b.mid"},
+                                               .told = "not valid UTF-8"};
     }
 
     void handOverToTheRunningCopy()
@@ -176,7 +180,8 @@ private slots:
         QVERIFY(endWith(p, sig, 1000));
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), 1);
-        QCOMPARE(QDir(config).entryList(QDir::Files | QDir::Hidden), withSettings ? QStringList{"Quillon.conf"} : QStringList{});
+        QCOMPARE(QDir(config).entryList(QDir::Files | QDir::Hidden),
+                 withSettings ? QStringList{"Quillon.conf"} : QStringList{});
         QVERIFY(!withSettings || (f.open(QIODevice::ReadOnly) && f.readAll() == stored));
     }
 

@@ -24,13 +24,11 @@ class TestAppRender : public QObject {
         p.start(qEnvironmentVariable("LYRABOX_RENDER"), QStringList{"-s", TestEnv::soundFont()} + args);
         if (!p.waitForFinished(60000))
             return {};
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardError())};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardError())};
     }
 
-    QString song(const QString &name, int ms)
-    {
-        return TestEnv::writeMidi(m_songs.filePath(name), ms);
-    }
+    QString song(const QString &name, int ms) { return TestEnv::writeMidi(m_songs.filePath(name), ms); }
 
     static QStringList entries(const QString &dir)
     {
@@ -60,12 +58,12 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("into");
         QTest::addColumn<QStringList>("written");
-        QTest::newRow("one song, named file, format by its name") << QStringList{"-o", "out/x.flac", "a.mid"} << "out"
-                                                                  << QStringList{"x.flac"};
-        QTest::newRow("several into a new folder") << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub"
-                                                   << QStringList{"a.wav", "b.wav"};
-        QTest::newRow("no output: here, format asked") << QStringList{"-f", "ogg", "a.mid"} << "."
-                                                       << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
+        QTest::newRow("one song, named file, format by its name")
+            << QStringList{"-o", "out/x.flac", "a.mid"} << "out" << QStringList{"x.flac"};
+        QTest::newRow("several into a new folder")
+            << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub" << QStringList{"a.wav", "b.wav"};
+        QTest::newRow("no output: here, format asked")
+            << QStringList{"-f", "ogg", "a.mid"} << "." << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
     }
 
     void outputs()
@@ -102,7 +100,8 @@ private slots:
         QFile f(target);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
         f.close();
-        const Run r = render(QStringList{"-o", target, m_songs.filePath("a.mid")} + (overwrite ? QStringList{"--overwrite"} : QStringList{}));
+        const Run r = render(QStringList{"-o", target, m_songs.filePath("a.mid")}
+                             + (overwrite ? QStringList{"--overwrite"} : QStringList{}));
         QCOMPARE(r.code, overwrite ? 0 : 1);
         QCOMPARE(bytes(target) == "mine", !overwrite);
         QCOMPARE(r.err.contains("already exists"), !overwrite);
@@ -122,8 +121,9 @@ private slots:
         t.close();
         QTemporaryDir other;
         const QString twin = TestEnv::writeMidi(other.filePath("a.mid"), 300);
-        const QStringList args{"--overwrite", "-o", out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"),
-                               fifo, m_songs.path(), text, m_songs.filePath("b.mid"), twin};
+        const QStringList args{
+            "--overwrite", "-o",           out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"),
+            fifo,          m_songs.path(), text,       m_songs.filePath("b.mid"), twin};
         const Run r = render(args);
         QFile::remove(fifo);
         QFile::remove(text);

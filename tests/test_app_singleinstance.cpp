@@ -29,7 +29,9 @@ int claimAndReport(int argc, char **argv)
     };
     SingleInstance instance(QStringLiteral("lyrabox"));
     const SingleInstance::Claim claim = instance.claim(paths);
-    say(claim == SingleInstance::Claim::Holder ? "holder" : claim == SingleInstance::Claim::HandedOver ? "handed" : "unanswered");
+    say(claim == SingleInstance::Claim::Holder       ? "holder"
+        : claim == SingleInstance::Claim::HandedOver ? "handed"
+                                                     : "unanswered");
     if (claim != SingleInstance::Claim::Holder)
         return 0;
     if (argc > 3 && qstrcmp(argv[3], "hang") == 0)
@@ -50,7 +52,7 @@ int claimAndReport(int argc, char **argv)
     return app.exec();
 }
 
-} // namespace
+}   // namespace
 
 // Starts that race each other: one copy holds the place, every time.
 class TestAppSingleInstance : public QObject {
@@ -204,8 +206,8 @@ private slots:
             }
         }
         QByteArray err;
-        QTRY_VERIFY_WITH_TIMEOUT((err += holder.readAllStandardError()).contains("nothing was done")
-                                     || err.contains("malformed"), 7000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (err += holder.readAllStandardError()).contains("nothing was done") || err.contains("malformed"), 7000);
         QLocalSocket good;
         good.connectToServer(socketPath);
         QVERIFY(good.waitForConnected(2000));

@@ -21,7 +21,7 @@ QByteArray fileOf(int index, const QStringList &paths)
         bytes += '"' + p.toUtf8() + "\"\r\n";
     return bytes;
 }
-} // namespace
+}   // namespace
 
 class TestCoreLibrary : public QObject {
     Q_OBJECT
@@ -33,14 +33,17 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("index");   // -1: refused (readIndex fails, read gives 0)
         QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QString>("error"); // a word the reason must hold; empty: no error
+        QTest::addColumn<QString>("error");   // a word the reason must hold; empty: no error
         const auto row = [](const char *tag, const QByteArray &bytes, int index, const QStringList &paths,
                             const char *error = "") { QTest::newRow(tag) << bytes << index << paths << error; };
         row("first line only", "3\r\n", 3, {});
         row("index only, no line end", "7", 7, {});
         row("0 bytes", "", -1, {});
         row("LF only", "1\n\"/a.mid\"\n\"/b.mid\"\n", 1, {"/a.mid", "/b.mid"});
-        row("BOM", "\xEF\xBB\xBF" "2\r\n\"/a.mid\"\r\n", 2, {"/a.mid"});
+        row("BOM",
+            "\xEF\xBB\xBF"
+            "2\r\n\"/a.mid\"\r\n",
+            2, {"/a.mid"});
         row("Windows-1252", "0\r\n\"/M\xFCsik/Caf\xE9 \x80.mid\"\r\n", 0, {"/Müsik/Café €.mid"});
         row("UTF-8 and 1252 lines", "0\r\n\"/\xC3\xA9.mid\"\r\n\"/\xE9.mid\"\r\n", 0, {"/é.mid", "/é.mid"});
         row("unquoted commas, blank lines", "0\r\n\r\n/a,b.mid \r\n\"/c,d.mid\"\r\n", 0, {"/a", "b.mid", "/c,d.mid"});
@@ -53,7 +56,7 @@ private slots:
         row("1002 entries", fileOf(5, numbered(1002)), 5, numbered(1001), "more entries");
         row("over the cap", "0\r\n" + QByteArray(LibraryFile::MaxFileSize, ' '), -1, {}, "larger");
     }
-    void read() // from a real file: the whole read, and the index alone as start-up asks it first
+    void read()   // from a real file: the whole read, and the index alone as start-up asks it first
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, index);
@@ -72,7 +75,7 @@ private slots:
         QCOMPARE(got, index);
     }
 
-    void indexOutOfRangeIsWrittenAs0() // so the file stays readable
+    void indexOutOfRangeIsWrittenAs0()   // so the file stays readable
     {
         QCOMPARE(LibraryFile::serialize(-1, {}) + LibraryFile::serialize(1001, {}), QByteArray("0\r\n0\r\n"));
     }
@@ -81,13 +84,16 @@ private slots:
     void write_data()
     {
         QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QString>("under");    // appended to the file name: a path through a file
-        QTest::addColumn<QByteArray>("bytes"); // the file afterwards
-        const auto good = [](const char *tag, const QStringList &paths) { QTest::newRow(tag) << paths << QString() << fileOf(2, paths); };
+        QTest::addColumn<QString>("under");      // appended to the file name: a path through a file
+        QTest::addColumn<QByteArray>("bytes");   // the file afterwards
+        const auto good = [](const char *tag, const QStringList &paths) {
+            QTest::newRow(tag) << paths << QString() << fileOf(2, paths);
+        };
         const auto bad = [](const char *tag, const QStringList &paths, const char *under = "") {
             QTest::newRow(tag) << paths << QString(under) << fileOf(0, {"/old.mid"});
         };
-        QTest::newRow("two entries") << QStringList({"/A/x.mid", "/B/y.rmi"}) << QString() << QByteArray("2\r\n\"/A/x.mid\"\r\n\"/B/y.rmi\"\r\n");
+        QTest::newRow("two entries") << QStringList({"/A/x.mid", "/B/y.rmi"}) << QString()
+                                     << QByteArray("2\r\n\"/A/x.mid\"\r\n\"/B/y.rmi\"\r\n");
         good("spaces and commas", {" /My Music/a, b .mid ", "/x/,,.rmi"});
         good("non-ASCII", {"/Müsik/日本の歌.mid", "/€/😀.MID", "/\u00A0x/\u0081.mid"});
         good("empty path kept", {"/a.mid", "", "/b.mid"});
@@ -112,7 +118,8 @@ private slots:
         QTEST(f.readAll(), "bytes");
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"lib.mfl"}));
         if (!written)
-            QVERIFY2(error.startsWith("Cannot write " + name + ": ") && error.size() > name.size() + 16, qPrintable(error));
+            QVERIFY2(error.startsWith("Cannot write " + name + ": ") && error.size() > name.size() + 16,
+                     qPrintable(error));
         else
             QCOMPARE(LibraryFile::read(file).paths, paths);   // read back, with no error and index 2 (the bytes say so)
     }
@@ -132,7 +139,8 @@ private slots:
             QStringList pool = order, expected;
             while (!pool.isEmpty()) {
                 x = (x * 1140671485ull + 12820163ull) & 0xFFFFFF;
-                expected << pool.takeAt(std::min(pool.size() - 1, qsizetype(float(pool.size()) * (float(x) / 16777216.0f))));
+                expected << pool.takeAt(
+                    std::min(pool.size() - 1, qsizetype(float(pool.size()) * (float(x) / 16777216.0f))));
             }
             order = shuffleDeal(order, later);
             QCOMPARE(order, expected);

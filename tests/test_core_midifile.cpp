@@ -11,7 +11,13 @@
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> list) { QByteArray out; for (int b : list) out += char(b); return out; }
+QByteArray bytes(std::initializer_list<int> list)
+{
+    QByteArray out;
+    for (int b : list)
+        out += char(b);
+    return out;
+}
 
 QByteArray vlq(quint32 v)
 {
@@ -21,21 +27,46 @@ QByteArray vlq(quint32 v)
     return out;
 }
 
-QByteArray be32(quint32 v) { return bytes({int(v >> 24), int(v >> 16) & 0xff, int(v >> 8) & 0xff, int(v & 0xff)}); }
-QByteArray le32(quint32 v) { return bytes({int(v & 0xff), int(v >> 8) & 0xff, int(v >> 16) & 0xff, int(v >> 24)}); }
+QByteArray be32(quint32 v)
+{
+    return bytes({int(v >> 24), int(v >> 16) & 0xff, int(v >> 8) & 0xff, int(v & 0xff)});
+}
+QByteArray le32(quint32 v)
+{
+    return bytes({int(v & 0xff), int(v >> 8) & 0xff, int(v >> 16) & 0xff, int(v >> 24)});
+}
 
 QByteArray header(int format, int tracks, int division, quint32 length = 6)
 {
-    return "MThd" + be32(length) + bytes({format >> 8, format & 0xff, tracks >> 8, tracks & 0xff, division >> 8 & 0xff, division & 0xff})
-        + QByteArray(int(qMax(length, 6u) - 6), '\0');
+    return "MThd" + be32(length)
+           + bytes({format >> 8, format & 0xff, tracks >> 8, tracks & 0xff, division >> 8 & 0xff, division & 0xff})
+           + QByteArray(int(qMax(length, 6u) - 6), '\0');
 }
 
-QByteArray chunk(const QByteArray &id, const QByteArray &body) { return id + be32(quint32(body.size())) + body; }
-QByteArray ev(quint32 delta, std::initializer_list<int> b) { return vlq(delta) + bytes(b); }
-QByteArray track(const QByteArray &events) { return chunk("MTrk", events + ev(0, {0xff, 0x2f, 0})); }
-QByteArray tempo(quint32 delta, quint32 us) { return ev(delta, {0xff, 0x51, 3, int(us >> 16) & 0xff, int(us >> 8) & 0xff, int(us & 0xff)}); }
-QByteArray note(quint32 delta, int key, quint32 length) { return ev(delta, {0x90, key, 100}) + ev(length, {0x80, key, 0}); }
-int smpte(int fps, int perFrame) { return (0x100 - fps) << 8 | perFrame; }
+QByteArray chunk(const QByteArray &id, const QByteArray &body)
+{
+    return id + be32(quint32(body.size())) + body;
+}
+QByteArray ev(quint32 delta, std::initializer_list<int> b)
+{
+    return vlq(delta) + bytes(b);
+}
+QByteArray track(const QByteArray &events)
+{
+    return chunk("MTrk", events + ev(0, {0xff, 0x2f, 0}));
+}
+QByteArray tempo(quint32 delta, quint32 us)
+{
+    return ev(delta, {0xff, 0x51, 3, int(us >> 16) & 0xff, int(us >> 8) & 0xff, int(us & 0xff)});
+}
+QByteArray note(quint32 delta, int key, quint32 length)
+{
+    return ev(delta, {0x90, key, 100}) + ev(length, {0x80, key, 0});
+}
+int smpte(int fps, int perFrame)
+{
+    return (0x100 - fps) << 8 | perFrame;
+}
 
 QByteArray riff(const QList<QPair<QByteArray, QByteArray>> &chunks)
 {
@@ -46,7 +77,10 @@ QByteArray riff(const QList<QPair<QByteArray, QByteArray>> &chunks)
 }
 
 // Format 0, 480 ticks a quarter, one note of 'ticks' at the default 120 bpm.
-QByteArray simpleFile(quint32 ticks = 1920) { return header(0, 1, 480) + track(ev(0, {0xc0, 0}) + note(0, 60, ticks)); }
+QByteArray simpleFile(quint32 ticks = 1920)
+{
+    return header(0, 1, 480) + track(ev(0, {0xc0, 0}) + note(0, 60, ticks));
+}
 
 void write(const QString &path, const QByteArray &data)
 {
@@ -83,7 +117,8 @@ QStringList strictEvents(const QByteArray &smf)
     for (int t = 0; t < (b[10] << 8 | b[11]); ++t) {
         if (n - pos < 8 || smf.mid(pos, 4) != "MTrk")
             return {QStringLiteral("error: no track at %1").arg(pos)};
-        const qsizetype end = pos + 8 + qsizetype(quint32(b[pos + 4]) << 24 | b[pos + 5] << 16 | b[pos + 6] << 8 | b[pos + 7]);
+        const qsizetype end = pos + 8
+                              + qsizetype(quint32(b[pos + 4]) << 24 | b[pos + 5] << 16 | b[pos + 6] << 8 | b[pos + 7]);
         if (end > n)
             return {"error: chunk past the end"};
         out << "track";
@@ -121,13 +156,14 @@ QStringList strictEvents(const QByteArray &smf)
             if (pos > end)
                 return {"error: event past the chunk"};
             if (!(status == 0xff && b[from] == 0x7f))
-                out << QStringLiteral("%1:%2").arg(tick).arg(QString::fromLatin1((char(status) + smf.mid(from, pos - from)).toHex()));
+                out << QStringLiteral("%1:%2").arg(tick).arg(
+                    QString::fromLatin1((char(status) + smf.mid(from, pos - from)).toHex()));
         }
     }
     return out;
 }
 
-} // namespace
+}   // namespace
 
 class TestCoreMidiFile : public QObject {
     Q_OBJECT
@@ -140,51 +176,66 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<qint64>("lastTick");
         QTest::addColumn<qint64>("lengthMs");
-        QTest::addColumn<int>("tempos");      // entries in the tempo map
-        QTest::addColumn<bool>("rewritten");  // playableBytes() differs from the SMF
-        const auto row = [](const char *tag, const QByteArray &file, qint64 lastTick, qint64 ms, int tempos, bool rewritten) {
-            QTest::newRow(tag) << file << lastTick << ms << tempos << rewritten;
-        };
+        QTest::addColumn<int>("tempos");       // entries in the tempo map
+        QTest::addColumn<bool>("rewritten");   // playableBytes() differs from the SMF
+        const auto row = [](const char *tag, const QByteArray &file, qint64 lastTick, qint64 ms, int tempos,
+                            bool rewritten) { QTest::newRow(tag) << file << lastTick << ms << tempos << rewritten; };
         const QByteArray h = header(0, 1, 480);
         const QByteArray music = ev(0, {0x90, 60, 100}) + ev(960, {0x80, 60, 0});   // 1000 ms at 120 bpm
-        row("format 0", simpleFile(), 1920, 2000, 1, false);   // four quarters at 500000 us
+        row("format 0", simpleFile(), 1920, 2000, 1, false);                        // four quarters at 500000 us
         // Tempo from all tracks: 960 ticks at 500 ms a quarter, 480 at 1000, 480 at 2000.
         row("format 1, tempo in every track",
             header(1, 3, 480) + track(tempo(0, 500000) + tempo(960, 1000000)) + track(note(0, 64, 1920))
-                + track(tempo(1440, 2000000) + note(0, 67, 10)), 1920, 1000 + 1000 + 2000, 3, false);
+                + track(tempo(1440, 2000000) + note(0, 67, 10)),
+            1920, 1000 + 1000 + 2000, 3, false);
         row("format 1, same tick: later track wins",
-            header(1, 2, 480) + track(tempo(480, 250000)) + track(tempo(480, 1000000) + note(0, 60, 480)), 960, 500 + 1000, 2, false);
+            header(1, 2, 480) + track(tempo(480, 250000)) + track(tempo(480, 1000000) + note(0, 60, 480)), 960,
+            500 + 1000, 2, false);
         row("format 2: tracks sound together",
-            header(2, 2, 480) + track(note(0, 60, 960)) + track(tempo(0, 1000000) + note(0, 62, 480)), 960, 2000, 1, false);
-        row("running status", h + track(ev(0, {0x90, 60, 100}) + ev(0, {64, 100}) + ev(480, {60, 0}) + ev(0, {64, 0})
-            + ev(0, {0xb0, 7, 100}) + ev(240, {10, 64}) + ev(0, {0xc0, 5}) + ev(240, {6}) + ev(0, {0xe0, 0, 64}) + ev(0, {0, 0x40})),
+            header(2, 2, 480) + track(note(0, 60, 960)) + track(tempo(0, 1000000) + note(0, 62, 480)), 960, 2000, 1,
+            false);
+        row("running status",
+            h
+                + track(ev(0, {0x90, 60, 100}) + ev(0, {64, 100}) + ev(480, {60, 0}) + ev(0, {64, 0})
+                        + ev(0, {0xb0, 7, 100}) + ev(240, {10, 64}) + ev(0, {0xc0, 5}) + ev(240, {6})
+                        + ev(0, {0xe0, 0, 64}) + ev(0, {0, 0x40})),
             960, 1000, 1, false);
-        row("meta and sysex", h + track(ev(0, {0xff, 0x03, 4, 'S', 'o', 'n', 'g'}) + ev(0, {0xff, 0x58, 4, 4, 2, 24, 8})
-            + ev(0, {0xf0, 5, 0x7e, 0x7f, 0x09, 0x01, 0xf7}) + ev(0, {0xf0}) + vlq(300) + QByteArray(299, 0x11) + bytes({0xf7})
-            + ev(0, {0xff, 0x7f, 3, 0, 0, 0x41}) + note(10, 60, 470)), 480, 500, 1, false);
+        row("meta and sysex",
+            h
+                + track(ev(0, {0xff, 0x03, 4, 'S', 'o', 'n', 'g'}) + ev(0, {0xff, 0x58, 4, 4, 2, 24, 8})
+                        + ev(0, {0xf0, 5, 0x7e, 0x7f, 0x09, 0x01, 0xf7}) + ev(0, {0xf0}) + vlq(300)
+                        + QByteArray(299, 0x11) + bytes({0xf7}) + ev(0, {0xff, 0x7f, 3, 0, 0, 0x41})
+                        + note(10, 60, 470)),
+            480, 500, 1, false);
         row("tempo at tick 0, then the same again",
             h + track(tempo(0, 1000000) + tempo(480, 1000000) + note(0, 60, 480)), 960, 2000, 1, false);
         row("tempo 0 and a tempo of a wrong length are ignored",
             h + track(tempo(0, 0) + ev(0, {0xff, 0x51, 2, 0x0f, 0x42}) + note(0, 60, 960)), 960, 1000, 1, true);
         // SMPTE: ticks a second = frames x ticks a frame; 29.97 counts 30 frames of 1.001 s/30.
         const auto smpteFile = [](int fps, int perFrame, quint32 ticks) {
-            return header(1, 2, smpte(fps, perFrame)) + track(tempo(0, 250000) + note(0, 60, 1)) + track(note(0, 62, ticks));
+            return header(1, 2, smpte(fps, perFrame)) + track(tempo(0, 250000) + note(0, 60, 1))
+                   + track(note(0, 62, ticks));
         };
         row("SMPTE 25", smpteFile(25, 4, 100), 100, 1000, 1, true);
         row("SMPTE 29.97 drop frame", smpteFile(29, 4, 11988), 11988, 100000, 1, true);
         row("SMPTE 30, 255 a frame", smpteFile(30, 255, 7650), 7650, 1000, 1, true);
         // Lenient, but what FluidSynth would refuse is rewritten.
         row("no end of track", h + chunk("MTrk", music), 960, 1000, 1, false);
-        row("bytes after end of track", h + chunk("MTrk", music + ev(0, {0xff, 0x2f, 0, 0x99, 0xf4, 0xff})), 960, 1000, 1, false);
+        row("bytes after end of track", h + chunk("MTrk", music + ev(0, {0xff, 0x2f, 0, 0x99, 0xf4, 0xff})), 960, 1000,
+            1, false);
         row("more tracks than declared", h + track(music) + track(note(0, 60, 100000)), 960, 1000, 1, false);
         row("format 0 with two tracks", header(0, 2, 480) + track(music) + track(music), 960, 1000, 1, false);
         row("zero-length track", header(1, 2, 480) + chunk("MTrk", {}) + track(music), 960, 1000, 1, false);
         row("meta type above 127", h + track(ev(0, {0xff, 0x90, 1, 1}) + music), 960, 1000, 1, false);
         row("longer header", header(1, 1, 480, 10) + track(music), 960, 1000, 1, true);
-        row("unknown chunks between tracks", header(1, 2, 480) + chunk("XFIH", "abc") + track(music)
-            + chunk("XFKM", QByteArray(70000, 'k')) + track(music), 960, 1000, 1, true);
-        row("F7 escape", h + track(ev(0, {0xf0, 2, 0x43, 0x12}) + ev(0, {0xf7, 3, 0x00, 0x43, 0xf7}) + music), 960, 1000, 1, true);
-        row("time signature of a wrong length", h + track(ev(0, {0xff, 0x58, 3, 4, 2, 24}) + music), 960, 1000, 1, true);
+        row("unknown chunks between tracks",
+            header(1, 2, 480) + chunk("XFIH", "abc") + track(music) + chunk("XFKM", QByteArray(70000, 'k'))
+                + track(music),
+            960, 1000, 1, true);
+        row("F7 escape", h + track(ev(0, {0xf0, 2, 0x43, 0x12}) + ev(0, {0xf7, 3, 0x00, 0x43, 0xf7}) + music), 960,
+            1000, 1, true);
+        row("time signature of a wrong length", h + track(ev(0, {0xff, 0x58, 3, 4, 2, 24}) + music), 960, 1000, 1,
+            true);
         row("end of track with a length", h + chunk("MTrk", ev(0, {0xff, 0x2f, 1, 0}) + music), 960, 1000, 1, true);
     }
 
@@ -214,15 +265,20 @@ private slots:
         const auto row = [](const char *tag, const QByteArray &file, const QByteArray &twin) {
             QTest::newRow(tag) << file << twin;
         };
-        const auto lengthOff = [](QByteArray chunk, int by) { return chunk.replace(4, 4, be32(quint32(chunk.size() - 8 + by))); };
+        const auto lengthOff = [](QByteArray chunk, int by) {
+            return chunk.replace(4, 4, be32(quint32(chunk.size() - 8 + by)));
+        };
         const QByteArray h = header(0, 1, 480), h2 = header(1, 2, 480);
         const QByteArray on = ev(0, {0x90, 60, 100});
         const QByteArray music = on + ev(960, {0x80, 60, 0}), other = track(note(0, 62, 480));
         const QByteArray endAt240 = chunk("MTrk", music + ev(240, {0xff, 0x2f, 0}));
-        row("real-time byte between events", h + track(on + ev(480, {0xf8}) + ev(480, {0x80, 60, 0})), h + track(music));
+        row("real-time byte between events", h + track(on + ev(480, {0xf8}) + ev(480, {0x80, 60, 0})),
+            h + track(music));
         // Each stray takes its own count of data bytes, and running status survives them.
-        row("stray bytes of every kind", h + track(on + ev(0, {0xf1, 0x10}) + ev(0, {0xf2, 1, 2}) + ev(0, {0xf3, 5})
-            + ev(0, {0xf4}) + ev(0, {0xf5}) + ev(0, {0xf6}) + ev(0, {0xf9}) + ev(0, {0xfe}) + ev(960, {60, 0})),
+        row("stray bytes of every kind",
+            h
+                + track(on + ev(0, {0xf1, 0x10}) + ev(0, {0xf2, 1, 2}) + ev(0, {0xf3, 5}) + ev(0, {0xf4})
+                        + ev(0, {0xf5}) + ev(0, {0xf6}) + ev(0, {0xf9}) + ev(0, {0xfe}) + ev(960, {60, 0})),
             h + track(on + ev(960, {60, 0})));
         row("running status after meta", h + track(on + ev(0, {0xff, 0x01, 1, 'x'}) + ev(960, {60, 0})),
             h + track(on + ev(0, {0xff, 0x01, 1, 'x'}) + ev(960, {0x90, 60, 0})));
@@ -261,8 +317,9 @@ private slots:
     {
         // Division 96. 192 ticks at 500000 us (1000 ms), 384 ticks at 250000
         // (1000 ms), 48 ticks at 1500000 (750 ms), 96 ticks at 600000 (600 ms).
-        const MidiFile f = MidiFile::parse(header(0, 1, 96) + track(ev(0, {0x90, 60, 90}) + tempo(192, 250000)
-            + tempo(384, 1500000) + tempo(48, 600000) + ev(96, {0x80, 60, 0})));
+        const MidiFile f = MidiFile::parse(header(0, 1, 96)
+                                           + track(ev(0, {0x90, 60, 90}) + tempo(192, 250000) + tempo(384, 1500000)
+                                                   + tempo(48, 600000) + ev(96, {0x80, 60, 0})));
         QCOMPARE(f.lastTick(), 720);
         QCOMPARE(f.lengthMs(), 3350);
         QList<std::tuple<qint64, qint64, double>> map;   // tick, us a quarter, ms at the tick
@@ -275,21 +332,23 @@ private slots:
         QCOMPARE(f.tickToMs(600), 2000.0 + 24 * 1500000.0 / 96 / 1000);
         QCOMPARE((QList<qint64>{f.msToTick(1500), f.msToTick(2750), f.msToTick(3350)}), (QList<qint64>{384, 624, 720}));
 
-        const MidiFile g = MidiFile::parse(header(0, 1, 384) + track(ev(0, {0x90, 60, 90}) + tempo(1000, 333333)
-            + tempo(777, 1234567) + tempo(5, 10) + tempo(3001, 8000000) + ev(4000, {0x80, 60, 0})));
+        const MidiFile g = MidiFile::parse(header(0, 1, 384)
+                                           + track(ev(0, {0x90, 60, 90}) + tempo(1000, 333333) + tempo(777, 1234567)
+                                                   + tempo(5, 10) + tempo(3001, 8000000) + ev(4000, {0x80, 60, 0})));
         for (qint64 t = 0; t <= g.lastTick() + 100; ++t)
             QCOMPARE(g.msToTick(g.tickToMs(t)), t);
         const double one = 500000.0 / 384 / 1000;   // ms a tick at the start
         // The first tick at or after the time.
         QCOMPARE((QList<qint64>{g.msToTick(one * 10 + one / 2), g.msToTick(one * 10 - one / 2), g.msToTick(0),
-                                g.msToTick(std::numeric_limits<double>::quiet_NaN())}), (QList<qint64>{11, 10, 0, 0}));
+                                g.msToTick(std::numeric_limits<double>::quiet_NaN())}),
+                 (QList<qint64>{11, 10, 0, 0}));
         QVERIFY(g.msToTick(std::numeric_limits<double>::infinity()) > g.lastTick());
         QCOMPARE(g.tickToMs(-10), 0.0);
         QVERIFY(!MidiFile().isValid() && MidiFile().msToTick(100) == 0);   // an object that read nothing
         // Days into a song at a very fast tempo a tick is a few units of the
         // last place of the time in ms: still one tick each, not a few at once.
-        const MidiFile fast = MidiFile::parse(header(0, 1, 12384) + track(tempo(0, 16000000)
-            + tempo(0x0fffffff, 6) + ev(1000, {0xb0, 7, 100})));
+        const MidiFile fast = MidiFile::parse(
+            header(0, 1, 12384) + track(tempo(0, 16000000) + tempo(0x0fffffff, 6) + ev(1000, {0xb0, 7, 100})));
         for (qint64 t = fast.lastTick() - 1000; t <= fast.lastTick(); ++t)
             QCOMPARE(fast.msToTick(fast.tickToMs(t)), t);
     }
@@ -302,7 +361,7 @@ private slots:
         const MidiFile f = MidiFile::parse(file);
         QCOMPARE(f.smfBytes(), smf);
         QCOMPARE(f.lengthMs(), 1000);
-        QVERIFY(MidiFile::parse(file.replace(4, 4, le32(3))).isValid());   // a wrong RIFF size is common
+        QVERIFY(MidiFile::parse(file.replace(4, 4, le32(3))).isValid());          // a wrong RIFF size is common
         QCOMPARE(MidiFile::parse(riff({{"data", smf + "X"}})).lastTick(), 960);   // odd SMF, pad byte
     }
 
@@ -317,29 +376,37 @@ private slots:
         QTest::newRow("text file") << QByteArray("Hello, this is a text file.\nNot music.\n") << "not a MIDI file";
         QTest::newRow("header cut") << smf.left(13) << "header is cut short";
         QTest::newRow("header length 5") << "MThd" + be32(5) + bytes({0, 0, 0, 1, 1}) + ok << "bad length";
-        QTest::newRow("huge header length") << "MThd" + be32(0xfffffff0) + bytes({0, 0, 0, 1, 1, 0xe0}) + ok << "bad length";
+        QTest::newRow("huge header length")
+            << "MThd" + be32(0xfffffff0) + bytes({0, 0, 0, 1, 1, 0xe0}) + ok << "bad length";
         QTest::newRow("format 3") << header(3, 1, 480) + ok << "Unsupported MIDI file format 3";
         QTest::newRow("format 256") << header(256, 1, 480) + ok << "Unsupported MIDI file format 256";
         QTest::newRow("no tracks") << header(0, 0, 480) + ok << "no tracks";
         QTest::newRow("division 0") << header(0, 1, 0) + ok << "time division";
         QTest::newRow("SMPTE -23 fps") << header(0, 1, smpte(23, 4)) + ok << "frame rate";
         QTest::newRow("SMPTE 0 ticks a frame") << header(0, 1, smpte(25, 0)) + ok << "SMPTE time division";
-        QTest::newRow("track header cut") << header(1, 2, 480) + ok + "MTrk\0\0" << "ends before track 2 of 2";
-        QTest::newRow("unknown chunk with a huge length") << h + "JUNK" + be32(0x7fffffff) + ok << "chunk with a bad length";
-        QTest::newRow("unreadable chunk name") << h + QByteArray("\x01\x02\x03\x04", 4) + be32(0) + ok << "unreadable data";
-        QTest::newRow("five-byte delta time") << h + track(bytes({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 100})) << "longer than four bytes";
+        QTest::newRow("track header cut") << header(1, 2, 480) + ok + "MTrk\0\0"
+                                          << "ends before track 2 of 2";
+        QTest::newRow("unknown chunk with a huge length")
+            << h + "JUNK" + be32(0x7fffffff) + ok << "chunk with a bad length";
+        QTest::newRow("unreadable chunk name")
+            << h + QByteArray("\x01\x02\x03\x04", 4) + be32(0) + ok << "unreadable data";
+        QTest::newRow("five-byte delta time")
+            << h + track(bytes({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 100})) << "longer than four bytes";
         QTest::newRow("value out of range") << h + track(ev(0, {0x90, 60, 0xc0})) << "value out of range";
         // No telling which bytes of a note a stray byte inside it belongs with.
-        QTest::newRow("real-time byte inside a note") << h + track(ev(0, {0x90, 60, 0xf8, 100})) << "value out of range";
+        QTest::newRow("real-time byte inside a note")
+            << h + track(ev(0, {0x90, 60, 0xf8, 100})) << "value out of range";
         QTest::newRow("stray byte then no running status") << h + track(ev(5, {0xf4, 1, 2})) << "no running status";
         QTest::newRow("running status at the start") << h + track(ev(0, {60, 100})) << "no running status";
         QTest::newRow("RIFF cut") << QByteArray("RIFF\x04\0\0\0", 8) << "cut short";
-        QTest::newRow("RIFF WAVE") << "RIFF" + le32(4) + "WAVE" << "not a RIFF-MIDI";
+        QTest::newRow("RIFF WAVE") << "RIFF" + le32(4) + "WAVE"
+                                   << "not a RIFF-MIDI";
         QTest::newRow("RIFF without data") << riff({{"LIST", "abcd"}}) << "no MIDI data chunk";
         QTest::newRow("RIFF data empty") << riff({{"data", {}}}) << "empty";
         QTest::newRow("RIFF data past the end") << "RIFF" + le32(100) + "RMIDdata" + le32(5000) + smf << "bad length";
         QTest::newRow("RIFF huge chunk before data")
-            << "RIFF" + le32(100) + "RMIDLIST" + le32(0xfffffff0) + "data" + le32(quint32(smf.size())) + smf << "bad length";
+            << "RIFF" + le32(100) + "RMIDLIST" + le32(0xfffffff0) + "data" + le32(quint32(smf.size())) + smf
+            << "bad length";
         QTest::newRow("over 64 MiB") << smf + QByteArray(MidiFile::MaxFileSize + 1 - smf.size(), '\0') << "too large";
     }
 

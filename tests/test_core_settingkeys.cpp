@@ -5,7 +5,10 @@
 #include <QtTest>
 
 namespace {
-QString fullName(const Setting &s) { return s.section() + QLatin1Char('\\') + s.keyText(); }
+QString fullName(const Setting &s)
+{
+    return s.section() + QLatin1Char('\\') + s.keyText();
+}
 
 // The README's table of settings set by hand, each as "Section\Key". The
 // sentence above it names the usual section; a row may name another.
@@ -33,7 +36,7 @@ QStringList readmeSettings(QString *why)
         const auto m = row.match(line);
         if (m.hasMatch())
             names << family + QLatin1Char('\\') + (m.hasCaptured(2) ? m.captured(2) : intro.captured(2))
-                    + QLatin1Char('\\') + m.captured(1);
+                         + QLatin1Char('\\') + m.captured(1);
     }
     return names;
 }

@@ -25,17 +25,28 @@ private slots:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("expected");
         const QStringList all{"b.sf2", "a.sf2", "default-GM.sf2", "own/mine.sf2"};
-        QTest::newRow("setting wins") << all << "own/mine.sf2" << "own/mine.sf2";
-        QTest::newRow("setting missing") << all << "own/gone.sf2" << "default-GM.sf2";
-        QTest::newRow("setting is a folder") << all << "own" << "default-GM.sf2";
-        QTest::newRow("setting empty") << all << "" << "default-GM.sf2";
-        QTest::newRow("first by name") << QStringList{"b.sf2", "a.sf2"} << "" << "a.sf2";
-        QTest::newRow("upper-case extension") << QStringList{"Z.SF2"} << "" << "Z.SF2";
-        QTest::newRow("unreadable skipped") << QStringList{"-a.sf2", "b.sf2"} << "" << "b.sf2";
-        QTest::newRow("folder named sf2 skipped") << QStringList{"/a.sf2", "c.sf2"} << "" << "c.sf2";
-        QTest::newRow("hidden skipped") << QStringList{".a.sf2"} << "" << "";
-        QTest::newRow("other files only") << QStringList{"readme.txt", "x.sf3"} << "" << "";
-        QTest::newRow("nothing") << QStringList{} << "" << "";
+        QTest::newRow("setting wins") << all << "own/mine.sf2"
+                                      << "own/mine.sf2";
+        QTest::newRow("setting missing") << all << "own/gone.sf2"
+                                         << "default-GM.sf2";
+        QTest::newRow("setting is a folder") << all << "own"
+                                             << "default-GM.sf2";
+        QTest::newRow("setting empty") << all << ""
+                                       << "default-GM.sf2";
+        QTest::newRow("first by name") << QStringList{"b.sf2", "a.sf2"} << ""
+                                       << "a.sf2";
+        QTest::newRow("upper-case extension") << QStringList{"Z.SF2"} << ""
+                                              << "Z.SF2";
+        QTest::newRow("unreadable skipped") << QStringList{"-a.sf2", "b.sf2"} << ""
+                                            << "b.sf2";
+        QTest::newRow("folder named sf2 skipped") << QStringList{"/a.sf2", "c.sf2"} << ""
+                                                  << "c.sf2";
+        QTest::newRow("hidden skipped") << QStringList{".a.sf2"} << ""
+                                        << "";
+        QTest::newRow("other files only") << QStringList{"readme.txt", "x.sf3"} << ""
+                                          << "";
+        QTest::newRow("nothing") << QStringList{} << ""
+                                 << "";
     }
     void find()
     {

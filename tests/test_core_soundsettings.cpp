@@ -66,17 +66,28 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("room above 1") << "MidiReverbRoom" << "1.5";
-        QTest::newRow("level not a number") << "MidiReverbLevel" << "loud";
-        QTest::newRow("width nan") << "MidiReverbWidth" << "nan";
-        QTest::newRow("depth negative") << "MidiChorusDepth" << "-1";
-        QTest::newRow("voices fraction") << "MidiChorusVoices" << "2.5";
-        QTest::newRow("polyphony too low") << "MidiPolyphony" << "8";
-        QTest::newRow("polyphony too high") << "MidiPolyphony" << "5000";
-        QTest::newRow("reverb switch") << "MidiReverb" << "yes";
-        QTest::newRow("bank mode") << "MidiBankMode" << "roland";
-        QTest::newRow("song reset") << "MidiSongReset" << "gs2";
-        QTest::newRow("buffer too small") << "MidiAudioBuffer" << "10";
+        QTest::newRow("room above 1") << "MidiReverbRoom"
+                                      << "1.5";
+        QTest::newRow("level not a number") << "MidiReverbLevel"
+                                            << "loud";
+        QTest::newRow("width nan") << "MidiReverbWidth"
+                                   << "nan";
+        QTest::newRow("depth negative") << "MidiChorusDepth"
+                                        << "-1";
+        QTest::newRow("voices fraction") << "MidiChorusVoices"
+                                         << "2.5";
+        QTest::newRow("polyphony too low") << "MidiPolyphony"
+                                           << "8";
+        QTest::newRow("polyphony too high") << "MidiPolyphony"
+                                            << "5000";
+        QTest::newRow("reverb switch") << "MidiReverb"
+                                       << "yes";
+        QTest::newRow("bank mode") << "MidiBankMode"
+                                   << "roland";
+        QTest::newRow("song reset") << "MidiSongReset"
+                                    << "gs2";
+        QTest::newRow("buffer too small") << "MidiAudioBuffer"
+                                          << "10";
     }
     void badValuesFallBack()
     {
@@ -100,14 +111,18 @@ private slots:
         QTest::addColumn<QString>("font");
         QTest::addColumn<QStringList>("expected");   // "default" for the system's default bank
         QTest::addColumn<int>("problems");
-        QTest::newRow("nothing stored") << "" << "" << QStringList{"default"} << 0;
-        QTest::newRow("older settings") << "" << "bottom.sf3" << QStringList{"bottom.sf3"} << 0;
-        QTest::newRow("stack") << "top.sf2|bottom.sf3" << "top.sf2" << QStringList{"top.sf2", "bottom.sf3"} << 0;
-        QTest::newRow("font set by hand goes on top")
-            << "top.sf2|bottom.sf3" << "bottom.sf3" << QStringList{"bottom.sf3", "top.sf2"} << 0;
-        QTest::newRow("missing one left out")
-            << "gone.sf2|bottom.sf3" << "gone.sf2" << QStringList{"bottom.sf3"} << 1;
-        QTest::newRow("all missing: the default") << "gone.sf2" << "gone.sf2" << QStringList{"default"} << 2;
+        QTest::newRow("nothing stored") << ""
+                                        << "" << QStringList{"default"} << 0;
+        QTest::newRow("older settings") << ""
+                                        << "bottom.sf3" << QStringList{"bottom.sf3"} << 0;
+        QTest::newRow("stack") << "top.sf2|bottom.sf3"
+                               << "top.sf2" << QStringList{"top.sf2", "bottom.sf3"} << 0;
+        QTest::newRow("font set by hand goes on top") << "top.sf2|bottom.sf3"
+                                                      << "bottom.sf3" << QStringList{"bottom.sf3", "top.sf2"} << 0;
+        QTest::newRow("missing one left out") << "gone.sf2|bottom.sf3"
+                                              << "gone.sf2" << QStringList{"bottom.sf3"} << 1;
+        QTest::newRow("all missing: the default") << "gone.sf2"
+                                                  << "gone.sf2" << QStringList{"default"} << 2;
     }
     void banks()
     {

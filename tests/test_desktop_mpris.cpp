@@ -34,7 +34,7 @@ struct Level : SynthLevel {
     int value = 65535;
 };
 
-} // namespace
+}   // namespace
 
 // The player on a private session bus, driven as a desktop panel would:
 // from another connection, with the window on fakes.
@@ -102,7 +102,8 @@ void TestDesktopMpris::cleanup()
 
 QDBusMessage TestDesktopMpris::call(const QString &interface, const QString &member, const QVariantList &args)
 {
-    QDBusMessage msg = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath, interface, member);
+    QDBusMessage msg = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath, interface,
+                                                      member);
     msg.setArguments(args);
     // Asynchronous: the service answers from this same thread's event loop.
     QDBusPendingCall pending = m_client.asyncCall(msg);
@@ -141,26 +142,26 @@ void TestDesktopMpris::introspectionListsBothInterfaces()
 
 void TestDesktopMpris::commands_data()
 {
-    QTest::addColumn<QStringList>("before");    // transport buttons pressed first
+    QTest::addColumn<QStringList>("before");   // transport buttons pressed first
     QTest::addColumn<QString>("member");
     QTest::addColumn<QVariantList>("args");
-    QTest::addColumn<QString>("status");        // PlaybackStatus read and announced after
-    QTest::addColumn<QString>("deviceLast");    // the fake device's last command
-    QTest::addColumn<qlonglong>("seeked");      // -1: no Seeked
+    QTest::addColumn<QString>("status");       // PlaybackStatus read and announced after
+    QTest::addColumn<QString>("deviceLast");   // the fake device's last command
+    QTest::addColumn<qlonglong>("seeked");     // -1: no Seeked
 
     const QVariantList none;
     QTest::newRow("play") << QStringList() << u"Play"_s << none << u"Playing"_s << u"play 0"_s << -1LL;
     QTest::newRow("pause") << QStringList{u"Play"_s} << u"Pause"_s << none << u"Paused"_s << u"pause"_s << -1LL;
-    QTest::newRow("playpause resumes") << QStringList{u"Play"_s, u"Pause"_s} << u"PlayPause"_s << none
-                                       << u"Playing"_s << u"play -1"_s << -1LL;
+    QTest::newRow("playpause resumes") << QStringList{u"Play"_s, u"Pause"_s} << u"PlayPause"_s << none << u"Playing"_s
+                                       << u"play -1"_s << -1LL;
     QTest::newRow("stop") << QStringList{u"Play"_s} << u"Stop"_s << none << u"Stopped"_s << u"stop"_s << -1LL;
-    QTest::newRow("next while stopped opens b") << QStringList() << u"Next"_s << none << u"Stopped"_s
-                                                << u"open b.mid"_s << 0LL;
+    QTest::newRow("next while stopped opens b")
+        << QStringList() << u"Next"_s << none << u"Stopped"_s << u"open b.mid"_s << 0LL;
     QTest::newRow("seek forward") << QStringList{u"Play"_s} << u"Seek"_s << QVariantList{qlonglong(12000000)}
                                   << u"Playing"_s << u"play 12000"_s << 12000000LL;
-    QTest::newRow("seek past the end goes on") << QStringList{u"Play"_s} << u"Seek"_s
-                                               << QVariantList{qlonglong(90000000)} << u"Stopped"_s
-                                               << u"open b.mid"_s << 0LL;
+    QTest::newRow("seek past the end goes on")
+        << QStringList{u"Play"_s} << u"Seek"_s << QVariantList{qlonglong(90000000)} << u"Stopped"_s << u"open b.mid"_s
+        << 0LL;
 }
 
 void TestDesktopMpris::commands()
@@ -252,7 +253,7 @@ int loudestAfter(const QString &wav, qsizetype from)
     return peak;
 }
 
-} // namespace
+}   // namespace
 
 void TestDesktopMpris::playerctlDrivesTheRealPlayer()
 {

@@ -122,13 +122,14 @@ private slots:
         std::atomic<bool> cancel{false};
         bool sawTemporary = false;
         QString error;
-        const bool ok = r.render({song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
-                                 [&](double done, double) {
-                                     sawTemporary = sawTemporary || !QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty();
-                                     if (done > 0.01)
-                                         cancel = true;
-                                 },
-                                 &error);
+        const bool ok = r.render(
+            {song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
+            [&](double done, double) {
+            sawTemporary = sawTemporary || !QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty();
+            if (done > 0.01)
+                cancel = true;
+            },
+            &error);
         QVERIFY(!ok);
         QVERIFY(sawTemporary);
         QCOMPARE(error, QStringLiteral("Cancelled."));

@@ -12,9 +12,16 @@ using TestEnv::wavSamples;
 using TestEnv::writeTracks;
 
 // A song, the bank and driver it is opened with; the error, and words of the reason given split by |.
-struct OpenCase { QString file, bank, driver; int expected; QString reason; };
+struct OpenCase {
+    QString file, bank, driver;
+    int expected;
+    QString reason;
+};
 
-qint64 lengthMs(const QVector<qint16> &s) { return s.size() / 2 * 1000 / 44100; }
+qint64 lengthMs(const QVector<qint16> &s)
+{
+    return s.size() / 2 * 1000 / 44100;
+}
 
 double rmsDb(const QVector<qint16> &s)
 {
@@ -30,14 +37,14 @@ Q_DECLARE_METATYPE(OpenCase)
 class TestEngineSequencer : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_short;      // 600 ms
+    QString m_short;   // 600 ms
     QString m_sustained;
 
     std::unique_ptr<FluidSequencer> device(const QString &wav, const QString &bank = {},
                                            const QString &driver = QStringLiteral("file"))
     {
-        return std::make_unique<FluidSequencer>(FluidSequencer::Config{
-            bank.isEmpty() ? TestEnv::soundFont() : bank, driver, wav});
+        return std::make_unique<FluidSequencer>(
+            FluidSequencer::Config{bank.isEmpty() ? TestEnv::soundFont() : bank, driver, wav});
     }
     QString path(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
 
@@ -48,8 +55,12 @@ private slots:
         QVERIFY(QFile::exists(TestEnv::soundFont()));
         m_short = TestEnv::writeMidi(path("short.mid"), 600);
         // Organ (no decay) held by the sustain pedal: note off at 2 s, end at 8 s.
-        m_sustained = writeTracks(path("sustained.mid"), {QByteArray(
-            "\x00\xC0\x13" "\x00\xB0\x40\x7F" "\x00\x90\x3C\x7F" "\x8F\x00\x80\x3C\x00" "\xAD\x00\xB0\x07\x64", 21)});
+        m_sustained = writeTracks(path("sustained.mid"), {QByteArray("\x00\xC0\x13"
+                                                                     "\x00\xB0\x40\x7F"
+                                                                     "\x00\x90\x3C\x7F"
+                                                                     "\x8F\x00\x80\x3C\x00"
+                                                                     "\xAD\x00\xB0\x07\x64",
+                                                                     21)});
         QFile garbage(path("garbage.mid"));
         QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("Plain text, not a song.\n") > 0);
         QVERIFY(!m_short.isEmpty() && !m_sustained.isEmpty());
@@ -68,10 +79,12 @@ private slots:
         QTest::newRow("128 tracks") << OpenCase{"128.mid", "", "file", 0, ""};
         QTest::newRow("129 tracks") << OpenCase{"129.mid", "", "file", MediaError::NotMidiFile, "129 tracks"};
         QTest::newRow("tick past int") << OpenCase{"ticks.mid", "", "file", MediaError::NotMidiFile, "2415919095"};
-        QTest::newRow("missing bank") << OpenCase{"short.mid", "nothere.sf2", "file", MediaError::DriverLoad, "nothere.sf2|No such file"};
-        QTest::newRow("not a bank") << OpenCase{"short.mid", "garbage.mid", "file", MediaError::DriverLoad, "garbage.mid|RIFF"};
-        QTest::newRow("no such driver")
-            << OpenCase{"short.mid", "", "nosuchdriver", MediaError::DriverLoad, "\"nosuchdriver\"|requested audio driver"};
+        QTest::newRow("missing bank") << OpenCase{"short.mid", "nothere.sf2", "file", MediaError::DriverLoad,
+                                                  "nothere.sf2|No such file"};
+        QTest::newRow("not a bank") << OpenCase{"short.mid", "garbage.mid", "file", MediaError::DriverLoad,
+                                                "garbage.mid|RIFF"};
+        QTest::newRow("no such driver") << OpenCase{"short.mid", "", "nosuchdriver", MediaError::DriverLoad,
+                                                    "\"nosuchdriver\"|requested audio driver"};
     }
     void openErrors()
     {
@@ -182,7 +195,12 @@ private slots:
         QVERIFY(dense.open(QIODevice::WriteOnly) && dense.write(dense::song(0, 4)) > 0);
         dense.close();
         const QString quiet = QDir(TestEnv::samplesDir()).filePath("busy-bench.mid");
-        struct Run { QString song; bool plain; QString wav; std::unique_ptr<FluidSequencer> dev; };
+        struct Run {
+            QString song;
+            bool plain;
+            QString wav;
+            std::unique_ptr<FluidSequencer> dev;
+        };
         Run runs[] = {{dense.fileName(), false, path("dense.wav"), nullptr},
                       {quiet, false, path("quiet.wav"), nullptr},
                       {quiet, true, path("plain.wav"), nullptr}};

@@ -243,8 +243,8 @@ private slots:
             QCOMPARE(dev->play(0), 0);
         }
         const SoundConfig was = dev->sound();
-        for (const QStringList &banks : {QStringList{garbage, TestEnv::soundFont()},
-                                          QStringList{TestEnv::soundFont(), path("missing.sf2")}}) {
+        for (const QStringList &banks :
+             {QStringList{garbage, TestEnv::soundFont()}, QStringList{TestEnv::soundFont(), path("missing.sf2")}}) {
             SoundConfig wanted = was;
             wanted.banks = banks;
             wanted.reverb = !was.reverb;

@@ -13,7 +13,7 @@ int indexOf(SystemMixer &m, const QString &name)
             return i - 1;
     return -1;
 }
-} // namespace
+}   // namespace
 
 class TestEngineSynthMixer : public QObject {
     Q_OBJECT
@@ -45,13 +45,17 @@ private slots:
     void synthLevelChangesSound()
     {
         // Organ (no decay): one chord held for 5 s.
-        const QString song = TestEnv::writeTracks(m_dir.filePath(QStringLiteral("held.mid")), {QByteArray(
-            "\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
+        const QString song = TestEnv::writeTracks(
+            m_dir.filePath(QStringLiteral("held.mid")),
+            {QByteArray("\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
         const QString wav = m_dir.filePath(QStringLiteral("level.wav"));
         QVERIFY(!song.isEmpty());
         // Each setting holds for StepMs; the level is measured in the middle of each.
         constexpr int StepMs = 600;
-        const struct { int volume; int mute; } steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};
+        const struct {
+            int volume;
+            int mute;
+        } steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};
         QVector<qint64> at;
         {
             FluidSequencer engine({TestEnv::soundFont(), QStringLiteral("file"), wav});

@@ -33,10 +33,7 @@ class TestExportWindow : public QObject {
         return m.findChild<FrmExport *>();
     }
 
-    static QStringList files(const QString &dir)
-    {
-        return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
+    static QStringList files(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 private slots:
     void initTestCase()
@@ -54,8 +51,8 @@ private slots:
         QTest::addColumn<QStringList>("written");
         QTest::addColumn<QString>("failure");
         QTest::newRow("selected entry") << "optSelected" << 0 << QStringList{"c.wav"} << QString();
-        QTest::newRow("whole list, one song gone") << "optList" << 1 << QStringList{"a.flac", "b.flac"}
-                                                  << "c.mid: The file does not exist.";
+        QTest::newRow("whole list, one song gone")
+            << "optList" << 1 << QStringList{"a.flac", "b.flac"} << "c.mid: The file does not exist.";
         QTest::newRow("open song") << "optOpen" << 2 << QStringList{"b.ogg"} << QString();
     }
 
@@ -115,7 +112,8 @@ private slots:
         QVERIFY(!go->isEnabled());
         QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
 
-        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});
+        m.addFiles(
+            {TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});
         list->setCurrentRow(0);
         QVERIFY(go->isEnabled());
         QVERIFY(w->findChild<QRadioButton *>("optSelected")->isChecked());

@@ -111,8 +111,8 @@ private slots:
         TestEnv::writeMidi(f.dir() + "/data/sub/deeper/no.mid");
         Midi &m = f.start();
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]),
-                      QUrl::fromLocalFile(f.dir() + "/data/sub")});
+        mime.setUrls(
+            {QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]), QUrl::fromLocalFile(f.dir() + "/data/sub")});
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m.controls().List1->viewport(), &enter);
@@ -164,7 +164,9 @@ private slots:
         const QStringList way = QStringList{root} + here.mid(root.size()).split('/', Qt::SkipEmptyParts);
         const QStringList want = way + subs;
         QCOMPARE(m.controls().Dir1->count(), want.size());
-        const auto image = [&](QStyle::StandardPixmap p) { return m.controls().Dir1->style()->standardIcon(p).pixmap(16).toImage(); };
+        const auto image = [&](QStyle::StandardPixmap p) {
+            return m.controls().Dir1->style()->standardIcon(p).pixmap(16).toImage();
+        };
         QString path = root;
         for (int i = 0; i < want.size(); ++i) {
             const QListWidgetItem *it = m.controls().Dir1->item(i);
@@ -174,7 +176,8 @@ private slots:
             QCOMPARE(it->text(), want[i]);
             QCOMPARE(it->data(DirList::PathRole).toString(), path);
             QCOMPARE(it->data(DirList::LevelRole).toInt(), std::min(i, int(way.size())));
-            QCOMPARE(it->icon().pixmap(16).toImage(), image(onTheWay ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+            QCOMPARE(it->icon().pixmap(16).toImage(),
+                     image(onTheWay ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
             QCOMPARE(it->isSelected(), i == way.size() - 1);
         }
         QCOMPARE(m.controls().Dir1->path(), here);

@@ -34,12 +34,23 @@ QByteArray library(int index, const QStringList &paths)
 
 // A library picked in Open Library: the entries listed, the one message
 // said (empty: none), the heading, and the entry opened (none: -1).
-struct Opened { QByteArray bytes; int entries = 0; QString message, label5; int sel = -1; };
+struct Opened {
+    QByteArray bytes;
+    int entries = 0;
+    QString message, label5;
+    int sel = -1;
+};
 // The library open at start (a.mid is present), edits (add: n.mid, remove,
 // clear, new, open: cancelled), the entries then written to New Library.mfl
 // (-1: none), Label5 after the edits (empty: not looked at), the reason in
 // Label1's tool tip. kept: the library file as it was, else holding n.mid.
-struct AtQuit { QByteArray bytes; QString edits; bool kept = true; int fresh = -1; QString label5{}, reason{}; };
+struct AtQuit {
+    QByteArray bytes;
+    QString edits;
+    bool kept = true;
+    int fresh = -1;
+    QString label5{}, reason{};
+};
 }
 
 Q_DECLARE_METATYPE(Opened)
@@ -92,9 +103,12 @@ private slots:
     {
         QTest::addColumn<Opened>("o");
         const QString d = TestEnv::root() + "/lib/", absent = "File(s) not present", bad = "OpenLib error: ";
-        QTest::newRow("current deleted") << Opened{library(1, {d + "a.mid", d + "gone.mid", d + "c.mid"}), 3, "", "Lib: 3 files", 2};
-        QTest::newRow("last deleted wraps") << Opened{library(2, {d + "a.mid", d + "c.mid", d + "gone.mid"}), 3, "", "Lib: 3 files", 0};
-        QTest::newRow("none present") << Opened{library(0, {d + "gone1.mid", d + "gone2.mid"}), 2, absent, "Opening Lib"};
+        QTest::newRow("current deleted") << Opened{library(1, {d + "a.mid", d + "gone.mid", d + "c.mid"}), 3, "",
+                                                   "Lib: 3 files", 2};
+        QTest::newRow("last deleted wraps")
+            << Opened{library(2, {d + "a.mid", d + "c.mid", d + "gone.mid"}), 3, "", "Lib: 3 files", 0};
+        QTest::newRow("none present") << Opened{library(0, {d + "gone1.mid", d + "gone2.mid"}), 2, absent,
+                                                "Opening Lib"};
         QTest::newRow("first line only") << Opened{"0\r\n", 0, absent, "Opening Lib"};
         QTest::newRow("zero bytes") << Opened{{}, 0, "", "Lib (Empty)"};
         QTest::newRow("index past the end") << Opened{library(7, {d + "a.mid"}), 1, "", "Lib: 1 files", 0};
@@ -143,12 +157,16 @@ private slots:
         const QByteArray one = library(0, {TestEnv::root() + "/many.mid"});
         const QString cut = "only the first 1001";
         QTest::newRow("text file, untouched") << AtQuit{.bytes = text, .edits = "", .reason = "not a number"};
-        QTest::newRow("text file, song added") << AtQuit{.bytes = text, .edits = "add", .fresh = 1, .reason = "not a number"};
+        QTest::newRow("text file, song added")
+            << AtQuit{.bytes = text, .edits = "add", .fresh = 1, .reason = "not a number"};
         QTest::newRow("1002 entries, untouched") << AtQuit{.bytes = many, .edits = "", .reason = cut};
-        QTest::newRow("1002 entries, one removed") << AtQuit{.bytes = many, .edits = "remove", .fresh = 1000, .reason = cut};
-        QTest::newRow("empty file takes new entries") << AtQuit{.bytes = {}, .edits = "add", .kept = false, .label5 = "L: 1 files"};
+        QTest::newRow("1002 entries, one removed")
+            << AtQuit{.bytes = many, .edits = "remove", .fresh = 1000, .reason = cut};
+        QTest::newRow("empty file takes new entries")
+            << AtQuit{.bytes = {}, .edits = "add", .kept = false, .label5 = "L: 1 files"};
         QTest::newRow("clear keeps the file") << AtQuit{.bytes = one, .edits = "clear", .label5 = "L (Empty)"};
-        QTest::newRow("New never overwrites") << AtQuit{.bytes = one, .edits = "new,open,add", .fresh = 1, .label5 = "New Library: 1 files"};
+        QTest::newRow("New never overwrites")
+            << AtQuit{.bytes = one, .edits = "new,open,add", .fresh = 1, .label5 = "New Library: 1 files"};
     }
     void whatQuitWrites()
     {
@@ -194,7 +212,8 @@ private slots:
         const QStringList songs = f.songs({"a.mid", "b.mid"});
         const QString odd = f.dir() + "/say \"hi\".mid";
         const QString file = f.dir() + "/Q.mfl";
-        Midi &m = startOn(f, file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
+        Midi &m = startOn(
+            f, file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
         QCOMPARE(m.playList().paths(), QStringList({songs[0], odd, songs[1]}));
         f.dialogs.saveResults << file << file;
         m.cmdSave_Click();

@@ -54,8 +54,12 @@ QStringList cutOff(QWidget *window)
         if (label && label->wordWrap())
             std::tie(need, needHigh) = std::pair(0, label->heightForWidth(label->width()));
         if (need > room.width() || needHigh > room.height())
-            bad << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6").arg(w->objectName(), text).arg(need)
-                       .arg(needHigh).arg(room.width()).arg(room.height());
+            bad << QStringLiteral("%1 \"%2\" needs %3x%4, has %5x%6")
+                       .arg(w->objectName(), text)
+                       .arg(need)
+                       .arg(needHigh)
+                       .arg(room.width())
+                       .arg(room.height());
     }
     return bad;
 }
@@ -69,7 +73,7 @@ int pixelsOf(const QImage &img, const QRect &r, const QColor &c)
     return n;
 }
 
-} // namespace
+}   // namespace
 
 class TestPlayerLook : public QObject {
     Q_OBJECT
@@ -121,9 +125,12 @@ private slots:
         QTest::addColumn<int>("entries");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("count") << 12 << "" << ": 12 files";
-        QTest::newRow("empty") << 0 << "" << " (Empty)";
-        QTest::newRow("opening") << -1 << "Opening " << "";
+        QTest::newRow("count") << 12 << ""
+                               << ": 12 files";
+        QTest::newRow("empty") << 0 << ""
+                               << " (Empty)";
+        QTest::newRow("opening") << -1 << "Opening "
+                                 << "";
     }
     void longHeadingKeepsItsCount()
     {

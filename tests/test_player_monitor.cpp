@@ -11,11 +11,23 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Plays entry (a preview when asked), moving the clock by each step; -1 presses Pause.
-struct Look { QString entry; bool preview; QList<int> steps; QString label2; int slider; QString title; };
+struct Look {
+    QString entry;
+    bool preview;
+    QList<int> steps;
+    QString label2;
+    int slider;
+    QString title;
+};
 
 // from: stopped, playing or paused when the slider is taken; deviceStops: it reports
 // stopped at the end; label2 right after the release, after a second into play from there.
-struct Release { QString from; bool deviceStops = false; int heldMs = 0, value; QString label2, after; };
+struct Release {
+    QString from;
+    bool deviceStops = false;
+    int heldMs = 0, value;
+    QString label2, after;
+};
 
 }
 
@@ -31,7 +43,8 @@ private slots:
     {
         QTest::addColumn<Look>("l");
         QTest::newRow("marker blinks by look") << Look{"a.mid", false, {1000, 1000, 1000, 200}, "Time: 0:03", 3, "A"};
-        QTest::newRow("no look while paused") << Look{"a.mid", false, {1000, 1000, 1000, 200, -1, 5000, -1, 1000}, "Time: 0:04 *", 4, "A"};
+        QTest::newRow("no look while paused")
+            << Look{"a.mid", false, {1000, 1000, 1000, 200, -1, 5000, -1, 1000}, "Time: 0:04 *", 4, "A"};
         QTest::newRow("59 500") << Look{"a.mid", false, {59500}, "Time: 1:00 *", 60, "A"};
         QTest::newRow("2 500 to even") << Look{"a.mid", false, {2500}, "Time: 0:02 *", 2, "A"};
         QTest::newRow("rest unchanged") << Look{"éTUDE no 2.RMI", false, {1000}, "Time: 0:01 *", 1, "ÉTUDE no 2"};
@@ -88,11 +101,20 @@ private slots:
     void sliderRelease_data()
     {
         QTest::addColumn<Release>("r");
-        QTest::newRow("stopped at 75") << Release{.from = "stopped", .value = 75, .label2 = "Time: 1:15", .after = "Time: 1:16 *"};
-        QTest::newRow("playing at 0") << Release{.from = "playing", .value = 0, .label2 = "Time: 0:05 *", .after = "Time: 0:01"};
-        QTest::newRow("paused at 60") << Release{.from = "paused", .value = 60, .label2 = "Time: 1:00", .after = "Time: 1:01 *"};
-        QTest::newRow("song ended while held") << Release{.from = "playing", .heldMs = 200000, .value = 3, .label2 = "Time: 0:05 *", .after = "Time: 0:04"};
-        QTest::newRow("device stopped while held") << Release{.from = "playing", .deviceStops = true, .heldMs = 200000, .value = 3, .label2 = "Time: 0:05 *", .after = "Time: 0:04"};
+        QTest::newRow("stopped at 75") << Release{
+            .from = "stopped", .value = 75, .label2 = "Time: 1:15", .after = "Time: 1:16 *"};
+        QTest::newRow("playing at 0") << Release{
+            .from = "playing", .value = 0, .label2 = "Time: 0:05 *", .after = "Time: 0:01"};
+        QTest::newRow("paused at 60") << Release{
+            .from = "paused", .value = 60, .label2 = "Time: 1:00", .after = "Time: 1:01 *"};
+        QTest::newRow("song ended while held") << Release{
+            .from = "playing", .heldMs = 200000, .value = 3, .label2 = "Time: 0:05 *", .after = "Time: 0:04"};
+        QTest::newRow("device stopped while held") << Release{.from = "playing",
+                                                              .deviceStops = true,
+                                                              .heldMs = 200000,
+                                                              .value = 3,
+                                                              .label2 = "Time: 0:05 *",
+                                                              .after = "Time: 0:04"};
     }
     void sliderRelease()
     {

@@ -14,17 +14,33 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The list commands go on and off together; the slider on its own.
-int commandsOn(const Midi &m) { return int(m.controls().cmdAdd->isEnabled()) + int(m.controls().SliderTime->isEnabled()); }
+int commandsOn(const Midi &m)
+{
+    return int(m.controls().cmdAdd->isEnabled()) + int(m.controls().SliderTime->isEnabled());
+}
 
-QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
+QString openName(const PlayerFixture &f)
+{
+    return QFileInfo(f.device.openFile).fileName();
+}
 
 const QStringList kABC{u"a.mid"_s, u"b.mid"_s, u"c.mid"_s};
 
 // label1 "Failed to open" marks a refused open; max, tick and page are the slider's after it;
 // message: what was shown, with its title, style and the mouse pointer meanwhile.
-struct Open { qint64 length; int error; QString label1, total; int max, tick, page; QString message; };
+struct Open {
+    qint64 length;
+    int error;
+    QString label1, total;
+    int max, tick, page;
+    QString message;
+};
 // Entries a, b, c…: "+" present, "-" its file gone; open: what OpenMid leaves open, empty for none.
-struct Missing { QString present; int start, sel; QString open; };
+struct Missing {
+    QString present;
+    int start, sel;
+    QString open;
+};
 
 }
 
@@ -46,14 +62,16 @@ private slots:
         QTest::newRow("200.4 s") << Open{200400, 0, "Entertainer", "Total: 3:20 ", 200, 4, 20, ""};
         QTest::newRow("ticks to even") << Open{125000, 0, "Entertainer", "Total: 2:05 ", 125, 2, 12, ""};
         QTest::newRow("ticks up") << Open{187000, 0, "Entertainer", "Total: 3:07 ", 187, 4, 19, ""};
-        QTest::newRow("zero length") << Open{0, 0, "Entertainer", none, 0, 0, 0, "Multimedia Error: zero length file|Veltrix Lyrabox|0|11"};
+        QTest::newRow("zero length") << Open{
+            0, 0, "Entertainer", none, 0, 0, 0, "Multimedia Error: zero length file|Veltrix Lyrabox|0|11"};
         QTest::newRow("longest that fits") << Open{32767499, 0, "Entertainer", "Total: 546:07 ", 32767, 655, 3277, ""};
         refused("last known error", MediaError::InvalidFilename, u"Invalid filename."_s);
         refused("neighbour above", 30305, u"Unknown error ( 30305)."_s);
         refused("neighbour below", 30256, u"Unknown error ( 30256)."_s);
         refused("negative", -30304, u"Unknown error (-30304)."_s);
         refused("smallest", INT_MIN, u"Unknown error (-2147483648)."_s);
-        QTest::newRow("over 32767 s") << Open{32767500, 0, fail, none, 0, 0, 0, mediaErrorText(MediaError::TooLong) + "|Midi Player|48|0"};
+        QTest::newRow("over 32767 s") << Open{
+            32767500, 0, fail, none, 0, 0, 0, mediaErrorText(MediaError::TooLong) + "|Midi Player|48|0"};
     }
     void opensEntry()
     {
@@ -66,10 +84,14 @@ private slots:
         m.controls().SliderTime->setValue(50);
         QString whileOpening, shown;
         f.device.onOpen = [&](const QString &) {
-            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m)).arg(int(m.controls().MMControl1->mousePointer())).arg(m.controls().Label1->text(), m.controls().Label3->text());
+            whileOpening = u"%1|%2|%3|%4"_s.arg(commandsOn(m))
+                               .arg(int(m.controls().MMControl1->mousePointer()))
+                               .arg(m.controls().Label1->text(), m.controls().Label3->text());
         };
         f.dialogs.onMessage = [&](const FakeDialogs::Message &d) {
-            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title).arg(int(d.style)).arg(int(m.controls().MMControl1->mousePointer()));
+            shown += u"%1|%2|%3|%4"_s.arg(d.text, d.title)
+                         .arg(int(d.style))
+                         .arg(int(m.controls().MMControl1->mousePointer()));
         };
         m.setSelIndex(1);
         const bool failed = o.label1 == u"Failed to open";
@@ -78,7 +100,8 @@ private slots:
         QCOMPARE(shown, o.message);
         QCOMPARE(m.controls().Label1->text(), o.label1);
         QCOMPARE(m.controls().Label3->text(), o.total);
-        QCOMPARE(m.controls().MMControl1->mode(), failed ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
+        QCOMPARE(m.controls().MMControl1->mode(),
+                 failed ? SequencerDevice::Mode::NotOpen : SequencerDevice::Mode::Stopped);
         QCOMPARE(commandsOn(m), 2);
         QCOMPARE(m.controls().SliderTime->value(), 0);
         if (!failed) {

@@ -29,23 +29,23 @@ private slots:
     {
         QTest::addColumn<QStringList>("given");
         QTest::addColumn<bool>("playingBefore");
-        QTest::addColumn<QStringList>("list");        // entry names afterwards
-        QTest::addColumn<QString>("plays");            // file name that plays
-        QTest::addColumn<QStringList>("named");        // one message naming each
-        QTest::newRow("one song previews") << QStringList{"b.mid"} << false << QStringList{"x.mid"} << "b.mid"
-                                           << QStringList{};
-        QTest::newRow("one song while playing") << QStringList{"b.mid"} << true << QStringList{"x.mid"} << "b.mid"
-                                                << QStringList{};
-        QTest::newRow("songs and a folder") << QStringList{"b.mid", "a.mid", "folder"} << false
-                                            << QStringList{"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}
-                                            << "b.mid" << QStringList{};
+        QTest::addColumn<QStringList>("list");    // entry names afterwards
+        QTest::addColumn<QString>("plays");       // file name that plays
+        QTest::addColumn<QStringList>("named");   // one message naming each
+        QTest::newRow("one song previews")
+            << QStringList{"b.mid"} << false << QStringList{"x.mid"} << "b.mid" << QStringList{};
+        QTest::newRow("one song while playing")
+            << QStringList{"b.mid"} << true << QStringList{"x.mid"} << "b.mid" << QStringList{};
+        QTest::newRow("songs and a folder")
+            << QStringList{"b.mid", "a.mid", "folder"} << false
+            << QStringList{"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"} << "b.mid" << QStringList{};
         QTest::newRow("songs while playing") << QStringList{"b.mid", "a.mid"} << true
                                              << QStringList{"x.mid", "b.mid", "a.mid"} << "b.mid" << QStringList{};
-        QTest::newRow("library") << QStringList{"party.mfl"} << true
-                                 << QStringList{"gone.mid", "a.mid", "b.mid"} << "a.mid" << QStringList{};
-        QTest::newRow("missing and not MIDI") << QStringList{"nowhere.mid", "a.mid", "notes.txt", "b.mid"} << false
-                                              << QStringList{"x.mid", "a.mid", "b.mid"} << "a.mid"
-                                              << QStringList{"nowhere.mid", "notes.txt"};
+        QTest::newRow("library") << QStringList{"party.mfl"} << true << QStringList{"gone.mid", "a.mid", "b.mid"}
+                                 << "a.mid" << QStringList{};
+        QTest::newRow("missing and not MIDI")
+            << QStringList{"nowhere.mid", "a.mid", "notes.txt", "b.mid"} << false
+            << QStringList{"x.mid", "a.mid", "b.mid"} << "a.mid" << QStringList{"nowhere.mid", "notes.txt"};
         QTest::newRow("file URL") << QStringList{"file:with space.mid"} << false << QStringList{"x.mid"}
                                   << "with space.mid" << QStringList{};
         QTest::newRow("by content") << QStringList{"fake.mid", "noext"} << false << QStringList{"x.mid"} << "noext"

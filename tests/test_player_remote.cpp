@@ -38,7 +38,7 @@ Midi &activeWindow(PlayerFixture &f)
     return m;
 }
 
-} // namespace
+}   // namespace
 
 void TestPlayerRemote::shortcuts_data()
 {
@@ -47,30 +47,30 @@ void TestPlayerRemote::shortcuts_data()
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<PlayState>("after");
     QTest::addColumn<int>("selection");
-    QTest::addColumn<QString>("dialog");    // a dialog the key opened
+    QTest::addColumn<QString>("dialog");   // a dialog the key opened
 
     const PlayState playing = PlayState::Playing, paused = PlayState::Paused, stopped = PlayState::Stopped;
     QTest::newRow("space plays") << u"stopped"_s << false << QKeySequence(Qt::Key_Space) << playing << 0 << QString();
     QTest::newRow("space pauses") << u"playing"_s << false << QKeySequence(Qt::Key_Space) << paused << 0 << QString();
     QTest::newRow("space resumes") << u"paused"_s << false << QKeySequence(Qt::Key_Space) << playing << 0 << QString();
-    QTest::newRow("space in the pause field") << u"playing"_s << true << QKeySequence(Qt::Key_Space) << playing << 0
-                                              << QString();
-    QTest::newRow("space on a focused button presses it") << u"stopped"_s << false << QKeySequence(Qt::Key_Space)
-                                                          << stopped << 0 << u"save"_s;
-    QTest::newRow("ctrl+right next") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Right) << stopped
-                                     << 1 << QString();
-    QTest::newRow("ctrl+left wraps back") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Left)
-                                          << stopped << 2 << QString();
-    QTest::newRow("ctrl+. stops") << u"playing"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Period) << stopped
-                                  << 0 << QString();
-    QTest::newRow("media toggle") << u"playing"_s << false << QKeySequence(Qt::Key_MediaTogglePlayPause) << paused
-                                  << 0 << QString();
-    QTest::newRow("media pause leaves paused") << u"paused"_s << false << QKeySequence(Qt::Key_MediaPause) << paused
-                                               << 0 << QString();
-    QTest::newRow("ctrl+o opens a library") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_O)
-                                            << stopped << 0 << u"open"_s;
-    QTest::newRow("ctrl+o locked while playing") << u"playing"_s << false << QKeySequence(Qt::CTRL | Qt::Key_O)
-                                                 << playing << 0 << QString();
+    QTest::newRow("space in the pause field")
+        << u"playing"_s << true << QKeySequence(Qt::Key_Space) << playing << 0 << QString();
+    QTest::newRow("space on a focused button presses it")
+        << u"stopped"_s << false << QKeySequence(Qt::Key_Space) << stopped << 0 << u"save"_s;
+    QTest::newRow("ctrl+right next") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Right) << stopped << 1
+                                     << QString();
+    QTest::newRow("ctrl+left wraps back")
+        << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Left) << stopped << 2 << QString();
+    QTest::newRow("ctrl+. stops") << u"playing"_s << false << QKeySequence(Qt::CTRL | Qt::Key_Period) << stopped << 0
+                                  << QString();
+    QTest::newRow("media toggle") << u"playing"_s << false << QKeySequence(Qt::Key_MediaTogglePlayPause) << paused << 0
+                                  << QString();
+    QTest::newRow("media pause leaves paused")
+        << u"paused"_s << false << QKeySequence(Qt::Key_MediaPause) << paused << 0 << QString();
+    QTest::newRow("ctrl+o opens a library")
+        << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_O) << stopped << 0 << u"open"_s;
+    QTest::newRow("ctrl+o locked while playing")
+        << u"playing"_s << false << QKeySequence(Qt::CTRL | Qt::Key_O) << playing << 0 << QString();
     QTest::newRow("ctrl+s saves") << u"stopped"_s << false << QKeySequence(Qt::CTRL | Qt::Key_S) << stopped << 0
                                   << u"save"_s;
 }
@@ -193,7 +193,7 @@ QStringList nameless(QWidget *window)
     return found;
 }
 
-} // namespace
+}   // namespace
 
 void TestPlayerRemote::everyControlHasAName()
 {

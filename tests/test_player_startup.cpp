@@ -17,9 +17,16 @@ QString get(const SettingsStore &s, const char *key, const QString &otherwise = 
 }
 
 // Stored left and top, or moved there once started; where the window is then.
-struct Place { bool moved; QString left, top; int wantLeft, wantTop; };
+struct Place {
+    bool moved;
+    QString left, top;
+    int wantLeft, wantTop;
+};
 // Stored colours and how they read.
-struct Colours { QString back, fore; qint64 wantBack, wantFore; };
+struct Colours {
+    QString back, fore;
+    qint64 wantBack, wantFore;
+};
 }
 
 Q_DECLARE_METATYPE(Place)
@@ -38,7 +45,8 @@ private slots:
         QCOMPARE(m.textColor(), qint64(0));
         QVERIFY(!m.lightCorners());
         QCOMPARE(m.heightTw(), 2460);
-        QVERIFY(!m.controls().chkLoop->isChecked() && !m.controls().chkClose->isChecked() && !m.controls().chkShuffle->isChecked());
+        QVERIFY(!m.controls().chkLoop->isChecked() && !m.controls().chkClose->isChecked()
+                && !m.controls().chkShuffle->isChecked());
         QCOMPARE(m.controls().txtPause->text(), "0");
         const QString data = TestEnv::documents() + "/Veltrix/Quillon/";
         QCOMPARE(m.dataDir(), data);
@@ -95,7 +103,7 @@ private slots:
         QVERIFY(m.lightCorners() && m.controls().chkLoop->isChecked());
         QCOMPARE(m.controls().txtPause->text(), "12");
         QVERIFY(!m.controls().chkShuffle->isChecked());   // only 1 means checked
-        f.dialogs.answers << Dialogs::Answer::Yes;       // the system colours
+        f.dialogs.answers << Dialogs::Answer::Yes;        // the system colours
         m.cmdColor_Click();
         f.quit();
         QCOMPARE(get(*f.settings, "MidiBack"), QString::number(qint32(0x8000000F)));
@@ -134,7 +142,8 @@ private slots:
         m.moveTw(3000, 1500);
         m.setWindowState(Qt::WindowMinimized);
         f.quit();
-        QCOMPARE(get(*f.settings, "MidiLeft") + ' ' + get(*f.settings, "MidiBack") + ' ' + get(*f.settings, "MidiLoop"), "1500 255 1");
+        QCOMPARE(get(*f.settings, "MidiLeft") + ' ' + get(*f.settings, "MidiBack") + ' ' + get(*f.settings, "MidiLoop"),
+                 "1500 255 1");
     }
 
     void unloadRunsOnceAndWaitsForARunningHandler()
@@ -152,7 +161,7 @@ private slots:
         QCOMPARE(f.device.log.filter("open").size(), 1);
         QCOMPARE(f.device.log.last(), "close");
         m.close();
-        QCOMPARE(f.device.log.filter("close").size(), 2);  // the open's own and the unload's, no more
+        QCOMPARE(f.device.log.filter("close").size(), 2);   // the open's own and the unload's, no more
     }
 
     // Only a write that failed is reported, not a file that was damaged when read.

@@ -16,9 +16,11 @@ const QStringList kABC{u"a.mid"_s, u"b.mid"_s, u"c.mid"_s};
 // The play state by name; the play flag and the monitor must agree with it.
 QString stateOf(const Midi &m)
 {
-    static const QMap<PlayState, QString> names{
-        {PlayState::Closed, u"closed"_s}, {PlayState::Stopped, u"stopped"_s}, {PlayState::Playing, u"playing"_s},
-        {PlayState::Paused, u"paused"_s}, {PlayState::Interlude, u"interlude"_s}};
+    static const QMap<PlayState, QString> names{{PlayState::Closed, u"closed"_s},
+                                                {PlayState::Stopped, u"stopped"_s},
+                                                {PlayState::Playing, u"playing"_s},
+                                                {PlayState::Paused, u"paused"_s},
+                                                {PlayState::Interlude, u"interlude"_s}};
     const PlayState s = m.playState();
     QString name = names.value(s);
     const bool flag = s == PlayState::Playing || s == PlayState::Paused || s == PlayState::Interlude;
@@ -33,13 +35,18 @@ QString stateOf(const Midi &m)
 // "locked" when the seven list commands are disabled, "free" when enabled.
 QString locks(const Midi &m)
 {
-    const QList<QWidget *> seven{m.controls().cmdAdd, m.controls().cmdClear, m.controls().chkShuffle, m.controls().cmdSave, m.controls().cmdOpen, m.controls().cmdNew, m.controls().cmdRemove};
+    const QList<QWidget *> seven{m.controls().cmdAdd,   m.controls().cmdClear, m.controls().chkShuffle,
+                                 m.controls().cmdSave,  m.controls().cmdOpen,  m.controls().cmdNew,
+                                 m.controls().cmdRemove};
     const auto on = std::count_if(seven.begin(), seven.end(), [](const QWidget *w) { return w->isEnabled(); });
     const QString s = on == 0 ? u"locked"_s : on == 7 ? u"free"_s : u"mixed"_s;
     return m.controls().SliderTime->isEnabled() ? s : s + u", slider off"_s;
 }
 
-QString openName(const PlayerFixture &f) { return QFileInfo(f.device.openFile).fileName(); }
+QString openName(const PlayerFixture &f)
+{
+    return QFileInfo(f.device.openFile).fileName();
+}
 
 // Opens entry i of the list, as picking it would.
 Midi::Opened openAt(Midi &m, int i)
@@ -50,17 +57,26 @@ Midi::Opened openAt(Midi &m, int i)
 
 // From a state, a button; the state, selection, caption and Label2 it leads to.
 struct Step {
-    QString from; int start; QString button, to, sel, caption, label2;
+    QString from;
+    int start;
+    QString button, to, sel, caption, label2;
     QString resumed{};   // Label2 a second after Pause is pressed once more
 };
 
 // The interlude's length as typed, and what is done while it runs.
-struct Wait { QString text; int waitMs; QString then, state; };
+struct Wait {
+    QString text;
+    int waitMs;
+    QString then, state;
+};
 
 // A song ends with the selection at start; the device will not open x.mid.
 struct NextCase {
     QString list, gone{};   // gone: entries whose files go while the song plays
-    int start = 0; bool loop = false, shuffle = false; int sel = 0; QString state, notice{};
+    int start = 0;
+    bool loop = false, shuffle = false;
+    int sel = 0;
+    QString state, notice{};
 };
 
 }
@@ -77,7 +93,9 @@ private slots:
     void stateTable_data()
     {
         QTest::addColumn<Step>("s");
-        auto row = [](const Step &s) { QTest::newRow(qPrintable(s.from + u' ' + s.button + (s.start ? u""_s : u" at first"_s))) << s; };
+        auto row = [](const Step &s) {
+            QTest::newRow(qPrintable(s.from + u' ' + s.button + (s.start ? u""_s : u" at first"_s))) << s;
+        };
         const char *stopped = "Lyrabox (Stopped)", *paused = "Lyrabox (Paused)";
         row({"stopped", 1, "Play", "playing", "b.mid", "B", "Time: 0:01 *"});
         row({"stopped", 1, "Pause", "playing", "b.mid", "B", "Time: 0:01 *"});
@@ -113,7 +131,8 @@ private slots:
             f.device.openErrors.insert(u"b.mid"_s, MediaError::DriverLoad);
         Midi &m = f.startWith(kABC);
         m.controls().txtPause->setText(u"5"_s);
-        QCOMPARE(openAt(m, s.from == u"interlude" ? s.start - 1 : s.start), failed ? Midi::Opened::Failed : Midi::Opened::File);
+        QCOMPARE(openAt(m, s.from == u"interlude" ? s.start - 1 : s.start),
+                 failed ? Midi::Opened::Failed : Midi::Opened::File);
         if (s.from == u"stopped") {
             f.press(u"Stop"_s);
         } else if (!failed) {
@@ -189,9 +208,15 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("stateAtOnce");
         QTest::addColumn<QString>("playsAfterWait");   // the file playing once the wait is over
-        QTest::newRow("play-list double click") << "list" << "playing" << "a.mid";
-        QTest::newRow("preview") << "preview" << "playing" << "c.mid";
-        QTest::newRow("Shuffle ticked") << "shuffle" << "interlude" << "dealt";
+        QTest::newRow("play-list double click") << "list"
+                                                << "playing"
+                                                << "a.mid";
+        QTest::newRow("preview") << "preview"
+                                 << "playing"
+                                 << "c.mid";
+        QTest::newRow("Shuffle ticked") << "shuffle"
+                                        << "interlude"
+                                        << "dealt";
     }
     void interludeInterrupted()
     {
@@ -260,7 +285,9 @@ private slots:
         Midi &m = f.startWith(kABC);
         openAt(m, 1);
         openAt(m, 2);
-        QCOMPARE(f.dialogs.texts(), QStringList{u"Error load media device driver.\nThe audio output \"pulse\" would not start: no server."_s});
+        QCOMPARE(
+            f.dialogs.texts(),
+            QStringList{u"Error load media device driver.\nThe audio output \"pulse\" would not start: no server."_s});
         f.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
         m.OpenMid(QString());
         QCOMPARE(f.dialogs.count(u"\"alsa\""_s), 1);
@@ -270,7 +297,8 @@ private slots:
         f.device.openErrorText = u"The file ends inside a track."_s;
         f.dialogs.clear();
         openAt(m, 1);
-        QCOMPARE(f.dialogs.texts(), QStringList{u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s});
+        QCOMPARE(f.dialogs.texts(),
+                 QStringList{u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s});
 
         f.dialogs.clear();
         openAt(m, 0);
@@ -296,12 +324,15 @@ private slots:
         row("one entry, loop off", {.list = "a.mid", .state = "stopped"});
         row("one entry, loop on", {.list = "a.mid", .loop = true, .state = "playing"});
         row("a song titled Failed to open", {.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"});
-        row("an open that fails", {.list = "a.mid,x.mid,c.mid", .sel = 1, .state = "closed", .notice = "Invalid filename."});
+        row("an open that fails",
+            {.list = "a.mid,x.mid,c.mid", .sel = 1, .state = "closed", .notice = "Invalid filename."});
         row("wrap to a missing first", {.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"});
-        row("wrap to a missing first, loop", {.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"});
+        row("wrap to a missing first, loop",
+            {.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"});
         row("all gone", {.list = abc, .gone = "abc", .state = "closed", .notice = gone});
         row("all gone, loop", {.list = abc, .gone = "abc", .loop = true, .state = "closed", .notice = gone});
-        row("all gone, wrap, loop", {.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .notice = gone});
+        row("all gone, wrap, loop",
+            {.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .notice = gone});
         row("all gone, wrap, loop, shuffle",
             {.list = abc, .gone = "abc", .start = 2, .loop = true, .shuffle = true, .state = "closed", .notice = gone});
     }

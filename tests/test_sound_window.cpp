@@ -26,7 +26,8 @@ public:
     QStringList audioDrivers() override { return {QStringLiteral("alsa"), QStringLiteral("sdl2")}; }
     QStringList audioDevices(const QString &driver) override
     {
-        return driver == QLatin1String("sdl2") ? QStringList{QStringLiteral("default"), QStringLiteral("USB")} : QStringList();
+        return driver == QLatin1String("sdl2") ? QStringList{QStringLiteral("default"), QStringLiteral("USB")}
+                                               : QStringList();
     }
 
     SoundConfig config;
@@ -54,8 +55,7 @@ class TestSoundWindow : public QObject {
         m_win->show();
         return m_win;
     }
-    template <typename W>
-    W *child(const char *name) { return m_win->findChild<W *>(QLatin1String(name)); }
+    template <typename W> W *child(const char *name) { return m_win->findChild<W *>(QLatin1String(name)); }
     QStringList shownBanks()
     {
         QStringList names;
@@ -120,14 +120,30 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("reverb off") << "chkReverb" << "MidiReverb" << "0";
-        QTest::newRow("room") << "spnRoom" << "MidiReverbRoom" << "0.55";
-        QTest::newRow("chorus voices") << "spnChorusVoices" << "MidiChorusVoices" << "7";
-        QTest::newRow("polyphony") << "spnPolyphony" << "MidiPolyphony" << "64";
-        QTest::newRow("bank mode") << "cmbBankMode" << "MidiBankMode" << "xg";
-        QTest::newRow("song reset") << "cmbSongReset" << "MidiSongReset" << "gm";
-        QTest::newRow("driver") << "cmbDriver" << "MidiAudioDriver" << "alsa";
-        QTest::newRow("buffer") << "cmbBuffer" << "MidiAudioBuffer" << "512";
+        QTest::newRow("reverb off") << "chkReverb"
+                                    << "MidiReverb"
+                                    << "0";
+        QTest::newRow("room") << "spnRoom"
+                              << "MidiReverbRoom"
+                              << "0.55";
+        QTest::newRow("chorus voices") << "spnChorusVoices"
+                                       << "MidiChorusVoices"
+                                       << "7";
+        QTest::newRow("polyphony") << "spnPolyphony"
+                                   << "MidiPolyphony"
+                                   << "64";
+        QTest::newRow("bank mode") << "cmbBankMode"
+                                   << "MidiBankMode"
+                                   << "xg";
+        QTest::newRow("song reset") << "cmbSongReset"
+                                    << "MidiSongReset"
+                                    << "gm";
+        QTest::newRow("driver") << "cmbDriver"
+                                << "MidiAudioDriver"
+                                << "alsa";
+        QTest::newRow("buffer") << "cmbBuffer"
+                                << "MidiAudioBuffer"
+                                << "512";
     }
     void controlsApplyAndStore()
     {
@@ -143,7 +159,10 @@ private slots:
         else if (auto *whole = qobject_cast<QSpinBox *>(w))
             whole->setValue(stored.toInt());
         else if (auto *combo = qobject_cast<QComboBox *>(w))
-            choose(qPrintable(control), control == "cmbBuffer" ? combo->findData(512) : combo->findText(stored, Qt::MatchContains | Qt::MatchFixedString) < 0 ? 1 : combo->findText(stored, Qt::MatchFixedString | Qt::MatchContains));
+            choose(qPrintable(control), control == "cmbBuffer" ? combo->findData(512)
+                                        : combo->findText(stored, Qt::MatchContains | Qt::MatchFixedString) < 0
+                                            ? 1
+                                            : combo->findText(stored, Qt::MatchFixedString | Qt::MatchContains));
         QCOMPARE(m_sound.applied.size(), 1);
         QCOMPARE(m_settings->GetValue(AppInfo::AppletSection(), key, QString()), stored);
         QCOMPARE(readSoundConfig(*m_settings, nullptr), m_sound.config);
@@ -152,7 +171,7 @@ private slots:
     void banks()
     {
         open();
-        child<QPushButton>("cmdAddBank")->click();          // a is there already: nothing changes
+        child<QPushButton>("cmdAddBank")->click();   // a is there already: nothing changes
         QVERIFY(m_sound.applied.isEmpty());
         choose("cmbSystemBanks", 1);
         child<QPushButton>("cmdAddBank")->click();
@@ -214,16 +233,18 @@ private slots:
         QFETCH(QString, side);
         const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
         QWidget strip;
-        strip.setGeometry(QRect(desk.topLeft() + QPoint(int(player.x() * (desk.width() - 300)),
-                                                        int(player.y() * (desk.height() - 40))),
-                                QSize(300, 40)));
+        strip.setGeometry(QRect(
+            desk.topLeft() + QPoint(int(player.x() * (desk.width() - 300)), int(player.y() * (desk.height() - 40))),
+            QSize(300, 40)));
         strip.show();
         open(&strip);
         const QRect win = m_win->frameGeometry(), p = strip.frameGeometry();
         QVERIFY(desk.contains(win));
         QVERIFY(!win.intersects(p));
-        const QString got = win.top() > p.bottom() ? "below" : win.bottom() < p.top() ? "above"
-                          : win.right() < p.left() ? "left" : "right";
+        const QString got = win.top() > p.bottom()   ? "below"
+                            : win.bottom() < p.top() ? "above"
+                            : win.right() < p.left() ? "left"
+                                                     : "right";
         QCOMPARE(got, side);
     }
 };

@@ -9,7 +9,11 @@
 namespace {
 // Saved source, the mixer's sources, the one chosen and its values; mute -2: the
 // source has no mute switch, and is muted.
-struct Load { QString saved; QStringList names; int expected, volume, mute, slider; };
+struct Load {
+    QString saved;
+    QStringList names;
+    int expected, volume, mute, slider;
+};
 }
 Q_DECLARE_METATYPE(Load)
 
@@ -39,7 +43,10 @@ class TestVolume : public QObject {
 
 private slots:
     void initTestCase() { TestEnv::setUp(); }
-    void init() { m_settings = std::make_unique<SettingsStore>(TestEnv::root() + u'/' + QUuid::createUuid().toString()); }
+    void init()
+    {
+        m_settings = std::make_unique<SettingsStore>(TestEnv::root() + u'/' + QUuid::createUuid().toString());
+    }
     void cleanup() { delete m_win; }
 
     void wildcard_data()
@@ -47,15 +54,25 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("match");
-        QTest::newRow("case-sensitive") << "Main Volume" << "*main*" << false;
-        QTest::newRow("whole text only") << "Main Volume" << "Main" << false;
-        QTest::newRow("hash digit") << "PCM 2" << "PCM #" << true;
-        QTest::newRow("hash not letter") << "PCM x" << "PCM #" << false;
-        QTest::newRow("negated range") << "b" << "[!a-c]" << false;
-        QTest::newRow("dash last is literal") << "-" << "[a-]" << true;
-        QTest::newRow("unclosed bracket literal") << "[x" << "[x" << true;
-        QTest::newRow("star must backtrack") << "abcbcd" << "a*bcd" << true;
-        QTest::newRow("non-BMP one char") << QString::fromUtf8("a\xF0\x9F\x8E\xB5" "b") << "a?b" << true;
+        QTest::newRow("case-sensitive") << "Main Volume"
+                                        << "*main*" << false;
+        QTest::newRow("whole text only") << "Main Volume"
+                                         << "Main" << false;
+        QTest::newRow("hash digit") << "PCM 2"
+                                    << "PCM #" << true;
+        QTest::newRow("hash not letter") << "PCM x"
+                                         << "PCM #" << false;
+        QTest::newRow("negated range") << "b"
+                                       << "[!a-c]" << false;
+        QTest::newRow("dash last is literal") << "-"
+                                              << "[a-]" << true;
+        QTest::newRow("unclosed bracket literal") << "[x"
+                                                  << "[x" << true;
+        QTest::newRow("star must backtrack") << "abcbcd"
+                                             << "a*bcd" << true;
+        QTest::newRow("non-BMP one char") << QString::fromUtf8("a\xF0\x9F\x8E\xB5"
+                                                               "b")
+                                          << "a?b" << true;
         const QString many(200000, u'a');
         QTest::newRow("long text, many stars") << many << "*a*a*a*a*a*a*a*a*a*a*a*a*b" << false;
     }
@@ -98,19 +115,24 @@ private slots:
 
     void idleClose_data()
     {
-        QTest::addColumn<QString>("events"); // T tick, M mouse over window, S mouse over slider, D user picks next source
-        QTest::addColumn<QString>("saved");  // empty: still open
-        QTest::newRow("window move resets") << "TTTMTTT" << "";
-        QTest::newRow("then left alone") << "TTTMTTTT" << "Main Volume";
-        QTest::newRow("slider move resets") << "TTSTTTSTTT" << "";
-        QTest::newRow("user's pick kept and saved") << "DTTTT" << "Wave";
+        QTest::addColumn<QString>(
+            "events");   // T tick, M mouse over window, S mouse over slider, D user picks next source
+        QTest::addColumn<QString>("saved");   // empty: still open
+        QTest::newRow("window move resets") << "TTTMTTT"
+                                            << "";
+        QTest::newRow("then left alone") << "TTTMTTTT"
+                                         << "Main Volume";
+        QTest::newRow("slider move resets") << "TTSTTTSTTT"
+                                            << "";
+        QTest::newRow("user's pick kept and saved") << "DTTTT"
+                                                    << "Wave";
     }
     void idleClose()
     {
         QFETCH(QString, events);
         QFETCH(QString, saved);
         open(new FakeMixer({"Main Volume", "Wave"}));
-        for (int i = 0; i < events.size(); ++i) // each move goes somewhere new, or no event is sent
+        for (int i = 0; i < events.size(); ++i)   // each move goes somewhere new, or no event is sent
             if (events[i] == u'T')
                 m_win->tmrMix_Timer();
             else if (events[i] == u'D')
@@ -127,10 +149,10 @@ private slots:
         open(m);
         combo()->showPopup();
         QVERIFY(!timerOn());
-        combo()->hidePopup(); // closed without a choice
+        combo()->hidePopup();   // closed without a choice
         QVERIFY(timerOn());
         combo()->showPopup();
-        combo()->view()->window()->hide(); // taken away by the window system
+        combo()->view()->window()->hide();   // taken away by the window system
         QVERIFY(timerOn());
         QTest::mousePress(slider(), Qt::LeftButton, {}, QPoint(slider()->width() - 5, slider()->height() / 2));
         QVERIFY(!timerOn() && m->volumeWrites.isEmpty());
@@ -156,7 +178,7 @@ private slots:
         if (failing)
             m->failing << op;
         if (op == "SourceCount" || op == "SourceName")
-            m->device = QStringLiteral("New Card"); // so the list is read again
+            m->device = QStringLiteral("New Card");   // so the list is read again
         if (op == "SetVolume")
             QTest::mouseClick(slider(), Qt::LeftButton, {}, QPoint(5, 5));
         else if (op == "SetMute")
@@ -172,7 +194,7 @@ private slots:
             QVERIFY(enabledControls() == 3 && combo()->count() == 2 && combo()->currentText() == "Wave");
         } else {
             m_win->close();
-            QCOMPARE(saved(), QStringLiteral("Wave")); // nothing chosen, nothing overwritten
+            QCOMPARE(saved(), QStringLiteral("Wave"));   // nothing chosen, nothing overwritten
         }
     }
 };

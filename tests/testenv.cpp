@@ -34,10 +34,22 @@ void setUp()
     put("XDG_DOCUMENTS_DIR", r + QStringLiteral("/Documents"));
 }
 
-QString root() { return g_dir ? g_dir->path() : QString(); }
-QString documents() { return root() + QStringLiteral("/Documents"); }
-QString samplesDir() { return qEnvironmentVariable("LYRABOX_SAMPLES"); }
-QString soundFont() { return qEnvironmentVariable("LYRABOX_TEST_SF2"); }
+QString root()
+{
+    return g_dir ? g_dir->path() : QString();
+}
+QString documents()
+{
+    return root() + QStringLiteral("/Documents");
+}
+QString samplesDir()
+{
+    return qEnvironmentVariable("LYRABOX_SAMPLES");
+}
+QString soundFont()
+{
+    return qEnvironmentVariable("LYRABOX_TEST_SF2");
+}
 
 QVector<qint16> readWav(const QString &path)
 {
@@ -61,7 +73,9 @@ int peak(const QVector<qint16> &s, qsizetype from, qsizetype to)
 QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
 {
     QByteArray out("MThd\0\0\0\x06\0\x01", 10);
-    out += char(tracks.size() >> 8); out += char(tracks.size()); out += "\x01\xE0";
+    out += char(tracks.size() >> 8);
+    out += char(tracks.size());
+    out += "\x01\xE0";
     for (QByteArray trk : tracks) {
         trk += QByteArray("\x00\xFF\x2F\x00", 4);
         out += "MTrk";
@@ -85,14 +99,21 @@ QString writeMidi(const QString &path, int lengthMs)
             b.prepend(char(0x80 | (v & 0x7f)));
         trk += b;
     };
-    vlq(0); trk += QByteArray("\xC0\x00", 2);
-    vlq(0); trk += QByteArray("\x90\x3C\x64", 3);
-    vlq(quint32(ticks)); trk += QByteArray("\x80\x3C\x00", 3);
-    vlq(0); trk += QByteArray("\xFF\x2F\x00", 3);
+    vlq(0);
+    trk += QByteArray("\xC0\x00", 2);
+    vlq(0);
+    trk += QByteArray("\x90\x3C\x64", 3);
+    vlq(quint32(ticks));
+    trk += QByteArray("\x80\x3C\x00", 3);
+    vlq(0);
+    trk += QByteArray("\xFF\x2F\x00", 3);
     QByteArray out("MThd\0\0\0\x06\0\0\0\x01\x01\xE0", 14);
     out += "MTrk";
     const quint32 n = quint32(trk.size());
-    out += char(n >> 24); out += char(n >> 16); out += char(n >> 8); out += char(n);
+    out += char(n >> 24);
+    out += char(n >> 16);
+    out += char(n >> 8);
+    out += char(n);
     out += trk;
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly))
@@ -101,4 +122,4 @@ QString writeMidi(const QString &path, int lengthMs)
     return path;
 }
 
-} // namespace TestEnv
+}   // namespace TestEnv

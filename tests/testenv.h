@@ -6,14 +6,17 @@
 // so no test touches the real home. Call first in initTestCase().
 namespace TestEnv {
 void setUp();
-QString root();          // the temporary home
-QString documents();     // root()/Documents
-QString samplesDir();    // generated sample songs (from the build)
-QString soundFont();     // small GM bank for engine tests
+QString root();         // the temporary home
+QString documents();    // root()/Documents
+QString samplesDir();   // generated sample songs (from the build)
+QString soundFont();    // small GM bank for engine tests
 // Interleaved 16-bit stereo samples of a WAV file the renderer writes.
 QVector<qint16> readWav(const QString &path);
 // Interleaved stereo samples in ms of such a file (44.1 kHz).
-inline qsizetype wavSamples(qint64 ms) { return ms * 44100 / 1000 * 2; }
+inline qsizetype wavSamples(qint64 ms)
+{
+    return ms * 44100 / 1000 * 2;
+}
 // The loudest of samples [from, to) of s; to -1: to the end.
 int peak(const QVector<qint16> &s, qsizetype from = 0, qsizetype to = -1);
 // Writes a small valid MIDI file of about lengthMs and returns its path.

@@ -27,8 +27,7 @@ int main(int argc, char **argv)
         const MidiFile check = MidiFile::parse(sample.bytes);
         const qint64 ms = check.lengthMs();
         if (!check.isValid() || ms < 20000 || ms > 180000) {
-            std::fprintf(stderr, "lyrabox-midigen: %s is not right: %s (%lld ms)\n",
-                         qPrintable(sample.fileName),
+            std::fprintf(stderr, "lyrabox-midigen: %s is not right: %s (%lld ms)\n", qPrintable(sample.fileName),
                          qPrintable(check.isValid() ? QStringLiteral("length out of range") : check.error()),
                          static_cast<long long>(ms));
             ++failures;

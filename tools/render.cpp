@@ -72,8 +72,10 @@ QString parse(const QStringList &args, Command *cmd)
     const QCommandLineOption output({"o", "output"}, "The file to write (one song) or the folder (several).", "OUTPUT");
     const QCommandLineOption format({"f", "format"}, "wav, flac or ogg (default: from the output's name, else wav).",
                                     "FORMAT");
-    const QCommandLineOption bank({"s", "soundfont"}, "Sound bank to use instead of the player's; repeat for more, "
-                                                      "the first one on top.", "BANK");
+    const QCommandLineOption bank({"s", "soundfont"},
+                                  "Sound bank to use instead of the player's; repeat for more, "
+                                  "the first one on top.",
+                                  "BANK");
     const QCommandLineOption rate({"r", "rate"}, "Sample rate in Hz (default 44100).", "RATE", "44100");
     const QCommandLineOption jobs({"j", "jobs"}, "Songs rendered at once (default: the number of processors).", "JOBS",
                                   QString::number(QThread::idealThreadCount()));
@@ -192,8 +194,8 @@ bool run(const QVector<RenderJob> &jobs, const OfflineRender::Options &options, 
     Board board;
     board.songs.resize(jobs.size());
     board.failed = failedBefore;
-    RenderQueue queue(jobs, [options] { return std::make_unique<OfflineRender>(options); },
-                      events(board, jobs, chatty));
+    RenderQueue queue(
+        jobs, [options] { return std::make_unique<OfflineRender>(options); }, events(board, jobs, chatty));
     queue.start(cmd.jobs);
     std::unique_lock lock(board.lock);
     while (!board.allDone) {
@@ -210,17 +212,15 @@ bool run(const QVector<RenderJob> &jobs, const OfflineRender::Options &options, 
     return board.failed == 0;
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char **argv)
 {
     catchSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lyrabox-render"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(LYRABOX_VERSION_MAJOR)
-                                                .arg(LYRABOX_VERSION_MINOR)
-                                                .arg(LYRABOX_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR).arg(LYRABOX_VERSION_PATCH));
     Command cmd;
     if (const QString why = parse(QCoreApplication::arguments(), &cmd); !why.isEmpty())
         return usage(why);

@@ -201,4 +201,4 @@ inline QByteArray riff(const QByteArray &smfBytes)
     return out;
 }
 
-} // namespace smf
+}   // namespace smf

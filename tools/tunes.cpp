@@ -17,7 +17,7 @@ constexpr qint64 Q = smf::Tpq;   // quarter note
 constexpr qint64 E = Q / 2;
 constexpr qint64 S = Q / 4;
 constexpr qint64 H = 2 * Q;
-constexpr int Drums = 9;         // channel 10
+constexpr int Drums = 9;   // channel 10
 
 // ---- Reading the typed-in notes -------------------------------------------
 
@@ -138,8 +138,8 @@ Line operator+(Line a, const Line &b)
 struct Chord {
     qint64 start;
     qint64 length;
-    int root;              // pitch class
-    QVector<int> tones;    // semitones above the root, ascending
+    int root;             // pitch class
+    QVector<int> tones;   // semitones above the root, ascending
 };
 
 struct Progression {
@@ -170,15 +170,24 @@ Progression progression(const char *text)
             ++p;
         const QByteArray quality(q, int(p - q));
         QVector<int> tones;
-        if (quality.isEmpty()) tones = {0, 4, 7};
-        else if (quality == "m") tones = {0, 3, 7};
-        else if (quality == "7") tones = {0, 4, 7, 10};
-        else if (quality == "m7") tones = {0, 3, 7, 10};
-        else if (quality == "maj7") tones = {0, 4, 7, 11};
-        else if (quality == "dim") tones = {0, 3, 6};
-        else if (quality == "sus4") tones = {0, 5, 7};
-        else if (quality == "6") tones = {0, 4, 7, 9};
-        else typo(text, q, "unknown chord quality");
+        if (quality.isEmpty())
+            tones = {0, 4, 7};
+        else if (quality == "m")
+            tones = {0, 3, 7};
+        else if (quality == "7")
+            tones = {0, 4, 7, 10};
+        else if (quality == "m7")
+            tones = {0, 3, 7, 10};
+        else if (quality == "maj7")
+            tones = {0, 4, 7, 11};
+        else if (quality == "dim")
+            tones = {0, 3, 6};
+        else if (quality == "sus4")
+            tones = {0, 5, 7};
+        else if (quality == "6")
+            tones = {0, 4, 7, 9};
+        else
+            typo(text, q, "unknown chord quality");
         double beats = 4.0;
         if (*p == ':') {
             ++p;
@@ -208,8 +217,8 @@ Progression operator+(Progression a, const Progression &b)
 void sameLength(const Line &line, const Progression &prog, const char *what)
 {
     if (line.length != prog.length)
-        qFatal("%s: the melody lasts %lld ticks, the chords %lld", what,
-               static_cast<long long>(line.length), static_cast<long long>(prog.length));
+        qFatal("%s: the melody lasts %lld ticks, the chords %lld", what, static_cast<long long>(line.length),
+               static_cast<long long>(prog.length));
 }
 
 // ---- Playing them ---------------------------------------------------------
@@ -227,8 +236,8 @@ int accent(int velocity, qint64 tick, int beatsPerBar)
     return (tick % (beatsPerBar * Q)) == 0 ? velocity + 8 : velocity;
 }
 
-void play(Track &t, int ch, const Line &line, qint64 at, int velocity, int beatsPerBar,
-          double legato = 0.92, int transpose = 0)
+void play(Track &t, int ch, const Line &line, qint64 at, int velocity, int beatsPerBar, double legato = 0.92,
+          int transpose = 0)
 {
     for (const Note &n : line.notes) {
         if (n.key < 0)
@@ -296,9 +305,21 @@ void bass(Track &t, int ch, const Progression &prog, qint64 at, int velocity, in
 
 // General MIDI percussion keys.
 enum Kit {
-    Kick = 36, SideStick = 37, Snare = 38, ClosedHat = 42, PedalHat = 44, OpenHat = 46,
-    Crash = 49, Ride = 51, Tambourine = 54, RideBell = 53, Shaker = 70, Triangle = 81,
-    Claves = 75, LowTom = 45, HighTom = 50,
+    Kick = 36,
+    SideStick = 37,
+    Snare = 38,
+    ClosedHat = 42,
+    PedalHat = 44,
+    OpenHat = 46,
+    Crash = 49,
+    Ride = 51,
+    Tambourine = 54,
+    RideBell = 53,
+    Shaker = 70,
+    Triangle = 81,
+    Claves = 75,
+    LowTom = 45,
+    HighTom = 50,
 };
 
 enum class Groove { Rock, Waltz, Brushes, Shuffle, Folk3, March };
@@ -308,9 +329,7 @@ void drums(Track &t, qint64 at, int bars, int beatsPerBar, Groove groove, int ve
     const qint64 bar = beatsPerBar * Q;
     for (int b = 0; b < bars; ++b) {
         const qint64 s = at + b * bar;
-        auto hit = [&](qint64 x, int key, int vel) {
-            t.note(s + x, Drums, key, humanize(vel, s + x, key), S);
-        };
+        auto hit = [&](qint64 x, int key, int vel) { t.note(s + x, Drums, key, humanize(vel, s + x, key), S); };
         switch (groove) {
         case Groove::Rock:
             for (int i = 0; i < beatsPerBar * 2; ++i)
@@ -360,7 +379,10 @@ void drums(Track &t, qint64 at, int bars, int beatsPerBar, Groove groove, int ve
     }
 }
 
-void crash(Track &t, qint64 at, int velocity) { t.note(at, Drums, Crash, velocity, Q); }
+void crash(Track &t, qint64 at, int velocity)
+{
+    t.note(at, Drums, Crash, velocity, Q);
+}
 
 // ---- Song frame -----------------------------------------------------------
 
@@ -439,8 +461,8 @@ SampleFile greensleeves()
     Track &perc = song.part("Percussion", Drums, 0, 70, 64, 30);
 
     const qint64 bar = 3 * Q;
-    const qint64 first = pickup.length;                 // after the pickup
-    const qint64 second = first + tune.length + bar;    // one bar of guitar between
+    const qint64 first = pickup.length;                // after the pickup
+    const qint64 second = first + tune.length + bar;   // one bar of guitar between
     song.conductor.tempoBpm(0, 92);
     song.conductor.tempoBpm(second - bar, 100);
     song.ramp(second + tune.length - 3 * bar, second + tune.length + bar, 96, 66, 8);
@@ -468,14 +490,12 @@ SampleFile greensleeves()
 // Ode to Joy (Ludwig van Beethoven, 1770-1827, Symphony No. 9). 4/4, D major.
 SampleFile odeToJoy()
 {
-    const Line tune = melody(
-        "F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | F#4q. E4e E4h |"
-        "F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | E4q. D4e D4h |"
-        "E4q E4q F#4q D4q | E4q F#4e G4e F#4q D4q | E4q F#4e G4e F#4q E4q | D4q E4q A3h |"
-        "F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | E4q. D4e D4h |");
-    const Progression chords = progression(
-        "D:4 A7:4 D:4 D:2 A:2 D:4 A7:4 D:4 A:2 D:2"
-        "A:2 D:2 A:2 D:2 A:2 D:2 D:2 A:2 D:4 A7:4 D:4 A:2 D:2");
+    const Line tune = melody("F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | F#4q. E4e E4h |"
+                             "F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | E4q. D4e D4h |"
+                             "E4q E4q F#4q D4q | E4q F#4e G4e F#4q D4q | E4q F#4e G4e F#4q E4q | D4q E4q A3h |"
+                             "F#4q F#4q G4q A4q | A4q G4q F#4q E4q | D4q D4q E4q F#4q | E4q. D4e D4h |");
+    const Progression chords = progression("D:4 A7:4 D:4 D:2 A:2 D:4 A7:4 D:4 A:2 D:2"
+                                           "A:2 D:2 A:2 D:2 A:2 D:2 D:2 A:2 D:4 A7:4 D:4 A:2 D:2");
     sameLength(tune, chords, "Ode to Joy");
     Song song("Ode to Joy", 4, 2, false);
     Track &piano = song.part("Piano", 0, 0, 100, 64, 50);
@@ -559,11 +579,10 @@ SampleFile twinkle()
 // Scarborough Fair (English, traditional ballad). 3/4, D dorian.
 SampleFile scarboroughFair()
 {
-    const Line tune = melody(
-        "D4h D4q | A4h A4q | E4q. F4e E4q | D4h. |"
-        "rq A4q C5q | D5h C5q | A4q B4q G4q | A4h. |"
-        "rq D5q D5q | D5h C5q | A4q A4q G4q | F4q E4q C4q |"
-        "D4q A4h | G4h F4q | E4q D4q C4q | D4h. |");
+    const Line tune = melody("D4h D4q | A4h A4q | E4q. F4e E4q | D4h. |"
+                             "rq A4q C5q | D5h C5q | A4q B4q G4q | A4h. |"
+                             "rq D5q D5q | D5h C5q | A4q A4q G4q | F4q E4q C4q |"
+                             "D4q A4h | G4h F4q | E4q D4q C4q | D4h. |");
     const Progression chords = progression(
         "Dm:3 Dm:3 C:3 Dm:3 F:3 Dm:3 G:3 Am:3 Dm:3 Dm:3 Am:3 F:2 C:1 Dm:3 G:3 C:3 Dm:3");
     sameLength(tune, chords, "Scarborough Fair");
@@ -606,14 +625,21 @@ SampleFile scarboroughFair()
 // Frère Jacques (French, traditional), as a round for four winds. 4/4, F major.
 SampleFile frereJacques()
 {
-    const Line tune = melody(
-        "F4q G4q A4q F4q | F4q G4q A4q F4q | A4q Bb4q C5h | A4q Bb4q C5h |"
-        "C5e D5e C5e Bb4e A4q F4q | C5e D5e C5e Bb4e A4q F4q | F4q C4q F4h | F4q C4q F4h |");
+    const Line tune = melody("F4q G4q A4q F4q | F4q G4q A4q F4q | A4q Bb4q C5h | A4q Bb4q C5h |"
+                             "C5e D5e C5e Bb4e A4q F4q | C5e D5e C5e Bb4e A4q F4q | F4q C4q F4h | F4q C4q F4h |");
     const Line twice = tune + tune;
     Song song("Frere Jacques", 4, -1, false);
-    struct Voice { const char *name; int program; int transpose; int pan; };
+    struct Voice {
+        const char *name;
+        int program;
+        int transpose;
+        int pan;
+    };
     const Voice voices[] = {
-        {"Clarinet", 71, 0, 40}, {"Flute", 73, 12, 88}, {"French horn", 60, -12, 56}, {"Bassoon", 70, -12, 72},
+        {"Clarinet", 71, 0, 40},
+        {"Flute", 73, 12, 88},
+        {"French horn", 60, -12, 56},
+        {"Bassoon", 70, -12, 72},
     };
     const qint64 bar = 4 * Q;
     const qint64 entry = 2 * bar;
@@ -645,16 +671,14 @@ SampleFile frereJacques()
 // Bach, by Christian Petzold, 1677-1733). 3/4.
 SampleFile minuetInG()
 {
-    const Line right = melody(
-        "D5q G4e A4e B4e C5e | D5q G4q G4q | E5q C5e D5e E5e F#5e | G5q G4q G4q |"
-        "C5q D5e C5e B4e A4e | B4q C5e B4e A4e G4e | F#4q G4e A4e B4e G4e | A4h. |"
-        "D5q G4e A4e B4e C5e | D5q G4q G4q | E5q C5e D5e E5e F#5e | G5q G4q G4q |"
-        "C5q D5e C5e B4e A4e | B4q C5e B4e A4e G4e | A4q B4e A4e G4e F#4e | G4h. |");
+    const Line right = melody("D5q G4e A4e B4e C5e | D5q G4q G4q | E5q C5e D5e E5e F#5e | G5q G4q G4q |"
+                              "C5q D5e C5e B4e A4e | B4q C5e B4e A4e G4e | F#4q G4e A4e B4e G4e | A4h. |"
+                              "D5q G4e A4e B4e C5e | D5q G4q G4q | E5q C5e D5e E5e F#5e | G5q G4q G4q |"
+                              "C5q D5e C5e B4e A4e | B4q C5e B4e A4e G4e | A4q B4e A4e G4e F#4e | G4h. |");
     const Line left = melody(
         "G3h A3q | B3h. | C4h. | B3h. | A3h. | G3h. | D4q B3q G3q | D4q D3q C4q |"
         "B3h A3q | G3q B3q G3q | C4h. | B3q C4e B3e A3e G3e | A3h F#3q | G3h B3q | C4q D4q D3q | G3h G2q |");
-    const Progression chords = progression(
-        "G:3 G:3 C:3 G:3 C:3 G:3 D:3 D:3 G:3 G:3 C:3 G:3 Am:3 G:3 D:3 G:3");
+    const Progression chords = progression("G:3 G:3 C:3 G:3 C:3 G:3 D:3 D:3 G:3 G:3 C:3 G:3 Am:3 G:3 D:3 G:3");
     sameLength(right, chords, "Minuet");
     sameLength(left, chords, "Minuet, left hand");
     Song song("Minuet in G", 3, 1, false);
@@ -691,11 +715,9 @@ SampleFile minuetInG()
 SampleFile amazingGrace()
 {
     const Line pickup = melody("D4q");
-    const Line tune = melody(
-        "G4h B4e G4e | B4h A4q | G4h E4q | D4h D4q | G4h B4e G4e | B4h A4q | D5h. | D5h B4q |"
-        "D5h B4e G4e | B4h A4q | G4h E4q | D4h D4q | G4h B4e G4e | B4h A4q | G4h. | G4h rq |");
-    const Progression chords = progression(
-        "G:3 G7:3 C:3 G:3 G:3 D:3 D:3 G:3 G:3 G:3 C:3 G:3 Em:3 D:3 G:3 G:3");
+    const Line tune = melody("G4h B4e G4e | B4h A4q | G4h E4q | D4h D4q | G4h B4e G4e | B4h A4q | D5h. | D5h B4q |"
+                             "D5h B4e G4e | B4h A4q | G4h E4q | D4h D4q | G4h B4e G4e | B4h A4q | G4h. | G4h rq |");
+    const Progression chords = progression("G:3 G7:3 C:3 G:3 G:3 D:3 D:3 G:3 G:3 G:3 C:3 G:3 Em:3 D:3 G:3 G:3");
     sameLength(tune, chords, "Amazing Grace");
     Song song("Amazing Grace", 3, 1, false);
     Track &piano = song.part("Piano", 0, 0, 104, 60, 60);
@@ -720,7 +742,8 @@ SampleFile amazingGrace()
             const int pattern[] = {0, 1, 2, 3, 2, 1};
             for (int i = 0; i < 6; ++i) {
                 const int key = voice(c, pattern[i], 43);
-                piano.note(at + c.start + i * E, 0, key, humanize(velocity - (i ? 10 : 0), at + c.start + i * E, key), E);
+                piano.note(at + c.start + i * E, 0, key, humanize(velocity - (i ? 10 : 0), at + c.start + i * E, key),
+                           E);
             }
         }
     };
@@ -754,8 +777,7 @@ SampleFile whenTheSaints()
     const Line tune = melody(
         "G4w | rq C4q E4q F4q | G4w | rq C4q E4q F4q | G4h E4h | C4h E4h | D4w |"
         "rq E4q E4q D4q | C4h. C4q | E4h G4h | G4q F4h. | rq E4q F4q G4q | E4h C4h | D4w | C4q rh. |");
-    const Progression chords = progression(
-        "C:4 C:4 C:4 C:4 C:4 C:4 G7:4 C:4 C:4 C7:4 F:4 C:4 C:4 G7:4 C:4");
+    const Progression chords = progression("C:4 C:4 C:4 C:4 C:4 C:4 G7:4 C:4 C:4 C7:4 F:4 C:4 C:4 G7:4 C:4");
     sameLength(tune, chords, "When the Saints");
     Song song("When the Saints Go Marching In", 4, 0, false);
     Track &trumpet = song.part("Trumpet", 0, 56, 100, 70, 40);
@@ -859,10 +881,10 @@ SampleFile busyBench()
     return {QStringLiteral("busy-bench.mid"), song.bytes(1)};
 }
 
-} // namespace
+}   // namespace
 
 QVector<SampleFile> sampleFiles()
 {
-    return {greensleeves(), odeToJoy(), twinkle(), scarboroughFair(), frereJacques(),
-            minuetInG(), amazingGrace(), whenTheSaints(), busyBench()};
+    return {greensleeves(), odeToJoy(),     twinkle(),       scarboroughFair(), frereJacques(),
+            minuetInG(),    amazingGrace(), whenTheSaints(), busyBench()};
 }

@@ -7,8 +7,8 @@
 #include <QVector>
 
 struct SampleFile {
-    QString fileName;     // lower case, e.g. "greensleeves.mid"
-    QByteArray bytes;     // the whole file
+    QString fileName;   // lower case, e.g. "greensleeves.mid"
+    QByteArray bytes;   // the whole file
 };
 
 // Every sample, in a fixed order; the same bytes on every run.

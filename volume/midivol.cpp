@@ -20,7 +20,7 @@ constexpr int FullScale = 65535;
 // A mixer that claims more sources than this is not believed.
 constexpr int MaxSources = 1024;
 
-} // namespace
+}   // namespace
 
 void MixerCombo::showPopup()
 {
@@ -57,8 +57,7 @@ bool MixerCombo::eventFilter(QObject *watched, QEvent *event)
 }
 
 MidiVol::MidiVol(const Services &services, QWidget *player, const QPoint &volumeButtonPos)
-    : QWidget(player, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_services(services)
+    : QWidget(player, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_services(services)
 {
     setObjectName(QStringLiteral("MidiVol"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -141,9 +140,8 @@ void MidiVol::Form_Load(QWidget *player, const QPoint &volumeButtonPos)
     m_idleTicks = 0;
     m_lastDeviceName.clear();
 
-    m_mixerSource = m_services.settings
-        ? m_services.settings->GetValue(Settings::MixerSource)
-        : Settings::MixerSource.defaultText();
+    m_mixerSource = m_services.settings ? m_services.settings->GetValue(Settings::MixerSource)
+                                        : Settings::MixerSource.defaultText();
 
     if (m_mixer && m_mixer->IsOpen() && m_mixer->IsReady())
         MixerGet();
@@ -251,8 +249,14 @@ void MidiVol::tmrMix_Timer()
         close();
 }
 
-void MidiVol::Form_MouseMove() { m_idleTicks = 0; }
-void MidiVol::sldrVol_MouseMove() { m_idleTicks = 0; }
+void MidiVol::Form_MouseMove()
+{
+    m_idleTicks = 0;
+}
+void MidiVol::sldrVol_MouseMove()
+{
+    m_idleTicks = 0;
+}
 
 void MidiVol::sldrVol_MouseDown()
 {
@@ -279,7 +283,10 @@ void MidiVol::chkMute_Click()
     setTimerEnabled(true);
 }
 
-void MidiVol::cmbMixer_DropDown() { setTimerEnabled(false); }
+void MidiVol::cmbMixer_DropDown()
+{
+    setTimerEnabled(false);
+}
 
 void MidiVol::cmbMixer_Scroll()
 {
@@ -287,7 +294,10 @@ void MidiVol::cmbMixer_Scroll()
         setTimerEnabled(false);
 }
 
-void MidiVol::cmbMixer_CloseUp() { setTimerEnabled(true); }
+void MidiVol::cmbMixer_CloseUp()
+{
+    setTimerEnabled(true);
+}
 
 void MidiVol::cmbMixer_Click()
 {
@@ -295,7 +305,10 @@ void MidiVol::cmbMixer_Click()
     setTimerEnabled(true);
 }
 
-void MidiVol::cmdClose_Click() { close(); }
+void MidiVol::cmdClose_Click()
+{
+    close();
+}
 
 void MidiVol::mouseMoveEvent(QMouseEvent *event)
 {
@@ -312,15 +325,12 @@ bool MidiVol::eventFilter(QObject *watched, QEvent *event)
             if (sldrVol->isEnabled())
                 sldrVol_MouseDown();
             break;
-        case QEvent::MouseMove:
-            sldrVol_MouseMove();
-            break;
+        case QEvent::MouseMove: sldrVol_MouseMove(); break;
         case QEvent::MouseButtonRelease:
             if (sldrVol->isEnabled())
                 sldrVol_MouseUp();
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return QWidget::eventFilter(watched, event);

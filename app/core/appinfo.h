@@ -8,9 +8,18 @@ inline const QString AppDescription = QStringLiteral(
     "Midi-file library player. User may select midi files from any folder and add them to a "
     "play list, which can then be saved. Current play list is opened when Lyrabox is started. "
     "There are various options of the player including volume controls.");
-inline QString FamilySection() { return FamilyName; }
-inline QString StartupSection() { return FamilyName + QStringLiteral("\\Startup"); }
-inline QString AppletSection() { return FamilyName + QStringLiteral("\\Applets"); }
+inline QString FamilySection()
+{
+    return FamilyName;
+}
+inline QString StartupSection()
+{
+    return FamilyName + QStringLiteral("\\Startup");
+}
+inline QString AppletSection()
+{
+    return FamilyName + QStringLiteral("\\Applets");
+}
 // The maker's addresses, kept in one place.
 inline const QString WebSite = QStringLiteral("https://www.example.com/veltrix/");
 inline const QString UpdatePage = QStringLiteral("https://www.example.com/veltrix/update/");

@@ -7,7 +7,7 @@ namespace {
 bool isHex(QChar c)
 {
     return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-        || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+           || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
 }
 
 // "&H" + hex digits, read as a 32-bit value the way the stored colours were
@@ -43,10 +43,16 @@ bool leadingDecimal(const QString &v, double *out)
     if (i < n && (v[i] == QLatin1Char('+') || v[i] == QLatin1Char('-')))
         ++i;
     qsizetype digits = 0;
-    while (i < n && v[i].isDigit() && v[i].unicode() < 128) { ++i; ++digits; }
+    while (i < n && v[i].isDigit() && v[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
     if (i < n && v[i] == QLatin1Char('.')) {
         ++i;
-        while (i < n && v[i].isDigit() && v[i].unicode() < 128) { ++i; ++digits; }
+        while (i < n && v[i].isDigit() && v[i].unicode() < 128) {
+            ++i;
+            ++digits;
+        }
     }
     if (digits == 0)
         return false;
@@ -66,7 +72,7 @@ bool leadingDecimal(const QString &v, double *out)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 float SettingToNumber(const QString &value)
 {

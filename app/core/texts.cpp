@@ -53,4 +53,4 @@ QString libraryHeading(const QString &libName, int count)
     return QStringLiteral("%1: %2 files").arg(libName).arg(count);
 }
 
-} // namespace Texts
+}   // namespace Texts

@@ -7,7 +7,10 @@ inline constexpr int PerPixel = 15;
 
 // A size or place inside a window, to the nearest pixel (layout values are
 // never negative).
-constexpr int toPixels(int twips) { return (twips + PerPixel / 2) / PerPixel; }
+constexpr int toPixels(int twips)
+{
+    return (twips + PerPixel / 2) / PerPixel;
+}
 constexpr QRect toPixels(int left, int top, int width, int height)
 {
     return QRect(toPixels(left), toPixels(top), toPixels(width), toPixels(height));
@@ -15,7 +18,13 @@ constexpr QRect toPixels(int left, int top, int width, int height)
 
 // A window's place on the screen drops the part pixel, so a place read back
 // from the window lands where it was.
-constexpr int screenToPixels(double twips) { return int(twips / PerPixel); }
+constexpr int screenToPixels(double twips)
+{
+    return int(twips / PerPixel);
+}
 
-constexpr int fromPixels(int pixels) { return pixels * PerPixel; }
+constexpr int fromPixels(int pixels)
+{
+    return pixels * PerPixel;
+}
 }

@@ -8,8 +8,14 @@ enum class WindowSound { RestoreUp, RestoreDown, Minimize, Maximize };
 // NotOverAPlayingSound plays nothing while another sound still plays.
 enum class SoundFlags : int { None = 0, ReturnAtOnce = 1, NotOverAPlayingSound = 16 };
 
-constexpr SoundFlags operator|(SoundFlags a, SoundFlags b) { return SoundFlags(int(a) | int(b)); }
-constexpr bool hasFlag(SoundFlags set, SoundFlags flag) { return (int(set) & int(flag)) != 0; }
+constexpr SoundFlags operator|(SoundFlags a, SoundFlags b)
+{
+    return SoundFlags(int(a) | int(b));
+}
+constexpr bool hasFlag(SoundFlags set, SoundFlags flag)
+{
+    return (int(set) & int(flag)) != 0;
+}
 
 inline QString windowSoundName(WindowSound s)
 {

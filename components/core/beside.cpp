@@ -8,8 +8,10 @@ QPoint besidePlayer(const QRect &player, const QSize &size, const QRect &desk)
         at.setY(std::clamp(at.y(), desk.top(), std::max(desk.top(), desk.bottom() + 1 - size.height())));
         return at;
     };
-    const QPoint sides[] = {{player.left(), player.bottom() + 1}, {player.left(), player.top() - size.height()},
-                            {player.right() + 1, player.top()}, {player.left() - size.width(), player.top()}};
+    const QPoint sides[] = {{player.left(), player.bottom() + 1},
+                            {player.left(), player.top() - size.height()},
+                            {player.right() + 1, player.top()},
+                            {player.left() - size.width(), player.top()}};
     for (const QPoint &side : sides) {
         if (!QRect(onDesk(side), size).intersects(player))
             return onDesk(side);

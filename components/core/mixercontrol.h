@@ -9,17 +9,17 @@ public:
     virtual ~MixerControl() = default;
     virtual bool IsOpen() const = 0;
     virtual bool IsReady() const = 0;
-    virtual QString DeviceName() = 0;          // empty: no mixer can be used
+    virtual QString DeviceName() = 0;   // empty: no mixer can be used
     virtual int SourceCount() = 0;
     virtual bool SetNameIndex(int oneBased) = 0;
-    virtual QString SourceName() = 0;          // of the source NameIndex chose
+    virtual QString SourceName() = 0;   // of the source NameIndex chose
     virtual int SourceIndex() = 0;
     virtual bool SetSourceIndex(int index) = 0;
     virtual bool VolumeEnabled() = 0;
     virtual bool MuteEnabled() = 0;
-    virtual int Volume() = 0;                  // 0..65535
+    virtual int Volume() = 0;   // 0..65535
     virtual bool SetVolume(int v) = 0;
-    virtual int Mute() = 0;                    // 0 or 1
+    virtual int Mute() = 0;   // 0 or 1
     virtual bool SetMute(int m) = 0;
     // True when an operation failed since the last call, which clears it:
     // a read cannot tell a failure through its value.

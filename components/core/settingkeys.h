@@ -57,11 +57,11 @@ inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
 inline constexpr Setting Update{&FamilySection, "Update", "0"};
 inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
 
-inline constexpr std::array All{MouseActive, DataPath,   MidiLib,       MidiBack,        MidiFore,
-                                MidiLeft,    MidiTop,    MidiLoop,      MidiRollup,      MidiShuffle,
-                                MidiPause,   MidiSoundFont, MidiAudioDriver, MidiAudioFile, MixerSource,
-                                MidiSoundBanks, MidiReverb, MidiReverbRoom, MidiReverbDamp, MidiReverbWidth,
-                                MidiReverbLevel, MidiChorus, MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
-                                MidiPolyphony, MidiBankMode, MidiSongReset, MidiAudioDevice, MidiAudioBuffer,
-                                Update,      UpdateDate};
+inline constexpr std::array All{MouseActive,     DataPath,      MidiLib,         MidiBack,        MidiFore,
+                                MidiLeft,        MidiTop,       MidiLoop,        MidiRollup,      MidiShuffle,
+                                MidiPause,       MidiSoundFont, MidiAudioDriver, MidiAudioFile,   MixerSource,
+                                MidiSoundBanks,  MidiReverb,    MidiReverbRoom,  MidiReverbDamp,  MidiReverbWidth,
+                                MidiReverbLevel, MidiChorus,    MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
+                                MidiPolyphony,   MidiBankMode,  MidiSongReset,   MidiAudioDevice, MidiAudioBuffer,
+                                Update,          UpdateDate};
 }

@@ -24,14 +24,10 @@ QString SettingsStore::groupKey(const QString &section, const QString &key)
 QString SettingsStore::toText(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::Float:
-        return QString::number(value.toFloat(), 'g', 9);
-    case QMetaType::Double:
-        return QString::number(value.toDouble(), 'g', 15);
-    case QMetaType::Bool:
-        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-        return value.toString();
+    case QMetaType::Float: return QString::number(value.toFloat(), 'g', 9);
+    case QMetaType::Double: return QString::number(value.toDouble(), 'g', 15);
+    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    default: return value.toString();
     }
 }
 
@@ -86,7 +82,7 @@ bool SettingsStore::Flush(QString *error)
     }
     if (error)
         *error = status == QSettings::AccessError
-            ? QStringLiteral("the settings file %1 cannot be written").arg(m_settings->fileName())
-            : QStringLiteral("the settings file %1 is damaged").arg(m_settings->fileName());
+                     ? QStringLiteral("the settings file %1 cannot be written").arg(m_settings->fileName())
+                     : QStringLiteral("the settings file %1 is damaged").arg(m_settings->fileName());
     return false;
 }

@@ -68,8 +68,8 @@ public:
     void problem(const Setting &key, const QString &text, const QString &wanted, const QString &used) const
     {
         if (m_problems)
-            *m_problems << QStringLiteral("The setting %1 is \"%2\", not %3; using %4.")
-                               .arg(key.keyText(), text, wanted, used);
+            *m_problems
+                << QStringLiteral("The setting %1 is \"%2\", not %3; using %4.").arg(key.keyText(), text, wanted, used);
     }
 
     void banks(QStringList &banks) const
@@ -102,7 +102,7 @@ private:
     QStringList *m_problems;
 };
 
-} // namespace
+}   // namespace
 
 SoundConfig readSoundConfig(const SettingsStore &store, QStringList *problems)
 {
@@ -121,8 +121,7 @@ SoundConfig readSoundConfig(const SettingsStore &store, QStringList *problems)
     r.whole(MidiChorusVoices, SoundConfig::ChorusVoicesRange, c.chorusVoices);
     r.whole(MidiPolyphony, SoundConfig::PolyphonyRange, c.polyphony);
     r.named(MidiBankMode, &bankModeFromName, &bankModeName, QStringLiteral("gm, gs, xg or mma"), c.bankMode);
-    r.named(MidiSongReset, &songResetFromName, &songResetName, QStringLiteral("program, gm, gs or xg"),
-            c.songReset);
+    r.named(MidiSongReset, &songResetFromName, &songResetName, QStringLiteral("program, gm, gs or xg"), c.songReset);
     c.audioDriver = store.GetValue(MidiAudioDriver).trimmed();
     c.audioDevice = store.GetValue(MidiAudioDevice).trimmed();
     r.whole(MidiAudioBuffer, SoundConfig::BufferRange, c.bufferFrames, true);

@@ -6,7 +6,7 @@
 class SynthLevel {
 public:
     virtual ~SynthLevel() = default;
-    virtual int level() const = 0;          // 0..65535
+    virtual int level() const = 0;   // 0..65535
     virtual void setLevel(int level) = 0;
     virtual bool muted() const = 0;
     virtual void setMuted(bool muted) = 0;

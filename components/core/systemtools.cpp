@@ -53,4 +53,4 @@ QString JoinPath(const QString &folder, const QString &name)
     return WithSlash(folder) + name;
 }
 
-} // namespace SystemTools
+}   // namespace SystemTools

@@ -15,12 +15,9 @@ struct Step {
     bool takes(char32_t c) const
     {
         switch (kind) {
-        case AnyOne:
-            return true;
-        case Digit:
-            return c >= U'0' && c <= U'9';
-        case Literal:
-            return c == ch;
+        case AnyOne: return true;
+        case Digit: return c >= U'0' && c <= U'9';
+        case Literal: return c == ch;
         case Set: {
             bool in = false;
             for (const auto &[lo, hi] : ranges)
@@ -30,8 +27,7 @@ struct Step {
                 }
             return in != negated;
         }
-        case AnyRun:
-            break;
+        case AnyRun: break;
         }
         return false;
     }
@@ -89,7 +85,7 @@ std::vector<Step> compile(const std::u32string &p)
     return steps;
 }
 
-} // namespace
+}   // namespace
 
 bool WildcardMatch(const QString &text, const QString &pattern)
 {

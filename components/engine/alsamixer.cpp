@@ -51,7 +51,7 @@ bool volumeRange(snd_mixer_elem_t *e, long *lo, long *hi)
     return snd_mixer_selem_get_playback_volume_range(e, lo, hi) >= 0 && *hi > *lo;
 }
 
-} // namespace
+}   // namespace
 
 AlsaMixer::~AlsaMixer()
 {
@@ -65,8 +65,7 @@ bool AlsaMixer::open(const QByteArray &device)
     snd_mixer_t *h = nullptr;
     if (snd_mixer_open(&h, 0) < 0 || !h)
         return false;
-    if (snd_mixer_attach(h, device.constData()) < 0
-        || snd_mixer_selem_register(h, nullptr, nullptr) < 0
+    if (snd_mixer_attach(h, device.constData()) < 0 || snd_mixer_selem_register(h, nullptr, nullptr) < 0
         || snd_mixer_load(h) < 0) {
         snd_mixer_close(h);
         return false;

@@ -12,11 +12,11 @@ typedef struct _snd_mixer_elem snd_mixer_elem_t;
 class AlsaMixer {
 public:
     struct Element {
-        QString label;       // what the user sees ("Master" shows as "Main Volume")
-        QByteArray name;     // ALSA's own name and index find it again
+        QString label;     // what the user sees ("Master" shows as "Main Volume")
+        QByteArray name;   // ALSA's own name and index find it again
         unsigned index = 0;
         bool volume = false;
-        bool sw = false;     // has an on/off switch, i.e. can be muted
+        bool sw = false;   // has an on/off switch, i.e. can be muted
     };
 
     AlsaMixer() = default;

@@ -8,8 +8,7 @@ constexpr qint64 CheckEveryMs = 900;
 constexpr int FullScale = 65535;
 }
 
-SystemMixer::SystemMixer(SynthLevel *synth, const QByteArray &alsaDevice)
-    : m_synth(synth), m_device(alsaDevice)
+SystemMixer::SystemMixer(SynthLevel *synth, const QByteArray &alsaDevice) : m_synth(synth), m_device(alsaDevice)
 {
     m_cards = AlsaMixer::cards();
     m_alsa.open(m_device);
@@ -35,8 +34,8 @@ void SystemMixer::checkCard()
 
 void SystemMixer::rebuild()
 {
-    const QString was = (m_current >= 0 && size_t(m_current) < m_sources.size())
-        ? m_sources[size_t(m_current)].name : QString();
+    const QString was = (m_current >= 0 && size_t(m_current) < m_sources.size()) ? m_sources[size_t(m_current)].name
+                                                                                 : QString();
     m_sources.clear();
     const auto &elements = m_alsa.elements();
     for (size_t i = 0; i < elements.size(); ++i)
@@ -71,8 +70,14 @@ bool SystemMixer::fail()
     return false;
 }
 
-bool SystemMixer::IsOpen() const { return !m_sources.empty(); }
-bool SystemMixer::IsReady() const { return !m_deviceName.isEmpty(); }
+bool SystemMixer::IsOpen() const
+{
+    return !m_sources.empty();
+}
+bool SystemMixer::IsReady() const
+{
+    return !m_deviceName.isEmpty();
+}
 
 QString SystemMixer::DeviceName()
 {
@@ -80,7 +85,10 @@ QString SystemMixer::DeviceName()
     return m_deviceName;
 }
 
-int SystemMixer::SourceCount() { return int(m_sources.size()); }
+int SystemMixer::SourceCount()
+{
+    return int(m_sources.size());
+}
 
 bool SystemMixer::SetNameIndex(int oneBased)
 {
@@ -99,7 +107,10 @@ QString SystemMixer::SourceName()
     return m_sources[size_t(m_nameIndex - 1)].name;
 }
 
-int SystemMixer::SourceIndex() { return m_current; }
+int SystemMixer::SourceIndex()
+{
+    return m_current;
+}
 
 bool SystemMixer::SetSourceIndex(int index)
 {

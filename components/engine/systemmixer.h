@@ -54,7 +54,7 @@ private:
     QElapsedTimer m_sinceCheck;
     std::vector<Source> m_sources;
     QString m_deviceName;
-    int m_nameIndex = 0;     // 1-based, 0: none chosen
+    int m_nameIndex = 0;   // 1-based, 0: none chosen
     int m_current = 0;
     bool m_error = false;
 };

@@ -36,4 +36,4 @@ QString trackId(const QString &path)
     return QStringLiteral("/org/lyrabox/Track/t") + QString::fromLatin1(hash.toHex().left(16));
 }
 
-} // namespace MprisValues
+}   // namespace MprisValues

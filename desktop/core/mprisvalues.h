@@ -11,6 +11,12 @@ QString loopStatus(bool loop);
 bool loopFromStatus(const QString &status, bool *loop);
 // A D-Bus object path for a song, the same every time for the same file.
 QString trackId(const QString &path);
-inline qint64 toMicro(qint64 ms) { return ms * 1000; }
-inline qint64 toMilli(qint64 us) { return us / 1000; }
+inline qint64 toMicro(qint64 ms)
+{
+    return ms * 1000;
+}
+inline qint64 toMilli(qint64 us)
+{
+    return us / 1000;
+}
 }

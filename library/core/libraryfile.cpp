@@ -15,15 +15,23 @@ constexpr QByteArrayView Bom("\xEF\xBB\xBF");
 // The first value is a short number; a longer first line is not one.
 constexpr qsizetype MaxIndexLine = 64 * 1024;
 
-bool isLineEnd(char c) { return c == '\n' || c == '\r'; }
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(char c)
+{
+    return c == '\n' || c == '\r';
+}
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
-QString shown(const QString &fileName) { return QDir::toNativeSeparators(fileName); }
+QString shown(const QString &fileName)
+{
+    return QDir::toNativeSeparators(fileName);
+}
 
 QString tooLarge()
 {
-    return QStringLiteral("The library file is larger than %1 MiB and is not read.")
-        .arg(MaxFileSize / (1024 * 1024));
+    return QStringLiteral("The library file is larger than %1 MiB and is not read.").arg(MaxFileSize / (1024 * 1024));
 }
 
 // Libraries made by other programs are often in Windows-1252; deciding per
@@ -114,13 +122,15 @@ bool parseIndex(QByteArrayView value, int *index, QString *error)
         if (text.size() > 30)
             text = text.left(30) + QStringLiteral("...");
         *error = text.isEmpty()
-            ? QStringLiteral("The first line of the library does not hold the number of the current entry.")
-            : QStringLiteral("The first line of the library is not a number: \"%1\".").arg(text);
+                     ? QStringLiteral("The first line of the library does not hold the number of the current entry.")
+                     : QStringLiteral("The first line of the library is not a number: \"%1\".").arg(text);
         return false;
     }
     if (number < 0 || number > MaxIndex) {
         *error = QStringLiteral("The library's current entry %1 is outside the play list's "
-                                "places 0 to %2.").arg(number).arg(MaxIndex);
+                                "places 0 to %2.")
+                     .arg(number)
+                     .arg(MaxIndex);
         return false;
     }
     *index = int(number);
@@ -151,7 +161,7 @@ bool openForReading(QFile &file, QString *error)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 LibraryContents parse(const QByteArray &bytes)
 {
@@ -198,7 +208,7 @@ LibraryContents read(const QString &fileName)
         contents.error = QStringLiteral("Cannot read %1: %2").arg(shown(fileName), file.errorString());
         return contents;
     }
-    return parse(bytes); // refuses the bytes of a file that grew past the cap
+    return parse(bytes);   // refuses the bytes of a file that grew past the cap
 }
 
 bool readIndex(const QString &fileName, int *selIndex, QString *error)
@@ -227,9 +237,8 @@ bool readIndex(const QString &fileName, int *selIndex, QString *error)
                 break;
             }
             if (whole) {
-                reason = text.isEmpty()
-                    ? QStringLiteral("The library file %1 is empty.").arg(shown(fileName))
-                    : QStringLiteral("The library file holds only blank lines.");
+                reason = text.isEmpty() ? QStringLiteral("The library file %1 is empty.").arg(shown(fileName))
+                                        : QStringLiteral("The library file holds only blank lines.");
                 break;
             }
             if (head.size() > MaxIndexLine) {
@@ -270,13 +279,11 @@ bool write(const QString &fileName, int selIndex, const QStringList &paths, QStr
         return fail(QStringLiteral("the play list has more than %1 entries.").arg(PlayList::Capacity));
     for (const QString &path : paths) {
         if (!canStore(path))
-            return fail(QStringLiteral("the path %1 holds a double quote or a line break.")
-                            .arg(path.simplified()));
+            return fail(QStringLiteral("the path %1 holds a double quote or a line break.").arg(path.simplified()));
     }
     const QByteArray bytes = serialize(selIndex, paths);
     if (bytes.size() > MaxFileSize)
-        return fail(QStringLiteral("the library would be larger than %1 MiB.")
-                        .arg(MaxFileSize / (1024 * 1024)));
+        return fail(QStringLiteral("the library would be larger than %1 MiB.").arg(MaxFileSize / (1024 * 1024)));
 
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
@@ -293,8 +300,7 @@ bool write(const QString &fileName, int selIndex, const QStringList &paths, QStr
 
 bool canStore(const QString &path)
 {
-    return !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\r'))
-        && !path.contains(QLatin1Char('\n'));
+    return !path.contains(QLatin1Char('"')) && !path.contains(QLatin1Char('\r')) && !path.contains(QLatin1Char('\n'));
 }
 
 Storable storable(const QStringList &paths, int selIndex)
@@ -319,4 +325,4 @@ Storable storable(const QStringList &paths, int selIndex)
     return out;
 }
 
-} // namespace LibraryFile
+}   // namespace LibraryFile

@@ -7,9 +7,9 @@
 // path per line, CR LF line ends.
 struct LibraryContents {
     int selIndex = 0;
-    QStringList paths;        // at most PlayList::Capacity
-    bool empty = false;       // the file had 0 bytes (or only a UTF-8 BOM)
-    QString error;            // set when the file could not be read completely
+    QStringList paths;    // at most PlayList::Capacity
+    bool empty = false;   // the file had 0 bytes (or only a UTF-8 BOM)
+    QString error;        // set when the file could not be read completely
 };
 
 namespace LibraryFile {

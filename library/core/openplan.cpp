@@ -10,7 +10,8 @@ namespace {
 bool isAddress(const QString &s)
 {
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
-    return s.startsWith(QLatin1String("file:"), Qt::CaseInsensitive) || (scheme.match(s).hasMatch() && s.contains(QLatin1String("://")));
+    return s.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)
+           || (scheme.match(s).hasMatch() && s.contains(QLatin1String("://")));
 }
 
 struct Sorted {

@@ -19,7 +19,7 @@ QStringList shuffleDeal(const QStringList &paths, ShuffleRandom &rnd)
         const float scaled = float(n + 1) * u;
         qsizetype r = qsizetype(scaled);
         if (r > n)
-            r = n; // rounding of a draw just below 1 can reach n + 1
+            r = n;   // rounding of a draw just below 1 can reach n + 1
         dealt.append(rest.takeAt(r));
     }
     return dealt;

@@ -31,12 +31,11 @@ QString audioFormatExtension(AudioFormat format)
 
 QString exportNameIn(const QString &folder, const QString &input, AudioFormat format)
 {
-    return QDir(folder).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.')
-                                 + audioFormatExtension(format));
+    return QDir(folder).filePath(QFileInfo(input).completeBaseName() + QLatin1Char('.') + audioFormatExtension(format));
 }
 
 ExportPlan planExport(const QStringList &inputs, const QString &output, std::optional<AudioFormat> format,
-                     const QString &current)
+                      const QString &current)
 {
     ExportPlan plan;
     const bool toFile = inputs.size() == 1 && !output.isEmpty() && !output.endsWith(QLatin1Char('/'))

@@ -14,11 +14,11 @@ QString audioFormatExtension(AudioFormat format);
 
 // Where each song of one export goes, or why it cannot go anywhere.
 struct ExportPlan {
-    QStringList outputs;      // one per input, in order
-    QStringList problems;     // one per input: empty when the output is fine
-    QString usageError;       // the whole run cannot start
+    QStringList outputs;    // one per input, in order
+    QStringList problems;   // one per input: empty when the output is fine
+    QString usageError;     // the whole run cannot start
     AudioFormat format = AudioFormat::Wav;
-    QString folder;           // to be made when missing; empty for none
+    QString folder;   // to be made when missing; empty for none
 };
 
 // Plans an export: with one input, "output" is the file to write (unless it
@@ -27,6 +27,6 @@ struct ExportPlan {
 // else the output file's extension, else WAV. Two songs that would be
 // written to the same file: the later one is refused, not written over the first.
 ExportPlan planExport(const QStringList &inputs, const QString &output, std::optional<AudioFormat> format,
-                     const QString &current);
+                      const QString &current);
 // The output of one song in a folder: the song's name with the format's extension.
 QString exportNameIn(const QString &folder, const QString &input, AudioFormat format);

@@ -22,8 +22,7 @@ constexpr quint32 DefaultTempo = 500000;
 
 QString trackText(int track, int tracks)
 {
-    return tracks > 1 ? QStringLiteral("Track %1 of %2").arg(track).arg(tracks)
-                      : QStringLiteral("The track");
+    return tracks > 1 ? QStringLiteral("Track %1 of %2").arg(track).arg(tracks) : QStringLiteral("The track");
 }
 
 QString walkErrorText(WalkError e, int track, int tracks, qint64 offset)
@@ -32,16 +31,16 @@ QString walkErrorText(WalkError e, int track, int tracks, qint64 offset)
     switch (e) {
     case WalkError::LongNumber:
         return QStringLiteral("%1 is damaged: a time or length at byte %2 is longer than four bytes.")
-            .arg(t).arg(offset);
+            .arg(t)
+            .arg(offset);
     case WalkError::NoRunningStatus:
         return QStringLiteral("%1 is damaged: the event at byte %2 has no status byte and no running status to use.")
-            .arg(t).arg(offset);
+            .arg(t)
+            .arg(offset);
     case WalkError::BadDataByte:
-        return QStringLiteral("%1 is damaged: the event at byte %2 has a value out of range.")
-            .arg(t).arg(offset);
+        return QStringLiteral("%1 is damaged: the event at byte %2 has a value out of range.").arg(t).arg(offset);
     case WalkError::Truncated:   // the walk ends the track instead
-    case WalkError::None:
-        break;
+    case WalkError::None: break;
     }
     return {};
 }
@@ -54,7 +53,7 @@ bool isPrintableId(const uchar *id)
     return true;
 }
 
-} // namespace
+}   // namespace
 
 class MidiFileParser {
 public:
@@ -116,10 +115,14 @@ MidiFile MidiFileParser::parse(const QByteArray &bytes)
             if (len > n - pos) {
                 if (std::memcmp(id, "data", 4) == 0)
                     f.m_error = QStringLiteral("The MIDI data chunk of this RIFF-MIDI file has a bad length "
-                                               "(it claims %1 bytes, but only %2 remain).").arg(len).arg(n - pos);
+                                               "(it claims %1 bytes, but only %2 remain).")
+                                    .arg(len)
+                                    .arg(n - pos);
                 else
                     f.m_error = QStringLiteral("This RIFF-MIDI file has a chunk with a bad length "
-                                               "(it claims %1 bytes, but only %2 remain).").arg(len).arg(n - pos);
+                                               "(it claims %1 bytes, but only %2 remain).")
+                                    .arg(len)
+                                    .arg(n - pos);
                 return f;
             }
             if (std::memcmp(id, "data", 4) == 0) {
@@ -233,14 +236,19 @@ QString MidiFileParser::findTrack(Scan &s, int t)
         const qint64 len = be32(s.b + s.pos + 4);
         if (!isPrintableId(id))
             return QStringLiteral("The file is damaged: unreadable data at byte %1, where track %2 of %3 should begin.")
-                .arg(s.base + s.pos).arg(t).arg(tracks);
+                .arg(s.base + s.pos)
+                .arg(t)
+                .arg(tracks);
         s.pos += 8;
         if (std::memcmp(id, "MTrk", 4) == 0)
             return {};
         if (len > n - s.pos)
             return QStringLiteral("The file has a chunk with a bad length before track %1 of %2 "
                                   "(it claims %3 bytes, but only %4 remain).")
-                .arg(t).arg(tracks).arg(len).arg(n - s.pos);
+                .arg(t)
+                .arg(tracks)
+                .arg(len)
+                .arg(n - s.pos);
         s.pos += len;
         s.rewrite = true;
     }
@@ -261,7 +269,9 @@ QString MidiFileParser::readTrack(QVector<MidiFile::TempoChange> &tempo, Scan &s
     const qint64 firstTempo = tempo.size();
     const uchar *at = start;
     bool forgiven = false;
-    const WalkError e = walkTrack(start, end, [&](const Event &ev) {
+    const WalkError e = walkTrack(
+        start, end,
+        [&](const Event &ev) {
         tick += ev.delta;
         if (ev.status >= 0xf0) {
             if (ev.status == 0xf7) {
@@ -279,7 +289,8 @@ QString MidiFileParser::readTrack(QVector<MidiFile::TempoChange> &tempo, Scan &s
             }
         }
         return true;
-    }, at, forgiven);
+        },
+        at, forgiven);
     if (e != WalkError::None)
         return walkErrorText(e, t, s.tracks, s.base + (at - b));
     if (firstTempo > 0 && tempo.size() > firstTempo && tempo[firstTempo].tick < tempo[firstTempo - 1].tick)
@@ -297,8 +308,8 @@ void MidiFileParser::buildTempoMap(MidiFile &f, bool sorted)
     if (!sorted)
         std::stable_sort(tempo.begin(), tempo.end(),
                          [](const MidiFile::TempoChange &a, const MidiFile::TempoChange &b) {
-                             return a.tick < b.tick;
-                         });
+            return a.tick < b.tick;
+        });
     // Compact in place: one entry per tick (the last one wins), starting at
     // tick 0 with the default tempo, no entry that repeats the tempo before it.
     const qsizetype raw = tempo.size();
@@ -318,7 +329,8 @@ void MidiFileParser::buildTempoMap(MidiFile &f, bool sorted)
     tempo[0].msAtTick = 0.0;
     for (qsizetype i = 1; i < tempo.size(); ++i)
         tempo[i].msAtTick = tempo[i - 1].msAtTick
-            + double(tempo[i].tick - tempo[i - 1].tick) * double(tempo[i - 1].microsPerQuarter) * perTick;
+                            + double(tempo[i].tick - tempo[i - 1].tick) * double(tempo[i - 1].microsPerQuarter)
+                                  * perTick;
 }
 
 MidiFile MidiFile::parse(const QByteArray &bytes)
@@ -343,7 +355,8 @@ MidiFile MidiFile::load(const QString &path)
         else if (err == EACCES || err == EPERM)
             f.m_error = QStringLiteral("The file cannot be read (permission denied).");
         else
-            f.m_error = QStringLiteral("The file cannot be opened (%1).").arg(QString::fromLocal8Bit(std::strerror(err)));
+            f.m_error = QStringLiteral("The file cannot be opened (%1).")
+                            .arg(QString::fromLocal8Bit(std::strerror(err)));
         return f;
     }
     struct stat st {};
@@ -425,7 +438,7 @@ qint64 MidiFile::msToTick(double ms) const
     // msToTick(tickToMs(t)) == t; never a whole tick, or a time that lies
     // clearly after a tick would be taken for it.
     const double slack = std::min(0.5, 1e-9 * std::max(1.0, x)
-        + 8.0 * std::numeric_limits<double>::epsilon() * ms / msPerTick);
+                                           + 8.0 * std::numeric_limits<double>::epsilon() * ms / msPerTick);
     qint64 tick = c.tick + qint64(std::ceil(x - slack));
     if (it != m_tempo.cend())
         tick = std::min(tick, it->tick);

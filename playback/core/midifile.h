@@ -32,7 +32,7 @@ public:
     static MidiFile load(const QString &path);
 
     bool isValid() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }    // why it was refused, in plain words
+    QString error() const { return m_error; }   // why it was refused, in plain words
 
     int format() const { return m_format; }
     int trackCount() const { return m_tracks; }
@@ -55,9 +55,9 @@ public:
     QByteArray playableBytes() const;
 
     qint64 lastTick() const { return m_lastTick; }
-    qint64 lengthMs() const;                 // rounded to the nearest ms
+    qint64 lengthMs() const;   // rounded to the nearest ms
     double tickToMs(qint64 tick) const;
-    qint64 msToTick(double ms) const;        // first tick at or after ms
+    qint64 msToTick(double ms) const;   // first tick at or after ms
     const QVector<TempoChange> &tempoMap() const { return m_tempo; }
 
 private:

@@ -32,7 +32,7 @@ void appendVlq(QByteArray &out, quint32 v)
     out.append(buf + i, 4 - i);
 }
 
-} // namespace
+}   // namespace
 
 QByteArray MidiFile::playableBytes() const
 {
@@ -79,7 +79,9 @@ QByteArray MidiFile::playableBytes() const
         const uchar *prevEnd = start;
         const uchar *at = start;
         bool forgiven = false;
-        const WalkError e = walkTrack(start, end, [&](const Event &ev) {
+        const WalkError e = walkTrack(
+            start, end,
+            [&](const Event &ev) {
             if (ev.oddity == Oddity::Cut) {   // the track ends at the cut event's time
                 appendVlq(out, ev.delta);
                 out.append("\xff\x2f\x00", 3);
@@ -99,7 +101,7 @@ QByteArray MidiFile::playableBytes() const
             } else if (ev.status == 0xff) {
                 quint32 micros = 0;
                 neutral = !metaLengthOk(ev.metaType, ev.payloadLen)
-                    || (ev.metaType == 0x51 && (m_smpte || !usableTempo(ev, micros)));
+                          || (ev.metaType == 0x51 && (m_smpte || !usableTempo(ev, micros)));
             }
             if (neutral) {
                 out.append(char(0xff)).append(char(0x7f));
@@ -108,7 +110,8 @@ QByteArray MidiFile::playableBytes() const
                 append(out, ev.start, ev.end);
             }
             return true;
-        }, at, forgiven);
+            },
+            at, forgiven);
         if (e != WalkError::None)
             return {};
         putBe32(out, header + 4, quint32(out.size() - header - 8));

@@ -11,7 +11,10 @@ inline quint32 be32(const uchar *p)
 {
     return (quint32(p[0]) << 24) | (quint32(p[1]) << 16) | (quint32(p[2]) << 8) | quint32(p[3]);
 }
-inline quint16 be16(const uchar *p) { return quint16((p[0] << 8) | p[1]); }
+inline quint16 be16(const uchar *p)
+{
+    return quint16((p[0] << 8) | p[1]);
+}
 inline quint32 le32(const uchar *p)
 {
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
@@ -35,14 +38,14 @@ enum class Oddity : quint8 {
 
 struct Event {
     quint32 delta = 0;
-    quint8 status = 0;        // effective status: channel status, 0xF0, 0xF7, 0xFF or a stray one
-    quint8 metaType = 0;      // for 0xFF
+    quint8 status = 0;     // effective status: channel status, 0xF0, 0xF7, 0xFF or a stray one
+    quint8 metaType = 0;   // for 0xFF
     Oddity oddity = Oddity::None;
-    const uchar *start = nullptr;   // first byte after the delta time
-    const uchar *payload = nullptr; // meta/sysex data, or the channel data bytes
+    const uchar *start = nullptr;     // first byte after the delta time
+    const uchar *payload = nullptr;   // meta/sysex data, or the channel data bytes
     quint32 payloadLen = 0;
-    const uchar *lenField = nullptr; // meta/sysex: the length number
-    const uchar *end = nullptr;      // one past the event
+    const uchar *lenField = nullptr;   // meta/sysex: the length number
+    const uchar *end = nullptr;        // one past the event
 };
 
 // Reads a variable-length number of at most four bytes.
@@ -95,8 +98,7 @@ inline int strayDataBytes(quint8 status)
 // off by the end of the data ends the track at its delta time. A stray byte
 // inside a channel message is still an error: there is no telling which
 // bytes belong to what.
-template <class F>
-WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&at, bool &forgiven)
+template <class F> WalkError walkTrack(const uchar *p, const uchar *end, F &&onEvent, const uchar *&at, bool &forgiven)
 {
     quint8 running = 0;   // for a data byte in place of a status; 0 after a meta, sysex or stray event
     quint8 kept = 0;      // the channel status before those, kept across them
@@ -244,4 +246,4 @@ inline bool usableTempo(const Event &ev, quint32 &micros)
     return micros != 0;
 }
 
-} // namespace midifile_detail
+}   // namespace midifile_detail

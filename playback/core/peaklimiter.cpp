@@ -3,8 +3,7 @@
 #include <cmath>
 
 PeakLimiter::PeakLimiter(int sampleRate, float ceiling, double lookAheadMs, double releaseMs)
-    : m_ceiling(ceiling),
-      m_release(float(1.0 - std::exp(-1000.0 / (std::max(releaseMs, 1.0) * sampleRate)))),
+    : m_ceiling(ceiling), m_release(float(1.0 - std::exp(-1000.0 / (std::max(releaseMs, 1.0) * sampleRate)))),
       m_window(std::max(1, int(std::lround(lookAheadMs * sampleRate / 1000.0))) + 1)
 {
     reset();

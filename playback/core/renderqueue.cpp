@@ -64,8 +64,8 @@ void RenderQueue::work(int worker, bool lowPriority)
         const bool ok = render->render(
             m_jobs[song], m_cancel,
             [&](double done, double seconds) {
-                if (m_events.progress)
-                    m_events.progress(song, done, seconds);
+            if (m_events.progress)
+                m_events.progress(song, done, seconds);
             },
             &error);
         if (m_events.finished)

@@ -7,13 +7,13 @@
 
 namespace {
 constexpr std::array BankModes{std::pair{SoundConfig::BankMode::GM, "gm"}, std::pair{SoundConfig::BankMode::GS, "gs"},
-                               std::pair{SoundConfig::BankMode::XG, "xg"}, std::pair{SoundConfig::BankMode::MMA, "mma"}};
+                               std::pair{SoundConfig::BankMode::XG, "xg"},
+                               std::pair{SoundConfig::BankMode::MMA, "mma"}};
 constexpr std::array SongResets{
     std::pair{SoundConfig::SongReset::Program, "program"}, std::pair{SoundConfig::SongReset::GM, "gm"},
     std::pair{SoundConfig::SongReset::GS, "gs"}, std::pair{SoundConfig::SongReset::XG, "xg"}};
 
-template <typename Table, typename Value>
-QString nameOf(const Table &table, Value v)
+template <typename Table, typename Value> QString nameOf(const Table &table, Value v)
 {
     for (const auto &[value, name] : table) {
         if (value == v)
@@ -22,8 +22,7 @@ QString nameOf(const Table &table, Value v)
     return {};
 }
 
-template <typename Value, typename Table>
-std::optional<Value> valueOf(const Table &table, const QString &name)
+template <typename Value, typename Table> std::optional<Value> valueOf(const Table &table, const QString &name)
 {
     for (const auto &[value, text] : table) {
         if (name.trimmed().compare(QLatin1String(text), Qt::CaseInsensitive) == 0)
@@ -52,18 +51,23 @@ bool SoundConfig::sameSynth(const SoundConfig &other) const
 
 bool SoundConfig::sameOutput(const SoundConfig &other) const
 {
-    return audioDriver == other.audioDriver && audioDevice == other.audioDevice
-           && bufferFrames == other.bufferFrames;
+    return audioDriver == other.audioDriver && audioDevice == other.audioDevice && bufferFrames == other.bufferFrames;
 }
 
-QString bankModeName(SoundConfig::BankMode mode) { return nameOf(BankModes, mode); }
+QString bankModeName(SoundConfig::BankMode mode)
+{
+    return nameOf(BankModes, mode);
+}
 
 std::optional<SoundConfig::BankMode> bankModeFromName(const QString &name)
 {
     return valueOf<SoundConfig::BankMode>(BankModes, name);
 }
 
-QString songResetName(SoundConfig::SongReset reset) { return nameOf(SongResets, reset); }
+QString songResetName(SoundConfig::SongReset reset)
+{
+    return nameOf(SongResets, reset);
+}
 
 std::optional<SoundConfig::SongReset> songResetFromName(const QString &name)
 {
@@ -97,9 +101,9 @@ QStringList findSystemBanks(const QStringList &folders)
     // Real files first, so a bank shows under its own name rather than a link's.
     for (const bool links : {false, true}) {
         for (const QString &folder : folders) {
-            const QFileInfoList files = QDir(folder).entryInfoList(
-                {QStringLiteral("*.sf2"), QStringLiteral("*.sf3")}, QDir::Files | QDir::Readable,
-                QDir::Name | QDir::IgnoreCase);
+            const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*.sf2"), QStringLiteral("*.sf3")},
+                                                                   QDir::Files | QDir::Readable,
+                                                                   QDir::Name | QDir::IgnoreCase);
             for (const QFileInfo &file : files) {
                 const QString target = file.canonicalFilePath();
                 if (file.isSymLink() != links || target.isEmpty() || seen.contains(target))

@@ -15,12 +15,11 @@ struct SoundConfig {
         double low, high;
         bool holds(double v) const { return v >= low && v <= high; }
     };
-    static constexpr Range RoomRange{0.0, 1.0}, DampRange{0.0, 1.0}, WidthRange{0.0, 100.0},
-                           ReverbLevelRange{0.0, 1.0}, ChorusLevelRange{0.0, 10.0},
-                           ChorusDepthRange{0.0, 256.0}, ChorusVoicesRange{0.0, 99.0},
-                           PolyphonyRange{16.0, 1024.0}, BufferRange{64.0, 8192.0};
+    static constexpr Range RoomRange{0.0, 1.0}, DampRange{0.0, 1.0}, WidthRange{0.0, 100.0}, ReverbLevelRange{0.0, 1.0},
+        ChorusLevelRange{0.0, 10.0}, ChorusDepthRange{0.0, 256.0}, ChorusVoicesRange{0.0, 99.0},
+        PolyphonyRange{16.0, 1024.0}, BufferRange{64.0, 8192.0};
 
-    QStringList banks;          // top one first: its presets win
+    QStringList banks;   // top one first: its presets win
     // Measured with bench/sound_defaults.sh: a larger, damped room at a lower level than
     // FluidSynth's own (0.2, 0, 0.5, 0.9) rings longer but no louder, without the bright
     // metallic edge; chorus at 1.2 instead of 2.0 stops thickening dense songs.
@@ -32,9 +31,9 @@ struct SoundConfig {
     int polyphony = 256;
     BankMode bankMode = BankMode::GS;
     SongReset songReset = SongReset::Program;
-    QString audioDriver;        // empty: FluidSynth's default
-    QString audioDevice;        // empty: the driver's default
-    int bufferFrames = 0;       // 0: FluidSynth's default period size
+    QString audioDriver;    // empty: FluidSynth's default
+    QString audioDevice;    // empty: the driver's default
+    int bufferFrames = 0;   // 0: FluidSynth's default period size
 
     bool operator==(const SoundConfig &) const = default;
 

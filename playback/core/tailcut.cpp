@@ -3,8 +3,7 @@
 #include <cmath>
 
 TailCut::TailCut(int sampleRate, double maxSeconds, float threshold, double holdSeconds)
-    : m_max(std::llround(maxSeconds * sampleRate)),
-      m_hold(std::max(1LL, std::llround(holdSeconds * sampleRate))),
+    : m_max(std::llround(maxSeconds * sampleRate)), m_hold(std::max(1LL, std::llround(holdSeconds * sampleRate))),
       m_threshold(threshold)
 {
 }

@@ -93,7 +93,8 @@ AudioFileWriter::~AudioFileWriter()
 
 QString AudioFileWriter::failure(const QString &what) const
 {
-    return QStringLiteral("Cannot write %1: %2").arg(m_target, what.endsWith(QLatin1Char('.')) ? what : what + QLatin1Char('.'));
+    return QStringLiteral("Cannot write %1: %2")
+        .arg(m_target, what.endsWith(QLatin1Char('.')) ? what : what + QLatin1Char('.'));
 }
 
 bool AudioFileWriter::write(const float *frames, long long count, QString *error)
@@ -130,7 +131,8 @@ bool AudioFileWriter::commit(bool overwrite, QString *error)
         return false;
     const QByteArray from = QFile::encodeName(m_temp);
     const QByteArray to = QFile::encodeName(m_target);
-    const int rc = overwrite ? ::rename(from.constData(), to.constData()) : renameKeeping(from.constData(), to.constData());
+    const int rc = overwrite ? ::rename(from.constData(), to.constData())
+                             : renameKeeping(from.constData(), to.constData());
     if (rc != 0) {
         *error = errno == EEXIST ? QStringLiteral("%1 already exists.").arg(m_target) : failure(systemReason(errno));
         return false;

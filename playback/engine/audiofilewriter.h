@@ -25,7 +25,10 @@ public:
     QString temporaryPath() const { return m_temp; }
 
 private:
-    AudioFileWriter(QString target, QString temp, int fd) : m_target(std::move(target)), m_temp(std::move(temp)), m_fd(fd) {}
+    AudioFileWriter(QString target, QString temp, int fd)
+        : m_target(std::move(target)), m_temp(std::move(temp)), m_fd(fd)
+    {
+    }
     bool closeFile(QString *error);
     QString failure(const QString &what) const;
 

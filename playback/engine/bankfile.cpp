@@ -12,7 +12,10 @@ namespace {
 std::mutex g_openLock;
 std::vector<BankFile *> g_open;   // under g_openLock
 
-QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+QString systemError(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
+}
 
 bool sameTime(const timespec &a, const timespec &b)
 {
@@ -60,8 +63,8 @@ fluid_sfloader_t *BankFile::newLoader(fluid_settings_t *settings)
 {
     fluid_sfloader_t *loader = new_fluid_defsfloader(settings);
     if (loader)
-        fluid_sfloader_set_callbacks(loader, &openCallback, &readCallback, &seekCallback,
-                                     &tellCallback, &closeCallback);
+        fluid_sfloader_set_callbacks(loader, &openCallback, &readCallback, &seekCallback, &tellCallback,
+                                     &closeCallback);
     return loader;
 }
 

@@ -34,8 +34,14 @@ QString orNoReason(const QString &reason)
     return reason.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : reason;
 }
 
-void put16(char *at, quint16 v) { qToLittleEndian(v, at); }
-void put32(char *at, quint32 v) { qToLittleEndian(v, at); }
+void put16(char *at, quint16 v)
+{
+    qToLittleEndian(v, at);
+}
+void put32(char *at, quint32 v)
+{
+    qToLittleEndian(v, at);
+}
 }
 
 std::unique_ptr<FluidOutput> FluidOutput::create(const Options &options, QString *error)
@@ -320,14 +326,12 @@ int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
     auto *self = static_cast<FluidOutput *>(data);
     // A note of an instrument whose samples failed to load would play from
     // missing sample data, and FluidSynth crashes on that.
-    if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0
-        && self->m_synth->broken())
+    if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0 && self->m_synth->broken())
         return FLUID_OK;
     return fluid_synth_handle_midi_event(self->m_synth->synth(), event);
 }
 
-int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[],
-                                int nout, float *out[])
+int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[], int nout, float *out[])
 {
     auto *self = static_cast<FluidOutput *>(data);
     std::lock_guard guard(self->m_lock);
@@ -363,20 +367,15 @@ void FluidOutput::fileLoop()
     const auto frames16 = static_cast<size_t>(period);
     std::vector<float> left(frames16), right(frames16);
     std::vector<qint16> pcm(frames16 * 2);
-    auto to16 = [](float v) {
-        return qToLittleEndian(qint16(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f)));
-    };
+    auto to16 = [](float v) { return qToLittleEndian(qint16(std::lrint(std::clamp(v, -1.0f, 1.0f) * 32767.0f))); };
     static const qint16 zeros[2 * 1024] = {};
 
     const auto start = Clock::now();
     qint64 frames = 0;
     auto timeOf = [&](qint64 f) {
-        return start + std::chrono::duration_cast<Clock::duration>(
-                           std::chrono::duration<double>(double(f) / m_rate));
+        return start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(f) / m_rate));
     };
-    auto due = [&] {
-        return qint64(std::chrono::duration<double>(Clock::now() - start).count() * m_rate);
-    };
+    auto due = [&] { return qint64(std::chrono::duration<double>(Clock::now() - start).count() * m_rate); };
     auto writeSilence = [&](qint64 upTo) {
         while (frames < upTo) {
             const qint64 n = std::min<qint64>(upTo - frames, 1024);

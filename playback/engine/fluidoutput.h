@@ -23,10 +23,10 @@ class BankFile;
 class FluidOutput {
 public:
     struct Options {
-        SoundConfig sound;    // banks, effects, driver, device, buffer
-        QString audioFile;    // for the "file" driver
-        double gain;          // the synth's
-        bool limiter;         // keep the output below full scale
+        SoundConfig sound;   // banks, effects, driver, device, buffer
+        QString audioFile;   // for the "file" driver
+        double gain;         // the synth's
+        bool limiter;        // keep the output below full scale
     };
 
     // A synthesizer with its banks, not yet heard.
@@ -95,30 +95,29 @@ private:
     bool needsSynthLocked();
     int renderLocked(int len, int nfx, float *fx[], int nout, float *out[]);
     bool writeWavHeader(qint64 frames);
-    static int renderCallback(void *data, int len, int nfx, float *fx[],
-                              int nout, float *out[]);
+    static int renderCallback(void *data, int len, int nfx, float *fx[], int nout, float *out[]);
     static int playEvent(void *data, fluid_midi_event_t *event);
 
-    std::unique_ptr<Synth> m_synth;      // swapped under m_lock
+    std::unique_ptr<Synth> m_synth;   // swapped under m_lock
     double m_gain = 1.0;
     QString m_audioFile;
-    fluid_settings_t *m_audio = nullptr; // the output's settings
+    fluid_settings_t *m_audio = nullptr;   // the output's settings
     fluid_audio_driver_t *m_driver = nullptr;
     std::thread m_fileThread;
     std::FILE *m_file = nullptr;
     int m_rate = 44100;
-    bool m_running = false;              // file thread; under m_lock
-    bool m_kick = false;                 // wakes the idle file thread; under m_lock
+    bool m_running = false;   // file thread; under m_lock
+    bool m_kick = false;      // wakes the idle file thread; under m_lock
     std::condition_variable m_wake;
     std::mutex m_lock;
 
-    fluid_player_t *m_player = nullptr;  // under m_lock
-    bool m_hushed = false;               // under m_lock
-    bool m_sounding = false;             // a player runs or a voice sounds
-    qint64 m_ringing = 0;                // frames of effect tail still to render
-    float m_applied = 1.0f;              // scale of the last block, ramped from
+    fluid_player_t *m_player = nullptr;       // under m_lock
+    bool m_hushed = false;                    // under m_lock
+    bool m_sounding = false;                  // a player runs or a voice sounds
+    qint64 m_ringing = 0;                     // frames of effect tail still to render
+    float m_applied = 1.0f;                   // scale of the last block, ramped from
     std::unique_ptr<PeakLimiter> m_limiter;   // null: none; under m_lock
-    QString m_fault;                     // under m_lock
+    QString m_fault;                          // under m_lock
     std::atomic<float> m_scale{1.0f};
     std::atomic<bool> m_rendering{false};
 };

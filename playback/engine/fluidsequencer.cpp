@@ -82,8 +82,8 @@ int FluidSequencer::open(const QString &path)
     }
     // FluidSynth drops tracks past its 128th and counts ticks in an int.
     if (song.trackCount() > MaxTracks) {
-        m_openError = QStringLiteral("The song has %1 tracks; at most %2 can be played.")
-                          .arg(song.trackCount()).arg(MaxTracks);
+        m_openError =
+            QStringLiteral("The song has %1 tracks; at most %2 can be played.").arg(song.trackCount()).arg(MaxTracks);
         return MediaError::NotMidiFile;
     }
     if (song.lastTick() > std::numeric_limits<int>::max()) {
@@ -122,8 +122,7 @@ int FluidSequencer::play(qint64 fromMs)
     if (fromMs < 0 && mode() == Mode::Playing)
         return 0;
     std::lock_guard guard(*m_lock);
-    const qint64 tick = std::min(fromMs < 0 ? currentTickLocked() : m_song.msToTick(double(fromMs)),
-                                 m_song.lastTick());
+    const qint64 tick = std::min(fromMs < 0 ? currentTickLocked() : m_song.msToTick(double(fromMs)), m_song.lastTick());
     dropPlayerLocked();
     keepInstrumentsLocked();
     // Controllers of the old position must not leak into the new one. The
@@ -143,8 +142,7 @@ int FluidSequencer::startPlayerLocked(qint64 tick)
     if (!player)
         return MediaError::NotAvailable;
     if (fluid_player_add_mem(player, m_bytes.constData(), size_t(m_bytes.size())) != FLUID_OK
-        || (tick > 0 && fluid_player_seek(player, int(tick)) != FLUID_OK)
-        || fluid_player_play(player) != FLUID_OK) {
+        || (tick > 0 && fluid_player_seek(player, int(tick)) != FLUID_OK) || fluid_player_play(player) != FLUID_OK) {
         delete_fluid_player(player);
         return MediaError::NotAvailable;
     }
@@ -255,8 +253,8 @@ void FluidSequencer::keepInstrumentsLocked()
     QVector<std::array<int, 3>> now;
     for (int chan = 0; chan < fluid_synth_count_midi_channels(synth); ++chan) {
         std::array<int, 3> p{};
-        if (fluid_synth_get_program(synth, chan, &p[0], &p[1], &p[2]) == FLUID_OK && p[0] > 0
-            && !now.contains(p) && fluid_synth_pin_preset(synth, p[0], p[1], p[2]) == FLUID_OK)
+        if (fluid_synth_get_program(synth, chan, &p[0], &p[1], &p[2]) == FLUID_OK && p[0] > 0 && !now.contains(p)
+            && fluid_synth_pin_preset(synth, p[0], p[1], p[2]) == FLUID_OK)
             now.append(p);
     }
     for (const auto &p : std::as_const(m_pinned)) {
@@ -398,7 +396,10 @@ bool FluidSequencer::changeSynth(const SoundConfig &config, QString *error)
     return true;
 }
 
-QStringList FluidSequencer::systemBanks() const { return findSystemBanks(); }
+QStringList FluidSequencer::systemBanks() const
+{
+    return findSystemBanks();
+}
 
 QStringList FluidSequencer::audioDrivers()
 {
@@ -416,4 +417,7 @@ QStringList FluidSequencer::audioDrivers()
     return drivers;
 }
 
-QStringList FluidSequencer::audioDevices(const QString &driver) { return audioDeviceOptions(driver); }
+QStringList FluidSequencer::audioDevices(const QString &driver)
+{
+    return audioDeviceOptions(driver);
+}

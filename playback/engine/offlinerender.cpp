@@ -84,7 +84,9 @@ QString refusal(const MidiFile &song)
     if (!song.isValid())
         return song.error();
     if (song.trackCount() > MaxTracks)
-        return QStringLiteral("The song has %1 tracks; at most %2 can be played.").arg(song.trackCount()).arg(MaxTracks);
+        return QStringLiteral("The song has %1 tracks; at most %2 can be played.")
+            .arg(song.trackCount())
+            .arg(MaxTracks);
     if (song.lastTick() > std::numeric_limits<int>::max())
         return QStringLiteral("The song is too long to be played: it runs to MIDI tick %1.").arg(song.lastTick());
     return {};
@@ -158,8 +160,8 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
     }
     if (!makeSynth(error))
         return false;
-    std::unique_ptr<AudioFileWriter> writer =
-        AudioFileWriter::create(job.output, job.format, m_options.sampleRate, error);
+    std::unique_ptr<AudioFileWriter> writer = AudioFileWriter::create(job.output, job.format, m_options.sampleRate,
+                                                                      error);
     if (!writer)
         return false;
 

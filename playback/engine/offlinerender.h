@@ -20,8 +20,8 @@ class OfflineRender : public SongRender {
 public:
     struct Options {
         SoundConfig sound;
-        double gain;            // the synth's, as the player sets it
-        bool limiter = true;    // as the player's output
+        double gain;           // the synth's, as the player sets it
+        bool limiter = true;   // as the player's output
         int sampleRate = 44100;
     };
 

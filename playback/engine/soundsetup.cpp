@@ -6,8 +6,14 @@
 
 namespace {
 
-double within(double v, SoundConfig::Range r) { return std::clamp(v, r.low, r.high); }
-int within(int v, SoundConfig::Range r) { return int(std::clamp<double>(v, r.low, r.high)); }
+double within(double v, SoundConfig::Range r)
+{
+    return std::clamp(v, r.low, r.high);
+}
+int within(int v, SoundConfig::Range r)
+{
+    return int(std::clamp<double>(v, r.low, r.high));
+}
 
 const char *bankSelectName(SoundConfig::BankMode mode)
 {
@@ -36,7 +42,7 @@ QStringList options(const char *name)
     return out;
 }
 
-} // namespace
+}   // namespace
 
 void applySoundSettings(fluid_settings_t *s, const SoundConfig &c)
 {
@@ -111,7 +117,10 @@ void sendSongReset(fluid_synth_t *synth, SoundConfig::SongReset reset)
     }
 }
 
-QStringList compiledAudioDrivers() { return options("audio.driver"); }
+QStringList compiledAudioDrivers()
+{
+    return options("audio.driver");
+}
 
 QStringList audioDeviceOptions(const QString &driver)
 {

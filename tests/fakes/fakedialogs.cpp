@@ -13,8 +13,8 @@ Dialogs::Answer FakeDialogs::message(QWidget *, const QString &text, Style style
     return asksYesNo(style) ? Answer::No : Answer::Ok;
 }
 
-std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title,
-                                             const QString &initial, const QString &filter)
+std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title, const QString &initial,
+                                             const QString &filter)
 {
     fileAsks.append({false, title, initial, filter});
     if (onAsk)
@@ -22,8 +22,8 @@ std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title,
     return openResults.isEmpty() ? std::nullopt : openResults.dequeue();
 }
 
-std::optional<QString> FakeDialogs::saveFile(QWidget *, const QString &title,
-                                             const QString &initial, const QString &filter)
+std::optional<QString> FakeDialogs::saveFile(QWidget *, const QString &title, const QString &initial,
+                                             const QString &filter)
 {
     fileAsks.append({true, title, initial, filter});
     if (onAsk)

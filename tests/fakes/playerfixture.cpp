@@ -15,7 +15,8 @@ PlayerFixture::PlayerFixture(bool ownDataDir)
     TestEnv::writeMidi(m_dir + QStringLiteral("/program/Media/sample.mid"));
     settings = std::make_unique<SettingsStore>(m_dir + QStringLiteral("/settings.ini"));
     if (ownDataDir)
-        settings->SetValue(QStringLiteral("Quillon\\Startup"), QStringLiteral("DataPath"), m_dir + QStringLiteral("/data/"));
+        settings->SetValue(QStringLiteral("Quillon\\Startup"), QStringLiteral("DataPath"),
+                           m_dir + QStringLiteral("/data/"));
     services.settings = settings.get();
     services.dialogs = &dialogs;
     services.sounds = &sounds;
