@@ -113,6 +113,8 @@ void FrmExport::buildControls()
     buttons->addWidget(cmdCancel);
     layout->addLayout(buttons);
 
+    txtFolder->setAccessibleName(QStringLiteral("Export folder"));
+    prgAll->setAccessibleName(QStringLiteral("Export progress"));
     connect(cmdFolder, &QPushButton::clicked, this, &FrmExport::cmdFolder_Click);
     connect(cmdExport, &QPushButton::clicked, this, &FrmExport::cmdExport_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &FrmExport::cmdCancel_Click);

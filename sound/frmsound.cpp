@@ -76,6 +76,7 @@ FrmSound::FrmSound(const Services &services, QWidget *player) : QWidget(player, 
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     refresh();
     adjustSize();
+    nameForScreenReaders();
     placeBeside(player);
 }
 
@@ -202,6 +203,22 @@ void FrmSound::buildOutput(QGridLayout *grid)
     connect(cmbDriver, &QComboBox::activated, this, &FrmSound::cmbDriver_Click);
     connect(cmbDevice, &QComboBox::activated, this, &FrmSound::outputChanged);
     connect(cmbBuffer, &QComboBox::activated, this, &FrmSound::outputChanged);
+}
+
+void FrmSound::nameForScreenReaders()
+{
+    // The labels beside the boxes are not enough: "Level" stands twice.
+    const std::pair<QWidget *, const char *> names[] = {
+        {lstBanks, "Sound banks in use"},   {cmbSystemBanks, "Sound banks found on this computer"},
+        {spnRoom, "Reverb room"},           {spnDamp, "Reverb damping"},
+        {spnWidth, "Reverb width"},         {spnReverbLevel, "Reverb level"},
+        {spnChorusLevel, "Chorus level"},   {spnChorusDepth, "Chorus depth in milliseconds"},
+        {spnChorusVoices, "Chorus voices"}, {spnPolyphony, "Polyphony"},
+        {cmbBankMode, "Bank select"},       {cmbSongReset, "Reset before each song"},
+        {cmbDriver, "Audio driver"},        {cmbDevice, "Audio device"},
+        {cmbBuffer, "Audio buffer"}};
+    for (const auto &[widget, name] : names)
+        widget->setAccessibleName(QLatin1String(name));
 }
 
 void FrmSound::placeBeside(const QWidget *player)

@@ -22,6 +22,7 @@ public:
 
     // Beside the player (below it, else above), inside the screen.
     void placeBeside(const QWidget *player);
+    void nameForScreenReaders();
 
     void cmdAddBank_Click();
     void cmdAddFile_Click();
