@@ -1,6 +1,4 @@
 #include "components/core/soundsettings.h"
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCoreSoundSettings : public QObject {
@@ -19,10 +17,8 @@ private slots:
     {
         m_top = m_dir.filePath(QStringLiteral("top.sf2"));
         m_bottom = m_dir.filePath(QStringLiteral("bottom.sf3"));
-        for (const QString &p : {m_top, m_bottom}) {
-            QFile f(p);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("RIFF") == 4);
-        }
+        for (const QString &p : {m_top, m_bottom})
+            QVERIFY(QFile(p).open(QIODevice::WriteOnly));
         // The default bank comes from here.
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("sf2"))));
         QVERIFY(QFile::copy(m_top, m_dir.filePath(QStringLiteral("sf2/default-GM.sf2"))));
@@ -32,23 +28,9 @@ private slots:
     // What is written is read back the same, also by a new store on the same file.
     void survivesARestart()
     {
-        SoundConfig c;
-        c.banks = QStringList{m_top, m_bottom};
-        c.reverb = false;
-        c.reverbRoom = 0.35;
-        c.reverbDamp = 0.7;
-        c.reverbWidth = 12.5;
-        c.reverbLevel = 0.25;
-        c.chorus = false;
-        c.chorusLevel = 0.5;
-        c.chorusDepth = 3.0;
-        c.chorusVoices = 5;
-        c.polyphony = 96;
-        c.bankMode = SoundConfig::BankMode::XG;
-        c.songReset = SoundConfig::SongReset::GS;
-        c.audioDriver = QStringLiteral("alsa");
-        c.audioDevice = QStringLiteral("hw:1");
-        c.bufferFrames = 512;
+        const QStringList banks{m_top, m_bottom};   // every field away from its default
+        const SoundConfig c(banks, false, 0.35, 0.7, 12.5, 0.25, false, 0.5, 3.0, 5, 96, SoundConfig::BankMode::XG,
+                            SoundConfig::SongReset::GS, "alsa", "hw:1", 512);
         const QString file = m_dir.filePath(QStringLiteral("restart.conf"));
         {
             SettingsStore s(file);
@@ -66,28 +48,20 @@ private slots:
     {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("room above 1") << "MidiReverbRoom"
-                                      << "1.5";
-        QTest::newRow("level not a number") << "MidiReverbLevel"
-                                            << "loud";
-        QTest::newRow("width nan") << "MidiReverbWidth"
-                                   << "nan";
-        QTest::newRow("depth negative") << "MidiChorusDepth"
-                                        << "-1";
-        QTest::newRow("voices fraction") << "MidiChorusVoices"
-                                         << "2.5";
-        QTest::newRow("polyphony too low") << "MidiPolyphony"
-                                           << "8";
-        QTest::newRow("polyphony too high") << "MidiPolyphony"
-                                            << "5000";
-        QTest::newRow("reverb switch") << "MidiReverb"
-                                       << "yes";
-        QTest::newRow("bank mode") << "MidiBankMode"
-                                   << "roland";
-        QTest::newRow("song reset") << "MidiSongReset"
-                                    << "gs2";
-        QTest::newRow("buffer too small") << "MidiAudioBuffer"
-                                          << "10";
+        const auto row = [](const char *tag, const char *key, const char *value) {
+            QTest::newRow(tag) << QString(key) << QString(value);
+        };
+        row("room above 1", "MidiReverbRoom", "1.5");
+        row("level not a number", "MidiReverbLevel", "loud");
+        row("width nan", "MidiReverbWidth", "nan");
+        row("depth negative", "MidiChorusDepth", "-1");
+        row("voices fraction", "MidiChorusVoices", "2.5");
+        row("polyphony too low", "MidiPolyphony", "8");
+        row("polyphony too high", "MidiPolyphony", "5000");
+        row("reverb switch", "MidiReverb", "yes");
+        row("bank mode", "MidiBankMode", "roland");
+        row("song reset", "MidiSongReset", "gs2");
+        row("buffer too small", "MidiAudioBuffer", "10");
     }
     void badValuesFallBack()
     {
@@ -97,7 +71,7 @@ private slots:
         s->SetValue(AppInfo::AppletSection(), key, value);
         QStringList problems;
         SoundConfig expected;
-        expected.banks = QStringList{m_dir.filePath(QStringLiteral("sf2/default-GM.sf2"))};
+        expected.banks = QStringList{m_dir.filePath("sf2/default-GM.sf2")};
         QCOMPARE(readSoundConfig(*s, &problems), expected);
         QCOMPARE(problems.size(), 1);
         QVERIFY2(problems[0].contains(key) && problems[0].contains(value) && !problems[0].contains('\n'),
@@ -109,44 +83,37 @@ private slots:
     {
         QTest::addColumn<QString>("stack");
         QTest::addColumn<QString>("font");
-        QTest::addColumn<QStringList>("expected");   // "default" for the system's default bank
+        QTest::addColumn<QString>("expected");   // "default" for the system's default bank
         QTest::addColumn<int>("problems");
-        QTest::newRow("nothing stored") << ""
-                                        << "" << QStringList{"default"} << 0;
-        QTest::newRow("older settings") << ""
-                                        << "bottom.sf3" << QStringList{"bottom.sf3"} << 0;
-        QTest::newRow("stack") << "top.sf2|bottom.sf3"
-                               << "top.sf2" << QStringList{"top.sf2", "bottom.sf3"} << 0;
-        QTest::newRow("font set by hand goes on top") << "top.sf2|bottom.sf3"
-                                                      << "bottom.sf3" << QStringList{"bottom.sf3", "top.sf2"} << 0;
-        QTest::newRow("missing one left out") << "gone.sf2|bottom.sf3"
-                                              << "gone.sf2" << QStringList{"bottom.sf3"} << 1;
-        QTest::newRow("all missing: the default") << "gone.sf2"
-                                                  << "gone.sf2" << QStringList{"default"} << 2;
+        const auto row = [](const char *tag, const char *stack, const char *font, const char *expected, int problems) {
+            QTest::newRow(tag) << QString(stack) << QString(font) << QString(expected) << problems;
+        };
+        row("nothing stored", "", "", "default", 0);
+        row("older settings", "", "bottom.sf3", "bottom.sf3", 0);
+        row("stack", "top.sf2|bottom.sf3", "top.sf2", "top.sf2|bottom.sf3", 0);
+        row("font set by hand goes on top", "top.sf2|bottom.sf3", "bottom.sf3", "bottom.sf3|top.sf2", 0);
+        row("missing one left out", "gone.sf2|bottom.sf3", "gone.sf2", "bottom.sf3", 1);
+        row("all missing: the default", "gone.sf2", "gone.sf2", "default", 2);
     }
     void banks()
     {
         QFETCH(QString, stack);
         QFETCH(QString, font);
-        QFETCH(QStringList, expected);
+        QFETCH(QString, expected);
         QFETCH(int, problems);
-        auto full = [this](const QString &name) {
-            return name == "default" ? m_dir.filePath(QStringLiteral("sf2/default-GM.sf2")) : m_dir.filePath(name);
+        const auto full = [this](const QString &names) {
+            QStringList paths;
+            for (const QString &name : names.split('|', Qt::SkipEmptyParts))
+                paths << m_dir.filePath(name == "default" ? QStringLiteral("sf2/default-GM.sf2") : name);
+            return paths;
         };
-        QStringList stored;
-        for (const QString &name : stack.split('|', Qt::SkipEmptyParts))
-            stored << full(name);
         auto s = store();
-        s->SetValue(Settings::MidiSoundBanks, stored.join('|'));
-        s->SetValue(Settings::MidiSoundFont, font.isEmpty() ? QString() : full(font));
+        s->SetValue(Settings::MidiSoundBanks, full(stack).join('|'));
+        s->SetValue(Settings::MidiSoundFont, full(font).join('|'));
         QStringList told;
-        QStringList want;
-        for (const QString &name : expected)
-            want << full(name);
-        QCOMPARE(readSoundConfig(*s, &told).banks, want);
+        QCOMPARE(readSoundConfig(*s, &told).banks, full(expected));
         QVERIFY2(told.size() == problems, qPrintable(told.join('\n')));
     }
-
     void noBankAtAll()
     {
         const QByteArray saved = qgetenv("LYRABOX_SF2_DIR");
