@@ -1,8 +1,6 @@
 // The ".mfl" library file and the shuffle deal. Random bytes: fuzz/fuzz_libraryfile.cpp.
 #include "library/core/libraryfile.h"
 #include "library/core/shuffle.h"
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -92,8 +90,7 @@ private slots:
         const auto bad = [](const char *tag, const QStringList &paths, const char *under = "") {
             QTest::newRow(tag) << paths << QString(under) << fileOf(0, {"/old.mid"});
         };
-        QTest::newRow("two entries") << QStringList({"/A/x.mid", "/B/y.rmi"}) << QString()
-                                     << QByteArray("2\r\n\"/A/x.mid\"\r\n\"/B/y.rmi\"\r\n");
+        good("two entries", {"/A/x.mid", "/B/y.rmi"});
         good("spaces and commas", {" /My Music/a, b .mid ", "/x/,,.rmi"});
         good("non-ASCII", {"/Müsik/日本の歌.mid", "/€/😀.MID", "/\u00A0x/\u0081.mid"});
         good("empty path kept", {"/a.mid", "", "/b.mid"});
@@ -130,8 +127,7 @@ private slots:
         for (qint64 expected : {7055475, 5334240, 5795186})   // the three first draws
             QCOMPARE(qRound64(double(rnd.next()) * 1e7), expected);
         QCOMPARE(shuffleDeal({"A", "B", "C"}, a), QStringList({"C", "B", "A"}));
-        QCOMPARE(shuffleDeal({"A"}, b), QStringList({"A"}));
-        QCOMPARE(shuffleDeal({}, c), QStringList());
+        QCOMPARE(shuffleDeal({"A"}, b) + shuffleDeal({}, c), QStringList({"A"}));
         // The k-th deal of a run, against the generator stepped by hand.
         quint64 x = 327680;
         QStringList order{"A", "B", "C", "D", "E"};
