@@ -70,12 +70,24 @@ int peak(const QVector<qint16> &s, qsizetype from, qsizetype to)
     return p;
 }
 
-QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
+QByteArray readFile(const QString &path)
 {
-    QByteArray out("MThd\0\0\0\x06\0\x01", 10);
-    out += char(tracks.size() >> 8);
-    out += char(tracks.size());
-    out += "\x01\xE0";
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+namespace {
+QString writeSmf(const QString &path, int format, const QVector<QByteArray> &tracks)
+{
+    QByteArray out("MThd\0\0\0\x06", 8);
+    for (int v : {format, int(tracks.size()), 480})
+        out.append(char(v >> 8)).append(char(v));
     for (QByteArray trk : tracks) {
         trk += QByteArray("\x00\xFF\x2F\x00", 4);
         out += "MTrk";
@@ -83,43 +95,25 @@ QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
             out += char(trk.size() >> shift);
         out += trk;
     }
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
+    return writeFile(path, out) ? path : QString();
+}
+}
+
+QString writeTracks(const QString &path, const QVector<QByteArray> &tracks)
+{
+    return writeSmf(path, 1, tracks);
 }
 
 QString writeMidi(const QString &path, int lengthMs)
 {
-    // Format 0, 480 ticks per quarter at 500000 us: 960 ticks a second.
-    const int ticks = lengthMs * 960 / 1000;
-    QByteArray trk;
-    auto vlq = [&trk](quint32 v) {
-        QByteArray b;
-        b.prepend(char(v & 0x7f));
-        while (v >>= 7)
-            b.prepend(char(0x80 | (v & 0x7f)));
-        trk += b;
-    };
-    vlq(0);
-    trk += QByteArray("\xC0\x00", 2);
-    vlq(0);
-    trk += QByteArray("\x90\x3C\x64", 3);
-    vlq(quint32(ticks));
-    trk += QByteArray("\x80\x3C\x00", 3);
-    vlq(0);
-    trk += QByteArray("\xFF\x2F\x00", 3);
-    QByteArray out("MThd\0\0\0\x06\0\0\0\x01\x01\xE0", 14);
-    out += "MTrk";
-    const quint32 n = quint32(trk.size());
-    out += char(n >> 24);
-    out += char(n >> 16);
-    out += char(n >> 8);
-    out += char(n);
-    out += trk;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write(out);
-    return path;
+    // 480 ticks per quarter at 500000 us: 960 ticks a second.
+    QByteArray trk("\x00\xC0\x00\x00\x90\x3C\x64", 7);
+    const quint32 ticks = quint32(lengthMs * 960 / 1000);
+    for (int shift = 28; shift > 0; shift -= 7)
+        if (ticks >> shift)
+            trk += char(0x80 | ((ticks >> shift) & 0x7f));
+    trk.append(char(ticks & 0x7f)).append("\x80\x3C\x00", 3);
+    return writeSmf(path, 0, {trk});
 }
 
 }   // namespace TestEnv

@@ -19,6 +19,10 @@ inline qsizetype wavSamples(qint64 ms)
 }
 // The loudest of samples [from, to) of s; to -1: to the end.
 int peak(const QVector<qint16> &s, qsizetype from = 0, qsizetype to = -1);
+// The bytes of a file; empty when it cannot be read.
+QByteArray readFile(const QString &path);
+// Writes bytes as the whole file; false on failure.
+bool writeFile(const QString &path, const QByteArray &bytes);
 // Writes a small valid MIDI file of about lengthMs and returns its path.
 QString writeMidi(const QString &path, int lengthMs = 2000);
 // Writes a format 1 MIDI file of these tracks (events without End of Track),

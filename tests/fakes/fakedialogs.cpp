@@ -49,17 +49,7 @@ std::optional<QString> FakeDialogs::folder(QWidget *, const QString &, const QSt
 
 void FakeDialogs::clear()
 {
-    answers.clear();
-    openResults.clear();
-    saveResults.clear();
-    colorResults.clear();
-    folderResults.clear();
-    messages.clear();
-    fileAsks.clear();
-    colorAsks.clear();
-    folderAsks.clear();
-    onMessage = nullptr;
-    onAsk = nullptr;
+    *this = FakeDialogs();
 }
 
 QStringList FakeDialogs::texts() const
@@ -72,8 +62,5 @@ QStringList FakeDialogs::texts() const
 
 int FakeDialogs::count(const QString &part) const
 {
-    int n = 0;
-    for (const Message &m : messages)
-        n += m.text.contains(part) ? 1 : 0;
-    return n;
+    return int(texts().filter(part).size());
 }
