@@ -4,7 +4,6 @@
 #include "testenv.h"
 #include <QtTest>
 #include <cmath>
-#include <memory>
 
 namespace {
 constexpr int Rate = 44100;
@@ -61,17 +60,6 @@ double distance(const QVector<double> &a, const QVector<double> &b)
     return diff / std::max(sum, 1e-9);
 }
 
-// One track of event bytes without End of Track; 480 ticks a quarter at 120 bpm.
-QString writeSong(const QString &path, QByteArray track)
-{
-    track += QByteArray("\x00\xFF\x2F\x00", 4);
-    QByteArray out("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk", 18);
-    for (int shift : {24, 16, 8, 0})
-        out += char(track.size() >> shift);
-    out += track;
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(out) == out.size() ? path : QString();
-}
 }
 
 class TestEngineSound : public QObject {
@@ -95,43 +83,37 @@ private slots:
     {
         TestEnv::setUp();
         QVERIFY(QFile::exists(TestEnv::soundFont()) && QFile::exists(FullBank));
-        m_staccato = writeSong(path("staccato.mid"),
-                               QByteArray("\x00\xC0\x00\x00\x90\x48\x7F\x60\x80\x48\x00\x8B\x60\xB0\x07\x64", 16));
-        m_flute = writeSong(path("flute.mid"),
-                            QByteArray("\x00\xC0\x49\x00\xB0\x5D\x7F\x00\x90\x45\x70\x8F\x00\x80\x45\x00", 16));
+        m_staccato = TestEnv::writeTracks(
+            path("staccato.mid"), {QByteArray("\x00\xC0\x00\x00\x90\x48\x7F\x60\x80\x48\x00\x8B\x60\xB0\x07\x64", 16)});
+        m_flute = TestEnv::writeTracks(
+            path("flute.mid"), {QByteArray("\x00\xC0\x49\x00\xB0\x5D\x7F\x00\x90\x45\x70\x8F\x00\x80\x45\x00", 16)});
         QByteArray organ("\x00\xC0\x13", 3);
         for (int i = 0; i < 20; ++i)
             organ += QByteArray("\x00\x90\x3C\x70\x81\x40\x80\x3C\x00\x30\xB0\x07\x64", 13);   // 200 + 50 ms
-        m_organ = writeSong(path("organ.mid"), organ);
+        m_organ = TestEnv::writeTracks(path("organ.mid"), {organ});
         QVERIFY(!m_staccato.isEmpty() && !m_flute.isEmpty() && !m_organ.isEmpty());
     }
 
     // The note is played twice on one device: the change in between is made while it lives.
     void effectsChangeTheSound_data()
     {
-        QTest::addColumn<QString>("effect");
-        QTest::newRow("reverb") << "reverb";
-        QTest::newRow("chorus") << "chorus";
+        QTest::addColumn<bool>("reverb");
+        QTest::newRow("reverb") << true;
+        QTest::newRow("chorus") << false;
     }
     void effectsChangeTheSound()
     {
-        QFETCH(QString, effect);
-        const bool reverb = effect == "reverb";
+        QFETCH(bool, reverb);
         const QString wav = path("effects.wav");
         auto dev = device(wav);
-        SoundConfig plain = dev->sound();
-        plain.reverb = false;
-        plain.chorus = false;
-        SoundConfig wet = plain;
-        if (reverb) {
-            wet.reverb = true;
-            wet.reverbRoom = 0.8;
-            wet.reverbLevel = 1.0;
-        } else {
-            wet.chorus = true;
-            wet.chorusLevel = 4.0;
-            wet.chorusDepth = 20.0;
-        }
+        SoundConfig plain = dev->sound(), wet = plain;
+        plain.reverb = plain.chorus = false;
+        wet.reverb = reverb;
+        wet.chorus = !reverb;
+        wet.reverbRoom = 0.8;
+        wet.reverbLevel = 1.0;
+        wet.chorusLevel = 4.0;
+        wet.chorusDepth = 20.0;
         const QString song = reverb ? m_staccato : m_flute;
         QCOMPARE(dev->open(song), 0);
         qsizetype takes[3] = {};   // frames written when each take starts
@@ -202,7 +184,6 @@ private slots:
         QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
         const qint64 spent = took.elapsed();
         const qsizetype changedAt = TestEnv::readWav(wav).size() / 2;
-        qInfo("bank change took %lld ms", spent);
         const qint64 now = dev->position();
         QVERIFY2(now >= was && now <= was + spent + 60,
                  qPrintable(QStringLiteral("%1 ms before, %2 ms after %3 ms").arg(was).arg(now).arg(spent)));
@@ -234,9 +215,7 @@ private slots:
     {
         QFETCH(bool, playing);
         const QString garbage = path("garbage.sf2");
-        QFile f(garbage);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("RIFF....sfbk not really") > 0);
-        f.close();
+        QVERIFY(TestEnv::writeFile(garbage, "RIFF....sfbk not really"));
         auto dev = device(QStringLiteral("/dev/null"));
         if (playing) {
             QCOMPARE(dev->open(m_organ), 0);
@@ -269,11 +248,9 @@ private slots:
     void polyphonyLimitsVoices()
     {
         QFETCH(int, polyphony);
-        QFile dense(path("dense.mid"));
-        QVERIFY(dense.open(QIODevice::WriteOnly) && dense.write(dense::song(3, 3)) > 0);
-        dense.close();
+        QVERIFY(TestEnv::writeFile(path("dense.mid"), dense::song(3, 3)));
         auto dev = device(QStringLiteral("/dev/null"));
-        QCOMPARE(dev->open(dense.fileName()), 0);
+        QCOMPARE(dev->open(path("dense.mid")), 0);
         QCOMPARE(dev->play(0), 0);
         SoundConfig sound = dev->sound();
         sound.polyphony = polyphony;
@@ -303,15 +280,13 @@ private slots:
         int poly = 0, voices = 0;
         double room = 0;
         char mode[8] = {};
-        QCOMPARE(fluid_settings_getint(s, "synth.polyphony", &poly), FLUID_OK);
-        QCOMPARE(fluid_settings_getnum(s, "synth.reverb.room-size", &room), FLUID_OK);
-        QCOMPARE(fluid_settings_getint(s, "synth.chorus.nr", &voices), FLUID_OK);
-        QCOMPARE(fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode), FLUID_OK);
+        fluid_settings_getint(s, "synth.polyphony", &poly);
+        fluid_settings_getnum(s, "synth.reverb.room-size", &room);
+        fluid_settings_getint(s, "synth.chorus.nr", &voices);
+        fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode);
         delete_fluid_settings(s);
-        QCOMPARE(poly, 100);
-        QCOMPARE(room, 0.4);
-        QCOMPARE(voices, 7);
-        QCOMPARE(QByteArray(mode), QByteArray("xg"));
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(poly).arg(room).arg(voices).arg(mode),
+                 QStringLiteral("100 0.4 7 xg"));
     }
 };
 
