@@ -6,17 +6,7 @@
 #include "testenv.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
-#include <QDBusPendingCall>
-#include <QDBusReply>
-#include <QDBusVariant>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QSettings>
-#include <QStandardPaths>
-#include <QUrl>
+#include <QtDBus>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -25,6 +15,7 @@ namespace {
 
 const QString kPath = u"/org/mpris/MediaPlayer2"_s;
 const QString kPlayer = u"org.mpris.MediaPlayer2.Player"_s;
+const QString kProps = u"org.freedesktop.DBus.Properties"_s;
 
 struct Level : SynthLevel {
     int level() const override { return value; }
@@ -33,6 +24,24 @@ struct Level : SynthLevel {
     void setMuted(bool) override {}
     int value = 65535;
 };
+
+// Transport buttons pressed first, the call, the PlaybackStatus read and announced after,
+// the fake device's last command and the Seeked position (-1: none).
+struct Command {
+    QStringList before;
+    QString member;
+    QVariantList args;
+    QString status, deviceLast;
+    qlonglong seeked = -1;
+};
+
+QString playerctl(const QStringList &args)
+{
+    QProcess p;
+    p.start(u"playerctl"_s, QStringList{u"-p"_s, u"lyrabox"_s} + args);
+    p.waitForFinished(5000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
 
 }   // namespace
 
@@ -49,19 +58,181 @@ public slots:
     void seeked(qlonglong position) { m_seeks << position; }
 
 private slots:
-    void init();
-    void cleanup();
-    void introspectionListsBothInterfaces();
-    void commands_data();
-    void commands();
-    void optionsFollowTheBoxesAndAreSaved();
-    void quitAndOpenUri();
-    void playerctlDrivesTheRealPlayer();
+    void init()
+    {
+        m_f = std::make_unique<PlayerFixture>();
+        Midi &m = m_f->startWith({u"a.mid"_s, u"b.mid"_s, u"c.mid"_s}, 60000);
+        m_mpris = std::make_unique<Mpris>(&m, &m_observed,
+                                          Mpris::Hooks{{}, [&m](const QStringList &u) { m.openPaths(u); }, u"x.y"_s});
+        QString error;
+        QVERIFY2(m_mpris->registerOnBus(&error), qPrintable(error));
+        m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client%1"_s.arg(++m_clients));
+        QVERIFY(m_client.isConnected());
+        m_client.connect(QString::fromLatin1(Mpris::ServiceName), kPath, kProps, u"PropertiesChanged"_s, this,
+                         SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        m_client.connect(QString::fromLatin1(Mpris::ServiceName), kPath, kPlayer, u"Seeked"_s, this,
+                         SLOT(seeked(qlonglong)));
+        m_changes.clear();
+        m_seeks.clear();
+    }
+
+    void cleanup()
+    {
+        QDBusConnection::disconnectFromBus(m_client.name());
+        QDBusConnection::sessionBus().unregisterService(QString::fromLatin1(Mpris::ServiceName));
+        QDBusConnection::sessionBus().unregisterObject(kPath);
+        m_mpris.reset();
+        m_f.reset();
+    }
+
+    void introspectionListsBothInterfaces()
+    {
+        const QString xml =
+            call(u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s).arguments().value(0).toString();
+        QVERIFY2(xml.contains(u"interface name=\"org.mpris.MediaPlayer2\""_s), qPrintable(xml));
+        QVERIFY(xml.contains(u"interface name=\"org.mpris.MediaPlayer2.Player\""_s));
+        QVERIFY(xml.contains(u"name=\"Seeked\""_s));
+        QCOMPARE(property(u"CanControl"_s).toBool(), true);
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<Command>("c");
+        const QStringList play{u"Play"_s};
+        QTest::newRow("play") << Command{{}, u"Play"_s, {}, u"Playing"_s, u"play 0"_s};
+        QTest::newRow("pause") << Command{play, u"Pause"_s, {}, u"Paused"_s, u"pause"_s};
+        QTest::newRow("playpause resumes")
+            << Command{{u"Play"_s, u"Pause"_s}, u"PlayPause"_s, {}, u"Playing"_s, u"play -1"_s};
+        QTest::newRow("stop") << Command{play, u"Stop"_s, {}, u"Stopped"_s, u"stop"_s};
+        QTest::newRow("next while stopped opens b") << Command{{}, u"Next"_s, {}, u"Stopped"_s, u"open b.mid"_s, 0};
+        QTest::newRow("seek forward") << Command{play,         u"Seek"_s,       {qlonglong(12000000)},
+                                                 u"Playing"_s, u"play 12000"_s, 12000000};
+        QTest::newRow("seek past the end goes on")
+            << Command{play, u"Seek"_s, {qlonglong(90000000)}, u"Stopped"_s, u"open b.mid"_s, 0};
+    }
+
+    void commands()
+    {
+        QFETCH(Command, c);
+        for (const QString &b : c.before)
+            m_f->press(b);
+        QTest::qWait(50);
+        m_changes.clear();
+        QCOMPARE(call(kPlayer, c.member, c.args).type(), QDBusMessage::ReplyMessage);
+        QCOMPARE(m_f->device.log.last(), c.deviceLast);
+        QCOMPARE(property(u"PlaybackStatus"_s).toString(), c.status);
+        if (!c.before.isEmpty() || c.status != "Stopped"_L1)
+            QCOMPARE(lastChange(u"PlaybackStatus"_s).toString(), c.status);
+        QCOMPARE(m_seeks.isEmpty() ? -1LL : m_seeks.last(), c.seeked);
+        const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
+        QCOMPARE(meta.value(u"xesam:url"_s).toString(),
+                 QUrl::fromLocalFile(m_f->midi->openSong()).toString(QUrl::FullyEncoded));
+        QCOMPARE(meta.value(u"mpris:length"_s).toLongLong(), 60000000LL);
+    }
+
+    void optionsFollowTheBoxesAndAreSaved()
+    {
+        Midi &m = *m_f->midi;
+        set(u"LoopStatus"_s, u"Playlist"_s);
+        QVERIFY(m.controls().chkLoop->isChecked());
+        QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"Playlist"_s);
+        set(u"Shuffle"_s, true);
+        QVERIFY(m.controls().chkShuffle->isChecked());
+        // A tick in the window reaches the desktop too.
+        m.controls().chkLoop->setChecked(false);
+        QTest::qWait(50);
+        QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"None"_s);
+        set(u"Volume"_s, 0.5);
+        QCOMPARE(m_level.value, 32768);
+        QCOMPARE(lastChange(u"Volume"_s).toDouble(), 32768 / 65535.0);
+        // The volume window's change reaches the desktop as well.
+        m_observed.setLevel(0);
+        QTest::qWait(50);
+        QCOMPARE(lastChange(u"Volume"_s).toDouble(), 0.0);
+        m_f->quit();
+        QCOMPARE(m_f->settings->GetValue(Settings::MidiShuffle), u"1"_s);
+        QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);
+    }
+
+    void quitAndOpenUri()
+    {
+        const QString song = m_f->songs({u"d e.mid"_s}).first();
+        call(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(song).toString()});
+        QTRY_COMPARE(m_f->midi->openSong(), song);
+        QCOMPARE(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
+        const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
+        QCOMPARE(meta.value(u"xesam:title"_s).toString(), u"D e"_s);
+        const QString track = meta.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
+        QCOMPARE(track, MprisValues::trackId(song));
+        call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(30000000)});
+        QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
+        call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(u"/other"_s)), qlonglong(1000000)});
+        QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
+        call(u"org.mpris.MediaPlayer2"_s, u"Quit"_s);
+        QTRY_VERIFY(m_f->midi->unloaded());
+    }
+
+    void playerctlDrivesTheRealPlayer()
+    {
+        if (qEnvironmentVariable("LYRABOX_BIN").isEmpty() || QStandardPaths::findExecutable(u"playerctl"_s).isEmpty())
+            QSKIP("needs the program and playerctl");
+        cleanup();   // the bus name is the real program's now
+        TestEnv::setUp();
+        const QString wav = TestEnv::root() + u"/out.wav"_s;
+        QSettings conf(TestEnv::root() + u"/config/Veltrix/Quillon.conf"_s, QSettings::IniFormat);
+        conf.setValue(u"Quillon/Applets/MidiAudioDriver"_s, u"file"_s);
+        conf.setValue(u"Quillon/Applets/MidiAudioFile"_s, wav);
+        conf.sync();
+        QProcess player;
+        player.start(qEnvironmentVariable("LYRABOX_BIN"), {TestEnv::samplesDir() + u"/ode-to-joy.mid"_s});
+        QVERIFY(player.waitForStarted());
+        QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Playing"_s, 10000);
+        QCOMPARE(playerctl({u"metadata"_s, u"xesam:title"_s}), u"Ode-to-joy"_s);
+        playerctl({u"stop"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Stopped"_s, 5000);
+        QTest::qWait(300);
+        const qsizetype stoppedAt = TestEnv::readWav(wav).size();
+        playerctl({u"play"_s});
+        QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Playing"_s, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestEnv::peak(TestEnv::readWav(wav), stoppedAt) > 1000, 5000);
+        playerctl({u"stop"_s});
+        QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
+            QString::fromLatin1(Mpris::ServiceName), kPath, u"org.mpris.MediaPlayer2"_s, u"Quit"_s));
+        QVERIFY(player.waitForFinished(10000));
+        QCOMPARE(player.exitCode(), 0);
+    }
 
 private:
-    QDBusMessage call(const QString &interface, const QString &member, const QVariantList &args = {});
-    QVariant property(const QString &name);
-    QVariant lastChange(const QString &name) const;
+    QDBusMessage call(const QString &interface, const QString &member, const QVariantList &args = {})
+    {
+        QDBusMessage msg = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath, interface,
+                                                          member);
+        msg.setArguments(args);
+        // Asynchronous: the service answers from this same thread's event loop.
+        QDBusPendingCall pending = m_client.asyncCall(msg);
+        QElapsedTimer t;
+        t.start();
+        while (!pending.isFinished() && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // Signals sent with the reply arrive just after it.
+        QTest::qWait(50);
+        return pending.reply();
+    }
+    QVariant property(const QString &name)
+    {
+        return call(kProps, u"Get"_s, {kPlayer, name}).arguments().value(0).value<QDBusVariant>().variant();
+    }
+    void set(const QString &name, const QVariant &value)
+    {
+        call(kProps, u"Set"_s, {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
+    }
+    QVariant lastChange(const QString &name) const
+    {
+        for (auto it = m_changes.crbegin(); it != m_changes.crend(); ++it)
+            if (it->contains(name))
+                return it->value(name);
+        return {};
+    }
 
     std::unique_ptr<PlayerFixture> m_f;
     std::unique_ptr<Mpris> m_mpris;
@@ -72,219 +243,6 @@ private:
     QList<qlonglong> m_seeks;
     int m_clients = 0;
 };
-
-void TestDesktopMpris::init()
-{
-    m_f = std::make_unique<PlayerFixture>();
-    Midi &m = m_f->startWith({u"a.mid"_s, u"b.mid"_s, u"c.mid"_s}, 60000);
-    m_mpris = std::make_unique<Mpris>(&m, &m_observed,
-                                      Mpris::Hooks{{}, [&m](const QStringList &u) { m.openPaths(u); }, u"x.y"_s});
-    QString error;
-    QVERIFY2(m_mpris->registerOnBus(&error), qPrintable(error));
-    m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client%1"_s.arg(++m_clients));
-    QVERIFY(m_client.isConnected());
-    m_client.connect(QString::fromLatin1(Mpris::ServiceName), kPath, u"org.freedesktop.DBus.Properties"_s,
-                     u"PropertiesChanged"_s, this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
-    m_client.connect(QString::fromLatin1(Mpris::ServiceName), kPath, kPlayer, u"Seeked"_s, this,
-                     SLOT(seeked(qlonglong)));
-    m_changes.clear();
-    m_seeks.clear();
-}
-
-void TestDesktopMpris::cleanup()
-{
-    QDBusConnection::disconnectFromBus(m_client.name());
-    QDBusConnection::sessionBus().unregisterService(QString::fromLatin1(Mpris::ServiceName));
-    QDBusConnection::sessionBus().unregisterObject(kPath);
-    m_mpris.reset();
-    m_f.reset();
-}
-
-QDBusMessage TestDesktopMpris::call(const QString &interface, const QString &member, const QVariantList &args)
-{
-    QDBusMessage msg = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath, interface,
-                                                      member);
-    msg.setArguments(args);
-    // Asynchronous: the service answers from this same thread's event loop.
-    QDBusPendingCall pending = m_client.asyncCall(msg);
-    QElapsedTimer t;
-    t.start();
-    while (!pending.isFinished() && t.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    // Signals sent with the reply arrive just after it.
-    QTest::qWait(50);
-    return pending.reply();
-}
-
-QVariant TestDesktopMpris::property(const QString &name)
-{
-    const QDBusMessage reply = call(u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {kPlayer, name});
-    return reply.arguments().value(0).value<QDBusVariant>().variant();
-}
-
-QVariant TestDesktopMpris::lastChange(const QString &name) const
-{
-    for (auto it = m_changes.crbegin(); it != m_changes.crend(); ++it)
-        if (it->contains(name))
-            return it->value(name);
-    return {};
-}
-
-void TestDesktopMpris::introspectionListsBothInterfaces()
-{
-    const QDBusMessage reply = call(u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
-    const QString xml = reply.arguments().value(0).toString();
-    QVERIFY2(xml.contains(u"interface name=\"org.mpris.MediaPlayer2\""_s), qPrintable(xml));
-    QVERIFY(xml.contains(u"interface name=\"org.mpris.MediaPlayer2.Player\""_s));
-    QVERIFY(xml.contains(u"name=\"Seeked\""_s));
-    QCOMPARE(property(u"CanControl"_s).toBool(), true);
-}
-
-void TestDesktopMpris::commands_data()
-{
-    QTest::addColumn<QStringList>("before");   // transport buttons pressed first
-    QTest::addColumn<QString>("member");
-    QTest::addColumn<QVariantList>("args");
-    QTest::addColumn<QString>("status");       // PlaybackStatus read and announced after
-    QTest::addColumn<QString>("deviceLast");   // the fake device's last command
-    QTest::addColumn<qlonglong>("seeked");     // -1: no Seeked
-
-    const QVariantList none;
-    QTest::newRow("play") << QStringList() << u"Play"_s << none << u"Playing"_s << u"play 0"_s << -1LL;
-    QTest::newRow("pause") << QStringList{u"Play"_s} << u"Pause"_s << none << u"Paused"_s << u"pause"_s << -1LL;
-    QTest::newRow("playpause resumes") << QStringList{u"Play"_s, u"Pause"_s} << u"PlayPause"_s << none << u"Playing"_s
-                                       << u"play -1"_s << -1LL;
-    QTest::newRow("stop") << QStringList{u"Play"_s} << u"Stop"_s << none << u"Stopped"_s << u"stop"_s << -1LL;
-    QTest::newRow("next while stopped opens b")
-        << QStringList() << u"Next"_s << none << u"Stopped"_s << u"open b.mid"_s << 0LL;
-    QTest::newRow("seek forward") << QStringList{u"Play"_s} << u"Seek"_s << QVariantList{qlonglong(12000000)}
-                                  << u"Playing"_s << u"play 12000"_s << 12000000LL;
-    QTest::newRow("seek past the end goes on")
-        << QStringList{u"Play"_s} << u"Seek"_s << QVariantList{qlonglong(90000000)} << u"Stopped"_s << u"open b.mid"_s
-        << 0LL;
-}
-
-void TestDesktopMpris::commands()
-{
-    QFETCH(QStringList, before);
-    QFETCH(QString, member);
-    QFETCH(QVariantList, args);
-    QFETCH(QString, status);
-    QFETCH(QString, deviceLast);
-    QFETCH(qlonglong, seeked);
-    for (const QString &b : before)
-        m_f->press(b);
-    QTest::qWait(50);
-    m_changes.clear();
-    const QDBusMessage reply = call(kPlayer, member, args);
-    QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-    QCOMPARE(m_f->device.log.last(), deviceLast);
-    QCOMPARE(property(u"PlaybackStatus"_s).toString(), status);
-    if (!before.isEmpty() || status != "Stopped"_L1)
-        QCOMPARE(lastChange(u"PlaybackStatus"_s).toString(), status);
-    QCOMPARE(m_seeks.isEmpty() ? -1LL : m_seeks.last(), seeked);
-    const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
-    QCOMPARE(meta.value(u"xesam:url"_s).toString(),
-             QUrl::fromLocalFile(m_f->midi->openSong()).toString(QUrl::FullyEncoded));
-    QCOMPARE(meta.value(u"mpris:length"_s).toLongLong(), 60000000LL);
-}
-
-void TestDesktopMpris::optionsFollowTheBoxesAndAreSaved()
-{
-    Midi &m = *m_f->midi;
-    call(u"org.freedesktop.DBus.Properties"_s, u"Set"_s,
-         {kPlayer, u"LoopStatus"_s, QVariant::fromValue(QDBusVariant(u"Playlist"_s))});
-    QVERIFY(m.controls().chkLoop->isChecked());
-    QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"Playlist"_s);
-    call(u"org.freedesktop.DBus.Properties"_s, u"Set"_s,
-         {kPlayer, u"Shuffle"_s, QVariant::fromValue(QDBusVariant(true))});
-    QVERIFY(m.controls().chkShuffle->isChecked());
-    // A tick in the window reaches the desktop too.
-    m.controls().chkLoop->setChecked(false);
-    QTest::qWait(50);
-    QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"None"_s);
-    call(u"org.freedesktop.DBus.Properties"_s, u"Set"_s,
-         {kPlayer, u"Volume"_s, QVariant::fromValue(QDBusVariant(0.5))});
-    QCOMPARE(m_level.value, 32768);
-    QCOMPARE(lastChange(u"Volume"_s).toDouble(), 32768 / 65535.0);
-    // The volume window's change reaches the desktop as well.
-    m_observed.setLevel(0);
-    QTest::qWait(50);
-    QCOMPARE(lastChange(u"Volume"_s).toDouble(), 0.0);
-    m_f->quit();
-    QCOMPARE(m_f->settings->GetValue(Settings::MidiShuffle), u"1"_s);
-    QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);
-}
-
-void TestDesktopMpris::quitAndOpenUri()
-{
-    const QString song = m_f->songs({u"d e.mid"_s}).first();
-    call(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(song).toString()});
-    QTRY_COMPARE(m_f->midi->openSong(), song);
-    QCOMPARE(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
-    const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
-    QCOMPARE(meta.value(u"xesam:title"_s).toString(), u"D e"_s);
-    const QString track = meta.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
-    QCOMPARE(track, MprisValues::trackId(song));
-    call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(30000000)});
-    QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
-    call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(u"/other"_s)), qlonglong(1000000)});
-    QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
-    call(u"org.mpris.MediaPlayer2"_s, u"Quit"_s);
-    QTRY_VERIFY(m_f->midi->unloaded());
-}
-
-namespace {
-
-QString playerctl(const QStringList &args)
-{
-    QProcess p;
-    p.start(u"playerctl"_s, QStringList{u"-p"_s, u"lyrabox"_s} + args);
-    p.waitForFinished(5000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-int loudestAfter(const QString &wav, qsizetype from)
-{
-    const QVector<qint16> s = TestEnv::readWav(wav);
-    int peak = 0;
-    for (qsizetype i = from; i < s.size(); ++i)
-        peak = qMax(peak, qAbs(int(s[i])));
-    return peak;
-}
-
-}   // namespace
-
-void TestDesktopMpris::playerctlDrivesTheRealPlayer()
-{
-    if (qEnvironmentVariable("LYRABOX_BIN").isEmpty() || QStandardPaths::findExecutable(u"playerctl"_s).isEmpty())
-        QSKIP("needs the program and playerctl");
-    cleanup();   // the bus name is the real program's now
-    TestEnv::setUp();
-    const QString wav = TestEnv::root() + u"/out.wav"_s;
-    QSettings conf(TestEnv::root() + u"/config/Veltrix/Quillon.conf"_s, QSettings::IniFormat);
-    conf.setValue(u"Quillon/Applets/MidiAudioDriver"_s, u"file"_s);
-    conf.setValue(u"Quillon/Applets/MidiAudioFile"_s, wav);
-    conf.sync();
-    QProcess player;
-    player.start(qEnvironmentVariable("LYRABOX_BIN"), {TestEnv::samplesDir() + u"/ode-to-joy.mid"_s});
-    QVERIFY(player.waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Playing"_s, 10000);
-    QCOMPARE(playerctl({u"metadata"_s, u"xesam:title"_s}), u"Ode-to-joy"_s);
-    playerctl({u"stop"_s});
-    QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Stopped"_s, 5000);
-    QTest::qWait(300);
-    const qsizetype stoppedAt = TestEnv::readWav(wav).size();
-    playerctl({u"play"_s});
-    QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Playing"_s, 5000);
-    QTRY_VERIFY_WITH_TIMEOUT(loudestAfter(wav, stoppedAt) > 1000, 5000);
-    playerctl({u"stop"_s});
-    QDBusMessage quit = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath,
-                                                       u"org.mpris.MediaPlayer2"_s, u"Quit"_s);
-    QDBusConnection::sessionBus().call(quit);
-    QVERIFY(player.waitForFinished(10000));
-    QCOMPARE(player.exitCode(), 0);
-}
 
 QTEST_MAIN(TestDesktopMpris)
 #include "test_desktop_mpris.moc"
