@@ -4,26 +4,12 @@
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
-#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 QByteArray library(int index, const QStringList &paths)
 {
     QByteArray out = QByteArray::number(index) + "\r\n";
@@ -53,16 +39,13 @@ struct AtQuit {
 };
 }
 
-Q_DECLARE_METATYPE(Opened)
-Q_DECLARE_METATYPE(AtQuit)
-
 class TestPlayerLibrary : public QObject {
     Q_OBJECT
 
     // Starts the player with `file`, holding `bytes`, as the library it had open.
     static Midi &startOn(PlayerFixture &f, const QString &file, const QByteArray &bytes)
     {
-        writeAll(file, bytes);
+        TestEnv::writeFile(file, bytes);
         f.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
         return f.start();
     }
@@ -83,14 +66,13 @@ private slots:
         const QString file = f.dir() + "/data/Party.mfl";
         f.dialogs.saveResults << file;
         m.cmdSave_Click();
-        QCOMPARE(readAll(file), library(1, songs));
+        QCOMPARE(TestEnv::readFile(file), library(1, songs));
         QCOMPARE(m.controls().Label5->text(), QStringLiteral("Party: 2 files"));
         QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: Party"));
         f.quit();
 
         PlayerFixture g;
-        g.settings->SetValue(AppInfo::AppletSection(), "MidiLib", file);
-        Midi &n = g.start();
+        Midi &n = startOn(g, file, library(1, songs));
         QCOMPARE(n.playList().names(), QStringList({"a b, c.mid", longName}));
         QCOMPARE(n.selIndex(), 1);
         QCOMPARE(n.controls().List1->currentRow(), 1);
@@ -123,7 +105,7 @@ private slots:
             TestEnv::writeMidi(TestEnv::root() + "/lib/" + n);
         PlayerFixture f;
         const QString file = f.dir() + "/Lib.mfl";
-        writeAll(file, o.bytes);
+        QVERIFY(TestEnv::writeFile(file, o.bytes));
         Midi &m = f.start();
         f.dialogs.openResults << file;
         m.cmdOpen_Click();
@@ -142,9 +124,9 @@ private slots:
         // one that did is saved with its new current entry.
         f.quit();
         if (o.sel >= 0)
-            QVERIFY(readAll(file).startsWith(QByteArray::number(o.sel) + "\r\n"));
+            QVERIFY(TestEnv::readFile(file).startsWith(QByteArray::number(o.sel) + "\r\n"));
         else
-            QCOMPARE(readAll(file), o.bytes);
+            QCOMPARE(TestEnv::readFile(file), o.bytes);
     }
 
     // What shut-down writes. A library that did not load whole is never
@@ -197,7 +179,7 @@ private slots:
         }
         f.quit();
         QVERIFY2(f.dialogs.messages.size() <= (q.reason.isEmpty() ? 0 : 1), qPrintable(f.dialogs.texts().join('|')));
-        QCOMPARE(readAll(file), q.kept ? q.bytes : library(0, {added}));
+        QCOMPARE(TestEnv::readFile(file), q.kept ? q.bytes : library(0, {added}));
         const QString newLib = m.dataDir() + "New Library.mfl";
         const QStringList saved = LibraryFile::read(newLib).paths;
         QCOMPARE(saved.size(), qMax(q.fresh, 0));
@@ -219,10 +201,10 @@ private slots:
         m.cmdSave_Click();
         m.cmdSave_Click();
         QCOMPARE(f.dialogs.count(odd), 1);
-        QCOMPARE(readAll(file), library(1, songs));
+        QCOMPARE(TestEnv::readFile(file), library(1, songs));
         f.quit();
         QCOMPARE(f.dialogs.count(odd), 1);
-        QCOMPARE(readAll(file), library(1, songs));
+        QCOMPARE(TestEnv::readFile(file), library(1, songs));
     }
 
     void saveCommandEdges()
