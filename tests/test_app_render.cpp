@@ -1,8 +1,4 @@
 #include "testenv.h"
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
 #include <sys/stat.h>
@@ -19,8 +15,7 @@ class TestAppRender : public QObject {
     Run render(const QStringList &args, const QString &cwd = {})
     {
         QProcess p;
-        if (!cwd.isEmpty())
-            p.setWorkingDirectory(cwd);
+        p.setWorkingDirectory(cwd);   // empty: this one
         p.start(qEnvironmentVariable("LYRABOX_RENDER"), QStringList{"-s", TestEnv::soundFont()} + args);
         if (!p.waitForFinished(60000))
             return {};
@@ -30,16 +25,7 @@ class TestAppRender : public QObject {
 
     QString song(const QString &name, int ms) { return TestEnv::writeMidi(m_songs.filePath(name), ms); }
 
-    static QStringList entries(const QString &dir)
-    {
-        return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-
-    static QByteArray bytes(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    static QStringList entries(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
 
 private slots:
     void initTestCase()
@@ -97,13 +83,11 @@ private slots:
         QFETCH(bool, overwrite);
         QTemporaryDir out;
         const QString target = out.filePath("a.wav");
-        QFile f(target);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("mine") == 4);
-        f.close();
+        QVERIFY(TestEnv::writeFile(target, "mine"));
         const Run r = render(QStringList{"-o", target, m_songs.filePath("a.mid")}
                              + (overwrite ? QStringList{"--overwrite"} : QStringList{}));
         QCOMPARE(r.code, overwrite ? 0 : 1);
-        QCOMPARE(bytes(target) == "mine", !overwrite);
+        QCOMPARE(TestEnv::readFile(target) == "mine", !overwrite);
         QCOMPARE(r.err.contains("already exists"), !overwrite);
         QCOMPARE(entries(out.path()), QStringList{"a.wav"});
     }
@@ -116,9 +100,7 @@ private slots:
         const QString fifo = m_songs.filePath("pipe.mid");
         QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
         const QString text = m_songs.filePath("text.mid");
-        QFile t(text);
-        QVERIFY(t.open(QIODevice::WriteOnly) && t.write("not a song") > 0);
-        t.close();
+        QVERIFY(TestEnv::writeFile(text, "not a song"));
         QTemporaryDir other;
         const QString twin = TestEnv::writeMidi(other.filePath("a.mid"), 300);
         const QStringList args{
@@ -130,12 +112,11 @@ private slots:
         QCOMPARE(r.code, 1);
         QCOMPARE(entries(out.path()), (QStringList{"a.wav", "b.wav"}));
         const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 5);
-        QVERIFY(r.err.contains(twin + ": Another song of this export is written to"));
-        QVERIFY(r.err.contains("missing.mid: The file does not exist."));
-        QVERIFY(r.err.contains("pipe.mid: This is not a regular file."));
-        QVERIFY(r.err.contains(": This is a folder, not a file."));
-        QVERIFY(r.err.contains("text.mid: "));
+        QVERIFY2(lines.size() == 5, qPrintable(r.err));
+        for (const QString &says :
+             QStringList{twin + ": Another song of this export is written to", "missing.mid: The file does not exist.",
+                         "pipe.mid: This is not a regular file.", ": This is a folder, not a file.", "text.mid: "})
+            QVERIFY2(r.err.contains(says), qPrintable(r.err));
     }
 
     // Ended by a signal in the middle of a song: nothing is left, not even the temporary file.
@@ -173,7 +154,7 @@ private slots:
         QCOMPARE(render(QStringList{"-j", "2", "-o", two.path()} + songs).code, 0);
         QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
         for (const QString &f : entries(one.path()))
-            QVERIFY2(bytes(one.filePath(f)) == bytes(two.filePath(f)), qPrintable(f));
+            QVERIFY2(TestEnv::readFile(one.filePath(f)) == TestEnv::readFile(two.filePath(f)), qPrintable(f));
     }
 
     void badUsage_data()
