@@ -3,9 +3,6 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 #include "testenv.h"
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <sndfile.h>
 
@@ -55,35 +52,31 @@ private slots:
         TestEnv::setUp();
         if (!QFileInfo::exists(TestEnv::soundFont()))
             QSKIP("the small GM bank is not installed");
-        QVERIFY(m_dir.isValid());
         // Dense: every part at full force, far past full scale without the limiter.
-        QFile f(m_dir.filePath("dense.mid"));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(dense::song(0, 3)) > 0);
+        QVERIFY(TestEnv::writeFile(m_dir.filePath("dense.mid"), dense::song(0, 3)));
     }
 
     // The whole song from its first tick, its tail after it, no sample at full scale.
     void songToFile_data()
     {
-        QTest::addColumn<int>("format");
+        QTest::addColumn<AudioFormat>("format");
         QTest::addColumn<int>("sfType");
-        QTest::newRow("wav") << int(AudioFormat::Wav) << int(SF_FORMAT_WAV);
-        QTest::newRow("flac") << int(AudioFormat::Flac) << int(SF_FORMAT_FLAC);
+        QTest::newRow("wav") << AudioFormat::Wav << int(SF_FORMAT_WAV);
+        QTest::newRow("flac") << AudioFormat::Flac << int(SF_FORMAT_FLAC);
     }
 
     void songToFile()
     {
-        QFETCH(int, format);
+        QFETCH(AudioFormat, format);
         QFETCH(int, sfType);
         const QString in = m_dir.filePath("dense.mid");
         const QString out = m_dir.filePath(QStringLiteral("dense.") + QLatin1String(QTest::currentDataTag()));
         OfflineRender r(options());
         QString error;
-        QVERIFY2(render(r, in, out, AudioFormat(format), &error), qPrintable(error));
+        QVERIFY2(render(r, in, out, format, &error), qPrintable(error));
 
         const Audio a = readAudio(out);
-        QCOMPARE(a.format, sfType);
-        QCOMPARE(a.rate, 44100);
-        QCOMPARE(a.channels, 2);
+        QCOMPARE(QList<int>({a.format, a.rate, a.channels}), QList<int>({sfType, 44100, 2}));
         const qint64 song = qRound64(MidiFile::load(in).lengthMs() * 44.1);
         QVERIFY2(a.frames() > song && a.frames() <= song + 5 * 44100, qPrintable(QString::number(a.frames() - song)));
         int peak = 0;
