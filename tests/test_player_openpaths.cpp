@@ -3,23 +3,12 @@
 #include "library/core/libraryfile.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
-#include <QDir>
-#include <QFile>
 #include <QMimeData>
-#include <QUrl>
 #include <QtTest>
 
 // Paths given from outside do what the same choice in the window does.
 class TestPlayerOpenPaths : public QObject {
     Q_OBJECT
-private:
-    static void writeText(const QString &path)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("not a song\n");
-    }
-
 private slots:
     void initTestCase() { TestEnv::setUp(); }
 
@@ -32,24 +21,21 @@ private slots:
         QTest::addColumn<QStringList>("list");    // entry names afterwards
         QTest::addColumn<QString>("plays");       // file name that plays
         QTest::addColumn<QStringList>("named");   // one message naming each
-        QTest::newRow("one song previews")
-            << QStringList{"b.mid"} << false << QStringList{"x.mid"} << "b.mid" << QStringList{};
-        QTest::newRow("one song while playing")
-            << QStringList{"b.mid"} << true << QStringList{"x.mid"} << "b.mid" << QStringList{};
-        QTest::newRow("songs and a folder")
-            << QStringList{"b.mid", "a.mid", "folder"} << false
-            << QStringList{"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"} << "b.mid" << QStringList{};
-        QTest::newRow("songs while playing") << QStringList{"b.mid", "a.mid"} << true
-                                             << QStringList{"x.mid", "b.mid", "a.mid"} << "b.mid" << QStringList{};
-        QTest::newRow("library") << QStringList{"party.mfl"} << true << QStringList{"gone.mid", "a.mid", "b.mid"}
-                                 << "a.mid" << QStringList{};
-        QTest::newRow("missing and not MIDI")
-            << QStringList{"nowhere.mid", "a.mid", "notes.txt", "b.mid"} << false
-            << QStringList{"x.mid", "a.mid", "b.mid"} << "a.mid" << QStringList{"nowhere.mid", "notes.txt"};
-        QTest::newRow("file URL") << QStringList{"file:with space.mid"} << false << QStringList{"x.mid"}
-                                  << "with space.mid" << QStringList{};
-        QTest::newRow("by content") << QStringList{"fake.mid", "noext"} << false << QStringList{"x.mid"} << "noext"
-                                    << QStringList{"fake.mid"};
+        const auto row = [](const char *tag, const QStringList &given, bool playing, const QStringList &list,
+                            const char *plays, const QStringList &named = {}) {
+            QTest::newRow(tag) << given << playing << list << QString(plays) << named;
+        };
+        const QStringList x{"x.mid"};
+        row("one song previews", {"b.mid"}, false, x, "b.mid");
+        row("one song while playing", {"b.mid"}, true, x, "b.mid");
+        row("songs and a folder", {"b.mid", "a.mid", "folder"}, false,
+            {"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}, "b.mid");
+        row("songs while playing", {"b.mid", "a.mid"}, true, {"x.mid", "b.mid", "a.mid"}, "b.mid");
+        row("library", {"party.mfl"}, true, {"gone.mid", "a.mid", "b.mid"}, "a.mid");
+        row("missing and not MIDI", {"nowhere.mid", "a.mid", "notes.txt", "b.mid"}, false, {"x.mid", "a.mid", "b.mid"},
+            "a.mid", {"nowhere.mid", "notes.txt"});
+        row("file URL", {"file:with space.mid"}, false, x, "with space.mid");
+        row("by content", {"fake.mid", "noext"}, false, x, "noext", {"fake.mid"});
     }
 
     void openPaths()
@@ -65,9 +51,8 @@ private slots:
         for (const char *n : {"a.mid", "b.mid", "with space.mid", "noext", "folder/z.mid", "folder/c.kar",
                               "folder/sub/y.MIDI", "folder/sub/.hidden/h.mid"})
             TestEnv::writeMidi(in + n);
-        writeText(in + "notes.txt");
-        writeText(in + "fake.mid");
-        writeText(in + "folder/sub/readme.txt");
+        for (const char *n : {"notes.txt", "fake.mid", "folder/sub/readme.txt"})
+            QVERIFY(TestEnv::writeFile(in + n, "not a song\n"));
         QString why;
         QVERIFY(LibraryFile::write(in + "party.mfl", 0, {in + "gone.mid", in + "a.mid", in + "b.mid"}, &why));
         Midi &m = f.startWith({"x.mid"});
@@ -89,8 +74,7 @@ private slots:
             QCOMPARE(f.dialogs.count(in + n), 1);
         if (given.first() == "party.mfl")
             QCOMPARE(m.libFile(), in + "party.mfl");
-        const bool previewed = list == QStringList{"x.mid"};
-        QCOMPARE(m.previewFile(), previewed ? plays : QString());
+        QCOMPARE(m.previewFile(), list == QStringList{"x.mid"} ? plays : QString());
     }
 
     // Every MIDI name is offered in the browser and taken from a drop.
@@ -102,7 +86,7 @@ private slots:
         const QStringList names{"a.MID", "b.midi", "c.Kar", "d.rmi", "e.smf"};
         for (const QString &n : names)
             TestEnv::writeMidi(in + n);
-        writeText(in + "f.txt");
+        QVERIFY(TestEnv::writeFile(in + "f.txt", "not a song\n"));
         Midi &m = f.start();
         QVERIFY(m.controls().Dir1->setPath(in));
         QCOMPARE(m.controls().File1->count(), names.size());
