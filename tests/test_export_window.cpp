@@ -4,34 +4,25 @@
 #include "library/filebrowser.h"
 #include "playback/engine/offlinerender.h"
 #include "testenv.h"
-#include <QAction>
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
 // The export window on a player of fakes, writing with the real renderer and the small bank.
 class TestExportWindow : public QObject {
     Q_OBJECT
 
-    static FrmExport::Renderers renderers()
+    // Opens the window from the player's menu, as a user would.
+    static FrmExport *openExport(Midi &m, FakeDialogs &dialogs)
     {
-        return [] {
+        const auto renderers = [] {
             SoundConfig sound;
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-    }
-
-    // Opens the window from the player's menu, as a user would.
-    static FrmExport *openExport(Midi &m, FakeDialogs &dialogs)
-    {
-        addExportAction(&m, &dialogs, renderers())->trigger();
+        addExportAction(&m, &dialogs, renderers)->trigger();
         return m.findChild<FrmExport *>();
     }
+    template <typename W> static W *child(QWidget *w, const char *name) { return w->findChild<W *>(name); }
 
     static QStringList files(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
@@ -47,7 +38,7 @@ private slots:
     void exports_data()
     {
         QTest::addColumn<QString>("choice");
-        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("format");   // index in the combo box
         QTest::addColumn<QStringList>("written");
         QTest::addColumn<QString>("failure");
         QTest::newRow("selected entry") << "optSelected" << 0 << QStringList{"c.wav"} << QString();
@@ -80,12 +71,12 @@ private slots:
         fx.dialogs.folderResults.enqueue(out.path());
         FrmExport *w = openExport(m, fx.dialogs);
         QVERIFY(w);
-        w->findChild<QPushButton *>("cmdFolder")->click();
-        w->findChild<QComboBox *>("cmbFormat")->setCurrentIndex(format);
+        child<QPushButton>(w, "cmdFolder")->click();
+        child<QComboBox>(w, "cmbFormat")->setCurrentIndex(format);
         QRadioButton *option = w->findChild<QRadioButton *>(choice);
         QVERIFY(option->isEnabled());
         option->setChecked(true);
-        w->findChild<QPushButton *>("cmdExport")->click();
+        child<QPushButton>(w, "cmdExport")->click();
         QVERIFY(w->running());
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
 
@@ -108,7 +99,7 @@ private slots:
         list->clearSelection();
         m.cmdClear_Click();
         FrmExport *w = openExport(m, fx.dialogs);
-        auto *go = w->findChild<QPushButton *>("cmdExport");
+        auto *go = child<QPushButton>(w, "cmdExport");
         QVERIFY(!go->isEnabled());
         QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
 
@@ -116,11 +107,11 @@ private slots:
             {TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});
         list->setCurrentRow(0);
         QVERIFY(go->isEnabled());
-        QVERIFY(w->findChild<QRadioButton *>("optSelected")->isChecked());
-        w->findChild<QRadioButton *>("optList")->setChecked(true);
+        QVERIFY(child<QRadioButton>(w, "optSelected")->isChecked());
+        child<QRadioButton>(w, "optList")->setChecked(true);
         list->setCurrentRow(1);
-        QVERIFY(w->findChild<QRadioButton *>("optList")->isChecked());
-        QCOMPARE(w->findChild<QRadioButton *>("optList")->text(), "The whole play list (2 songs)");
+        QVERIFY(child<QRadioButton>(w, "optList")->isChecked());
+        QCOMPARE(child<QRadioButton>(w, "optList")->text(), "The whole play list (2 songs)");
     }
 
     // Cancel stops the song being written and leaves no file of it; the player plays on.
@@ -128,17 +119,16 @@ private slots:
     {
         PlayerFixture fx;
         Midi &m = fx.startWith({"b.mid"});
-        TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000);
-        m.addFiles({fx.dir() + "/data/long.mid"});
-        list(m)->setCurrentRow(0);
+        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
+        m.controls().List1->setCurrentRow(0);
         m.List1_DblClick();
         fx.press("Play");   // one worker while playing: the songs go one after the other
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
         FrmExport *w = openExport(m, fx.dialogs);
-        w->findChild<QPushButton *>("cmdFolder")->click();
-        w->findChild<QRadioButton *>("optList")->setChecked(true);
-        w->findChild<QPushButton *>("cmdExport")->click();
+        child<QPushButton>(w, "cmdFolder")->click();
+        child<QRadioButton>(w, "optList")->setChecked(true);
+        child<QPushButton>(w, "cmdExport")->click();
         QCOMPARE(m.playState(), PlayState::Playing);
         QStringList order;
         auto *job = w->findChild<ExportJob *>();
@@ -148,15 +138,12 @@ private slots:
         // b.wav, then long.wav on its way in a temporary file.
         QTRY_VERIFY_WITH_TIMEOUT(files(out.path()).size() == 2 && files(out.path()).contains("b.wav"), 30000);
         QTRY_COMPARE(order, (QStringList{"start 0", "end 0", "start 1"}));
-        w->findChild<QPushButton *>("cmdCancel")->click();
+        child<QPushButton>(w, "cmdCancel")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
         QCOMPARE(files(out.path()), QStringList{"b.wav"});
         QVERIFY(w->summary().contains("cancelled: 1 song not written"));
         QCOMPARE(m.playState(), PlayState::Playing);
     }
-
-private:
-    static PlayListBox *list(Midi &m) { return m.controls().List1; }
 };
 
 QTEST_MAIN(TestExportWindow)
