@@ -151,10 +151,13 @@ private slots:
         QTemporaryDir one, two;
         const QStringList songs{m_songs.filePath("a.mid"), m_songs.filePath("b.mid"), m_songs.filePath("c.mid")};
         QCOMPARE(render(QStringList{"-j", "1", "-o", one.path()} + songs).code, 0);
-        QCOMPARE(render(QStringList{"-j", "2", "-o", two.path()} + songs).code, 0);
         QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
-        for (const QString &f : entries(one.path()))
-            QVERIFY2(TestEnv::readFile(one.filePath(f)) == TestEnv::readFile(two.filePath(f)), qPrintable(f));
+        // Each run is a new process: the first synths of a process are made at the same instant.
+        for (int run = 0; run < 16; ++run) {
+            QCOMPARE(render(QStringList{"-j", "2", "--overwrite", "-o", two.path()} + songs).code, 0);
+            for (const QString &f : entries(one.path()))
+                QVERIFY2(TestEnv::readFile(one.filePath(f)) == TestEnv::readFile(two.filePath(f)), qPrintable(f));
+        }
     }
 
     void badUsage_data()

@@ -103,7 +103,7 @@ std::unique_ptr<FluidOutput::Synth> FluidOutput::makeSynth(const SoundConfig &so
     fluid_settings_setnum(s, "synth.gain", m_gain);
     fluid_settings_setnum(s, "synth.sample-rate", m_rate);
     applySoundSettings(s, sound);
-    made->m_synth = new_fluid_synth(s);
+    made->m_synth = newSynth(s);
     if (!made->m_synth) {
         *error = QStringLiteral("FluidSynth could not set up a synthesizer.");
         return nullptr;

@@ -129,7 +129,7 @@ bool OfflineRender::makeSynth(QString *error)
         fluid_settings_setnum(s, "synth.sample-rate", m_options.sampleRate);
         fluid_settings_setnum(s, "synth.gain", m_options.gain);
         applySoundSettings(s, m_options.sound);
-        m_synth = new_fluid_synth(s);
+        m_synth = newSynth(s);
     }
     if (!m_synth) {
         *error = QStringLiteral("FluidSynth could not set up a synthesizer.");

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <mutex>
 
 namespace {
 
@@ -71,6 +72,13 @@ void applySoundLive(fluid_synth_t *synth, const SoundConfig &c)
     fluid_synth_set_chorus_group_level(synth, -1, within(c.chorusLevel, SoundConfig::ChorusLevelRange));
     fluid_synth_set_chorus_group_depth(synth, -1, within(c.chorusDepth, SoundConfig::ChorusDepthRange));
     fluid_synth_set_polyphony(synth, within(c.polyphony, SoundConfig::PolyphonyRange));
+}
+
+fluid_synth_t *newSynth(fluid_settings_t *settings)
+{
+    static std::mutex making;
+    const std::lock_guard<std::mutex> one(making);
+    return new_fluid_synth(settings);
 }
 
 bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error)

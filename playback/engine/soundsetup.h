@@ -19,6 +19,11 @@ void applySoundLive(fluid_synth_t *synth, const SoundConfig &config);
 // *error names the bank and why, and the banks loaded by this call are
 // unloaded again.
 bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error);
+
+// new_fluid_synth, one thread at a time: FluidSynth sets up its shared tables and
+// default modulators on the first call without a lock, so a second thread making
+// a synth at that moment gets half-made ones (other sound, warnings on stderr).
+fluid_synth_t *newSynth(fluid_settings_t *settings);
 // The reset sent before each song: the synth's own system reset, followed
 // for GM, GS and XG by that system-reset message.
 void sendSongReset(fluid_synth_t *synth, SoundConfig::SongReset reset);
