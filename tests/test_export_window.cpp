@@ -102,6 +102,7 @@ private slots:
         auto *go = child<QPushButton>(w, "cmdExport");
         QVERIFY(!go->isEnabled());
         QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
+        QCOMPARE(TestEnv::namelessControls(w), QStringList());
 
         m.addFiles(
             {TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});

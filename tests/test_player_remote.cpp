@@ -1,4 +1,5 @@
 #include "fakes/playerfixture.h"
+#include "testenv.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include <QAccessible>
@@ -23,20 +24,6 @@ Midi &activeWindow(PlayerFixture &f)
     if (!QTest::qWaitForWindowActive(&m))
         qWarning("window not active");
     return m;
-}
-
-// Controls a user can reach by keyboard that a screen reader would call "button".
-QStringList nameless(QWidget *window)
-{
-    QStringList found;
-    for (QWidget *w : window->findChildren<QWidget *>()) {
-        if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(window) || qobject_cast<QMenu *>(w))
-            continue;
-        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
-        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
-            found << w->objectName() + u" ("_s + QString::fromLatin1(w->metaObject()->className()) + u')';
-    }
-    return found;
 }
 
 }   // namespace
@@ -176,10 +163,10 @@ private slots:
         PlayerFixture f;
         Midi &m = activeWindow(f);
         m.cmdVolume_Click();
-        QStringList missing = nameless(&m);
+        QStringList missing = TestEnv::namelessControls(&m);
         for (QWidget *top : QApplication::topLevelWidgets()) {
             if (top != &m && top->isVisible())
-                missing += nameless(top);
+                missing += TestEnv::namelessControls(top);
         }
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u", "_s)));
         // The status labels read out what they show.

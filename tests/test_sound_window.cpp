@@ -105,6 +105,7 @@ private slots:
         m_sound.config.polyphony = 128;
         open();
         QCOMPARE(m_win->windowTitle(), QStringLiteral("Lyrabox Sound"));
+        QCOMPARE(TestEnv::namelessControls(m_win).join(", "), QString());
         QCOMPARE(shownBanks(), (QStringList{"b.sf2", "a.sf2"}));
         QCOMPARE(child<QComboBox>("cmbSystemBanks")->itemText(1), QStringLiteral("b.sf2 (3.0 MB)"));
         QCOMPARE(child<QDoubleSpinBox>("spnRoom")->value(), 0.45);

@@ -1,7 +1,12 @@
 #include "testenv.h"
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QMenu>
+#include <QWidget>
 #include <QtEndian>
 #include <cstdlib>
 
@@ -114,6 +119,21 @@ QString writeMidi(const QString &path, int lengthMs)
             trk += char(0x80 | ((ticks >> shift) & 0x7f));
     trk.append(char(ticks & 0x7f)).append("\x80\x3C\x00", 3);
     return writeSmf(path, 0, {trk});
+}
+
+QStringList namelessControls(QWidget *window)
+{
+    QStringList found;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        // The edit field of a spin box or a combo box is read as part of that (named) box.
+        if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(window) || qobject_cast<QMenu *>(w)
+            || qobject_cast<QAbstractSpinBox *>(w->parentWidget()) || qobject_cast<QComboBox *>(w->parentWidget()))
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            found << w->objectName() + QStringLiteral(" (%1)").arg(QString::fromLatin1(w->metaObject()->className()));
+    }
+    return found;
 }
 
 }   // namespace TestEnv

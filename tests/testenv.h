@@ -1,9 +1,12 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // Points HOME, the XDG folders and the settings at a fresh temporary folder,
 // so no test touches the real home. Call first in initTestCase().
+class QWidget;
+
 namespace TestEnv {
 void setUp();
 QString root();         // the temporary home
@@ -28,4 +31,6 @@ QString writeMidi(const QString &path, int lengthMs = 2000);
 // Writes a format 1 MIDI file of these tracks (events without End of Track),
 // 480 ticks a quarter at 120 bpm; empty on failure.
 QString writeTracks(const QString &path, const QVector<QByteArray> &tracks);
+// Controls of the window a user can reach by keyboard that a screen reader would only call "button".
+QStringList namelessControls(QWidget *window);
 }
