@@ -154,7 +154,8 @@ private slots:
         QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
         // Each run is a new process: the first synths of a process are made at the same instant.
         for (int run = 0; run < 16; ++run) {
-            QCOMPARE(render(QStringList{"-j", "2", "--overwrite", "-o", two.path()} + songs).code, 0);
+            const Run r = render(QStringList{"-j", "2", "--overwrite", "-o", two.path()} + songs);
+            QVERIFY2(r.code == 0, qPrintable(r.err));
             for (const QString &f : entries(one.path()))
                 QVERIFY2(TestEnv::readFile(one.filePath(f)) == TestEnv::readFile(two.filePath(f)), qPrintable(f));
         }

@@ -39,7 +39,8 @@ public:
 private:
     void work(int worker, bool lowPriority);
 
-    QVector<RenderJob> m_jobs;
+    // Const: a non-const [] would detach a list the caller still shares, under the workers' feet.
+    const QVector<RenderJob> m_jobs;
     SongRenderFactory m_factory;
     Events m_events;
     std::vector<std::thread> m_threads;
