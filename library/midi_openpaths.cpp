@@ -2,7 +2,6 @@
 #include "library/core/openplan.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
-#include <QApplication>
 #include <QDir>
 #include <QTimer>
 #include <QToolButton>
@@ -30,11 +29,6 @@ void Midi::openPaths(const QStringList &pathsOrUrls)
 }
 
 // A click would reach the window now: no handler runs, no box is open.
-bool Midi::freeForPaths() const
-{
-    return m_busy == 0 && !QApplication::activeModalWidget();
-}
-
 void Midi::runPendingPaths()
 {
     if (m_closePending || m_unloaded) {
@@ -44,7 +38,7 @@ void Midi::runPendingPaths()
         m_pendingPaths.clear();
         return;
     }
-    while (!m_pendingPaths.isEmpty() && freeForPaths() && !m_closePending && !m_unloaded) {
+    while (!m_pendingPaths.isEmpty() && acceptsCommands()) {
         const PathsRequest request = m_pendingPaths.takeFirst();
         carryOut(OpenPlanner::plan(request.paths, request.workingDir));
     }

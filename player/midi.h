@@ -249,7 +249,6 @@ private:
         QStringList paths;
         QString workingDir;
     };
-    bool freeForPaths() const;
     void runPendingPaths();
     void carryOut(const OpenPlan &plan);
     void stopForListChange();
