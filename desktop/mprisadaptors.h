@@ -39,6 +39,37 @@ private:
 class MprisPlayer : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
+    // Written out so Position can say it sends no change signal: clients must ask for it.
+    Q_CLASSINFO("D-Bus Introspection",
+                "  <interface name=\"org.mpris.MediaPlayer2.Player\">\n"
+                "    <method name=\"Next\"/>\n"
+                "    <method name=\"Previous\"/>\n"
+                "    <method name=\"Pause\"/>\n"
+                "    <method name=\"PlayPause\"/>\n"
+                "    <method name=\"Stop\"/>\n"
+                "    <method name=\"Play\"/>\n"
+                "    <method name=\"Seek\"><arg name=\"Offset\" type=\"x\" direction=\"in\"/></method>\n"
+                "    <method name=\"SetPosition\"><arg name=\"TrackId\" type=\"o\" direction=\"in\"/>"
+                "<arg name=\"Position\" type=\"x\" direction=\"in\"/></method>\n"
+                "    <method name=\"OpenUri\"><arg name=\"Uri\" type=\"s\" direction=\"in\"/></method>\n"
+                "    <signal name=\"Seeked\"><arg name=\"Position\" type=\"x\"/></signal>\n"
+                "    <property name=\"PlaybackStatus\" type=\"s\" access=\"read\"/>\n"
+                "    <property name=\"LoopStatus\" type=\"s\" access=\"readwrite\"/>\n"
+                "    <property name=\"Rate\" type=\"d\" access=\"readwrite\"/>\n"
+                "    <property name=\"MinimumRate\" type=\"d\" access=\"read\"/>\n"
+                "    <property name=\"MaximumRate\" type=\"d\" access=\"read\"/>\n"
+                "    <property name=\"Shuffle\" type=\"b\" access=\"readwrite\"/>\n"
+                "    <property name=\"Metadata\" type=\"a{sv}\" access=\"read\"/>\n"
+                "    <property name=\"Volume\" type=\"d\" access=\"readwrite\"/>\n"
+                "    <property name=\"Position\" type=\"x\" access=\"read\">"
+                "<annotation name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/></property>\n"
+                "    <property name=\"CanGoNext\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanGoPrevious\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanPlay\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanPause\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanSeek\" type=\"b\" access=\"read\"/>\n"
+                "    <property name=\"CanControl\" type=\"b\" access=\"read\"/>\n"
+                "  </interface>\n")
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)

@@ -2,6 +2,7 @@
 #include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
+#include "desktop/mprisadaptors.h"
 #include "fakes/playerfixture.h"
 #include "testenv.h"
 #include "playback/mediacontrol.h"
@@ -93,6 +94,18 @@ private slots:
         QVERIFY(xml.contains(u"interface name=\"org.mpris.MediaPlayer2.Player\""_s));
         QVERIFY(xml.contains(u"name=\"Seeked\""_s));
         QCOMPARE(property(u"CanControl"_s).toBool(), true);
+        // The player's interface is written out by hand: it must name all the adaptor serves.
+        const QMetaObject &player = MprisPlayer::staticMetaObject;
+        for (int i = player.propertyOffset(); i < player.propertyCount(); ++i)
+            QVERIFY2(xml.contains(u"property name=\"%1\""_s.arg(QLatin1String(player.property(i).name()))),
+                     player.property(i).name());
+        for (int i = player.methodOffset(); i < player.methodCount(); ++i) {
+            const QMetaMethod m = player.method(i);
+            if (m.access() == QMetaMethod::Public)
+                QVERIFY2(xml.contains(u"name=\"%1\""_s.arg(QLatin1String(m.name()))), m.name().constData());
+        }
+        QVERIFY(xml.contains(u"<property name=\"Position\" type=\"x\" access=\"read\"><annotation "
+                             u"name=\"org.freedesktop.DBus.Property.EmitsChangedSignal\" value=\"false\"/>"_s));
     }
 
     void commands_data()
