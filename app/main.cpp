@@ -15,11 +15,9 @@
 #include "playback/engine/soundsetup.h"
 #include "player/midi.h"
 #include "sound/frmsound.h"
-#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 
@@ -42,16 +40,6 @@ void bringToFront(Midi &w, WindowSounds &sounds)
     w.raise();
     w.activateWindow();
     sounds.play(WindowSound::RestoreUp, SoundFlags::NotOverAPlayingSound);
-}
-
-// One sound window at a time; asked again, the open one comes to the front.
-void showSoundWindow(QPointer<FrmSound> &open, const Services &services, Midi &player)
-{
-    if (!open)
-        open = new FrmSound(services, &player);
-    open->show();
-    open->raise();
-    open->activateWindow();
 }
 
 }   // namespace
@@ -114,11 +102,8 @@ int main(int argc, char *argv[])
     services.programFile = QCoreApplication::applicationFilePath();
 
     Midi window(services);
-    QPointer<FrmSound> soundWindow;
-    auto *soundAction = new QAction(QStringLiteral("Sound..."), &window);
-    QObject::connect(soundAction, &QAction::triggered, &window,
-                     [&soundWindow, &services, &window] { showSoundWindow(soundWindow, services, window); });
-    window.addMenuAction(soundAction);
+    window.addWindowAction(QStringLiteral("Sound..."),
+                           [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(&window, &dialogs, [&engine] { return OfflineRender::factory(engine.sound()); });
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });

@@ -1,7 +1,7 @@
 #include "export/frmexport.h"
 #include "app/core/appinfo.h"
-#include "components/core/beside.h"
 #include "components/dialogs.h"
+#include "components/windowplace.h"
 #include "export/exportjob.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
@@ -18,7 +18,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QThread>
 #include <QVBoxLayout>
@@ -38,7 +37,6 @@ FrmExport::FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Export"));
     buildControls();
-    fillChoices();
     connect(player, &Midi::playStateChanged, this, &FrmExport::playStateChanged);
     connect(player->controls().List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_job)
@@ -52,10 +50,9 @@ void FrmExport::showEvent(QShowEvent *event)
     if (!m_job)
         fillChoices();
     // Its frame is known only now.
-    if (!m_placed && m_player->screen()) {
+    if (!m_placed) {
         m_placed = true;
-        move(besidePlayer(m_player->frameGeometry(), frameGeometry().size(),
-                          m_player->screen()->availableVirtualGeometry()));
+        placeBeside(this, m_player);
     }
 }
 
@@ -308,16 +305,9 @@ void FrmExport::closeEvent(QCloseEvent *event)
 
 QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers renderers)
 {
-    auto *action = new QAction(QStringLiteral("Export..."), player);
-    action->setObjectName(QStringLiteral("actExport"));
-    QObject::connect(action, &QAction::triggered, player,
-                     [player, dialogs, renderers, open = QPointer<FrmExport>()]() mutable {
-        if (!open)
-            open = new FrmExport(player, dialogs, renderers);
-        open->show();
-        open->raise();
-        open->activateWindow();
+    QAction *action = player->addWindowAction(QStringLiteral("Export..."), [player, dialogs, renderers] {
+        return new FrmExport(player, dialogs, renderers);
     });
-    player->addMenuAction(action);
+    action->setObjectName(QStringLiteral("actExport"));
     return action;
 }

@@ -7,6 +7,7 @@
 #include "player/midi_controls.h"
 #include "player/midigeometry.h"
 #include <QPointer>
+#include <functional>
 #include <QTimer>
 #include <QWidget>
 #include <memory>
@@ -142,6 +143,8 @@ public:
     // player/midi_menu.cpp: the right-click menu and the keyboard.
     // Entries other windows add, placed before Volume....
     void addMenuAction(QAction *action);
+    // A menu entry that opens the window `make` builds, one at a time: asked again, the open one comes to the front.
+    QAction *addWindowAction(const QString &text, const std::function<QWidget *()> &make);
     void showMenu(const QPoint &globalPos);
     QMenu *menu() const { return m_menu; }
 

@@ -68,6 +68,20 @@ void Midi::addMenuAction(QAction *action)
     m_menu->insertAction(m_volumeAction, action);
 }
 
+QAction *Midi::addWindowAction(const QString &text, const std::function<QWidget *()> &make)
+{
+    auto *action = new QAction(text, this);
+    connect(action, &QAction::triggered, this, [make, open = QPointer<QWidget>()]() mutable {
+        if (!open)
+            open = make();
+        open->show();
+        open->raise();
+        open->activateWindow();
+    });
+    addMenuAction(action);
+    return action;
+}
+
 void Midi::updateMenu()
 {
     m_loopAction->setChecked(chkLoop->isChecked());

@@ -1,6 +1,6 @@
 #include "sound/frmsound.h"
-#include "components/core/beside.h"
 #include "components/core/soundsettings.h"
+#include "components/windowplace.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -77,7 +76,6 @@ FrmSound::FrmSound(const Services &services, QWidget *player) : QWidget(player, 
     refresh();
     adjustSize();
     nameForScreenReaders();
-    placeBeside(player);
 }
 
 void FrmSound::showEvent(QShowEvent *event)
@@ -86,7 +84,7 @@ void FrmSound::showEvent(QShowEvent *event)
     // Its frame is known only now.
     if (!m_placed) {
         m_placed = true;
-        placeBeside(parentWidget());
+        placeBeside(this, parentWidget());
     }
 }
 
@@ -219,15 +217,6 @@ void FrmSound::nameForScreenReaders()
         {cmbBuffer, "Audio buffer"}};
     for (const auto &[widget, name] : names)
         widget->setAccessibleName(QLatin1String(name));
-}
-
-void FrmSound::placeBeside(const QWidget *player)
-{
-    if (!player)
-        return;
-    const QScreen *screen = player->screen();
-    const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-    move(besidePlayer(player->frameGeometry(), frameGeometry().size(), desk));
 }
 
 bool FrmSound::change(const std::function<void(SoundConfig &)> &edit)

@@ -21,7 +21,6 @@ public:
     FrmSound(const Services &services, QWidget *player);
 
     // Beside the player (below it, else above), inside the screen.
-    void placeBeside(const QWidget *player);
     void nameForScreenReaders();
 
     void cmdAddBank_Click();
