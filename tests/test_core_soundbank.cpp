@@ -9,15 +9,16 @@ class TestCoreSoundBank : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
 
-    void put(const QString &name) const
+    // The smallest file whose header says it is a whole SoundFont; cut short by one byte when damaged.
+    void put(const QString &name, bool damaged = false) const
     {
         QFile f(m_dir.filePath(name));
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("sfbk");
+        f.write(QByteArray("RIFF\x04\0\0\0sfbk", 12).chopped(damaged ? 1 : 0));
     }
 
 private slots:
-    // files: what the sf2 folder holds ("-" = unreadable, "/" = folder);
+    // files: what the sf2 folder holds ("-" = unreadable, "/" = folder, "!" = cut short);
     // setting relative to the temporary folder unless absolute.
     void find_data()
     {
@@ -31,6 +32,10 @@ private slots:
                                          << "default-GM.sf2";
         QTest::newRow("setting is a folder") << all << "own"
                                              << "default-GM.sf2";
+        QTest::newRow("setting cut short") << QStringList{"!own/mine.sf2", "a.sf2"} << "own/mine.sf2"
+                                           << "a.sf2";
+        QTest::newRow("damaged default skipped") << QStringList{"!default-GM.sf2", "!a.sf2", "b.sf2"} << ""
+                                                 << "b.sf2";
         QTest::newRow("setting empty") << all << ""
                                        << "default-GM.sf2";
         QTest::newRow("first by name") << QStringList{"b.sf2", "a.sf2"} << ""
@@ -58,14 +63,14 @@ private slots:
         const QString folder = m_dir.filePath(QStringLiteral("sf2"));
         for (QString name : files) {
             const QChar kind = name.at(0);
-            if (kind == '-' || kind == '/')
+            if (kind == '-' || kind == '/' || kind == '!')
                 name.remove(0, 1);
             const QString path = "sf2/" + name;
             if (kind == '/') {
                 QVERIFY(root.mkpath(path));
                 continue;
             }
-            put(path);
+            put(path, kind == '!');
             if (kind == '-') {
                 QFile::setPermissions(m_dir.filePath(path), QFileDevice::WriteOwner);
                 if (QFileInfo(m_dir.filePath(path)).isReadable())

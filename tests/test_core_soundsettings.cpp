@@ -4,7 +4,7 @@
 class TestCoreSoundSettings : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QString m_top, m_bottom;   // two readable "banks"
+    QString m_top, m_bottom;   // two files with a sound bank's header
     int m_stores = 0;
 
     std::unique_ptr<SettingsStore> store()
@@ -17,8 +17,15 @@ private slots:
     {
         m_top = m_dir.filePath(QStringLiteral("top.sf2"));
         m_bottom = m_dir.filePath(QStringLiteral("bottom.sf3"));
+        const auto write = [](const QString &path, const QByteArray &bytes) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        const QByteArray bank("RIFF\x04\0\0\0sfbk", 12);
         for (const QString &p : {m_top, m_bottom})
-            QVERIFY(QFile(p).open(QIODevice::WriteOnly));
+            QVERIFY(write(p, bank));
+        QVERIFY(write(m_dir.filePath(QStringLiteral("empty.sf2")), {}));
+        QVERIFY(write(m_dir.filePath(QStringLiteral("cut.sf2")), QByteArray("RIFF\x10\0\0\0sfbk", 12)));
         // The default bank comes from here.
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("sf2"))));
         QVERIFY(QFile::copy(m_top, m_dir.filePath(QStringLiteral("sf2/default-GM.sf2"))));
@@ -94,6 +101,8 @@ private slots:
         row("font set by hand goes on top", "top.sf2|bottom.sf3", "bottom.sf3", "bottom.sf3|top.sf2", 0);
         row("missing one left out", "gone.sf2|bottom.sf3", "gone.sf2", "bottom.sf3", 1);
         row("all missing: the default", "gone.sf2", "gone.sf2", "default", 2);
+        row("empty file left out", "empty.sf2|bottom.sf3", "empty.sf2", "bottom.sf3", 1);
+        row("cut short: the default", "cut.sf2", "cut.sf2", "default", 2);
     }
     void banks()
     {

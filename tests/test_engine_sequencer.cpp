@@ -82,7 +82,7 @@ private slots:
         QTest::newRow("missing bank") << OpenCase{"short.mid", "nothere.sf2", "file", MediaError::DriverLoad,
                                                   "nothere.sf2|No such file"};
         QTest::newRow("not a bank") << OpenCase{"short.mid", "garbage.mid", "file", MediaError::DriverLoad,
-                                                "garbage.mid|RIFF"};
+                                                "garbage.mid|not a sound bank"};
         QTest::newRow("no such driver") << OpenCase{"short.mid", "", "nosuchdriver", MediaError::DriverLoad,
                                                     "\"nosuchdriver\"|requested audio driver"};
     }

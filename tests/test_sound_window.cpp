@@ -77,7 +77,9 @@ private slots:
         TestEnv::setUp();
         for (QString *bank : {&m_a, &m_b, &m_c}) {
             *bank = m_dir.filePath(bank == &m_c ? "c.sf3" : bank == &m_b ? "b.sf2" : "a.sf2");
-            QVERIFY(TestEnv::writeFile(*bank, QByteArray(3 * 1024 * 1024, 'x')));
+            // A SoundFont's header and size, as the stored settings are read back.
+            QByteArray bytes = QByteArray("RIFF\xF8\xFF\x2F\0sfbk", 12) + QByteArray(3 * 1024 * 1024 - 12, 'x');
+            QVERIFY(TestEnv::writeFile(*bank, bytes));
         }
     }
     void init()

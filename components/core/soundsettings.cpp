@@ -1,15 +1,8 @@
 #include "components/core/soundsettings.h"
 #include "playback/core/soundbank.h"
-#include <QFileInfo>
 #include <cmath>
 
 namespace {
-
-bool usable(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.isReadable();
-}
 
 class Reader {
 public:
@@ -81,10 +74,12 @@ public:
             stored.prepend(top);
         }
         for (const QString &bank : std::as_const(stored)) {
-            if (usable(bank) && !banks.contains(bank))
+            if (banks.contains(bank))
+                continue;
+            if (const QString why = soundBankProblem(bank); why.isEmpty())
                 banks << bank;
-            else if (!usable(bank) && m_problems)
-                *m_problems << QStringLiteral("The sound bank %1 is not a readable file; it is left out.").arg(bank);
+            else if (m_problems)
+                *m_problems << QStringLiteral("The sound bank %1 is left out: %2.").arg(bank, why);
         }
         if (!banks.isEmpty())
             return;

@@ -7,8 +7,8 @@
 // bank, so a store written here still works for older versions, and a bank
 // set there by hand goes on top of the stack.
 //
-// A stored value that is out of range or unreadable, or a bank that is not a
-// readable file, falls back to the default; each such problem adds one line
+// A stored value that is out of range or unreadable, or a bank that cannot
+// load (see soundBankProblem), falls back to the default; each such problem adds one line
 // of plain text to *problems (may be null). When no stored bank is usable the
 // system's default bank is used ($LYRABOX_SF2_DIR stands in for its folder in
 // tests); banks is empty only when there is none at all.

@@ -34,10 +34,12 @@ struct BankFile::Handle {
 
 std::unique_ptr<BankFile> BankFile::open(const QString &path, QString *error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO in the bank's place would wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        *error = systemError(errno);
+    const bool opened = fd >= 0 && ::fstat(fd, &st) == 0;
+    if (!opened || !S_ISREG(st.st_mode)) {
+        *error = opened ? QStringLiteral("Not a regular file") : systemError(errno);
         if (fd >= 0)
             ::close(fd);
         return nullptr;

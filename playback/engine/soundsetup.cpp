@@ -1,4 +1,5 @@
 #include "playback/engine/soundsetup.h"
+#include "playback/core/soundbank.h"
 #include "playback/engine/fluidlog.h"
 #include <QFile>
 #include <algorithm>
@@ -89,13 +90,19 @@ bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error)
     }
     QList<int> loaded;
     for (auto it = banks.crbegin(); it != banks.crend(); ++it) {
-        const FluidLogCapture log;
-        const int id = fluid_synth_sfload(synth, QFile::encodeName(*it).constData(), 0);
-        if (id != FLUID_FAILED) {
-            loaded << id;
-            continue;
+        // FluidSynth would wait for ever on a FIFO and says little about a damaged file.
+        QString why = soundBankProblem(*it);
+        if (why.isEmpty()) {
+            const FluidLogCapture log;
+            const int id = fluid_synth_sfload(synth, QFile::encodeName(*it).constData(), 0);
+            if (id != FLUID_FAILED) {
+                loaded << id;
+                continue;
+            }
+            why = log.firstError();
+        } else {
+            why += QLatin1Char('.');
         }
-        const QString why = log.firstError();
         *error = QStringLiteral("The sound bank %1 could not be loaded: %2")
                      .arg(*it, why.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : why);
         for (const int done : std::as_const(loaded))
