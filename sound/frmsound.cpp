@@ -181,8 +181,11 @@ void FrmSound::buildOutput(QGridLayout *grid)
     cmbDriver = named(new QComboBox(box), "cmbDriver");
     cmbDriver->addItem(QStringLiteral("(default)"), QString());
     if (m_services.sound) {
-        for (const QString &driver : m_services.sound->audioDrivers())
-            cmbDriver->addItem(driver, driver);
+        for (const SoundControl::AudioDriver &d : m_services.sound->audioDrivers()) {
+            cmbDriver->addItem(d.problem.isEmpty() ? d.name : QStringLiteral("%1 (does not open now)").arg(d.name),
+                               d.name);
+            cmbDriver->setItemData(cmbDriver->count() - 1, d.problem, Qt::ToolTipRole);
+        }
     }
     cmbDevice = named(new QComboBox(box), "cmbDevice");
     // Devices a driver does not list (an ALSA card name) can be typed.

@@ -4,6 +4,7 @@
 #include "testenv.h"
 #include <QtTest>
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 constexpr int Rate = 44100;
@@ -237,6 +238,30 @@ private slots:
             QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
             QCOMPARE(dev->channelPreset(0).bankFile, TestEnv::soundFont());
         }
+    }
+
+    // The sound window's list: every driver FluidSynth has, the file driver only when in use; those that do not
+    // open now say why, and trying them writes nothing on the terminal.
+    void driversListedQuietly()
+    {
+        auto dev = device(QStringLiteral("/dev/null"));
+        QCOMPARE(dev->open(m_staccato), 0);
+        QTemporaryFile err;
+        QVERIFY(err.open());
+        std::fflush(stderr);
+        const int terminal = ::dup(STDERR_FILENO);
+        ::dup2(err.handle(), STDERR_FILENO);
+        const QList<SoundControl::AudioDriver> drivers = dev->audioDrivers();
+        std::fflush(stderr);
+        ::dup2(terminal, STDERR_FILENO);
+        ::close(terminal);
+        QCOMPARE(err.readAll(), QByteArray());
+        QStringList names;
+        for (const SoundControl::AudioDriver &d : drivers) {
+            names << d.name;
+            QVERIFY2(!d.problem.contains('\n') && (d.name != "file" || d.problem.isEmpty()), qPrintable(d.problem));
+        }
+        QCOMPARE(names, compiledAudioDrivers());
     }
 
     void polyphonyLimitsVoices_data()

@@ -23,7 +23,10 @@ public:
         return true;
     }
     QStringList systemBanks() const override { return banks; }
-    QStringList audioDrivers() override { return {QStringLiteral("alsa"), QStringLiteral("sdl2")}; }
+    QList<AudioDriver> audioDrivers() override
+    {
+        return {{"alsa", ""}, {"jack", "Failed to connect to Jack server."}, {"sdl2", ""}};
+    }
     QStringList audioDevices(const QString &driver) override
     {
         return driver == QLatin1String("sdl2") ? QStringList{QStringLiteral("default"), QStringLiteral("USB")}
@@ -115,6 +118,10 @@ private slots:
         QVERIFY(!child<QDoubleSpinBox>("spnChorusLevel")->isEnabled());
         QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), 128);
         QCOMPARE(child<QComboBox>("cmbDriver")->currentText(), QStringLiteral("sdl2"));
+        // A driver that does not open now is offered all the same, marked, with the reason.
+        QCOMPARE(child<QComboBox>("cmbDriver")->itemText(2), QStringLiteral("jack (does not open now)"));
+        QCOMPARE(child<QComboBox>("cmbDriver")->itemData(2, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Failed to connect to Jack server."));
         QCOMPARE(child<QComboBox>("cmbDevice")->count(), 2);   // "(default)" and USB
         QVERIFY(m_sound.applied.isEmpty());
         child<QPushButton>("cmdDefaults")->click();
@@ -138,6 +145,7 @@ private slots:
         row("bank mode", "cmbBankMode", "MidiBankMode", "xg");
         row("song reset", "cmbSongReset", "MidiSongReset", "gm");
         row("driver", "cmbDriver", "MidiAudioDriver", "alsa");
+        row("driver that does not open now", "cmbDriver", "MidiAudioDriver", "jack");
         row("buffer", "cmbBuffer", "MidiAudioBuffer", "512");
     }
     void controlsApplyAndStore()

@@ -1,9 +1,5 @@
 #include "components/engine/alsamixer.h"
-#include <cstdarg>
-// This header declares snd_lib_error_set_local outside its C linkage block.
-extern "C" {
-#include <alsa/error.h>
-}
+#include "components/engine/quietalsa.h"
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <algorithm>
@@ -30,21 +26,6 @@ long scaleDown(int value, long lo, long hi)
     value = std::clamp(value, 0, FullScale);
     return lo + std::lround(double(value) * double(hi - lo) / FullScale);
 }
-
-// A machine without a card is normal here: keep ALSA's complaints about it
-// off the terminal, on this thread only.
-void quiet(const char *, int, const char *, int, const char *, va_list) {}
-
-class QuietAlsa {
-public:
-    QuietAlsa() : m_old(snd_lib_error_set_local(&quiet)) {}
-    ~QuietAlsa() { snd_lib_error_set_local(m_old); }
-    QuietAlsa(const QuietAlsa &) = delete;
-    QuietAlsa &operator=(const QuietAlsa &) = delete;
-
-private:
-    snd_local_error_handler_t m_old;
-};
 
 bool volumeRange(snd_mixer_elem_t *e, long *lo, long *hi)
 {

@@ -15,8 +15,15 @@ public:
     virtual bool setSound(const SoundConfig &config, QString *error) = 0;
     // Sound banks found on the system, by full path.
     virtual QStringList systemBanks() const = 0;
-    // The audio drivers that work here, and the devices a driver names
-    // (empty when it names none).
-    virtual QStringList audioDrivers() = 0;
+    // An audio driver, and why it does not open now: empty when it does. A
+    // busy or stopped sound server can come back, so it is still offered.
+    struct AudioDriver {
+        QString name;
+        QString problem;
+        bool operator==(const AudioDriver &) const = default;
+    };
+    // The audio drivers there are, each tried now without a word on the
+    // terminal, and the devices a driver names (empty when it names none).
+    virtual QList<AudioDriver> audioDrivers() = 0;
     virtual QStringList audioDevices(const QString &driver) = 0;
 };

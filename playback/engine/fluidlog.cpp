@@ -5,17 +5,17 @@
 #include <fluidsynth.h>
 
 namespace {
-constexpr int Levels[] = {FLUID_PANIC, FLUID_ERR};
+constexpr int Levels[] = {FLUID_PANIC, FLUID_ERR, FLUID_WARN};
 
 std::mutex g_mutex;
 int g_captures = 0;   // under g_mutex
 // FluidSynth does not hand back the old function's data: the default
 // function, the only one used here, needs none.
-std::atomic<fluid_log_function_t> g_previous[FLUID_ERR + 1];
+std::atomic<fluid_log_function_t> g_previous[FLUID_WARN + 1];
 thread_local FluidLogCapture *t_capture = nullptr;
 }
 
-FluidLogCapture::FluidLogCapture() : m_outer(t_capture)
+FluidLogCapture::FluidLogCapture(Echo echo) : m_outer(t_capture), m_echo(echo)
 {
     {
         std::lock_guard guard(g_mutex);
@@ -47,9 +47,11 @@ QString FluidLogCapture::firstError() const
 void FluidLogCapture::hook(int level, const char *message, void *)
 {
     FluidLogCapture *c = t_capture;
-    if (c && c->m_first.isEmpty())
+    if (c && level <= FLUID_ERR && c->m_first.isEmpty())
         c->m_first = QString::fromUtf8(message).trimmed();
-    if (level >= 0 && level <= FLUID_ERR) {
+    if (c && c->m_echo == Echo::Quiet)
+        return;
+    if (level >= 0 && level <= FLUID_WARN) {
         if (const fluid_log_function_t previous = g_previous[level].load())
             previous(level, message, nullptr);
     }

@@ -139,6 +139,7 @@ bool FluidOutput::start(const SoundConfig &sound, QString *error)
     if (!sound.audioDriver.isEmpty())
         fluid_settings_setstr(s, "audio.driver", sound.audioDriver.toUtf8().constData());
     const QString driver = sound.audioDriver.isEmpty() ? defaultDriver(s) : sound.audioDriver;
+    m_driverName = driver;
     if (!sound.audioDevice.isEmpty())
         fluid_settings_setstr(s, QStringLiteral("audio.%1.device").arg(driver).toUtf8().constData(),
                               sound.audioDevice.toUtf8().constData());

@@ -65,6 +65,8 @@ public:
     bool restartOutput(const SoundConfig &sound, QString *error);
 
     fluid_synth_t *synth() const { return m_synth->synth(); }
+    // The audio driver the output runs on (FluidSynth's pick when none is set).
+    QString driverName() const { return m_driverName; }
     std::mutex &lock() { return m_lock; }
 
     // The player to keep rendering for while it runs; null for none. Under lock().
@@ -101,6 +103,7 @@ private:
     std::unique_ptr<Synth> m_synth;   // swapped under m_lock
     double m_gain = 1.0;
     QString m_audioFile;
+    QString m_driverName;
     fluid_settings_t *m_audio = nullptr;   // the output's settings
     fluid_audio_driver_t *m_driver = nullptr;
     std::thread m_fileThread;

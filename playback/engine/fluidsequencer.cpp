@@ -1,42 +1,12 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/engine/fluidoutput.h"
-#include "playback/engine/fluidlog.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-namespace {
-int renderSilence(void *, int len, int nfx, float *fx[], int nout, float *out[])
-{
-    for (int i = 0; i < nout; ++i)
-        std::fill_n(out[i], len, 0.0f);
-    for (int i = 0; i < nfx; ++i)
-        std::fill_n(fx[i], len, 0.0f);
-    return FLUID_OK;
-}
-
-// Opens the driver for a moment: compiled in does not mean it has a server or card here.
-bool driverWorks(const QString &driver)
-{
-    fluid_settings_t *s = new_fluid_settings();
-    if (!s)
-        return false;
-    fluid_settings_setstr(s, "audio.driver", driver.toUtf8().constData());
-    fluid_audio_driver_t *d = nullptr;
-    {
-        const FluidLogCapture quiet;
-        d = new_fluid_audio_driver2(s, &renderSilence, nullptr);
-    }
-    if (d)
-        delete_fluid_audio_driver(d);
-    delete_fluid_settings(s);
-    return d != nullptr;
-}
-}
 
 FluidSequencer::FluidSequencer(Config config) : m_config(std::move(config)), m_sound(m_config.sound)
 {
@@ -401,19 +371,16 @@ QStringList FluidSequencer::systemBanks() const
     return findSystemBanks();
 }
 
-QStringList FluidSequencer::audioDrivers()
+QList<SoundControl::AudioDriver> FluidSequencer::audioDrivers()
 {
-    const QString current = m_sound.audioDriver;
-    if (m_workingDrivers.isEmpty()) {
-        for (const QString &driver : compiledAudioDrivers()) {
-            // The file driver is for tests and machines without sound.
-            if (driver != QLatin1String("file") && (driver == current || driverWorks(driver)))
-                m_workingDrivers << driver;
-        }
+    // Tried again, the driver in use could be refused as busy by itself.
+    const QString inUse = m_out ? m_out->driverName() : QString();
+    QList<AudioDriver> drivers;
+    for (const QString &name : compiledAudioDrivers()) {
+        // The file driver is for tests and machines without sound.
+        if (name != QLatin1String("file") || name == inUse)
+            drivers.append({name, name == inUse ? QString() : audioDriverProblem(name)});
     }
-    QStringList drivers = m_workingDrivers;
-    if (!current.isEmpty() && !drivers.contains(current))
-        drivers << current;
     return drivers;
 }
 

@@ -65,7 +65,7 @@ public:
     SoundConfig sound() const override { return m_sound; }
     bool setSound(const SoundConfig &config, QString *error) override;
     QStringList systemBanks() const override;
-    QStringList audioDrivers() override;
+    QList<AudioDriver> audioDrivers() override;
     QStringList audioDevices(const QString &driver) override;
 
     // The preset a channel plays now: the file of its bank, its bank and program numbers.
@@ -96,7 +96,6 @@ private:
 
     Config m_config;
     SoundConfig m_sound;
-    QStringList m_workingDrivers;   // found once, when first asked
     std::unique_ptr<FluidOutput> m_out;
     mutable std::mutex *m_lock = nullptr;   // the output's render lock
 

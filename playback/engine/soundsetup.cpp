@@ -1,4 +1,5 @@
 #include "playback/engine/soundsetup.h"
+#include "components/engine/quietalsa.h"
 #include "playback/core/soundbank.h"
 #include "playback/engine/fluidlog.h"
 #include <QFile>
@@ -31,6 +32,15 @@ const char *bankSelectName(SoundConfig::BankMode mode)
 void collect(void *data, const char *, const char *option)
 {
     static_cast<QStringList *>(data)->append(QString::fromUtf8(option));
+}
+
+int renderSilence(void *, int len, int nfx, float *fx[], int nout, float *out[])
+{
+    for (int i = 0; i < nout; ++i)
+        std::fill_n(out[i], len, 0.0f);
+    for (int i = 0; i < nfx; ++i)
+        std::fill_n(fx[i], len, 0.0f);
+    return FLUID_OK;
 }
 
 QStringList options(const char *name)
@@ -135,6 +145,25 @@ void sendSongReset(fluid_synth_t *synth, SoundConfig::SongReset reset)
 QStringList compiledAudioDrivers()
 {
     return options("audio.driver");
+}
+
+QString audioDriverProblem(const QString &driver)
+{
+    fluid_settings_t *s = new_fluid_settings();
+    if (!s)
+        return QStringLiteral("FluidSynth could not set up its settings.");
+    fluid_settings_setstr(s, "audio.driver", driver.toUtf8().constData());
+    QString problem;
+    {
+        const FluidLogCapture log(FluidLogCapture::Echo::Quiet);
+        const QuietAlsa alsa;
+        if (fluid_audio_driver_t *d = new_fluid_audio_driver2(s, &renderSilence, nullptr))
+            delete_fluid_audio_driver(d);
+        else
+            problem = log.firstError().isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : log.firstError();
+    }
+    delete_fluid_settings(s);
+    return problem;
 }
 
 QStringList audioDeviceOptions(const QString &driver)

@@ -30,6 +30,9 @@ void sendSongReset(fluid_synth_t *synth, SoundConfig::SongReset reset);
 
 // The audio drivers FluidSynth has compiled in.
 QStringList compiledAudioDrivers();
+// Opens the driver for a moment: why it does not open now, empty when it
+// does. Nothing reaches the terminal.
+QString audioDriverProblem(const QString &driver);
 // The devices FluidSynth knows for a driver; empty when it lists none.
 QStringList audioDeviceOptions(const QString &driver);
 // Falls back to FluidSynth's default driver when the one configured is not
