@@ -1,10 +1,13 @@
 #include "bench/densesong.h"
 #include "playback/core/midifile.h"
+#include "playback/core/renderqueue.h"
+#include "playback/engine/audiofilewriter.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 #include "testenv.h"
 #include <QtTest>
 #include <sndfile.h>
+#include <unistd.h>
 
 namespace {
 struct Audio {
@@ -41,6 +44,26 @@ bool render(OfflineRender &r, const QString &in, const QString &out, AudioFormat
     const std::atomic<bool> cancel{false};
     return r.render({in, out, format, true}, cancel, {}, error);
 }
+
+QStringList entries(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+// A song that takes no notice of a cancel (a file system that hangs) until let go.
+struct Stuck : SongRender {
+    std::mutex lock;
+    std::condition_variable changed;
+    bool started = false, released = false;
+    bool render(const RenderJob &, const std::atomic<bool> &, const Progress &, QString *) override
+    {
+        std::unique_lock l(lock);
+        started = true;
+        changed.notify_all();
+        changed.wait(l, [this] { return released; });
+        return false;
+    }
+};
 }
 
 // Songs rendered to audio files by the engine the tool and the export window use.
@@ -106,27 +129,80 @@ private slots:
         QVERIFY(a.samples == readAudio(m_dir.filePath("used.wav")).samples);
     }
 
-    // Cancelled on its way, a song leaves neither its file nor a temporary one.
+    // Cancelled on its way, a song leaves nothing; while it renders, its file has no name a kill could leave.
     void cancelLeavesNothing()
     {
         QTemporaryDir out;
         const QString song = TestEnv::writeMidi(m_dir.filePath("long.mid"), 600000);
         OfflineRender r(options());
         std::atomic<bool> cancel{false};
-        bool sawTemporary = false;
+        QStringList seen;
         QString error;
         const bool ok = r.render(
             {song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
             [&](double done, double) {
-            sawTemporary = sawTemporary || !QDir(out.path()).entryList(QDir::Files | QDir::Hidden).isEmpty();
+            seen += entries(out.path());
             if (done > 0.01)
                 cancel = true;
             },
             &error);
         QVERIFY(!ok);
-        QVERIFY(sawTemporary);
         QCOMPARE(error, QStringLiteral("Cancelled."));
-        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(seen, QStringList());
+        QCOMPARE(entries(out.path()), QStringList());
+    }
+
+    // Where the file system cannot make unnamed files: the temporary file names its owner, and one of an owner
+    // that is gone is removed by the next writer in that folder; those of a live owner and other files stay.
+    void staleTemporaryFilesRemoved()
+    {
+        QTemporaryDir out;
+        QProcess gone;
+        gone.start("true");
+        QVERIFY(gone.waitForStarted());
+        const QString dead = QString::number(gone.processId()), alive = QString::number(::getppid());
+        QVERIFY(gone.waitForFinished());
+        const QStringList stale{".a.wav." + dead + "-Ab3xYz.part", ".b.flac." + dead + "-000000.part"};
+        const QStringList kept{".a.wav." + alive + "-Ab3xYz.part", ".a.wav.Ab3xYz.part", "x." + dead + "-Ab3xYz.part"};
+        for (const QString &name : stale + kept)
+            QVERIFY(TestEnv::writeFile(out.filePath(name), "part"));
+        QString error;
+        auto w = AudioFileWriter::create(out.filePath("c.wav"), AudioFormat::Wav, 44100, &error,
+                                         AudioFileWriter::Temporary::Named);
+        QVERIFY2(w, qPrintable(error));
+        const QString own = QFileInfo(w->temporaryPath()).fileName();
+        QVERIFY2(own.startsWith(".c.wav." + QString::number(::getpid()) + "-") && own.endsWith(".part"),
+                 qPrintable(own));
+        QStringList expected = kept;
+        expected << own;
+        expected.sort();
+        QCOMPARE(entries(out.path()), expected);
+        w.reset();
+        expected.removeOne(own);
+        QCOMPARE(entries(out.path()), expected);
+    }
+
+    // After a cancel, waiting for a song that does not stop ends when the caller says, and the queue still ends.
+    void waitForStuckSongIsBounded()
+    {
+        auto stuck = std::make_unique<Stuck>();
+        Stuck *song = stuck.get();
+        RenderQueue queue({RenderJob{}}, [&stuck] { return std::move(stuck); }, {});
+        queue.start(1);
+        {
+            std::unique_lock l(song->lock);
+            song->changed.wait(l, [song] { return song->started; });
+        }
+        queue.cancel();
+        QVERIFY(!queue.waitFor(std::chrono::milliseconds(50)));
+        {
+            std::lock_guard l(song->lock);
+            song->released = true;
+            // Under the lock: once let go, the worker deletes the song.
+            song->changed.notify_all();
+        }
+        QVERIFY(queue.waitFor(std::chrono::seconds(30)));
+        queue.wait();
     }
 
 private:

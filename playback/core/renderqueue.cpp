@@ -41,6 +41,12 @@ void RenderQueue::wait()
     }
 }
 
+bool RenderQueue::waitFor(std::chrono::milliseconds limit)
+{
+    std::unique_lock lock(m_endLock);
+    return m_ended.wait_for(lock, limit, [this] { return m_running == 0; });
+}
+
 int RenderQueue::untouched() const
 {
     return std::max(0, int(m_jobs.size()) - std::min(m_next.load(), int(m_jobs.size())));
@@ -72,6 +78,10 @@ void RenderQueue::work(int worker, bool lowPriority)
             m_events.finished(song, ok, error);
     }
     render.reset();
-    if (--m_running == 0 && m_events.allDone)
+    if (--m_running != 0)
+        return;
+    if (m_events.allDone)
         m_events.allDone();
+    std::lock_guard guard(m_endLock);
+    m_ended.notify_all();
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -33,6 +35,9 @@ public:
     bool cancelled() const { return m_cancel; }
     // Blocks until every worker has ended.
     void wait();
+    // Waits at most that long for every worker to end; false while one still
+    // runs (a song that does not notice the cancel).
+    bool waitFor(std::chrono::milliseconds limit);
     // Songs no worker took (after a cancel).
     int untouched() const;
 
@@ -48,4 +53,6 @@ private:
     std::atomic<int> m_allowed{1};
     std::atomic<int> m_running{0};
     std::atomic<bool> m_cancel{false};
+    std::mutex m_endLock;
+    std::condition_variable m_ended;   // the last worker ended
 };

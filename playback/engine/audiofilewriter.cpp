@@ -1,15 +1,26 @@
 #include "playback/engine/audiofilewriter.h"
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <csignal>
 #include <fcntl.h>
+#include <mutex>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+std::mutex g_lock;
+QSet<QString> g_unfinished;   // named temporary files; under g_lock
+QSet<QString> g_swept;        // folders cleared of stale ones; under g_lock
+
 int sndFormat(AudioFormat format)
 {
     switch (format) {
@@ -48,21 +59,63 @@ int renameKeeping(const char *from, const char *to)
     ::unlink(from);
     return 0;
 }
+
+// An unnamed file can only be given a name through /proc without privileges.
+bool canLinkUnnamed()
+{
+    static const bool can = ::access("/proc/self/fd", X_OK) == 0;
+    return can;
+}
+
+int linkUnnamed(int fd, const char *to)
+{
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, to, AT_SYMLINK_FOLLOW);
+}
+
+// ".<name>.<pid>-XXXXXX.part" beside the target: hidden, and its owner can be told.
+QByteArray partPattern(const QString &target)
+{
+    const QFileInfo info(target);
+    return QFile::encodeName(
+        QStringLiteral("%1/.%2.%3-XXXXXX.part").arg(info.absolutePath(), info.fileName()).arg(qint64(::getpid())));
+}
+
+const QRegularExpression &partName()
+{
+    static const QRegularExpression re(QStringLiteral("^\\..+\\.(\\d+)-[A-Za-z0-9]{6}\\.part$"));
+    return re;
+}
+
+bool ownerGone(const QString &name)
+{
+    bool ok = false;
+    const qint64 pid = partName().match(name).captured(1).toLongLong(&ok);
+    return ok && pid > 0 && pid <= INT_MAX && pid != ::getpid() && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
 }
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::create(const QString &target, AudioFormat format, int sampleRate,
-                                                         QString *error)
+                                                         QString *error, Temporary temporary)
 {
-    const QFileInfo info(target);
-    QByteArray pattern = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName()
-                                           + QStringLiteral(".XXXXXX.part"));
-    const int fd = ::mkostemps(pattern.data(), 5, O_CLOEXEC);
+    const QString folder = QFileInfo(target).absolutePath();
+    removeStale(folder);
+    int fd = -1;
+    if (temporary == Temporary::Unnamed && canLinkUnnamed())
+        fd = ::open(QFile::encodeName(folder).constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    QByteArray named;
     if (fd < 0) {
-        *error = QStringLiteral("Cannot write in the folder %1: %2.").arg(info.absolutePath(), systemReason(errno));
-        return nullptr;
+        named = partPattern(target);
+        fd = ::mkostemps(named.data(), 5, O_CLOEXEC);
+        if (fd < 0) {
+            *error = QStringLiteral("Cannot write in the folder %1: %2.").arg(folder, systemReason(errno));
+            return nullptr;
+        }
+        ::fchmod(fd, newFileMode());
     }
-    std::unique_ptr<AudioFileWriter> w(new AudioFileWriter(target, QFile::decodeName(pattern), fd));
-    ::fchmod(fd, newFileMode());
+    std::unique_ptr<AudioFileWriter> w(new AudioFileWriter(target, fd));
+    if (!named.isEmpty())
+        w->setTemporary(QFile::decodeName(named));
     SF_INFO sf{};
     sf.samplerate = sampleRate;
     sf.channels = 2;
@@ -87,8 +140,47 @@ AudioFileWriter::~AudioFileWriter()
         sf_close(m_file);
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_committed)
+    if (!m_committed && !m_temp.isEmpty())
         ::unlink(QFile::encodeName(m_temp).constData());
+    setTemporary({});
+}
+
+void AudioFileWriter::setTemporary(const QString &path)
+{
+    std::lock_guard guard(g_lock);
+    g_unfinished.remove(m_temp);
+    m_temp = path;
+    if (!path.isEmpty())
+        g_unfinished.insert(path);
+}
+
+QString AudioFileWriter::temporaryPath() const
+{
+    std::lock_guard guard(g_lock);
+    return m_temp;
+}
+
+void AudioFileWriter::removeUnfinished()
+{
+    std::lock_guard guard(g_lock);
+    for (const QString &path : std::as_const(g_unfinished))
+        ::unlink(QFile::encodeName(path).constData());
+    g_unfinished.clear();
+}
+
+void AudioFileWriter::removeStale(const QString &folder)
+{
+    std::lock_guard guard(g_lock);
+    if (g_swept.contains(folder))
+        return;
+    g_swept.insert(folder);
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        struct stat st {};
+        if (ownerGone(name) && ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid())
+            ::unlink(path.constData());
+    }
 }
 
 QString AudioFileWriter::failure(const QString &what) const
@@ -107,7 +199,7 @@ bool AudioFileWriter::write(const float *frames, long long count, QString *error
     return false;
 }
 
-bool AudioFileWriter::closeFile(QString *error)
+bool AudioFileWriter::finishFile(QString *error)
 {
     const int rc = sf_close(m_file);
     m_file = nullptr;
@@ -116,27 +208,58 @@ bool AudioFileWriter::closeFile(QString *error)
         return false;
     }
     // On disk before it takes the name: a crash then leaves the old file or the whole new one.
-    const bool synced = ::fdatasync(m_fd) == 0;
-    const int err = errno;
-    const bool closed = ::close(m_fd) == 0 && synced;
-    m_fd = -1;
-    if (!closed)
-        *error = failure(systemReason(synced ? errno : err));
-    return closed;
+    if (::fdatasync(m_fd) != 0) {
+        *error = failure(systemReason(errno));
+        return false;
+    }
+    return true;
+}
+
+bool AudioFileWriter::linkTemporary()
+{
+    // A name like mkostemps' own, so stale ones are known by the same pattern.
+    static constexpr char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    const QByteArray pattern = partPattern(m_target);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray name = pattern;
+        for (qsizetype i = name.size() - 11; i < name.size() - 5; ++i)
+            name[i] = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+        if (linkUnnamed(m_fd, name.constData()) == 0) {
+            setTemporary(QFile::decodeName(name));
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 bool AudioFileWriter::commit(bool overwrite, QString *error)
 {
-    if (!closeFile(error))
+    if (!finishFile(error))
         return false;
-    const QByteArray from = QFile::encodeName(m_temp);
     const QByteArray to = QFile::encodeName(m_target);
-    const int rc = overwrite ? ::rename(from.constData(), to.constData())
-                             : renameKeeping(from.constData(), to.constData());
+    int rc = 0;
+    if (m_temp.isEmpty() && !overwrite) {
+        rc = linkUnnamed(m_fd, to.constData());
+    } else {
+        // An unnamed file replaces the target the same way: first under a name of its own.
+        if (m_temp.isEmpty() && !linkTemporary())
+            rc = -1;
+        const QByteArray from = QFile::encodeName(m_temp);
+        if (rc == 0)
+            rc = overwrite ? ::rename(from.constData(), to.constData())
+                           : renameKeeping(from.constData(), to.constData());
+    }
+    const int err = errno;
+    // Nothing is left to report: fdatasync has seen the data to disk.
+    ::close(m_fd);
+    m_fd = -1;
     if (rc != 0) {
-        *error = errno == EEXIST ? QStringLiteral("%1 already exists.").arg(m_target) : failure(systemReason(errno));
+        *error = err == EEXIST ? QStringLiteral("%1 already exists.").arg(m_target) : failure(systemReason(err));
         return false;
     }
     m_committed = true;
+    setTemporary({});
     return true;
 }
