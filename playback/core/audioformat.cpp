@@ -41,7 +41,13 @@ ExportPlan planExport(const QStringList &inputs, const QString &output, std::opt
     const bool toFile = inputs.size() == 1 && !output.isEmpty() && !output.endsWith(QLatin1Char('/'))
                         && !QFileInfo(output).isDir();
     if (toFile) {
-        const std::optional<AudioFormat> named = format ? format : audioFormatOfFile(output);
+        const std::optional<AudioFormat> byName = audioFormatOfFile(output);
+        if (format && byName && *format != *byName) {
+            plan.usageError = QStringLiteral("The format %1 does not fit the name %2, which stands for %3.")
+                                  .arg(audioFormatExtension(*format), output, audioFormatExtension(*byName));
+            return plan;
+        }
+        const std::optional<AudioFormat> named = format ? format : byName;
         if (!named) {
             plan.usageError = QStringLiteral("Cannot tell the audio format from the name %1: "
                                              "give it as wav, flac or ogg with -f.")

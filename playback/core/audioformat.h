@@ -24,7 +24,8 @@ struct ExportPlan {
 // Plans an export: with one input, "output" is the file to write (unless it
 // is an existing folder or ends in "/"); with several it is the folder they go into. With
 // no output, the songs go into "current". The format is the one asked for,
-// else the output file's extension, else WAV. Two songs that would be
+// else the output file's extension, else WAV; asked for, it must not contradict
+// the extension of a named file. Two songs that would be
 // written to the same file: the later one is refused, not written over the first.
 ExportPlan planExport(const QStringList &inputs, const QString &output, std::optional<AudioFormat> format,
                       const QString &current);
