@@ -47,6 +47,10 @@ private slots:
         song("a.mid", 1500);
         song("b.mid", 900);
         song("c.mid", 2200);
+        // Not sound banks: a FIFO would hold a reader for ever, an empty file does not load.
+        QVERIFY(QDir(m_songs.path()).mkpath("banks"));
+        QVERIFY(::mkfifo(QFile::encodeName(m_songs.filePath("banks/pipe.sf2")).constData(), 0600) == 0);
+        QVERIFY(TestEnv::writeFile(m_songs.filePath("banks/empty.sf2"), {}));
     }
 
     // Where the files go and in which format.
@@ -178,20 +182,28 @@ private slots:
     void badUsage_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no song") << QStringList{};
-        QTest::newRow("unknown format") << QStringList{"-f", "mp3", "a.mid"};
-        QTest::newRow("format not told by the name") << QStringList{"-o", "x.mp3", "a.mid"};
-        QTest::newRow("no jobs") << QStringList{"-j", "0", "a.mid"};
-        QTest::newRow("rate") << QStringList{"-r", "44k", "a.mid"};
-        QTest::newRow("unknown option") << QStringList{"--loud", "a.mid"};
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("no song") << QStringList{} << QStringList{};
+        QTest::newRow("unknown format") << QStringList{"-f", "mp3", "a.mid"} << QStringList{"mp3"};
+        QTest::newRow("format not told by the name") << QStringList{"-o", "x.mp3", "a.mid"} << QStringList{"x.mp3"};
+        QTest::newRow("format against the name")
+            << QStringList{"-f", "ogg", "-o", "x.flac", "a.mid"} << QStringList{"ogg", "x.flac"};
+        QTest::newRow("bank is a FIFO") << QStringList{"-s", "banks/pipe.sf2", "a.mid"} << QStringList{"pipe.sf2"};
+        QTest::newRow("bank is empty") << QStringList{"-s", "banks/empty.sf2", "a.mid"}
+                                       << QStringList{"empty.sf2", "empty"};
+        QTest::newRow("no jobs") << QStringList{"-j", "0", "a.mid"} << QStringList{};
+        QTest::newRow("rate") << QStringList{"-r", "44k", "a.mid"} << QStringList{};
+        QTest::newRow("unknown option") << QStringList{"--loud", "a.mid"} << QStringList{};
     }
 
     void badUsage()
     {
         QFETCH(QStringList, args);
+        QFETCH(QStringList, says);
         const Run r = render(args, m_songs.path());
         QCOMPARE(r.code, 2);
-        QVERIFY(r.err.contains("lyrabox-render: "));
+        for (const QString &word : says << "lyrabox-render: ")
+            QVERIFY2(r.err.contains(word), qPrintable(r.err));
         QCOMPARE(entries(m_songs.path()), (QStringList{"a.mid", "b.mid", "c.mid"}));
     }
 

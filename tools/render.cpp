@@ -5,6 +5,8 @@
 #include "components/core/settingsstore.h"
 #include "components/core/soundsettings.h"
 #include "playback/core/renderqueue.h"
+#include "playback/core/soundbank.h"
+#include "playback/engine/audiofilewriter.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 
@@ -15,19 +17,34 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <chrono>
 #include <condition_variable>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
+volatile std::sig_atomic_t g_signals = 0;
+// After a signal, how long the songs under way get to stop by themselves.
+constexpr auto StopGrace = std::chrono::seconds(3);
 
 void onSignal(int sig)
 {
     g_signal = sig;
+    g_signals = g_signals + 1;
+}
+
+// Ends as the signal would have ended the program, leaving no file behind.
+[[noreturn]] void endBySignal(int sig)
+{
+    AudioFileWriter::removeUnfinished();
+    std::signal(sig, SIG_DFL);
+    std::raise(sig);
+    std::_Exit(128 + sig);
 }
 
 void catchSignals()
@@ -103,6 +120,10 @@ QString parse(const QStringList &args, Command *cmd)
     if (!ok || cmd->jobs < 1 || cmd->jobs > 256)
         return QStringLiteral("the number of jobs must be from 1 to 256.");
     cmd->banks = p.values(bank);
+    for (const QString &b : std::as_const(cmd->banks)) {
+        if (const QString why = soundBankProblem(b); !why.isEmpty())
+            return QStringLiteral("the sound bank %1 cannot be used: %2.").arg(b, why);
+    }
     cmd->quiet = p.isSet(quiet);
     cmd->overwrite = p.isSet(overwrite);
     return {};
@@ -186,8 +207,9 @@ void show(Board &b, const QVector<RenderJob> &jobs, bool chatty)
     std::fflush(stderr);
 }
 
-// Renders the songs; false when one failed. Returns early on a signal, the
-// songs under way removed.
+// Renders the songs; false when one failed. On a signal the songs under way
+// stop and leave nothing; one that does not stop within StopGrace, or a
+// second signal, ends the program at once.
 bool run(const QVector<RenderJob> &jobs, const OfflineRender::Options &options, const Command &cmd, int failedBefore)
 {
     const bool chatty = !cmd.quiet && ::isatty(STDERR_FILENO);
@@ -198,13 +220,19 @@ bool run(const QVector<RenderJob> &jobs, const OfflineRender::Options &options, 
         jobs, [options] { return std::make_unique<OfflineRender>(options); }, events(board, jobs, chatty));
     queue.start(cmd.jobs);
     std::unique_lock lock(board.lock);
-    while (!board.allDone) {
+    while (!board.allDone && !g_signal) {
         board.changed.wait_for(lock, std::chrono::milliseconds(200));
-        if (g_signal)
-            queue.cancel();
         show(board, jobs, chatty);
     }
     lock.unlock();
+    if (g_signal) {
+        queue.cancel();
+        const auto giveUp = std::chrono::steady_clock::now() + StopGrace;
+        while (!queue.waitFor(std::chrono::milliseconds(100))) {
+            if (g_signals > 1 || std::chrono::steady_clock::now() >= giveUp)
+                endBySignal(g_signal);
+        }
+    }
     queue.wait();
     show(board, jobs, chatty);
     if (chatty)
@@ -251,10 +279,7 @@ int main(int argc, char **argv)
         }
     }
     const bool ok = run(jobs, options, cmd, failed);
-    if (const int sig = g_signal) {
-        // Ended as the signal would have ended it, now that nothing is left behind.
-        std::signal(sig, SIG_DFL);
-        std::raise(sig);
-    }
+    if (const int sig = g_signal)
+        endBySignal(sig);
     return ok ? 0 : 1;
 }
