@@ -27,17 +27,6 @@ class TestAppRender : public QObject {
 
     static QStringList entries(const QString &dir) { return QDir(dir).entryList(QDir::Files | QDir::Hidden); }
 
-    // The process holds a file of the folder open, named or not.
-    static bool writesInto(pid_t pid, const QString &dir)
-    {
-        const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
-        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-            if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(dir + '/'))
-                return true;
-        }
-        return false;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -153,7 +142,7 @@ private slots:
                 {"-s", TestEnv::soundFont(), "-j", "1", "-o", out.path(), longSong, m_songs.filePath("a.mid")});
         QVERIFY(p.waitForStarted());
         const pid_t pid = pid_t(p.processId());
-        QTRY_VERIFY_WITH_TIMEOUT(writesInto(pid, out.path()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(TestEnv::writesInto(pid, out.path()), 20000);
         QTest::qWait(100);
         QCOMPARE(p.state(), QProcess::Running);
         ::kill(pid, sig);

@@ -81,6 +81,16 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+bool writesInto(qint64 pid, const QString &dir)
+{
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFile::symLinkTarget(fds.filePath(fd)).startsWith(dir + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

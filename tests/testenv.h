@@ -24,6 +24,8 @@ inline qsizetype wavSamples(qint64 ms)
 int peak(const QVector<qint16> &s, qsizetype from = 0, qsizetype to = -1);
 // The bytes of a file; empty when it cannot be read.
 QByteArray readFile(const QString &path);
+// True while the process holds a file in the folder open, named or not.
+bool writesInto(qint64 pid, const QString &dir);
 // Writes bytes as the whole file; false on failure.
 bool writeFile(const QString &path, const QByteArray &bytes);
 // Writes a small valid MIDI file of about lengthMs and returns its path.
