@@ -200,6 +200,42 @@ private slots:
         QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
     }
 
+    // The package as a user installs it: what the window system needs, no made-up addresses,
+    // hardened, and lintian finds no error or warning.
+    void debianPackage()
+    {
+        const QString cpack = QFileInfo(qEnvironmentVariable("LYRABOX_CMAKE", "cmake")).dir().filePath("cpack");
+        const QString out = TestEnv::root() + "/package";
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DEBFULLNAME", "Lyrabox Tests");
+        env.insert("DEBEMAIL", "tests@lyrabox.invalid");
+        const Run pack = run(
+            cpack,
+            {"-G", "DEB", "--config", qEnvironmentVariable("LYRABOX_BUILD_TREE") + "/CPackConfig.cmake", "-B", out},
+            env, 120000);
+        QVERIFY2(pack.code == 0, pack.output.constData());
+        const QString deb = out + "/" + QDir(out).entryList({"*.deb"}).value(0);
+        const Run fields = run("dpkg-deb", {"-f", deb});
+        QVERIFY2(fields.output.contains("Maintainer: Lyrabox Tests <tests@lyrabox.invalid>"),
+                 fields.output.constData());
+        QVERIFY2(
+            QString::fromUtf8(fields.output)
+                .contains(QRegularExpression("^Depends:.*\\bqt6-qpa-plugins\\b", QRegularExpression::MultilineOption)),
+            fields.output.constData());
+        const Run shipped = run("sh", {"-c",
+                                       "dpkg-deb -x \"$1\" \"$2\" && find \"$2\"/usr/share -type f \\( -name '*.xml'"
+                                       " -o -name '*.gz' -o -name '*.desktop' \\) -exec zcat -f {} +",
+                                       "sh", deb, out + "/files"});
+        QVERIFY(!shipped.output.isEmpty());
+        for (const QByteArray &text : {fields.output, shipped.output})
+            QVERIFY2(!text.contains("example."), text.constData());
+        const Run lint = run("lintian", {deb}, QProcessEnvironment::systemEnvironment(), 180000);
+        QVERIFY2(lint.code == 0
+                     && !QString::fromUtf8(lint.output)
+                             .contains(QRegularExpression("^[EW]: ", QRegularExpression::MultilineOption)),
+                 lint.output.constData());
+    }
+
     void installedProgramAnswers_data()
     {
         QTest::addColumn<QString>("option");
