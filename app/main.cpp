@@ -104,7 +104,7 @@ int main(int argc, char *argv[])
     Midi window(services);
     window.addWindowAction(QStringLiteral("Sound..."),
                            [&services, &window] { return new FrmSound(services, &window); });
-    addExportAction(&window, &dialogs, [&engine] { return OfflineRender::factory(engine.sound()); });
+    addExportAction(&window, &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
     QObject::connect(&instance, &SingleInstance::activateRequested, &window,
                      [&window, &sounds] { bringToFront(window, sounds); });
     // Queued: the socket's handler has answered before the window gets busy.

@@ -1,5 +1,6 @@
 #include "export/frmexport.h"
 #include "app/core/appinfo.h"
+#include "components/core/settingsstore.h"
 #include "components/dialogs.h"
 #include "components/windowplace.h"
 #include "export/exportjob.h"
@@ -22,6 +23,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 QString songsText(int n)
@@ -30,14 +32,17 @@ QString songsText(int n)
 }
 }
 
-FrmExport::FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers)
-    : QWidget(player, Qt::Window), m_player(player), m_dialogs(dialogs), m_renderers(std::move(renderers))
+FrmExport::FrmExport(Midi *player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers)
+    : QWidget(player, Qt::Window), m_player(player), m_dialogs(dialogs), m_settings(settings),
+      m_renderers(std::move(renderers))
 {
     setObjectName(QStringLiteral("FrmExport"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Export"));
     buildControls();
+    restoreChoices();
     connect(player, &Midi::playStateChanged, this, &FrmExport::playStateChanged);
+    connect(player, &Midi::quitAsked, this, &FrmExport::playerQuitting);
     connect(player->controls().List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_job)
             fillChoices();
@@ -118,6 +123,27 @@ void FrmExport::buildControls()
     setRunning(false);
 }
 
+void FrmExport::restoreChoices()
+{
+    const QString name = m_settings->GetValue(Settings::MidiExportFormat).trimmed();
+    if (const std::optional<AudioFormat> format = audioFormatNamed(name))
+        cmbFormat->setCurrentIndex(cmbFormat->findData(int(*format)));
+    else if (!name.isEmpty())
+        std::fprintf(stderr, "lyrabox: The setting %s is \"%s\", not wav, flac or ogg; using wav.\n",
+                     Settings::MidiExportFormat.key, qPrintable(name));
+    const QString folder = m_settings->GetValue(Settings::MidiExportFolder).trimmed();
+    if (!folder.isEmpty())
+        txtFolder->setText(folder);
+}
+
+void FrmExport::storeChoices()
+{
+    const auto format = AudioFormat(cmbFormat->currentData().toInt());
+    m_settings->SetValue(Settings::MidiExportFormat, audioFormatExtension(format));
+    if (!txtFolder->text().trimmed().isEmpty())
+        m_settings->SetValue(Settings::MidiExportFolder, txtFolder->text().trimmed());
+}
+
 void FrmExport::fillChoices()
 {
     const int selected = int(m_player->controls().List1->selectionModel()->selectedRows().size());
@@ -172,6 +198,7 @@ void FrmExport::cmdExport_Click()
                            Dialogs::Style::Exclamation, QStringLiteral("Export"));
         return;
     }
+    storeChoices();
     const auto format = AudioFormat(cmbFormat->currentData().toInt());
     const ExportPlan plan = planExport(songs, folder + QLatin1Char('/'), format, folder);
     QStringList there;
@@ -300,13 +327,30 @@ void FrmExport::closeEvent(QCloseEvent *event)
     // Closing is cancelling: the workers stop and the unfinished file goes.
     if (m_job)
         m_job->cancel();
+    else
+        storeChoices();
     event->accept();
 }
 
-QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers renderers)
+void FrmExport::playerQuitting(int &cancel)
 {
-    QAction *action = player->addWindowAction(QStringLiteral("Export..."), [player, dialogs, renderers] {
-        return new FrmExport(player, dialogs, renderers);
+    if (!m_job || cancel)
+        return;
+    raise();
+    const auto answer = m_dialogs->message(
+        this,
+        QStringLiteral("Songs are still being exported to %1.\nEnd the export and quit? The song being written is "
+                       "not kept; the songs already written stay.")
+            .arg(m_folder),
+        Dialogs::Style::YesNo | Dialogs::Style::Question, QStringLiteral("Export"));
+    if (answer != Dialogs::Answer::Yes)
+        cancel = 1;
+}
+
+QAction *addExportAction(Midi *player, Dialogs *dialogs, SettingsStore *settings, FrmExport::Renderers renderers)
+{
+    QAction *action = player->addWindowAction(QStringLiteral("Export..."), [player, dialogs, settings, renderers] {
+        return new FrmExport(player, dialogs, settings, renderers);
     });
     action->setObjectName(QStringLiteral("actExport"));
     return action;

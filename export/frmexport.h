@@ -16,18 +16,20 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class SettingsStore;
 
 // Exports the selected play-list entries, the whole list or the open song
 // to audio files in a folder, while the player plays on. Shows the song
 // being written and the progress of all; Cancel leaves no unfinished file.
-// At the end a summary names the files written and what failed.
+// At the end a summary names the files written and what failed. The format
+// and folder last used come back the next time.
 class FrmExport : public QWidget {
     Q_OBJECT
 public:
     // renderers is asked on this thread as each export starts, so the export
     // sounds as the player is set at that moment.
     using Renderers = std::function<SongRenderFactory()>;
-    FrmExport(Midi *player, Dialogs *dialogs, Renderers renderers);
+    FrmExport(Midi *player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;
 
     void cmdFolder_Click();
@@ -43,6 +45,9 @@ protected:
 
 private:
     void buildControls();
+    void restoreChoices();
+    void storeChoices();
+    void playerQuitting(int &cancel);
     void fillChoices();
     QStringList chosenSongs() const;
     void setRunning(bool on);
@@ -55,6 +60,7 @@ private:
 
     Midi *m_player;
     Dialogs *m_dialogs;
+    SettingsStore *m_settings;
     Renderers m_renderers;
     ExportJob *m_job = nullptr;
 
@@ -75,4 +81,4 @@ private:
 
 // Puts "Export..." in the player's menu; it opens the export window, or
 // brings the open one to the front.
-QAction *addExportAction(Midi *player, Dialogs *dialogs, FrmExport::Renderers renderers);
+QAction *addExportAction(Midi *player, Dialogs *dialogs, SettingsStore *settings, FrmExport::Renderers renderers);

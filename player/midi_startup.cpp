@@ -280,5 +280,12 @@ void Midi::endBySystem()
 
 void Midi::cmdQuit_Click()
 {
-    close();
+    int cancel = 0;
+    {
+        // An end request while a window asks waits for the answer; it then quits whatever was answered.
+        BusyGuard busy(this);
+        emit quitAsked(cancel);
+    }
+    if (!cancel && !m_closePending)
+        close();
 }

@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libfluidsynth-dev fluidsynth
       fluid-soundfont-gm timgm6mb-soundfont libasound2-dev libcanberra-dev libbenchmark-dev
-      sox desktop-file-utils appstream shared-mime-info man-db help2man dpkg-dev file libsndfile1-dev
+      sox desktop-file-utils appstream shared-mime-info man-db dpkg-dev file lintian libsndfile1-dev
       dbus playerctl ccache)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,4 +1,5 @@
 #include "app/core/desktopid.h"
+#include "components/core/settingkeys.h"
 #include "testenv.h"
 #include <QImage>
 #include <QtTest>
@@ -15,13 +16,13 @@ struct Run {
 };
 
 Run run(const QString &program, const QStringList &args,
-        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+        const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(), int timeoutMs = 20000)
 {
     QProcess p;
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
-    if (!p.waitForFinished(20000))
+    if (!p.waitForFinished(timeoutMs))
         return {-1, p.errorString().toUtf8()};   // QProcess kills it on destruction
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAll()};
 }
@@ -156,6 +157,83 @@ private slots:
         QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QCOMPARE(newest, Version);
         QVERIFY(QFile::exists(m_share + "/applications/" + launchable));
+    }
+
+    // Every option a program says it takes, every key of the settings file, and the other pages, as a reader
+    // of the page sees them.
+    void manualPagesNameEverything_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("names");
+        static const QRegularExpression optionLine(QStringLiteral("^ +(-\\S.*?)(?:  |$)"),
+                                                   QRegularExpression::MultilineOption);
+        static const QRegularExpression option(QStringLiteral("--?[\\w-]+"));
+        for (const QString program : {"lyrabox", "lyrabox-render"}) {
+            const Run help = run(m_prefix + "/bin/" + program, {"--help"});
+            QStringList names;
+            for (const auto &line : optionLine.globalMatch(QString::fromUtf8(help.output)))
+                for (const auto &name : option.globalMatch(line.captured(1)))
+                    names << name.captured();
+            QVERIFY2(names.contains("--help"), help.output.constData());
+            if (program == "lyrabox")
+                for (const Setting &s : Settings::All)
+                    names << s.keyText();
+            names << (program == "lyrabox" ? "lyrabox-render(1)" : "lyrabox(1)") << "lyrabox-midiinfo(1)";
+            QTest::newRow(qPrintable(program)) << program << names;
+        }
+    }
+
+    void manualPagesNameEverything()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, names);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", "C");
+        env.insert("MANWIDTH", "1000");   // no name broken over two lines
+        const Run r = run("man", {"-l", m_share + "/man/man1/" + page + ".1.gz"}, env);
+        QVERIFY2(r.code == 0, r.output.constData());
+        QStringList missing;
+        for (const QString &name : std::as_const(names))
+            if (!QString::fromUtf8(r.output).contains(
+                    QRegularExpression("(?<![\\w-])" + QRegularExpression::escape(name) + "(?![\\w-])")))
+                missing << name;
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(' ')));
+    }
+
+    // The package as a user installs it: what the window system needs, no made-up addresses,
+    // hardened, and lintian finds no error or warning.
+    void debianPackage()
+    {
+        const QString cpack = QFileInfo(qEnvironmentVariable("LYRABOX_CMAKE", "cmake")).dir().filePath("cpack");
+        const QString out = TestEnv::root() + "/package";
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DEBFULLNAME", "Lyrabox Tests");
+        env.insert("DEBEMAIL", "tests@lyrabox.invalid");
+        const Run pack = run(
+            cpack,
+            {"-G", "DEB", "--config", qEnvironmentVariable("LYRABOX_BUILD_TREE") + "/CPackConfig.cmake", "-B", out},
+            env, 120000);
+        QVERIFY2(pack.code == 0, pack.output.constData());
+        const QString deb = out + "/" + QDir(out).entryList({"*.deb"}).value(0);
+        const Run fields = run("dpkg-deb", {"-f", deb});
+        QVERIFY2(fields.output.contains("Maintainer: Lyrabox Tests <tests@lyrabox.invalid>"),
+                 fields.output.constData());
+        QVERIFY2(
+            QString::fromUtf8(fields.output)
+                .contains(QRegularExpression("^Depends:.*\\bqt6-qpa-plugins\\b", QRegularExpression::MultilineOption)),
+            fields.output.constData());
+        const Run shipped = run("sh", {"-c",
+                                       "dpkg-deb -x \"$1\" \"$2\" && find \"$2\"/usr/share -type f \\( -name '*.xml'"
+                                       " -o -name '*.gz' -o -name '*.desktop' \\) -exec zcat -f {} +",
+                                       "sh", deb, out + "/files"});
+        QVERIFY(!shipped.output.isEmpty());
+        for (const QByteArray &text : {fields.output, shipped.output})
+            QVERIFY2(!text.contains("example."), text.constData());
+        const Run lint = run("lintian", {deb}, QProcessEnvironment::systemEnvironment(), 180000);
+        QVERIFY2(lint.code == 0
+                     && !QString::fromUtf8(lint.output)
+                             .contains(QRegularExpression("^[EW]: ", QRegularExpression::MultilineOption)),
+                 lint.output.constData());
     }
 
     void installedProgramAnswers_data()

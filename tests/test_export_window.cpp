@@ -12,14 +12,14 @@ class TestExportWindow : public QObject {
     Q_OBJECT
 
     // Opens the window from the player's menu, as a user would.
-    static FrmExport *openExport(Midi &m, FakeDialogs &dialogs)
+    static FrmExport *openExport(Midi &m, PlayerFixture &fx)
     {
         const auto renderers = [] {
             SoundConfig sound;
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-        addExportAction(&m, &dialogs, renderers)->trigger();
+        addExportAction(&m, &fx.dialogs, fx.settings.get(), renderers)->trigger();
         return m.findChild<FrmExport *>();
     }
     template <typename W> static W *child(QWidget *w, const char *name) { return w->findChild<W *>(name); }
@@ -69,7 +69,7 @@ private slots:
         }
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
-        FrmExport *w = openExport(m, fx.dialogs);
+        FrmExport *w = openExport(m, fx);
         QVERIFY(w);
         child<QPushButton>(w, "cmdFolder")->click();
         child<QComboBox>(w, "cmbFormat")->setCurrentIndex(format);
@@ -98,7 +98,7 @@ private slots:
         PlayListBox *list = m.controls().List1;
         list->clearSelection();
         m.cmdClear_Click();
-        FrmExport *w = openExport(m, fx.dialogs);
+        FrmExport *w = openExport(m, fx);
         auto *go = child<QPushButton>(w, "cmdExport");
         QVERIFY(!go->isEnabled());
         QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
@@ -126,7 +126,7 @@ private slots:
         fx.press("Play");   // one worker while playing: the songs go one after the other
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
-        FrmExport *w = openExport(m, fx.dialogs);
+        FrmExport *w = openExport(m, fx);
         child<QPushButton>(w, "cmdFolder")->click();
         child<QRadioButton>(w, "optList")->setChecked(true);
         child<QPushButton>(w, "cmdExport")->click();
@@ -146,6 +146,63 @@ private slots:
         QCOMPARE(files(out.path()), QStringList{"b.wav"});
         QVERIFY(w->summary().contains("cancelled: 1 song not written"));
         QCOMPARE(m.playState(), PlayState::Playing);
+    }
+
+    // The next window starts with the format and folder used last; a stored format it does not write reads as WAV.
+    void remembersFormatAndFolder()
+    {
+        PlayerFixture fx;
+        Midi &m = fx.startWith({"a.mid"});
+        fx.settings->SetValue("Quillon\\Applets", "MidiExportFormat", "mp3");
+        QPointer<FrmExport> w = openExport(m, fx);
+        QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 0);
+        QTemporaryDir out;
+        fx.dialogs.folderResults.enqueue(out.path());
+        child<QPushButton>(w, "cmdFolder")->click();
+        child<QComboBox>(w, "cmbFormat")->setCurrentIndex(2);
+        w->close();
+        QTRY_VERIFY(!w);
+        w = openExport(m, fx);
+        QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 2);
+        QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), out.path());
+    }
+
+    // Quitting the player while an export runs asks first: Yes ends both and leaves no unfinished file,
+    // No keeps both running. With no export running nothing is asked.
+    void quitWhileExporting_data()
+    {
+        QTest::addColumn<bool>("exporting");
+        QTest::addColumn<Dialogs::Answer>("answer");
+        QTest::newRow("Yes ends the export") << true << Dialogs::Answer::Yes;
+        QTest::newRow("No keeps both") << true << Dialogs::Answer::No;
+        QTest::newRow("nothing to ask") << false << Dialogs::Answer::No;
+    }
+    void quitWhileExporting()
+    {
+        QFETCH(bool, exporting);
+        QFETCH(Dialogs::Answer, answer);
+        PlayerFixture fx;
+        Midi &m = fx.startWith({});
+        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
+        QTemporaryDir out;
+        fx.dialogs.folderResults.enqueue(out.path());
+        QPointer<FrmExport> w = openExport(m, fx);
+        child<QPushButton>(w, "cmdFolder")->click();
+        if (exporting) {
+            child<QPushButton>(w, "cmdExport")->click();
+            QTRY_COMPARE_WITH_TIMEOUT(files(out.path()).size(), 1, 30000);   // on its way in a temporary file
+        }
+        fx.dialogs.answers.enqueue(answer);
+        fx.quit();
+        QCOMPARE(fx.dialogs.count("End the export and quit?"), exporting ? 1 : 0);
+        const bool quits = answer == Dialogs::Answer::Yes || !exporting;
+        QCOMPARE(m.unloaded(), quits);
+        if (quits) {
+            QTRY_VERIFY(!w);
+            QCOMPARE(files(out.path()), QStringList());
+        } else {
+            QVERIFY(w->running() && w->isVisible() && m.isVisible());
+        }
     }
 };
 

@@ -53,15 +53,18 @@ inline constexpr Setting MidiSongReset{&AppletSection, "MidiSongReset", nullptr,
 inline constexpr Setting MidiAudioDevice{&AppletSection, "MidiAudioDevice", nullptr, true};
 inline constexpr Setting MidiAudioBuffer{&AppletSection, "MidiAudioBuffer", nullptr, true};
 inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
+// The export window's last choices; the folder defaults to the user's music folder.
+inline constexpr Setting MidiExportFormat{&AppletSection, "MidiExportFormat", "wav", true};
+inline constexpr Setting MidiExportFolder{&AppletSection, "MidiExportFolder", nullptr, true};
 
 inline constexpr Setting Update{&FamilySection, "Update", "0"};
 inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
 
-inline constexpr std::array All{MouseActive,     DataPath,      MidiLib,         MidiBack,        MidiFore,
-                                MidiLeft,        MidiTop,       MidiLoop,        MidiRollup,      MidiShuffle,
-                                MidiPause,       MidiSoundFont, MidiAudioDriver, MidiAudioFile,   MixerSource,
-                                MidiSoundBanks,  MidiReverb,    MidiReverbRoom,  MidiReverbDamp,  MidiReverbWidth,
-                                MidiReverbLevel, MidiChorus,    MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
-                                MidiPolyphony,   MidiBankMode,  MidiSongReset,   MidiAudioDevice, MidiAudioBuffer,
-                                Update,          UpdateDate};
+inline constexpr std::array All{MouseActive,      DataPath,         MidiLib,         MidiBack,        MidiFore,
+                                MidiLeft,         MidiTop,          MidiLoop,        MidiRollup,      MidiShuffle,
+                                MidiPause,        MidiSoundFont,    MidiAudioDriver, MidiAudioFile,   MixerSource,
+                                MidiSoundBanks,   MidiReverb,       MidiReverbRoom,  MidiReverbDamp,  MidiReverbWidth,
+                                MidiReverbLevel,  MidiChorus,       MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
+                                MidiPolyphony,    MidiBankMode,     MidiSongReset,   MidiAudioDevice, MidiAudioBuffer,
+                                MidiExportFormat, MidiExportFolder, Update,          UpdateDate};
 }
