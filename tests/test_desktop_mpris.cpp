@@ -130,12 +130,13 @@ private slots:
         for (const QString &b : c.before)
             m_f->press(b);
         QTest::qWait(50);
+        const QString statusBefore = property(u"PlaybackStatus"_s).toString();
         m_changes.clear();
         QCOMPARE(call(kPlayer, c.member, c.args).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_f->device.log.last(), c.deviceLast);
         QCOMPARE(property(u"PlaybackStatus"_s).toString(), c.status);
-        if (!c.before.isEmpty() || c.status != "Stopped"_L1)
-            QCOMPARE(lastChange(u"PlaybackStatus"_s).toString(), c.status);
+        // Once where it settled, nothing on the way (a seek stops and starts the device).
+        QCOMPARE(announced(u"PlaybackStatus"_s), c.status == statusBefore ? QVariantList() : QVariantList{c.status});
         QCOMPARE(m_seeks.isEmpty() ? -1LL : m_seeks.last(), c.seeked);
         const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
         QCOMPARE(meta.value(u"xesam:url"_s).toString(),
@@ -239,12 +240,18 @@ private:
     {
         call(kProps, u"Set"_s, {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
     }
+    QVariantList announced(const QString &name) const
+    {
+        QVariantList values;
+        for (const QVariantMap &change : m_changes)
+            if (change.contains(name))
+                values << change.value(name);
+        return values;
+    }
     QVariant lastChange(const QString &name) const
     {
-        for (auto it = m_changes.crbegin(); it != m_changes.crend(); ++it)
-            if (it->contains(name))
-                return it->value(name);
-        return {};
+        const QVariantList values = announced(name);
+        return values.isEmpty() ? QVariant() : values.last();
     }
 
     std::unique_ptr<PlayerFixture> m_f;
