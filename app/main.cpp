@@ -81,6 +81,7 @@ int main(int argc, char *argv[])
     switch (instance.claim(request.paths)) {
     case SingleInstance::Claim::HandedOver: return 0;
     case SingleInstance::Claim::NotTaken: return request.paths.isEmpty() ? 0 : 1;
+    case SingleInstance::Claim::Closing: return 1;
     case SingleInstance::Claim::Holder: break;
     }
 
@@ -105,12 +106,22 @@ int main(int argc, char *argv[])
     window.addWindowAction(QStringLiteral("Sound..."),
                            [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(&window, &dialogs, [&engine] { return OfflineRender::factory(engine.sound()); });
-    QObject::connect(&instance, &SingleInstance::activateRequested, &window,
-                     [&window, &sounds] { bringToFront(window, sounds); });
-    // Queued: the socket's handler has answered before the window gets busy.
+    // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
-        &instance, &SingleInstance::pathsRequested, &window,
-        [&window](const QList<QByteArray> &paths) { window.openPaths(CommandLine::names(paths)); },
+        &instance, &SingleInstance::requested, &window,
+        [&window, &sounds, &instance](const QList<QByteArray> &paths, quint64 id) {
+        using Outcome = SingleInstance::Outcome;
+        if (window.closing())
+            return instance.answer(id, Outcome::Closing);
+        bringToFront(window, sounds);
+        if (paths.isEmpty())
+            return instance.answer(id, Outcome::Taken);
+        window.openPaths(CommandLine::names(paths), [&instance, id](Midi::PathsFate fate) {
+            instance.answer(id, fate == Midi::PathsFate::Waiting ? Outcome::Waiting
+                                : fate == Midi::PathsFate::Taken ? Outcome::Taken
+                                                                 : Outcome::Closing);
+        });
+        },
         Qt::QueuedConnection);
     QObject::connect(&watch, &SignalWatch::endRequested, &window, &Midi::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
