@@ -136,10 +136,13 @@ public:
     bool seekTo(qint64 ms);
     bool seekBy(qint64 ms);
     bool canSeek() const;
-    void setLoop(bool on);
-    void setShuffle(bool on);
+    bool setLoop(bool on);
+    bool setShuffle(bool on);
     // No handler runs and no box is open: a click would reach the window.
     bool acceptsCommands() const;
+    // Why a command from outside would not be taken now, through control (a
+    // box or button that may be locked); empty when it would be.
+    QString refusal(const QWidget *control = nullptr) const;
     qint64 positionMs() const;
     qint64 lengthMs() const;
     // The file open in the device (a list entry or a preview); empty when none.
@@ -196,7 +199,7 @@ private:
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
 
     // player/midi_remote.cpp
-    void setOption(QCheckBox *box, bool on);
+    bool setOption(QCheckBox *box, bool on);
 
     // player/midi_menu.cpp
     void buildMenu();
