@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +33,21 @@ QString programDataDir()
     if (!QFileInfo::exists(dir + QStringLiteral("/Media")) && QFileInfo::exists(shared + QStringLiteral("/Media")))
         return shared;
     return dir;
+}
+
+// Without a session bus libdbus runs dbus-launch to start one, a slow start
+// and a bus nobody asked for. When none is known it is told there is none.
+bool sessionBusKnown()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    // Where a desktop's user session keeps its bus.
+    const QByteArray bus = qgetenv("XDG_RUNTIME_DIR") + "/bus";
+    struct stat st = {};
+    if (::stat(bus.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
+        return true;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    return false;
 }
 
 void bringToFront(Midi &w, WindowSounds &sounds)
@@ -53,6 +70,7 @@ int main(int argc, char *argv[])
         QCoreApplication core(argc, argv);
         return CommandLine::answer(early);
     }
+    const bool busKnown = sessionBusKnown();
     QApplication app(argc, argv);
     const CommandLine::Request request = CommandLine::parse(CommandLine::arguments(argc, argv),
                                                             CommandLine::workingDir(), CommandLine::Stage::AfterQt);
@@ -132,8 +150,8 @@ int main(int argc, char *argv[])
     Mpris mpris(&window, &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, AppInfo::DesktopId});
-    QString busError;
-    if (!mpris.registerOnBus(&busError))
+    QString busError = QStringLiteral("no session bus");
+    if (!busKnown || !mpris.registerOnBus(&busError))
         std::fprintf(stderr, "lyrabox: desktop media controls are off: %s\n", qPrintable(busError));
     if (!request.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });

@@ -267,6 +267,27 @@ private slots:
         QVERIFY2(err.contains(told), err.constData());
     }
 
+    // With no session bus known the player starts none (libdbus would run
+    // dbus-launch, found here on the PATH) and says the media controls are off.
+    void neverStartsABus()
+    {
+        const QString home = TestEnv::root() + "/nobus";
+        QProcessEnvironment env = ownHome(home);
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+        env.insert("DISPLAY", ":4077");   // libdbus launches a bus only for a display
+        QVERIFY(QDir().mkpath(home + "/bin"));
+        QVERIFY(TestEnv::writeFile(home + "/bin/dbus-launch", "#!/bin/sh\ntouch \"$0.ran\"\nexit 1\n"));
+        QVERIFY(QFile::setPermissions(home + "/bin/dbus-launch", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        env.insert("PATH", home + "/bin:" + env.value("PATH"));
+        QProcess p;
+        start(p, env);
+        QByteArray err;
+        QTRY_VERIFY2_WITH_TIMEOUT((err += p.readAllStandardError()).contains("media controls are off"), err.constData(),
+                                  10000);
+        QVERIFY(endWith(p, SIGTERM));
+        QVERIFY2(!QFile::exists(home + "/bin/dbus-launch.ran") && !err.contains("dbus-launch"), err.constData());
+    }
+
     // A second start while the running copy has a box open waits for it; when
     // the running copy ends instead, the second start says so and ends with 1.
     void handOverWhileABoxIsOpen()
