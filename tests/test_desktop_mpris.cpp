@@ -134,6 +134,8 @@ private slots:
                                                  u"Playing"_s, u"play 12000"_s, 12000000};
         QTest::newRow("seek past the end goes on")
             << Command{play, u"Seek"_s, {qlonglong(90000000)}, u"Stopped"_s, u"open b.mid"_s, 0};
+        QTest::newRow("previous while playing starts over")
+            << Command{play, u"Previous"_s, {}, u"Playing"_s, u"play 0"_s, 0};
     }
 
     void commands()
