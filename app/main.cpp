@@ -20,6 +20,8 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +33,21 @@ QString programDataDir()
     if (!QFileInfo::exists(dir + QStringLiteral("/Media")) && QFileInfo::exists(shared + QStringLiteral("/Media")))
         return shared;
     return dir;
+}
+
+// Without a session bus libdbus runs dbus-launch to start one, a slow start
+// and a bus nobody asked for. When none is known it is told there is none.
+bool sessionBusKnown()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    // Where a desktop's user session keeps its bus.
+    const QByteArray bus = qgetenv("XDG_RUNTIME_DIR") + "/bus";
+    struct stat st = {};
+    if (::stat(bus.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_uid == ::getuid())
+        return true;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+    return false;
 }
 
 void bringToFront(Midi &w, WindowSounds &sounds)
@@ -53,6 +70,7 @@ int main(int argc, char *argv[])
         QCoreApplication core(argc, argv);
         return CommandLine::answer(early);
     }
+    const bool busKnown = sessionBusKnown();
     QApplication app(argc, argv);
     const CommandLine::Request request = CommandLine::parse(CommandLine::arguments(argc, argv),
                                                             CommandLine::workingDir(), CommandLine::Stage::AfterQt);
@@ -81,6 +99,7 @@ int main(int argc, char *argv[])
     switch (instance.claim(request.paths)) {
     case SingleInstance::Claim::HandedOver: return 0;
     case SingleInstance::Claim::NotTaken: return request.paths.isEmpty() ? 0 : 1;
+    case SingleInstance::Claim::Closing: return 1;
     case SingleInstance::Claim::Holder: break;
     }
 
@@ -105,12 +124,22 @@ int main(int argc, char *argv[])
     window.addWindowAction(QStringLiteral("Sound..."),
                            [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(&window, &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
-    QObject::connect(&instance, &SingleInstance::activateRequested, &window,
-                     [&window, &sounds] { bringToFront(window, sounds); });
-    // Queued: the socket's handler has answered before the window gets busy.
+    // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
-        &instance, &SingleInstance::pathsRequested, &window,
-        [&window](const QList<QByteArray> &paths) { window.openPaths(CommandLine::names(paths)); },
+        &instance, &SingleInstance::requested, &window,
+        [&window, &sounds, &instance](const QList<QByteArray> &paths, quint64 id) {
+        using Outcome = SingleInstance::Outcome;
+        if (window.closing())
+            return instance.answer(id, Outcome::Closing);
+        bringToFront(window, sounds);
+        if (paths.isEmpty())
+            return instance.answer(id, Outcome::Taken);
+        window.openPaths(CommandLine::names(paths), [&instance, id](Midi::PathsFate fate) {
+            instance.answer(id, fate == Midi::PathsFate::Waiting ? Outcome::Waiting
+                                : fate == Midi::PathsFate::Taken ? Outcome::Taken
+                                                                 : Outcome::Closing);
+        });
+        },
         Qt::QueuedConnection);
     QObject::connect(&watch, &SignalWatch::endRequested, &window, &Midi::endBySystem);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
@@ -121,8 +150,8 @@ int main(int argc, char *argv[])
     Mpris mpris(&window, &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, AppInfo::DesktopId});
-    QString busError;
-    if (!mpris.registerOnBus(&busError))
+    QString busError = QStringLiteral("no session bus");
+    if (!busKnown || !mpris.registerOnBus(&busError))
         std::fprintf(stderr, "lyrabox: desktop media controls are off: %s\n", qPrintable(busError));
     if (!request.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });

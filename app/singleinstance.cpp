@@ -39,16 +39,41 @@ SingleInstance::SingleInstance(const QString &name, QObject *parent) : QObject(p
     connect(&m_server, &QLocalServer::newConnection, this, &SingleInstance::onConnection);
     // Once the event loop ends nobody answers: a new start then waits for the lock instead.
     if (QCoreApplication *app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, &m_server, &QLocalServer::close);
+        connect(app, &QCoreApplication::aboutToQuit, this, &SingleInstance::closeDown);
 }
 
 SingleInstance::~SingleInstance()
 {
     // The socket goes before the lock: once the lock is free the socket
     // path may already belong to the next copy.
-    m_server.close();
+    closeDown();
     if (m_lockFd >= 0)
         ::close(m_lockFd);
+}
+
+void SingleInstance::closeDown()
+{
+    m_server.close();
+    const QList<quint64> left = m_unanswered.keys();
+    for (const quint64 request : left)
+        answer(request, Outcome::Closing);
+}
+
+void SingleInstance::answer(quint64 request, Outcome outcome)
+{
+    const auto it = m_unanswered.constFind(request);
+    if (it == m_unanswered.cend())
+        return;
+    QLocalSocket *s = it->socket;
+    const QByteArray word = outcome == Outcome::Waiting ? QByteArray(HandOver::Waiting)
+                            : outcome == Outcome::Taken ? HandOver::answer(it->pathCount)
+                                                        : QByteArray(HandOver::Closing);
+    if (outcome != Outcome::Waiting)
+        m_unanswered.erase(it);
+    if (!s || s->state() != QLocalSocket::ConnectedState)
+        return;
+    s->write(word);
+    s->flush();   // the program may end right after
 }
 
 SingleInstance::Claim SingleInstance::claim(const QList<QByteArray> &paths)
@@ -76,6 +101,12 @@ SingleInstance::Claim SingleInstance::claim(const QList<QByteArray> &paths)
             say("the running copy came to the front but did not take the files.");
             return Claim::NotTaken;
         }
+        if (answer == Answer::Closing) {
+            say(paths.isEmpty() ? "the running copy is closing."
+                                : "the running copy is closing and did not open the files; start again once it has "
+                                  "ended.");
+            return Claim::Closing;
+        }
         // A holder that takes the connection but never answers is hung; one
         // with no socket is still starting or on its way out.
         if (answer == Answer::Silent || waited.elapsed() > ListenWaitMs) {
@@ -95,6 +126,8 @@ SingleInstance::Claim SingleInstance::claimWithoutLock(const QByteArray &message
         return Claim::HandedOver;
     if (answer == Answer::Refused)
         return Claim::NotTaken;
+    if (answer == Answer::Closing)
+        return Claim::Closing;
     listen();
     return Claim::Holder;
 }
@@ -111,14 +144,24 @@ SingleInstance::Answer SingleInstance::handOver(const QByteArray &message, qsize
         if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
             return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
     }
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(int(deadline.remainingTime())))
-            // Closed without a word: the holder is ending, so ask again.
-            return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
+    QByteArray line;
+    for (bool waiting = false; line.isEmpty() || line == HandOver::Waiting;) {
+        if (line == HandOver::Waiting && !waiting) {
+            waiting = true;
+            say("the running copy waits for an answer in an open box; the files open once it is closed.");
+        }
+        // A holder that waits on a box is alive: no time limit then.
+        while (!socket.canReadLine()) {
+            if (!socket.waitForReadyRead(waiting ? -1 : int(deadline.remainingTime())))
+                // Closed without a word: the holder is ending, so ask again.
+                return socket.state() == QLocalSocket::ConnectedState ? Answer::Silent : Answer::NoServer;
+        }
+        line = socket.readLine();
     }
-    const QByteArray line = socket.readLine();
     if (line == HandOver::answer(pathCount))
         return Answer::Taken;
+    if (line == HandOver::Closing)
+        return Answer::Closing;
     // An older copy answers "ok" to anything that begins with "activate".
     return pathCount > 0 ? Answer::Refused : line.startsWith("ok") ? Answer::Taken : Answer::NoServer;
 }
@@ -171,11 +214,8 @@ void SingleInstance::onConnection()
                 s->abort();
                 return;
             }
-            s->write(HandOver::answer(m.paths.size()));
-            s->flush();
-            emit activateRequested();
-            if (!m.paths.isEmpty())
-                emit pathsRequested(m.paths);
+            m_unanswered.insert(++m_lastRequest, {s, m.paths.size()});
+            emit requested(m.paths, m_lastRequest);
         });
     }
 }

@@ -2,6 +2,7 @@
 #include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
+#include "desktop/mprisproperties.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
 #include <QAbstractItemModel>
@@ -39,6 +40,7 @@ Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
 {
     new MprisRoot(this);
     new MprisPlayer(this);
+    new MprisProperties(this);
     connect(player, &Midi::playStateChanged, this, &Mpris::refresh);
     connect(player, &Midi::positionJumped, this, &Mpris::announceSeek);
     connect(player, &Midi::songChanged, this, [this] {
@@ -100,6 +102,13 @@ QVariantMap Mpris::metadata() const
     if (!m_player->libName().isEmpty())
         map.insert(QStringLiteral("xesam:album"), m_player->libName());
     return map;
+}
+
+bool Mpris::refuse(QDBusError::ErrorType type, const QString &why) const
+{
+    if (calledFromDBus())
+        sendErrorReply(type, why);
+    return false;
 }
 
 void Mpris::refresh()

@@ -1,4 +1,6 @@
 #pragma once
+#include <QDBusContext>
+#include <QDBusError>
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
@@ -9,7 +11,7 @@ class ObservedLevel;
 
 // The player on the session bus for desktop media controls (panels, media
 // keys, playerctl). Every command goes through the window as a click would.
-class Mpris : public QObject {
+class Mpris : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
     struct Hooks {
@@ -31,6 +33,10 @@ public:
     QVariantMap rootProperties() const;
     QVariantMap playerProperties() const;
     QVariantMap metadata() const;
+
+    // Answers the call being served with an error that says why it was not
+    // carried out (nothing when it did not come over the bus). Always false.
+    bool refuse(QDBusError::ErrorType type, const QString &why) const;
 
     // Sends PropertiesChanged for whatever differs from what was last sent.
     void refresh();

@@ -2,10 +2,31 @@
 #include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
+#include "library/core/openplan.h"
 #include "player/midi.h"
 #include <QCheckBox>
+#include <QDir>
 #include <QTimer>
 #include <QUrl>
+#include <cmath>
+
+namespace {
+
+// An error with the player's reason for not taking a command, or otherwise
+// when the player would take it but the command has nothing to act on.
+void refuse(Mpris *mpris, const QString &otherwise, const QWidget *control = nullptr)
+{
+    const QString why = mpris->player()->refusal(control);
+    mpris->refuse(QDBusError::Failed, why.isEmpty() ? otherwise : why);
+}
+
+void press(Mpris *mpris, Midi::Button button)
+{
+    if (!mpris->player()->press(button))
+        refuse(mpris, QStringLiteral("Lyrabox cannot do that now."));
+}
+
+}   // namespace
 
 MprisRoot::MprisRoot(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris) {}
 
@@ -37,8 +58,9 @@ void MprisRoot::Raise()
 
 void MprisRoot::Quit()
 {
-    // After the reply has gone: the window may take a while to save and close.
-    QTimer::singleShot(0, m_mpris->player(), &Midi::cmdQuit_Click);
+    // As the system ends it: open boxes close, nothing asks. After the reply
+    // has gone: the window may take a while to save and close.
+    QTimer::singleShot(0, m_mpris->player(), &Midi::endBySystem);
 }
 
 MprisPlayer::MprisPlayer(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris)
@@ -58,9 +80,13 @@ QString MprisPlayer::loopStatus() const
 
 void MprisPlayer::setLoopStatus(const QString &status)
 {
+    Midi *p = m_mpris->player();
     bool loop = false;
-    if (MprisValues::loopFromStatus(status, &loop))
-        m_mpris->player()->setLoop(loop);
+    if (!MprisValues::loopFromStatus(status, &loop))
+        m_mpris->refuse(QDBusError::NotSupported,
+                        QStringLiteral("Loop status %1 is not one Lyrabox has: None or Playlist.").arg(status));
+    else if (loop != p->controls().chkLoop->isChecked() && !p->setLoop(loop))
+        refuse(m_mpris, QStringLiteral("Loop cannot change now."), p->controls().chkLoop);
     m_mpris->refresh();
 }
 
@@ -69,9 +95,17 @@ bool MprisPlayer::shuffle() const
     return m_mpris->player()->controls().chkShuffle->isChecked();
 }
 
+void MprisPlayer::setRate(double rate)
+{
+    if (rate != 1.0)
+        m_mpris->refuse(QDBusError::NotSupported, QStringLiteral("Songs play at their own tempo: the rate is 1."));
+}
+
 void MprisPlayer::setShuffle(bool on)
 {
-    m_mpris->player()->setShuffle(on);
+    Midi *p = m_mpris->player();
+    if (on != shuffle() && !p->setShuffle(on))
+        refuse(m_mpris, QStringLiteral("Shuffle cannot change now."), p->controls().chkShuffle);
     m_mpris->refresh();
 }
 
@@ -88,7 +122,10 @@ double MprisPlayer::volume() const
 
 void MprisPlayer::setVolume(double volume)
 {
-    m_mpris->level()->setLevel(int(qBound(0.0, volume, 1.0) * 65535.0 + 0.5));
+    if (std::isnan(volume))
+        m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("The volume is not a number."));
+    else
+        m_mpris->level()->setLevel(int(qBound(0.0, volume, 1.0) * 65535.0 + 0.5));
 }
 
 qlonglong MprisPlayer::position() const
@@ -124,35 +161,48 @@ bool MprisPlayer::canSeek() const
 
 void MprisPlayer::Next()
 {
-    m_mpris->player()->press(Midi::Button::Next);
+    if (!canGoNext())
+        refuse(m_mpris, QStringLiteral("The play list is empty."));
+    else
+        press(m_mpris, Midi::Button::Next);
 }
 
 void MprisPlayer::Previous()
 {
-    m_mpris->player()->press(Midi::Button::Prev);
+    if (!canGoPrevious())
+        refuse(m_mpris, QStringLiteral("The play list is empty."));
+    else
+        press(m_mpris, Midi::Button::Prev);
 }
 
 void MprisPlayer::Pause()
 {
     if (m_mpris->player()->playState() == PlayState::Playing)
-        m_mpris->player()->press(Midi::Button::Pause);
+        press(m_mpris, Midi::Button::Pause);
 }
 
 void MprisPlayer::PlayPause()
 {
-    m_mpris->player()->playPause();
+    if (m_mpris->player()->playState() == PlayState::Playing)
+        press(m_mpris, Midi::Button::Pause);
+    else
+        Play();
 }
 
 void MprisPlayer::Stop()
 {
-    m_mpris->player()->press(Midi::Button::Stop);
+    press(m_mpris, Midi::Button::Stop);
 }
 
 void MprisPlayer::Play()
 {
     // Play on a paused song resumes it; on a playing one it would start it over.
-    if (m_mpris->player()->playState() != PlayState::Playing)
-        m_mpris->player()->press(Midi::Button::Play);
+    if (m_mpris->player()->playState() == PlayState::Playing)
+        return;
+    if (!canPlay())
+        refuse(m_mpris, QStringLiteral("No song is open."));
+    else
+        press(m_mpris, Midi::Button::Play);
 }
 
 void MprisPlayer::Seek(qlonglong offset)
@@ -162,21 +212,32 @@ void MprisPlayer::Seek(qlonglong offset)
     // Past the end goes on to the next song, as the desktop's controls expect.
     if (target >= p->lengthMs() && p->canSeek())
         Next();
-    else
-        p->seekTo(qMax<qint64>(0, target));
+    else if (!p->seekTo(qMax<qint64>(0, target)))
+        refuse(m_mpris, QStringLiteral("No song is open to seek in."));
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position)
 {
     Midi *p = m_mpris->player();
-    if (trackId.path() != MprisValues::trackId(p->openSong()) || position < 0
-        || MprisValues::toMilli(position) > p->lengthMs())
-        return;
-    p->seekTo(MprisValues::toMilli(position));
+    if (trackId.path() != MprisValues::trackId(p->openSong()))
+        m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("%1 is not the open song.").arg(trackId.path()));
+    else if (position < 0 || MprisValues::toMilli(position) > p->lengthMs())
+        m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("The position lies outside the song."));
+    else if (!p->seekTo(MprisValues::toMilli(position)))
+        refuse(m_mpris, QStringLiteral("No song is open to seek in."));
 }
 
 void MprisPlayer::OpenUri(const QString &uri)
 {
+    Midi *p = m_mpris->player();
+    if (p->closing()) {
+        refuse(m_mpris, QString());
+        return;
+    }
+    const OpenPlan plan = OpenPlanner::plan({uri}, QDir::currentPath());
+    if (plan.action == OpenPlan::Action::Nothing)
+        m_mpris->refuse(QDBusError::InvalidArgs, plan.problems.join(QLatin1Char(' ')));
+    // After the reply: a box naming what cannot be opened would hold it up.
     if (m_mpris->hooks().openUris)
-        m_mpris->hooks().openUris({uri});
+        QTimer::singleShot(0, p, [open = m_mpris->hooks().openUris, uri] { open({uri}); });
 }

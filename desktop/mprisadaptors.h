@@ -91,7 +91,7 @@ public:
     QString loopStatus() const;
     void setLoopStatus(const QString &status);
     double rate() const { return 1.0; }
-    void setRate(double) {}   // songs play at their own tempo
+    void setRate(double rate);
     bool shuffle() const;
     void setShuffle(bool on);
     QVariantMap metadata() const;

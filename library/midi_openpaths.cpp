@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <utility>
 
 namespace {
 // How often waiting paths look whether the window is free.
@@ -19,12 +20,12 @@ QByteArray oneLine(QString text)
 }
 }
 
-void Midi::openPaths(const QStringList &pathsOrUrls)
+void Midi::openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFate)> told)
 {
-    if (pathsOrUrls.isEmpty() || m_unloaded)
+    if (pathsOrUrls.isEmpty())
         return;
     // Relative paths mean where they were given, not where the window is later.
-    m_pendingPaths << PathsRequest{pathsOrUrls, QDir::currentPath()};
+    m_pendingPaths << PathsRequest{pathsOrUrls, QDir::currentPath(), std::move(told)};
     runPendingPaths();
 }
 
@@ -35,12 +36,22 @@ void Midi::runPendingPaths()
         if (!m_pendingPaths.isEmpty())
             std::fprintf(stderr, "lyrabox: closing; %d request(s) to open files dropped.\n",
                          int(m_pendingPaths.size()));
-        m_pendingPaths.clear();
+        // Taken off first: whoever hears of it may ask again.
+        const QList<PathsRequest> dropped = std::exchange(m_pendingPaths, {});
+        for (const PathsRequest &request : dropped)
+            if (request.told)
+                request.told(PathsFate::Dropped);
         return;
     }
     while (!m_pendingPaths.isEmpty() && acceptsCommands()) {
         const PathsRequest request = m_pendingPaths.takeFirst();
+        if (request.told)
+            request.told(PathsFate::Taken);
         carryOut(OpenPlanner::plan(request.paths, request.workingDir));
+    }
+    for (PathsRequest &request : m_pendingPaths) {
+        if (request.told && !std::exchange(request.toldWaiting, true))
+            request.told(PathsFate::Waiting);
     }
     if (m_pendingPaths.isEmpty() || m_pathsRetry)
         return;

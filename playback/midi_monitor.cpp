@@ -66,6 +66,8 @@ void Midi::SliderTime_MouseUp()
     }
     if (!restart)
         return;
+    // Play moves on from elsewhere: the stop and start on the way are no change of state.
+    BusyGuard busy(this);
     MMControl1->setUpdateInterval(0);
     MMControl1->setCommand(MediaControl::Command::Stop);
     MMControl1->setFrom(from);

@@ -190,9 +190,11 @@ void Midi::MMControl1_PrevClick(int &cancel)
         endPlay();
     }
     if (MMControl1->mode() == SequencerDevice::Mode::Playing) {
+        BusyGuard busy(this);   // the song starts over: no stop on the way to announce
         int c = 1;
         MMControl1_StopClick(c);
         MMControl1_PlayClick(c);
+        emit positionJumped(0);
     }
     if (MMControl1->mode() == SequencerDevice::Mode::Paused)
         MMControl1->setFrom(0);

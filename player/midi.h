@@ -43,6 +43,8 @@ public:
     // handler waiting on one returns, and the window closes as cmdQuit does.
     void endBySystem();
     bool unloaded() const { return m_unloaded; }
+    // A close was asked for or is done: nothing new is taken on.
+    bool closing() const { return m_closePending || m_unloaded; }
 
     // player/midi_layout.cpp: layout, appearance and the small windows.
     void Form_Resize();
@@ -89,8 +91,11 @@ public:
     // library/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
     // A song plays, several songs or a folder are added and the first added
     // plays, a library opens and plays; what cannot be used is named in a box.
-    // Waits while a handler runs or a box is open.
-    void openPaths(const QStringList &pathsOrUrls);
+    // Waits while a handler runs or a box is open. told hears what became of
+    // them: waiting (once, when they cannot be taken at once), then taken or
+    // dropped because the player closes.
+    enum class PathsFate { Waiting, Taken, Dropped };
+    void openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFate)> told = {});
 
     // library/midi_openmid.cpp: opening a selection.
     enum class Opened { File, Failed, NoEntry, Overtaken };
@@ -131,10 +136,13 @@ public:
     bool seekTo(qint64 ms);
     bool seekBy(qint64 ms);
     bool canSeek() const;
-    void setLoop(bool on);
-    void setShuffle(bool on);
+    bool setLoop(bool on);
+    bool setShuffle(bool on);
     // No handler runs and no box is open: a click would reach the window.
     bool acceptsCommands() const;
+    // Why a command from outside would not be taken now, through control (a
+    // box or button that may be locked); empty when it would be.
+    QString refusal(const QWidget *control = nullptr) const;
     qint64 positionMs() const;
     qint64 lengthMs() const;
     // The file open in the device (a list entry or a preview); empty when none.
@@ -193,7 +201,7 @@ private:
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
 
     // player/midi_remote.cpp
-    void setOption(QCheckBox *box, bool on);
+    bool setOption(QCheckBox *box, bool on);
 
     // player/midi_menu.cpp
     void buildMenu();
@@ -253,6 +261,8 @@ private:
     struct PathsRequest {
         QStringList paths;
         QString workingDir;
+        std::function<void(PathsFate)> told;
+        bool toldWaiting = false;
     };
     void runPendingPaths();
     void carryOut(const OpenPlan &plan);

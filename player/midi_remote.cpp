@@ -70,19 +70,36 @@ QString Midi::openSong() const
     return MMControl1->mode() == SequencerDevice::Mode::NotOpen ? QString() : MMControl1->fileName();
 }
 
-void Midi::setOption(QCheckBox *box, bool on)
+QString Midi::refusal(const QWidget *control) const
+{
+    if (m_closePending || m_unloaded)
+        return QStringLiteral("Lyrabox is closing.");
+    if (QApplication::activeModalWidget())
+        return QStringLiteral("Lyrabox waits for an answer in an open box.");
+    if (m_busy > 0)
+        return QStringLiteral("Lyrabox is busy; try again when it is done.");
+    if (control == chkShuffle && !control->isEnabled())
+        return QStringLiteral("Shuffle is locked while a song plays; stop it first.");
+    if (control && !control->isEnabled())
+        return QStringLiteral("%1 is not available now.").arg(control->accessibleName());
+    return {};
+}
+
+bool Midi::setOption(QCheckBox *box, bool on)
 {
     // Ticking the box runs its handler, as a click would.
-    if (acceptsCommands() && box->isEnabled())
-        box->setChecked(on);
+    if (!acceptsCommands() || !box->isEnabled())
+        return false;
+    box->setChecked(on);
+    return true;
 }
 
-void Midi::setLoop(bool on)
+bool Midi::setLoop(bool on)
 {
-    setOption(chkLoop, on);
+    return setOption(chkLoop, on);
 }
 
-void Midi::setShuffle(bool on)
+bool Midi::setShuffle(bool on)
 {
-    setOption(chkShuffle, on);
+    return setOption(chkShuffle, on);
 }

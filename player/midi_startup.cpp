@@ -261,6 +261,7 @@ void Midi::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    runPendingPaths();   // whoever waits on them hears they are dropped
     cancelInterlude();
     finishRoll();
     MMControl1->setUpdateInterval(0);

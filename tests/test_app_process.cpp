@@ -231,9 +231,12 @@ private slots:
         QTest::addColumn<QByteArray>("reply");   // what the "running copy" answers
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
-        QTest::newRow("silent") << QByteArray() << QStringList{"/a.mid"} << 1;
-        QTest::newRow("older copy") << QByteArray("ok\n") << QStringList{"/a.mid"} << 1;
-        QTest::newRow("older copy, no paths") << QByteArray("ok\n") << QStringList{} << 0;
+        QTest::addColumn<QByteArray>("told");   // on stderr
+        QTest::newRow("silent") << QByteArray() << QStringList{"/a.mid"} << 1 << QByteArray("did not");
+        QTest::newRow("older copy") << QByteArray("ok\n") << QStringList{"/a.mid"} << 1 << QByteArray("did not");
+        QTest::newRow("older copy, no paths") << QByteArray("ok\n") << QStringList{} << 0 << QByteArray();
+        QTest::newRow("closing") << QByteArray("closing\n") << QStringList{"/a.mid"} << 1 << QByteArray("is closing");
+        QTest::newRow("closing, no paths") << QByteArray("closing\n") << QStringList{} << 1 << QByteArray("is closing");
     }
 
     void noAcknowledgement()
@@ -241,6 +244,7 @@ private slots:
         QFETCH(QByteArray, reply);
         QFETCH(QStringList, args);
         QFETCH(int, exitCode);
+        QFETCH(QByteArray, told);
         const QString home = TestEnv::root() + "/noack-" + QTest::currentDataTag();
         const QProcessEnvironment env = ownHome(home);
         const int lock = ::open(QFile::encodeName(home + "/runtime/lyrabox.lock").constData(), O_RDWR | O_CREAT, 0600);
@@ -259,7 +263,50 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(p.state(), QProcess::NotRunning, 8000);
         ::close(lock);
         QCOMPARE(p.exitCode(), exitCode);
-        QVERIFY(exitCode == 0 || p.readAllStandardError().contains("did not"));
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(err.contains(told), err.constData());
+    }
+
+    // With no session bus known the player starts none (libdbus would run
+    // dbus-launch, found here on the PATH) and says the media controls are off.
+    void neverStartsABus()
+    {
+        const QString home = TestEnv::root() + "/nobus";
+        QProcessEnvironment env = ownHome(home);
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+        env.insert("DISPLAY", ":4077");   // libdbus launches a bus only for a display
+        QVERIFY(QDir().mkpath(home + "/bin"));
+        QVERIFY(TestEnv::writeFile(home + "/bin/dbus-launch", "#!/bin/sh\ntouch \"$0.ran\"\nexit 1\n"));
+        QVERIFY(QFile::setPermissions(home + "/bin/dbus-launch", QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        env.insert("PATH", home + "/bin:" + env.value("PATH"));
+        QProcess p;
+        start(p, env);
+        QByteArray err;
+        QTRY_VERIFY2_WITH_TIMEOUT((err += p.readAllStandardError()).contains("media controls are off"), err.constData(),
+                                  10000);
+        QVERIFY(endWith(p, SIGTERM));
+        QVERIFY2(!QFile::exists(home + "/bin/dbus-launch.ran") && !err.contains("dbus-launch"), err.constData());
+    }
+
+    // A second start while the running copy has a box open waits for it; when
+    // the running copy ends instead, the second start says so and ends with 1.
+    void handOverWhileABoxIsOpen()
+    {
+        const QString home = TestEnv::root() + "/box";
+        const QProcessEnvironment env = ownHome(home);
+        const QString song = TestEnv::writeMidi(home + "/a.mid");
+        QProcess first, second;
+        start(first, env, {home + "/missing.mid"});   // a box names it
+        QByteArray err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += first.readAllStandardError()).contains("missing.mid"), 10000);
+        start(second, env, {song});
+        err.clear();
+        QTRY_VERIFY2_WITH_TIMEOUT((err += second.readAllStandardError()).contains("open box"), err.constData(), 5000);
+        QCOMPARE(second.state(), QProcess::Running);
+        QVERIFY(endWith(first, SIGTERM));
+        QVERIFY(second.waitForFinished(5000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY2((err += second.readAllStandardError()).contains("is closing"), err.constData());
     }
 };
 

@@ -9,11 +9,12 @@
 
 namespace {
 
-// Helper mode: `--claim <epoch ms> [hang|serve] [hex path...]` waits for that
-// moment, claims with the paths and prints "holder", "handed" or "unanswered".
-// A holder prints "activated" per hand-over, then "paths" and the hex of each
-// path it was given, and ends when its standard input closes; with "hang" it
-// never serves.
+// Helper mode: `--claim <epoch ms> [hang|serve|wait|closing] [hex path...]`
+// waits for that moment, claims with the paths and prints "holder", "handed",
+// "unanswered" or "closing". A holder prints "activated" per hand-over, then
+// "paths" and the hex of each path it was given, and ends when its standard
+// input closes; with "hang" it never serves, with "wait" it answers that the
+// paths wait, with "closing" that it closes.
 int claimAndReport(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -31,17 +32,24 @@ int claimAndReport(int argc, char **argv)
     const SingleInstance::Claim claim = instance.claim(paths);
     say(claim == SingleInstance::Claim::Holder       ? "holder"
         : claim == SingleInstance::Claim::HandedOver ? "handed"
+        : claim == SingleInstance::Claim::Closing    ? "closing"
                                                      : "unanswered");
+    const QByteArray mode = argc > 3 ? argv[3] : "";
     if (claim != SingleInstance::Claim::Holder)
         return 0;
-    if (argc > 3 && qstrcmp(argv[3], "hang") == 0)
+    if (mode == "hang")
         return ::sleep(30);
-    QObject::connect(&instance, &SingleInstance::activateRequested, [&] { say("activated"); });
-    QObject::connect(&instance, &SingleInstance::pathsRequested, [&](const QList<QByteArray> &given) {
+    QObject::connect(&instance, &SingleInstance::requested, [&](const QList<QByteArray> &given, quint64 id) {
+        // Answered first: a long line may fill the pipe until the test reads it.
+        instance.answer(id, mode == "wait"      ? SingleInstance::Outcome::Waiting
+                            : mode == "closing" ? SingleInstance::Outcome::Closing
+                                                : SingleInstance::Outcome::Taken);
+        say("activated");
         QByteArray line = "paths";
         for (const QByteArray &p : given)
             line += ' ' + p.toHex();
-        say(line);
+        if (!given.isEmpty())
+            say(line);
     });
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [] {
@@ -168,6 +176,34 @@ private slots:
         QCOMPARE(second.readLine(), "handed\n");
         QCOMPARE(line(holder), "activated\n");
         QCOMPARE(line(holder), "paths " + hex.mid(1).join(' ').toLatin1() + '\n');
+        holder.closeWriteChannel();
+        QVERIFY(ended(holder));
+    }
+
+    // A holder that cannot take the paths at once says so and answers later;
+    // one that closes says so, also to a start it had told to wait.
+    void answersWhatBecameOfThePaths_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QByteArray>("told");   // on the second start's stderr
+        QTest::newRow("closing") << "closing" << QByteArray("is closing");
+        QTest::newRow("waiting, then closing") << "wait" << QByteArray("open box");
+    }
+    void answersWhatBecameOfThePaths()
+    {
+        QFETCH(QString, mode);
+        QFETCH(QByteArray, told);
+        QProcess holder, second;
+        QVERIFY(holds(holder, {mode}));
+        startClaim(second, 0, {"serve", QByteArray("/a.mid").toHex()});
+        QByteArray err;
+        QTRY_VERIFY2_WITH_TIMEOUT((err += second.readAllStandardError()).contains(told), err.constData(), 5000);
+        if (mode == "wait") {
+            QCOMPARE(second.state(), QProcess::Running);
+            holder.closeWriteChannel();
+        }
+        QVERIFY(ended(second));
+        QCOMPARE(second.readLine(), "closing\n");
         holder.closeWriteChannel();
         QVERIFY(ended(holder));
     }

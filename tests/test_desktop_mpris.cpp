@@ -5,8 +5,10 @@
 #include "desktop/mprisadaptors.h"
 #include "fakes/playerfixture.h"
 #include "testenv.h"
+#include "playback/core/mediaerrors.h"
 #include "playback/mediacontrol.h"
 #include <QCheckBox>
+#include <QDialog>
 #include <QtDBus>
 #include <QtTest>
 
@@ -34,6 +36,16 @@ struct Command {
     QVariantList args;
     QString status, deviceLast;
     qlonglong seeked = -1;
+};
+
+// A call the player cannot carry out (while a song plays or not), the error
+// it must answer with and a word of the reason it gives.
+struct Refusal {
+    bool playing;
+    QString member;
+    QVariantList args;
+    QDBusError::ErrorType error;
+    QString why;
 };
 
 QString playerctl(const QStringList &args)
@@ -122,6 +134,8 @@ private slots:
                                                  u"Playing"_s, u"play 12000"_s, 12000000};
         QTest::newRow("seek past the end goes on")
             << Command{play, u"Seek"_s, {qlonglong(90000000)}, u"Stopped"_s, u"open b.mid"_s, 0};
+        QTest::newRow("previous while playing starts over")
+            << Command{play, u"Previous"_s, {}, u"Playing"_s, u"play 0"_s, 0};
     }
 
     void commands()
@@ -130,12 +144,13 @@ private slots:
         for (const QString &b : c.before)
             m_f->press(b);
         QTest::qWait(50);
+        const QString statusBefore = property(u"PlaybackStatus"_s).toString();
         m_changes.clear();
         QCOMPARE(call(kPlayer, c.member, c.args).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_f->device.log.last(), c.deviceLast);
         QCOMPARE(property(u"PlaybackStatus"_s).toString(), c.status);
-        if (!c.before.isEmpty() || c.status != "Stopped"_L1)
-            QCOMPARE(lastChange(u"PlaybackStatus"_s).toString(), c.status);
+        // Once where it settled, nothing on the way (a seek stops and starts the device).
+        QCOMPARE(announced(u"PlaybackStatus"_s), c.status == statusBefore ? QVariantList() : QVariantList{c.status});
         QCOMPARE(m_seeks.isEmpty() ? -1LL : m_seeks.last(), c.seeked);
         const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
         QCOMPARE(meta.value(u"xesam:url"_s).toString(),
@@ -167,7 +182,89 @@ private slots:
         QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);
     }
 
-    void quitAndOpenUri()
+    void refusals_data()
+    {
+        QTest::addColumn<Refusal>("r");
+        using E = QDBusError;
+        const auto row = [](const char *tag, bool playing, const char *member, const QVariantList &args, E::ErrorType e,
+                            const char *why) {
+            QTest::newRow(tag) << Refusal{playing, QString::fromLatin1(member), args, e, QString::fromUtf8(why)};
+        };
+        const auto set = [](const char *name, const QVariant &v) {
+            return QVariantList{kPlayer, QString::fromLatin1(name), QVariant::fromValue(QDBusVariant(v))};
+        };
+        const QVariant otherTrack = QVariant::fromValue(QDBusObjectPath(u"/other"_s));
+        row("shuffle while playing", true, "Set", set("Shuffle", true), E::Failed, "stop it first");
+        row("loop one track", false, "Set", set("LoopStatus", u"Track"_s), E::NotSupported, "Playlist");
+        row("rate", false, "Set", set("Rate", 2.0), E::NotSupported, "own tempo");
+        row("volume not a number", false, "Set", set("Volume", qQNaN()), E::InvalidArgs, "not a number");
+        row("wrong type", false, "Set", set("Shuffle", u"yes"_s), E::InvalidArgs, "type b.");
+        row("read only", false, "Set", set("PlaybackStatus", u"Paused"_s), E::PropertyReadOnly, "read");
+        row("another song's position", true, "SetPosition", {otherTrack, 1000000LL}, E::InvalidArgs, "not the open");
+        row("missing file", false, "OpenUri", {u"file:///nowhere/gone.mid"_s}, E::InvalidArgs, "gone.mid");
+    }
+
+    // Nothing changes, and the caller hears why.
+    void refusals()
+    {
+        QFETCH(Refusal, r);
+        if (r.playing)
+            m_f->press(u"Play"_s);
+        const Midi &m = *m_f->midi;
+        const QStringList log = m_f->device.log;
+        const QVariantMap before = m_mpris->playerProperties();
+        const QDBusMessage reply = call(r.member == "Set"_L1 ? kProps : kPlayer, r.member, r.args);
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        QCOMPARE(reply.errorName(), QDBusError::errorString(r.error));
+        QVERIFY2(reply.errorMessage().contains(r.why), qPrintable(reply.errorMessage()));
+        QCOMPARE(m_f->device.log, log);
+        QCOMPARE(m_mpris->playerProperties(), before);
+        QCOMPARE(m.controls().chkShuffle->isChecked(), false);
+    }
+
+    // OpenUri is answered before the box its song brings up; while a box is
+    // open commands are refused; Quit closes the box and ends the player as
+    // the system's end request does.
+    void whileABoxIsOpen()
+    {
+        Midi &m = *m_f->midi;
+        m_f->device.openErrors.insert(u"bad.mid"_s, MediaError::InvalidFilename);
+        const QString bad = m_f->songs({u"bad.mid"_s}).first();
+        QDBusPendingCall opened = send(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(bad).toString()});
+        bool answeredBeforeTheBox = false, boxTimedOut = false;
+        QDBusMessage next;
+        std::optional<QDBusPendingCall> quit;
+        m_f->dialogs.onMessage = [&](const FakeDialogs::Message &) {
+            QDialog box;   // a real modal box: closed by quitting, or by the test after 3 s
+            QTimer::singleShot(0, &box, [&] {
+                // Held behind the box, the answer could not come; sent first, it is on its way.
+                QDeadlineTimer deadline(2000);
+                while (!opened.isFinished() && !deadline.hasExpired())
+                    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                answeredBeforeTheBox = opened.isFinished();
+                next = call(kPlayer, u"Next"_s);
+                quit = send(u"org.mpris.MediaPlayer2"_s, u"Quit"_s);
+            });
+            QTimer::singleShot(3000, &box, [&] {
+                boxTimedOut = true;
+                box.reject();
+            });
+            box.exec();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(m.unloaded(), 5000);
+        QVERIFY(answeredBeforeTheBox);
+        QVERIFY(!opened.isError());
+        QVERIFY(m_f->dialogs.shown(u"Invalid filename."_s));
+        QCOMPARE(next.errorName(), QDBusError::errorString(QDBusError::Failed));
+        QVERIFY2(next.errorMessage().contains(u"open box"_s), qPrintable(next.errorMessage()));
+        QVERIFY(!boxTimedOut);
+        QVERIFY(quit);
+        QTRY_VERIFY(quit->isFinished());
+        QVERIFY(!quit->isError());
+        QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);   // saved on the way out
+    }
+
+    void openUriAndSetPosition()
     {
         const QString song = m_f->songs({u"d e.mid"_s}).first();
         call(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(song).toString()});
@@ -179,10 +276,6 @@ private slots:
         QCOMPARE(track, MprisValues::trackId(song));
         call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(30000000)});
         QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
-        call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(u"/other"_s)), qlonglong(1000000)});
-        QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
-        call(u"org.mpris.MediaPlayer2"_s, u"Quit"_s);
-        QTRY_VERIFY(m_f->midi->unloaded());
     }
 
     void playerctlDrivesTheRealPlayer()
@@ -216,13 +309,17 @@ private slots:
     }
 
 private:
-    QDBusMessage call(const QString &interface, const QString &member, const QVariantList &args = {})
+    // Asynchronous: the service answers from this same thread's event loop.
+    QDBusPendingCall send(const QString &interface, const QString &member, const QVariantList &args = {})
     {
         QDBusMessage msg = QDBusMessage::createMethodCall(QString::fromLatin1(Mpris::ServiceName), kPath, interface,
                                                           member);
         msg.setArguments(args);
-        // Asynchronous: the service answers from this same thread's event loop.
-        QDBusPendingCall pending = m_client.asyncCall(msg);
+        return m_client.asyncCall(msg);
+    }
+    QDBusMessage call(const QString &interface, const QString &member, const QVariantList &args = {})
+    {
+        QDBusPendingCall pending = send(interface, member, args);
         QElapsedTimer t;
         t.start();
         while (!pending.isFinished() && t.elapsed() < 5000)
@@ -239,12 +336,18 @@ private:
     {
         call(kProps, u"Set"_s, {kPlayer, name, QVariant::fromValue(QDBusVariant(value))});
     }
+    QVariantList announced(const QString &name) const
+    {
+        QVariantList values;
+        for (const QVariantMap &change : m_changes)
+            if (change.contains(name))
+                values << change.value(name);
+        return values;
+    }
     QVariant lastChange(const QString &name) const
     {
-        for (auto it = m_changes.crbegin(); it != m_changes.crend(); ++it)
-            if (it->contains(name))
-                return it->value(name);
-        return {};
+        const QVariantList values = announced(name);
+        return values.isEmpty() ? QVariant() : values.last();
     }
 
     std::unique_ptr<PlayerFixture> m_f;

@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QtTest>
 
+using namespace Qt::StringLiterals;
+
 // Paths given from outside do what the same choice in the window does.
 class TestPlayerOpenPaths : public QObject {
     Q_OBJECT
@@ -99,22 +101,44 @@ private slots:
         QCOMPARE(m.playList().names(), names);
     }
 
-    // Paths that come while a handler waits on a box run once it has returned.
+    // Paths that come while a handler waits on a box run once it has returned;
+    // when the player ends first they are dropped. Whoever gave them hears which.
+    void waitsForTheRunningHandler_data()
+    {
+        using Fate = Midi::PathsFate;
+        QTest::addColumn<QString>("end");   // "", "while waiting" or "before"
+        QTest::addColumn<QList<Fate>>("told");
+        QTest::newRow("box closed") << QString() << QList<Fate>{Fate::Waiting, Fate::Taken};
+        QTest::newRow("ended while waiting") << u"while waiting"_s << QList<Fate>{Fate::Waiting, Fate::Dropped};
+        QTest::newRow("given to an ended player") << u"before"_s << QList<Fate>{Fate::Dropped};
+    }
     void waitsForTheRunningHandler()
     {
+        QFETCH(QString, end);
+        QFETCH(QList<Midi::PathsFate>, told);
         PlayerFixture f;
         const QString song = TestEnv::writeMidi(f.dir() + "/song.mid");
         Midi &m = f.start();
+        QList<Midi::PathsFate> heard;
+        const auto give = [&] { m.openPaths({song}, [&heard](Midi::PathsFate fate) { heard << fate; }); };
         bool ranInside = false;
         f.dialogs.onMessage = [&](const FakeDialogs::Message &) {
-            m.openPaths({song});
+            give();
             ranInside = !f.device.openFile.isEmpty();
+            if (end == "while waiting")
+                m.endBySystem();
         };
-        m.cmdSave_Click();   // "No entries in playlist to save"
+        if (end == "before") {
+            m.endBySystem();
+            give();
+        } else {
+            m.cmdSave_Click();   // "No entries in playlist to save"
+        }
         f.dialogs.onMessage = nullptr;
         QVERIFY(!ranInside);
-        QTRY_COMPARE(f.device.openFile, song);
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
+        QTRY_COMPARE(heard, told);
+        QCOMPARE(f.device.openFile, end.isEmpty() ? song : QString());
+        QCOMPARE(m.unloaded(), !end.isEmpty());
     }
 };
 
