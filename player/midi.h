@@ -235,9 +235,12 @@ private:
 
     // library/midi_library.cpp
     bool findPresentEntry();
-    // Open Library after its dialog: the library at file opens.
-    void openLibraryFile(const QString &file);
+    // Open Library after its dialog: the library at file opens. False: the
+    // edited list could not be kept, so it stays.
+    bool openLibraryFile(const QString &file);
     void tellLeftOut(const QStringList &leftOut);
+    bool saveUnasked(QString *error);
+    bool keepEditsBeforeReplace();
     void saveLibraryAtExit();
 
     // library/midi_browser.cpp
@@ -289,7 +292,7 @@ private:
     int m_heightTw = MidiGeometry::RolledUpHeightTw;
     bool m_settingsLoaded = false;      // options read: only then written back
     bool m_libraryIncomplete = false;   // the library did not load whole: keep the file
-    bool m_listEdited = false;          // entries added or removed since the library loaded
+    bool m_listEdited = false;          // entries added or removed since the list was loaded or saved
     QStringList m_leftOutTold;          // entries the user was told a library cannot hold
     QString m_driverErrorShown;         // the output failure last shown; cleared by a good open
     bool m_closedBySystem = false;
