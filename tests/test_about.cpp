@@ -260,13 +260,21 @@ private slots:
         const auto windows = m_main->findChildren<QTextBrowser *>();
         QCOMPARE(windows.size(), 1);
         QPointer<QTextBrowser> help = windows.first();
-        QVERIFY(help->isVisible() && help->document()->toPlainText().contains(QLatin1String("The player")));
+        const QString text = help->document()->toPlainText().simplified();
+        QVERIFY(help->isVisible() && text.contains(QLatin1String("The player")));
+        QVERIFY(text.contains(QLatin1String("Previous (while a song plays, it starts that song again from its "
+                                            "beginning; while stopped, it goes to the song before")));
         QCOMPARE(help->source().fragment(), QStringLiteral("topic16"));
         ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(help.isNull());
         ShowHelp(m_main.get(), HelpCommand::Quit, 0, m_dialogs);   // nothing left to close
         QCOMPARE(m_dialogs.messages.size(), 2);
+        ShowHelp(m_main.get(), HelpCommand::ShowTopic, 16, m_dialogs);
+        help = m_main->findChild<QTextBrowser *>();
+        QTest::keyClick(help, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(help.isNull());
     }
 };
 
