@@ -55,7 +55,9 @@ public:
     void cmdHelp_Click();
     void cmdAbout_Click();
     void cmdVolume_Click();
-    // Runs the roll animation to its end at once (tests, quitting).
+    // One tick of the roll animation's timer; finishRoll runs them to the end
+    // at once (tests, quitting).
+    void rollStep();
     void finishRoll();
     bool rolling() const { return m_rollTimer.isActive(); }
     // Window geometry in twips.
@@ -230,7 +232,6 @@ private:
     void setPlayerColor(qint64 color);
     void setTextColor(qint64 color);
     void setCorners(bool light);
-    void rollStep();
     void endRoll();
 
     // library/midi_library.cpp
