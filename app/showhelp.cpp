@@ -2,11 +2,27 @@
 #include "app/core/appinfo.h"
 #include "components/dialogs.h"
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
 
 namespace {
+// A window of its own that Escape closes, as the other small windows do.
+class HelpBrowser : public QTextBrowser {
+public:
+    using QTextBrowser::QTextBrowser;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QTextBrowser::keyPressEvent(event);
+    }
+};
+
 QString g_helpFile;
 QPointer<QTextBrowser> g_helpWindow;
 }
@@ -43,7 +59,7 @@ void ShowHelp(QWidget *parent, HelpCommand command, int data, Dialogs &dialogs)
     }
     if (!g_helpWindow) {
         // A child window of the caller, so it never outlives the player.
-        auto *w = new QTextBrowser(parent);
+        auto *w = new HelpBrowser(parent);
         w->setWindowFlag(Qt::Window, true);
         w->setAttribute(Qt::WA_DeleteOnClose);
         w->setObjectName(QStringLiteral("HelpWindow"));

@@ -92,8 +92,10 @@ bool Midi::SaveLib(QString *error)
     const bool ok = LibraryFile::write(m_libFile, kept.selIndex, kept.paths, &why);
     if (!ok && error)
         *error = why;
-    if (ok)
+    if (ok) {
         m_libraryIncomplete = false;
+        m_listEdited = false;
+    }
     return ok;
 }
 
@@ -107,11 +109,14 @@ void Midi::tellLeftOut(const QStringList &leftOut)
              .arg(m_libFile, leftOut.join(QLatin1Char('\n'))));
 }
 
-void Midi::saveLibraryAtExit()
+// The save that asks nothing: into the list's library file, else as a new
+// numbered library in the data folder. A library that did not load whole is
+// never written over, and is not saved at all while untouched.
+bool Midi::saveUnasked(QString *error)
 {
     if (m_libraryIncomplete) {
         if (!m_listEdited || m_list.isEmpty())
-            return;
+            return true;
         // The user built on a list that did not load whole: their list is kept
         // as a new library, and the file it came from is left as it is.
         m_libFile.clear();
@@ -122,16 +127,45 @@ void Midi::saveLibraryAtExit()
         for (int n = 2; QFileInfo::exists(name); ++n)
             name = m_dataDir + QStringLiteral("New Library %1.mfl").arg(n);
         m_libFile = name;
+    }
+    return SaveLib(error);
+}
+
+// Another library or a new list is about to replace this one: edits are saved
+// as quitting would save them. False when they could not be (the user is told
+// and the list stays).
+bool Midi::keepEditsBeforeReplace()
+{
+    if (!m_listEdited || m_list.isEmpty())
+        return true;
+    QString error;
+    if (saveUnasked(&error))
+        return true;
+    m_services.dialogs->message(this,
+                                QStringLiteral("Your play list could not be saved, so it stays open. %1\n"
+                                               "Save it with Save Library, or Clear it, first.")
+                                    .arg(error),
+                                Dialogs::Style::Exclamation, AppInfo::AppName);
+    return false;
+}
+
+void Midi::saveLibraryAtExit()
+{
+    const QString before = m_libFile;
+    QString error;
+    const bool ok = saveUnasked(&error);
+    if (m_libFile != before && !m_libFile.isEmpty()) {
         m_services.settings->SetValue(Settings::MidiLib, m_libFile);
         m_services.settings->Flush();
     }
-    QString error;
-    if (!SaveLib(&error))
+    if (!ok)
         reportSaveFailure(QStringLiteral("the play list could not be written (%1)").arg(error));
 }
 
 void Midi::cmdNew_Click()
 {
+    if (!keepEditsBeforeReplace())
+        return;
     ClearList();
     m_libName = QStringLiteral("New Library");
     // Forget the file, so the previous library is never overwritten by this list.
@@ -154,9 +188,11 @@ void Midi::cmdOpen_Click()
     openLibraryFile(*chosen);
 }
 
-void Midi::openLibraryFile(const QString &file)
+bool Midi::openLibraryFile(const QString &file)
 {
     BusyGuard busy(this);
+    if (!keepEditsBeforeReplace())
+        return false;
     m_libFile = file;
     m_libName = Texts::libraryName(m_libFile);
     setLabel5(QStringLiteral("Opening ") + m_libName);
@@ -167,6 +203,7 @@ void Midi::openLibraryFile(const QString &file)
     OpenLib();
     ComInable();
     DoEvents();
+    return true;
 }
 
 void Midi::cmdSave_Click()

@@ -81,7 +81,8 @@ void Midi::carryOut(const OpenPlan &plan)
     }
     case OpenPlan::Action::Library:
         stopForListChange();
-        openLibraryFile(plan.files.first());
+        if (!openLibraryFile(plan.files.first()))
+            break;
         if (plan.files.size() > 1 && !m_closePending && !m_unloaded)
             addFiles(plan.files.mid(1));
         if (!m_closePending && !m_unloaded && MMControl1->mode() == SequencerDevice::Mode::Stopped) {

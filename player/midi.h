@@ -57,7 +57,9 @@ public:
     void cmdHelp_Click();
     void cmdAbout_Click();
     void cmdVolume_Click();
-    // Runs the roll animation to its end at once (tests, quitting).
+    // One tick of the roll animation's timer; finishRoll runs them to the end
+    // at once (tests, quitting).
+    void rollStep();
     void finishRoll();
     bool rolling() const { return m_rollTimer.isActive(); }
     // Window geometry in twips.
@@ -240,14 +242,16 @@ private:
     void setPlayerColor(qint64 color);
     void setTextColor(qint64 color);
     void setCorners(bool light);
-    void rollStep();
     void endRoll();
 
     // library/midi_library.cpp
     bool findPresentEntry();
-    // Open Library after its dialog: the library at file opens.
-    void openLibraryFile(const QString &file);
+    // Open Library after its dialog: the library at file opens. False: the
+    // edited list could not be kept, so it stays.
+    bool openLibraryFile(const QString &file);
     void tellLeftOut(const QStringList &leftOut);
+    bool saveUnasked(QString *error);
+    bool keepEditsBeforeReplace();
     void saveLibraryAtExit();
 
     // library/midi_browser.cpp
@@ -301,7 +305,7 @@ private:
     int m_heightTw = MidiGeometry::RolledUpHeightTw;
     bool m_settingsLoaded = false;      // options read: only then written back
     bool m_libraryIncomplete = false;   // the library did not load whole: keep the file
-    bool m_listEdited = false;          // entries added or removed since the library loaded
+    bool m_listEdited = false;          // entries added or removed since the list was loaded or saved
     QStringList m_leftOutTold;          // entries the user was told a library cannot hold
     QString m_driverErrorShown;         // the output failure last shown; cleared by a good open
     bool m_closedBySystem = false;

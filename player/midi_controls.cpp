@@ -54,6 +54,7 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text, cons
                     int h)
 {
     auto *b = place(new QPushButton(text, parent), name, l, t, w, h);
+    b->setFocusPolicy(Qt::TabFocus);   // a click leaves no focus for Space to press
     b->setToolTip(tip);
     b->setFont(makeFont(8, false));
     return b;

@@ -1,3 +1,4 @@
+#include "player/keyboardfocus.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
 #include "library/filebrowser.h"
@@ -119,9 +120,12 @@ void Midi::installShortcuts()
                 command();
         });
     };
-    on(Qt::Key_Space, [this] {
-        // A focused button or box still takes Space, as keyboard users expect.
-        if (auto *focused = qobject_cast<QAbstractButton *>(focusWidget()))
+    auto *keyboard = new KeyboardFocus(this);
+    on(Qt::Key_Space, [this, keyboard] {
+        // A button or box the user moved to with Tab takes Space, as keyboard users
+        // expect; the focus a click or the window system left behind does not.
+        auto *focused = qobject_cast<QAbstractButton *>(focusWidget());
+        if (focused && keyboard->moved())
             focused->click();
         else
             playPause();

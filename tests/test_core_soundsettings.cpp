@@ -77,8 +77,10 @@ private slots:
         auto s = store();
         s->SetValue(AppInfo::AppletSection(), key, value);
         QStringList problems;
-        SoundConfig expected;
-        expected.banks = QStringList{m_dir.filePath("sf2/default-GM.sf2")};
+        // The defaults the README gives, stated here so that a changed default fails.
+        const SoundConfig expected(QStringList{m_dir.filePath("sf2/default-GM.sf2")}, true, 0.4, 0.3, 0.6, 0.5, true,
+                                   1.2, 6.0, 3, 256, SoundConfig::BankMode::GS, SoundConfig::SongReset::Program, "", "",
+                                   0);
         QCOMPARE(readSoundConfig(*s, &problems), expected);
         QCOMPARE(problems.size(), 1);
         QVERIFY2(problems[0].contains(key) && problems[0].contains(value) && !problems[0].contains('\n'),

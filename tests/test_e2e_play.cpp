@@ -39,24 +39,23 @@ private slots:
 
         const qsizetype start = readWav(wavPath).size();
         f.press(QStringLiteral("Play"));
-        QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), start) > 300, 3000);
-        QTRY_VERIFY_WITH_TIMEOUT(m.controls().Label2->text().startsWith(QLatin1String("Time: 0:01")), 3000);
+        // Real sound in real time: the waits are generous, as a busy machine renders late.
+        QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), start) > 300, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(m.controls().Label2->text().startsWith(QLatin1String("Time: 0:01")), 20000);
 
         // The end of the first song moves the selection on and plays the second.
-        QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 20000);
         const qsizetype second = readWav(wavPath).size();
-        QTRY_COMPARE_WITH_TIMEOUT(m.windowTitle(), QStringLiteral("Two"), 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), second) > 300, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(m.windowTitle(), QStringLiteral("Two"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), second) > 300, 20000);
 
         f.press(QStringLiteral("Stop"));
         QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
         const qsizetype atStop = readWav(wavPath).size();
-        QTest::qWait(800);
-        const QVector<qint16> after = readWav(wavPath);
         // Skip what the output had rendered before the stop reached it.
         const qsizetype from = atStop + PerSecond / 10;
-        QVERIFY2(after.size() > from + PerSecond / 4, "the output stopped writing");
-        const int tail = peak(after, from);
+        QTRY_VERIFY2_WITH_TIMEOUT(readWav(wavPath).size() > from + PerSecond / 4, "the output stopped writing", 20000);
+        const int tail = peak(readWav(wavPath), from);
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("peak %1 after Stop").arg(tail)));
     }
 };

@@ -27,13 +27,16 @@ struct Opened {
     int sel = -1;
 };
 // The library open at start (a.mid is present), edits (add: n.mid, remove,
-// clear, new, open: cancelled), the entries then written to New Library.mfl
-// (-1: none), Label5 after the edits (empty: not looked at), the reason in
-// Label1's tool tip. kept: the library file as it was, else holding n.mid.
+// clear, new, open: cancelled), then by: what replaces the list (open: Open
+// Library, paths: the command line, new: New Library; empty: quitting). Then
+// the entries written to a new library (-1: none), which is numbered when
+// "New Library.mfl" is taken; Label5 after the edits (empty: not looked at),
+// the reason in Label1's tool tip. kept: the library file as it was, else
+// holding n.mid.
 struct AtQuit {
     QByteArray bytes;
-    QString edits;
-    bool kept = true;
+    QString edits, by{};
+    bool kept = true, taken = false;
     int fresh = -1;
     QString label5{}, reason{};
 };
@@ -129,8 +132,9 @@ private slots:
             QCOMPARE(TestEnv::readFile(file), o.bytes);
     }
 
-    // What shut-down writes. A library that did not load whole is never
-    // written over; a list built on it, or after New, is kept as a new library.
+    // What shut-down, or another list taking this one's place, writes. A library
+    // that did not load whole is never written over; a list built on it, or
+    // after New, is kept as a new library; an untouched list writes nothing.
     void whatQuitWrites_data()
     {
         QTest::addColumn<AtQuit>("q");
@@ -149,14 +153,29 @@ private slots:
         QTest::newRow("clear keeps the file") << AtQuit{.bytes = one, .edits = "clear", .label5 = "L (Empty)"};
         QTest::newRow("New never overwrites")
             << AtQuit{.bytes = one, .edits = "new,open,add", .fresh = 1, .label5 = "New Library: 1 files"};
+        QTest::newRow("New Library.mfl taken") << AtQuit{.bytes = one, .edits = "new,add", .taken = true, .fresh = 1};
+        QTest::newRow("added, then Open Library") << AtQuit{.bytes = {}, .edits = "add", .by = "open", .kept = false};
+        QTest::newRow("added, then the command line")
+            << AtQuit{.bytes = {}, .edits = "add", .by = "paths", .kept = false};
+        QTest::newRow("added, then New") << AtQuit{.bytes = {}, .edits = "add", .by = "new", .kept = false};
+        QTest::newRow("new list, then the command line")
+            << AtQuit{.bytes = one, .edits = "new,add", .by = "paths", .taken = true, .fresh = 1};
+        QTest::newRow("text file added, then Open Library")
+            << AtQuit{.bytes = text, .edits = "add", .by = "open", .fresh = 1, .reason = "not a number"};
+        QTest::newRow("1002 entries, untouched, then the command line")
+            << AtQuit{.bytes = many, .edits = "", .by = "paths", .reason = cut};
+        QTest::newRow("untouched, then New") << AtQuit{.bytes = one, .edits = "", .by = "new"};
     }
     void whatQuitWrites()
     {
         QFETCH(AtQuit, q);
         PlayerFixture f;
         TestEnv::writeMidi(TestEnv::root() + "/many.mid");
-        const QString file = f.dir() + "/L.mfl";
+        const QString file = f.dir() + "/L.mfl", other = f.dir() + "/Other.mfl";
         Midi &m = startOn(f, file, q.bytes);
+        const QString taken = m.dataDir() + "New Library.mfl";
+        if (q.taken)
+            TestEnv::writeFile(taken, "taken");
         QVERIFY2(m.controls().Label1->toolTip().contains(q.reason), qPrintable(m.controls().Label1->toolTip()));
         const QString added = f.dir() + "/data/n.mid";
         for (const QString &edit : q.edits.split(',', Qt::SkipEmptyParts)) {
@@ -177,14 +196,46 @@ private slots:
             QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
             QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::NotOpen);
         }
-        f.quit();
+        TestEnv::writeFile(other, library(0, {TestEnv::root() + "/many.mid"}));
+        f.dialogs.openResults << other;
+        if (q.by.isEmpty())
+            f.quit();
+        else
+            q.by == "new" ? m.cmdNew_Click() : q.by == "open" ? m.cmdOpen_Click() : m.openPaths({other});
+        if (!q.by.isEmpty())
+            QCOMPARE(m.libFile(), q.by == "new" ? QString() : other);
         QVERIFY2(f.dialogs.messages.size() <= (q.reason.isEmpty() ? 0 : 1), qPrintable(f.dialogs.texts().join('|')));
         QCOMPARE(TestEnv::readFile(file), q.kept ? q.bytes : library(0, {added}));
-        const QString newLib = m.dataDir() + "New Library.mfl";
+        const QString newLib = m.dataDir() + (q.taken ? "New Library 2.mfl" : "New Library.mfl");
         const QStringList saved = LibraryFile::read(newLib).paths;
         QCOMPARE(saved.size(), qMax(q.fresh, 0));
         QVERIFY(q.fresh != 1 || saved == QStringList{added});
-        QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), q.fresh < 0 ? file : newLib);
+        if (q.taken)
+            QCOMPARE(TestEnv::readFile(taken), QByteArray("taken"));
+        if (q.by.isEmpty())
+            QCOMPARE(f.settings->GetValue(AppInfo::AppletSection(), "MidiLib", ""), q.fresh < 0 ? file : newLib);
+    }
+
+    // A list that cannot be saved (the disk is full) stays, and the user is told.
+    void editsThatCannotBeSavedStay()
+    {
+        PlayerFixture f;
+        const QString file = f.dir() + "/L.mfl", other = f.dir() + "/Other.mfl";
+        const QStringList songs = f.songs({"a.mid", "b.mid"});
+        Midi &m = startOn(f, file, library(0, {songs[0]}));
+        m.addFiles({songs[1]});
+        TestEnv::writeFile(other, library(0, {songs[0]}));
+        {
+            TestEnv::FileSizeLimit full(8);
+            m.openPaths({other});
+        }
+        QVERIFY(f.dialogs.shown("could not be saved"));
+        QCOMPARE(m.libFile(), file);
+        QCOMPARE(m.playList().paths(), songs);
+        QCOMPARE(TestEnv::readFile(file), library(0, {songs[0]}));
+        m.openPaths({other});   // room again: saved, then replaced
+        QCOMPARE(m.libFile(), other);
+        QCOMPARE(TestEnv::readFile(file), library(0, songs));
     }
 
     // Names another program wrote that a library cannot hold: the rest is saved, the user told once.
@@ -218,11 +269,16 @@ private slots:
         m.cmdSave_Click();   // cancelled: nothing written, nothing said
         QCOMPARE(f.dialogs.fileAsks.last().initial, m.dataDir() + "New Library.mfl");
         QVERIFY(m.libFile().isEmpty());
-        // A folder that vanished: the user is told, nothing is half written.
-        f.dialogs.saveResults << f.dir() + "/gone/x.mfl";
+        // A folder that vanished, a disk that fills up after the file opened:
+        // the user is told, nothing is half written.
+        f.dialogs.saveResults << f.dir() + "/gone/x.mfl" << f.dir() + "/full.mfl";
         m.cmdSave_Click();
-        QVERIFY(f.dialogs.shown("could not be saved"));
+        QCOMPARE(f.dialogs.count("could not be saved"), 1);
         QVERIFY(!QFileInfo::exists(f.dir() + "/gone"));
+        TestEnv::FileSizeLimit full(8);
+        m.cmdSave_Click();
+        QCOMPARE(f.dialogs.count("could not be saved"), 2);
+        QVERIFY(!QFileInfo::exists(f.dir() + "/full.mfl"));
     }
 };
 

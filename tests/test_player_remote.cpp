@@ -32,7 +32,9 @@ Midi &activeWindow(PlayerFixture &f)
 class TestPlayerRemote : public QObject {
     Q_OBJECT
 private slots:
-    // Before: "playing", "paused" or "stopped"; focus: the list, txtPause or cmdSave; dialog: one the key opened.
+    // Before: "playing", "paused" or "stopped"; focus: the control given it (as the window system or a
+    // disabled neighbour gives it), "Tab:" moved there by the keyboard, "click:" then clicked; dialog:
+    // one the key opened.
     void shortcuts_data()
     {
         QTest::addColumn<QString>("before");
@@ -50,7 +52,10 @@ private slots:
         row("space pauses", "playing", Qt::Key_Space, paused);
         row("space resumes", "paused", Qt::Key_Space, playing);
         row("space in the pause field", "playing", Qt::Key_Space, playing, 0, "", "txtPause");
-        row("space on a focused button presses it", "stopped", Qt::Key_Space, stopped, 0, "save", "cmdSave");
+        row("space on a button tabbed to presses it", "stopped", Qt::Key_Space, stopped, 0, "save", "Tab:cmdSave");
+        row("space on a button the focus fell to plays", "stopped", Qt::Key_Space, playing, 0, "", "cmdSave");
+        row("space after a click on Previous pauses", "playing", Qt::Key_Space, paused, 0, "", "click:Prev");
+        row("space after Tab, then a click, plays", "stopped", Qt::Key_Space, playing, 0, "", "Tab:click:Stop");
         row("ctrl+right next", "stopped", Qt::CTRL | Qt::Key_Right, stopped, 1);
         row("ctrl+left wraps back", "stopped", Qt::CTRL | Qt::Key_Left, stopped, 2);
         row("ctrl+. stops", "playing", Qt::CTRL | Qt::Key_Period, stopped);
@@ -72,9 +77,16 @@ private slots:
             f.press(u"Play"_s);
         if (before == "paused"_L1)
             f.press(u"Pause"_s);
-        QWidget *target = m.findChild<QWidget *>(focus);
+        QWidget *target = m.findChild<QWidget *>(focus.section(u':', -1));
         QVERIFY(target);
         target->setFocus();
+        if (focus.startsWith("Tab:"_L1)) {   // there and back
+            QTest::keyClick(target, Qt::Key_Tab);
+            QTest::keyClick(m.focusWidget(), Qt::Key_Backtab);
+            QCOMPARE(m.focusWidget(), target);
+        }
+        if (focus.contains("click:"_L1))
+            QTest::mouseClick(target, Qt::LeftButton);
         const QString pause = m.controls().txtPause->text();
         QStringList asked;
         f.dialogs.onAsk = [&asked](const QString &kind) { asked << kind; };

@@ -126,7 +126,8 @@ private slots:
         QVERIFY(m_sound.applied.isEmpty());
         child<QPushButton>("cmdDefaults")->click();
         QCOMPARE(m_sound.config, kept);
-        QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), kept.polyphony);
+        QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), 256);
+        QCOMPARE(child<QDoubleSpinBox>("spnRoom")->value(), 0.4);
     }
 
     // Each control applies at once and is stored under its key.

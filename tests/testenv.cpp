@@ -8,7 +8,9 @@
 #include <QMenu>
 #include <QWidget>
 #include <QtEndian>
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace {
 QTemporaryDir *g_dir = nullptr;
@@ -37,6 +39,22 @@ void setUp()
     put("XDG_CACHE_HOME", r + QStringLiteral("/cache"));
     put("XDG_RUNTIME_DIR", r + QStringLiteral("/runtime"));
     put("XDG_DOCUMENTS_DIR", r + QStringLiteral("/Documents"));
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);   // the write fails instead of ending the test
+    rlimit r{};
+    getrlimit(RLIMIT_FSIZE, &r);
+    m_old[0] = qint64(r.rlim_cur);
+    m_old[1] = qint64(r.rlim_max);
+    r.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &r);
+}
+FileSizeLimit::~FileSizeLimit()
+{
+    const rlimit r{rlim_t(m_old[0]), rlim_t(m_old[1])};
+    setrlimit(RLIMIT_FSIZE, &r);
 }
 
 QString root()

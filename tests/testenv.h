@@ -33,6 +33,18 @@ QString writeMidi(const QString &path, int lengthMs = 2000);
 // Writes a format 1 MIDI file of these tracks (events without End of Track),
 // 480 ticks a quarter at 120 bpm; empty on failure.
 QString writeTracks(const QString &path, const QVector<QByteArray> &tracks);
+// While it lives, no file this process writes grows past bytes: a disk that
+// fills up after the file opened.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+private:
+    qint64 m_old[2];
+};
 // Controls of the window a user can reach by keyboard that a screen reader would only call "button".
 QStringList namelessControls(QWidget *window);
 }

@@ -288,7 +288,9 @@ bool write(const QString &fileName, int selIndex, const QStringList &paths, QStr
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes reach the disk at the flush, and commit() would still rename a
+    // short file into place when the disk filled up: look at the flush.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         return fail(reason);
