@@ -73,23 +73,28 @@ public:
             stored.removeAll(top);
             stored.prepend(top);
         }
+        QStringList leftOut;
         for (const QString &bank : std::as_const(stored)) {
             if (banks.contains(bank))
                 continue;
             if (const QString why = soundBankProblem(bank); why.isEmpty())
                 banks << bank;
-            else if (m_problems)
-                *m_problems << QStringLiteral("The sound bank %1 is left out: %2.").arg(bank, why);
+            else
+                leftOut << QStringLiteral("The sound bank %1 is left out: %2").arg(bank, why);
         }
-        if (!banks.isEmpty())
-            return;
-        const QString folder = qEnvironmentVariable("LYRABOX_SF2_DIR");
-        const QString fallback = folder.isEmpty() ? findSoundBank(QString()) : findSoundBank(QString(), folder);
-        if (!fallback.isEmpty()) {
-            banks << fallback;
-            if (!stored.isEmpty() && m_problems)
-                *m_problems << QStringLiteral("Using the sound bank %1.").arg(fallback);
+        if (banks.isEmpty()) {
+            const QString folder = qEnvironmentVariable("LYRABOX_SF2_DIR");
+            const QString fallback = folder.isEmpty() ? findSoundBank(QString()) : findSoundBank(QString(), folder);
+            if (!fallback.isEmpty()) {
+                banks << fallback;
+                // One line says both what was wrong and what plays instead.
+                if (!leftOut.isEmpty())
+                    leftOut.last() += QStringLiteral("; using %1 instead").arg(fallback);
+            }
         }
+        if (m_problems)
+            for (const QString &line : std::as_const(leftOut))
+                *m_problems << line + QLatin1Char('.');
     }
 
 private:
