@@ -86,8 +86,10 @@ void Midi::copySamples()
         QSaveFile out(to);
         if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
             continue;
-        out.write(in.readAll());
-        out.commit();
+        // commit() would rename a copy the full disk cut short into place: look at the flush.
+        const QByteArray bytes = in.readAll();
+        if (out.write(bytes) == bytes.size() && out.flush())
+            out.commit();
     }
 }
 

@@ -165,6 +165,19 @@ private slots:
     }
 
     // Only a write that failed is reported, not a file that was damaged when read.
+    // A full disk while the samples are copied leaves the copy there was, never a cut-short one.
+    void sampleCopyOnAFullDisk()
+    {
+        PlayerFixture f;
+        const QString copy = f.dir() + "/data/sample.mid";
+        QVERIFY(QDir().mkpath(f.dir() + "/data") && TestEnv::writeFile(copy, "earlier copy"));
+        {
+            TestEnv::FileSizeLimit full(8);
+            f.start();
+        }
+        QCOMPARE(TestEnv::readFile(copy), QByteArray("earlier copy"));
+    }
+
     void settingsSaveIsReportedOnlyWhenItFailed_data()
     {
         QTest::addColumn<QByteArray>("before");
