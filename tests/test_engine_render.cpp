@@ -152,6 +152,22 @@ private slots:
         QCOMPARE(entries(out.path()), QStringList());
     }
 
+    // A song longer than the player opens (32767 s) is refused at once, not written as hours of audio.
+    void songTooLongRefused()
+    {
+        QTemporaryDir out;
+        const QString song = TestEnv::writeMidi(m_dir.filePath("nine-hours.mid"), 32767500);
+        OfflineRender r(options());
+        std::atomic<bool> cancel{false};
+        QString error;
+        QVERIFY(!r.render(
+            {song, out.filePath("n.wav"), AudioFormat::Wav, false}, cancel, [&](double, double) { cancel = true; },
+            &error));
+        QVERIFY2(error.startsWith(QStringLiteral("The song is too long to be played: it lasts 9:06:08")),
+                 qPrintable(error));
+        QCOMPARE(entries(out.path()), QStringList());
+    }
+
     // Where the file system cannot make unnamed files: the temporary file names its owner, and one of an owner
     // that is gone is removed by the next writer in that folder; those of a live owner and other files stay.
     void staleTemporaryFilesRemoved()

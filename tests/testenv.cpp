@@ -141,7 +141,7 @@ QString writeMidi(const QString &path, int lengthMs)
 {
     // 480 ticks per quarter at 500000 us: 960 ticks a second.
     QByteArray trk("\x00\xC0\x00\x00\x90\x3C\x64", 7);
-    const quint32 ticks = quint32(lengthMs * 960 / 1000);
+    const quint32 ticks = quint32(qint64(lengthMs) * 960 / 1000);
     for (int shift = 28; shift > 0; shift -= 7)
         if (ticks >> shift)
             trk += char(0x80 | ((ticks >> shift) & 0x7f));

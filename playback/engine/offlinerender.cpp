@@ -16,6 +16,17 @@ namespace {
 constexpr int Block = 4096;
 // FluidSynth's player drops tracks past this one.
 constexpr int MaxTracks = 128;
+// The longest song the player opens: 32767 s once rounded to whole seconds.
+constexpr qint64 MaxSongMs = 32767499;
+
+QString clockText(qint64 ms)
+{
+    const qint64 s = (ms + 500) / 1000;
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
 
 // Takes the rendered frames in order: drops the limiter's delay, writes the
 // song whole and its tail as far as it is heard.
@@ -89,6 +100,9 @@ QString refusal(const MidiFile &song)
             .arg(MaxTracks);
     if (song.lastTick() > std::numeric_limits<int>::max())
         return QStringLiteral("The song is too long to be played: it runs to MIDI tick %1.").arg(song.lastTick());
+    if (song.lengthMs() > MaxSongMs)
+        return QStringLiteral("The song is too long to be played: it lasts %1; at most %2 can be played.")
+            .arg(clockText(song.lengthMs()), clockText(MaxSongMs));
     return {};
 }
 }
