@@ -152,6 +152,21 @@ private slots:
         QCOMPARE(entries(out.path()), QStringList());
     }
 
+    // An organ note never let go sounds to the end of the tail and fades there: the file ends quiet, not in a click.
+    void heldNoteFadesAtTheCut()
+    {
+        const QString song = TestEnv::writeTracks(
+            m_dir.filePath("held.mid"), {QByteArray("\x00\xC0\x13\x00\x90\x3C\x64\x83\x60\xFF\x01\x01x", 13)});
+        OfflineRender r(options());
+        QString error;
+        QVERIFY2(render(r, song, m_dir.filePath("held.wav"), AudioFormat::Wav, &error), qPrintable(error));
+        const Audio a = readAudio(m_dir.filePath("held.wav"));
+        QCOMPARE(a.frames(), qint64(44100 / 2 + 5 * 44100));
+        QVERIFY(TestEnv::peak(a.samples, a.samples.size() - 44100, a.samples.size() - 4410) > 1000);
+        QVERIFY2(TestEnv::peak(a.samples, a.samples.size() - 20) < 100,
+                 qPrintable(QString::number(TestEnv::peak(a.samples, a.samples.size() - 20))));
+    }
+
     // A song longer than the player opens (32767 s) is refused at once, not written as hours of audio.
     void songTooLongRefused()
     {

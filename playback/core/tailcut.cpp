@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cmath>
 
-TailCut::TailCut(int sampleRate, double maxSeconds, float threshold, double holdSeconds)
+TailCut::TailCut(int sampleRate, double maxSeconds, float threshold, double holdSeconds, double fadeSeconds)
     : m_max(std::llround(maxSeconds * sampleRate)), m_hold(std::max(1LL, std::llround(holdSeconds * sampleRate))),
-      m_threshold(threshold)
+      m_fade(std::clamp(std::llround(fadeSeconds * sampleRate), 1LL, std::max(1LL, m_max))), m_threshold(threshold)
 {
 }
 
@@ -28,4 +28,9 @@ bool TailCut::done() const
 {
     // A low note can pass near zero for a while: only a hold of quiet counts.
     return m_fed >= m_max || m_fed - m_loudEnd >= m_hold;
+}
+
+float TailCut::gain(long long frame) const
+{
+    return float(std::clamp(double(m_max - frame) / double(m_fade), 0.0, 1.0));
 }

@@ -51,9 +51,15 @@ public:
         const int rest = n - song;
         if (rest == 0 || m_tail.done())
             return true;
+        const long long at = m_tail.fed();
         m_tail.feed(left + song, right + song, rest);
         m_pendingLeft.insert(m_pendingLeft.end(), left + song, left + n);
         m_pendingRight.insert(m_pendingRight.end(), right + song, right + n);
+        for (size_t k = m_pendingLeft.size() - size_t(rest), i = 0; k < m_pendingLeft.size(); ++k, ++i) {
+            const float g = m_tail.gain(at + qint64(i));
+            m_pendingLeft[k] *= g;
+            m_pendingRight[k] *= g;
+        }
         // What is known to be heard goes out; the quiet rest waits to see if it stays quiet.
         const auto heard = size_t(m_tail.keep() - m_tailWritten);
         if (heard == 0)
