@@ -432,6 +432,11 @@ private slots:
         QVERIFY(QFile::link(good, path("Grüße – 歌.mid")));   // a link, and a name that is not ASCII
         QCOMPARE(MidiFile::load(path("Grüße – 歌.mid")).lengthMs(), 2000);
         QVERIFY(error(path("missing.mid")).contains("does not exist"));
+        // A name in another encoding (Latin-1 from an old archive) reaches Qt only as text it cannot give back.
+        const QByteArray latin1 = QFile::encodeName(dir.path()) + "/caf\xe9.mid";
+        QCOMPARE(::mkfifo(latin1.constData(), 0600), 0);
+        QVERIFY2(error(QFile::decodeName(latin1)).contains("not valid UTF-8"),
+                 qPrintable(error(QFile::decodeName(latin1))));
         QVERIFY(error(dir.path()).contains("folder"));
         QCOMPARE(::mkfifo(QFile::encodeName(path("fifo.mid")).constData(), 0600), 0);
         QVERIFY(error(path("fifo.mid")).contains("not a regular file"));   // and no waiting for a writer

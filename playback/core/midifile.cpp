@@ -350,7 +350,10 @@ MidiFile MidiFile::load(const QString &path)
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int err = errno;
-        if (err == ENOENT || err == ENOTDIR)
+        // Qt reads file names as UTF-8: a name in another encoding cannot be reached.
+        if ((err == ENOENT || err == ENOTDIR) && path.contains(QChar::ReplacementCharacter))
+            f.m_error = QStringLiteral("The file cannot be opened: its name is not valid UTF-8 text (rename it).");
+        else if (err == ENOENT || err == ENOTDIR)
             f.m_error = QStringLiteral("The file does not exist.");
         else if (err == EACCES || err == EPERM)
             f.m_error = QStringLiteral("The file cannot be read (permission denied).");
