@@ -3,10 +3,12 @@
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
 #include "library/core/openplan.h"
+#include "playback/mediacontrol.h"
 #include "player/midi.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <cmath>
 
@@ -20,10 +22,15 @@ void refuse(Mpris *mpris, const QString &otherwise, const QWidget *control = nul
     mpris->refuse(QDBusError::Failed, why.isEmpty() ? otherwise : why);
 }
 
+// Answered first, pressed after: a song that fails to open brings up a box,
+// and the desktop's controls must not wait on it for their answer.
 void press(Mpris *mpris, Midi::Button button)
 {
-    if (!mpris->player()->press(button))
+    Midi *p = mpris->player();
+    if (!p->refusal(p->controls().MMControl1->button(int(button))).isEmpty())
         refuse(mpris, QStringLiteral("Lyrabox cannot do that now."));
+    else
+        QTimer::singleShot(0, p, [p, button] { p->press(button); });
 }
 
 }   // namespace

@@ -222,15 +222,24 @@ private slots:
         QCOMPARE(m.controls().chkShuffle->isChecked(), false);
     }
 
-    // OpenUri is answered before the box its song brings up; while a box is
-    // open commands are refused; Quit closes the box and ends the player as
-    // the system's end request does.
+    // OpenUri and Next are answered before the box their song brings up (a panel waits on
+    // the answer); while a box is open commands are refused; Quit closes the box and ends
+    // the player as the system's end request does.
+    void whileABoxIsOpen_data()
+    {
+        QTest::addColumn<QString>("member");
+        QTest::newRow("OpenUri") << u"OpenUri"_s;
+        QTest::newRow("Next") << u"Next"_s;
+    }
     void whileABoxIsOpen()
     {
+        QFETCH(QString, member);
         Midi &m = *m_f->midi;
-        m_f->device.openErrors.insert(u"bad.mid"_s, MediaError::InvalidFilename);
+        for (const QString &name : {u"bad.mid"_s, u"b.mid"_s})
+            m_f->device.openErrors.insert(name, MediaError::InvalidFilename);
         const QString bad = m_f->songs({u"bad.mid"_s}).first();
-        QDBusPendingCall opened = send(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(bad).toString()});
+        QDBusPendingCall opened = member == u"Next"_s ? send(kPlayer, member, {})
+                                                      : send(kPlayer, member, {QUrl::fromLocalFile(bad).toString()});
         bool answeredBeforeTheBox = false, boxTimedOut = false;
         QDBusMessage next;
         std::optional<QDBusPendingCall> quit;
