@@ -7,6 +7,7 @@
 #include "testenv.h"
 #include <QtTest>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -167,20 +168,39 @@ private slots:
                  qPrintable(QString::number(TestEnv::peak(a.samples, a.samples.size() - 20))));
     }
 
-    // A song longer than the player opens (32767 s) is refused at once, not written as hours of audio.
-    void songTooLongRefused()
+    // Refused at once, before any audio: a song longer than the player opens (32767 s) would be hours of
+    // audio; an output that is not a regular file (a pipe, a device, a link to one) is never replaced.
+    void refused_data()
     {
+        QTest::addColumn<int>("lengthMs");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("over 32767 s") << 32767500 << "n.wav"
+                                      << "The song is too long to be played: it lasts 9:06:08";
+        QTest::newRow("pipe") << 1000 << "pipe.wav"
+                              << "pipe.wav is not a regular file";
+        QTest::newRow("link to a pipe") << 1000 << "link.wav"
+                                        << "link.wav is not a regular file";
+    }
+    void refused()
+    {
+        QFETCH(int, lengthMs);
+        QFETCH(QString, output);
+        QFETCH(QString, why);
         QTemporaryDir out;
-        const QString song = TestEnv::writeMidi(m_dir.filePath("nine-hours.mid"), 32767500);
+        QCOMPARE(::mkfifo(QFile::encodeName(out.filePath("pipe.wav")).constData(), 0600), 0);
+        QVERIFY(QFile::link(out.filePath("pipe.wav"), out.filePath("link.wav")));
+        const QString song = TestEnv::writeMidi(m_dir.filePath("refused.mid"), lengthMs);
         OfflineRender r(options());
         std::atomic<bool> cancel{false};
         QString error;
         QVERIFY(!r.render(
-            {song, out.filePath("n.wav"), AudioFormat::Wav, false}, cancel, [&](double, double) { cancel = true; },
+            {song, out.filePath(output), AudioFormat::Wav, true}, cancel, [&](double, double) { cancel = true; },
             &error));
-        QVERIFY2(error.startsWith(QStringLiteral("The song is too long to be played: it lasts 9:06:08")),
-                 qPrintable(error));
-        QCOMPARE(entries(out.path()), QStringList());
+        QVERIFY2(error.contains(why), qPrintable(error));
+        QCOMPARE(entries(out.path()), QStringList({"link.wav", "pipe.wav"}));
+        QVERIFY(QFileInfo(out.filePath("pipe.wav")).isSymLink() == false
+                && !QFileInfo(out.filePath("pipe.wav")).isFile());
     }
 
     // Where the file system cannot make unnamed files: the temporary file names its owner, and one of an owner

@@ -178,6 +178,11 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
         *error = QStringLiteral("%1 already exists.").arg(job.output);
         return false;
     }
+    // Replacing is for files: a pipe or a device (/dev/null) given as the output stays what it is.
+    if (const QFileInfo out(job.output); out.exists() && !out.isFile()) {
+        *error = QStringLiteral("%1 is not a regular file; only files are written over.").arg(job.output);
+        return false;
+    }
     if (!makeSynth(error))
         return false;
     std::unique_ptr<AudioFileWriter> writer = AudioFileWriter::create(job.output, job.format, m_options.sampleRate,
