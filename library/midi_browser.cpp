@@ -53,10 +53,10 @@ void Midi::connectBrowser()
 
 int Midi::addFiles(const QStringList &paths)
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     const int added = appendFiles(paths);
     if (added > 0 && MMControl1->mode() == SequencerDevice::Mode::NotOpen) {
-        m_selIndex = 0;
+        m_play->setSelIndex(0);
         OpenMid(QString());
     }
     return added;
@@ -64,7 +64,7 @@ int Midi::addFiles(const QStringList &paths)
 
 int Midi::appendFiles(const QStringList &paths)
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     int added = 0, leftOut = 0;
     QStringList refused;
     for (const QString &path : paths) {
@@ -119,6 +119,14 @@ void Midi::cmdRemove_Click()
     setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
 }
 
+void Midi::pointBrowserAt(const QString &path)
+{
+    const QString folder = SystemTools::SplitPath(path, true);
+    Drive1->setDriveOf(folder);
+    if (Dir1->setPath(folder))
+        File1->setPath(Dir1->path());
+}
+
 void Midi::Drive1_Change()
 {
     if (Dir1->setPath(Drive1->drive()))
@@ -137,12 +145,12 @@ void Midi::File1_DblClick()
     const QString name = File1->currentName();
     if (name.isEmpty())
         return;
-    preview(SystemTools::JoinPath(Dir1->path(), name), playingOrBetweenSongs());
+    preview(SystemTools::JoinPath(Dir1->path(), name), m_play->playingOrBetweenSongs());
 }
 
 void Midi::preview(const QString &path, bool play)
 {
-    m_previewFile = SystemTools::SplitPath(path, false);
+    m_play->setPreviewFile(SystemTools::SplitPath(path, false));
     if (OpenMid(path) == Opened::File && play) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);
@@ -163,9 +171,9 @@ void Midi::List1_DblClick()
     const int row = List1->currentRow();
     if (row < 0 || row >= m_list.count())
         return;   // nothing selected: keep SelIndex as it is
-    m_selIndex = row;
-    const bool wasPlaying = playingOrBetweenSongs();
-    MMControl1->setUpdateInterval(0);
+    m_play->setSelIndex(row);
+    const bool wasPlaying = m_play->playingOrBetweenSongs();
+    m_play->setUpdateInterval(0);
     if (OpenMid(QString()) == Opened::File && wasPlaying) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);

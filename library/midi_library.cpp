@@ -14,21 +14,16 @@ void Midi::ClearList()
     File1->clearSelectionIndex();
     List1->clear();
     m_list.clear();
-    m_selIndex = 0;
-    // The device closes below: whatever played or waited in the interlude ends.
-    cancelInterlude();
-    m_playing = false;
+    m_play->setSelIndex(0);
     Label1->setText(QStringLiteral("No Selection"));
     Label3->setText(Texts::total(0));
-    MMControl1->setCommand(MediaControl::Command::Close);
-    MMControl1->setFrom(0);
-    SliderTime->setValue(0);
-    showStateTexts(PlayState::Stopped);
+    // Whatever played or waited in the interlude ends.
+    m_play->closeSong();
 }
 
 void Midi::OpenLib()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     ClearList();
     m_libraryIncomplete = false;
     m_listEdited = false;
@@ -50,33 +45,17 @@ void Midi::OpenLib()
                                     AppInfo::AppName);
         return;
     }
-    m_selIndex = lib.selIndex;
-    if (!findPresentEntry()) {
+    m_play->setSelIndex(lib.selIndex);
+    if (!m_play->findPresentEntry()) {
         m_services.dialogs->message(this, QStringLiteral("File(s) not present"), Dialogs::Style::OkOnly,
                                     AppInfo::AppName);
         ComInable();
         DoEvents();
         return;
     }
-    pointBrowserAt(m_list.path(m_selIndex));
+    pointBrowserAt(m_list.path(m_play->selIndex()));
     if (!m_list.isEmpty())
         OpenMid(QString());
-}
-
-// Moves m_selIndex to the first present entry from where it stands,
-// wrapping once; false (index 0) when there is none.
-bool Midi::findPresentEntry()
-{
-    const int n = m_list.count();
-    if (m_selIndex < 0 || m_selIndex >= n)
-        m_selIndex = 0;
-    for (int tried = 0; tried < n; ++tried) {
-        if (SystemTools::IsPresent(m_list.path(m_selIndex)))
-            return true;
-        m_selIndex = m_selIndex >= n - 1 ? 0 : m_selIndex + 1;
-    }
-    m_selIndex = 0;
-    return false;
 }
 
 bool Midi::SaveLib(QString *error)
@@ -84,7 +63,7 @@ bool Midi::SaveLib(QString *error)
     if (m_libFile.isEmpty() || m_list.isEmpty())
         return true;
     // A name another program wrote may hold what a library cannot: keep the rest.
-    const LibraryFile::Storable kept = LibraryFile::storable(m_list.paths(), m_selIndex);
+    const LibraryFile::Storable kept = LibraryFile::storable(m_list.paths(), m_play->selIndex());
     tellLeftOut(kept.leftOut);
     if (kept.paths.isEmpty())
         return true;
@@ -178,7 +157,7 @@ void Midi::cmdNew_Click()
 
 void Midi::cmdOpen_Click()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     const auto chosen = m_services.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
                                                      m_libFile.isEmpty() ? m_dataDir : m_libFile,
                                                      QStringLiteral("Midi File Library (*.mfl)"));
@@ -190,7 +169,7 @@ void Midi::cmdOpen_Click()
 
 bool Midi::openLibraryFile(const QString &file)
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     if (!keepEditsBeforeReplace())
         return false;
     m_libFile = file;
@@ -208,7 +187,7 @@ bool Midi::openLibraryFile(const QString &file)
 
 void Midi::cmdSave_Click()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     if (m_list.isEmpty()) {
         m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::Style::OkOnly,
                                     AppInfo::AppName);

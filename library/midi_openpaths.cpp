@@ -64,7 +64,7 @@ void Midi::runPendingPaths()
 
 void Midi::carryOut(const OpenPlan &plan)
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     for (const QString &problem : plan.problems)
         std::fprintf(stderr, "lyrabox: %s\n", oneLine(problem).constData());
     switch (plan.action) {
@@ -74,7 +74,7 @@ void Midi::carryOut(const OpenPlan &plan)
         stopForListChange();
         const int first = m_list.count();
         if (appendFiles(plan.files) > 0 && !m_closePending && !m_unloaded) {
-            m_selIndex = first;
+            m_play->setSelIndex(first);
             playSelection();
         }
         break;
@@ -109,10 +109,10 @@ void Midi::stopForListChange()
     MMControl1_StopClick(cancel);
 }
 
-// As a double click on the entry at m_selIndex while playing.
+// As a double click on the selected entry while playing.
 void Midi::playSelection()
 {
-    MMControl1->setUpdateInterval(0);
+    m_play->setUpdateInterval(0);
     if (OpenMid(QString()) == Opened::File) {
         int cancel = 1;
         MMControl1_PlayClick(cancel);

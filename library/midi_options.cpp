@@ -13,20 +13,13 @@ void Midi::chkShuffle_Click()
     m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
     List1->clear();
     List1->addItems(m_list.names());
-    // A new deal during the pause between songs keeps the pause: its first
-    // song plays when the wait is over.
-    const bool waiting = m_interludePending;
-    if (waiting)
-        m_selIndex = 0;
-    const Opened result = OpenMid(QString());
-    if (!waiting || result == Opened::Overtaken)
-        return;
-    if (result == Opened::File) {
-        setInterludePending(true);
-        interludeCheck();
-    } else {
-        endPlay();
-    }
+    m_play->reopenAfterDeal();
+}
+
+void Midi::optionsFromControls()
+{
+    m_play->setOptions({chkLoop->isChecked(), chkClose->isChecked(), chkShuffle->isChecked(),
+                        interludeFromText(txtPause->text())});
 }
 
 void Midi::txtPause_Change()

@@ -1,5 +1,4 @@
 #include "playback/mediacontrol.h"
-#include "playback/core/mediaerrors.h"
 #include <QToolButton>
 
 namespace {
@@ -8,7 +7,7 @@ const char *const kIcons[5] = {":/icons/prev.png", ":/icons/next.png", ":/icons/
                                ":/icons/stop.png"};
 }
 
-MediaControl::MediaControl(SequencerDevice *device, QWidget *parent) : QWidget(parent), m_device(device)
+MediaControl::MediaControl(PlaySession *session, QWidget *parent) : QWidget(parent), m_session(session)
 {
     for (int i = 0; i < 5; ++i) {
         auto *b = new QToolButton(this);
@@ -20,8 +19,6 @@ MediaControl::MediaControl(SequencerDevice *device, QWidget *parent) : QWidget(p
         connect(b, &QToolButton::clicked, this, [this, i] { buttonPressed(i); });
         m_buttons[i] = b;
     }
-    m_status.setObjectName(QStringLiteral("StatusTimer"));
-    connect(&m_status, &QTimer::timeout, this, &MediaControl::StatusUpdate);
 }
 
 void MediaControl::resizeEvent(QResizeEvent *)
@@ -49,80 +46,6 @@ void MediaControl::buttonPressed(int i)
     // Nobody took the press: do the plain thing.
     const Command commands[5] = {Command::Stop, Command::Stop, Command::Play, Command::Pause, Command::Stop};
     setCommand(commands[i]);
-}
-
-int MediaControl::setCommand(Command command)
-{
-    const int rc = runCommand(command);
-    emit commandDone();
-    return rc;
-}
-
-int MediaControl::runCommand(Command command)
-{
-    if (command == Command::Open) {
-        // A copy: a newer Open may set another name while the device works.
-        const QString file = m_fileName;
-        const quint64 mine = ++m_opens;
-        const int rc = m_device->open(file);
-        if (mine == m_opens) {
-            m_leftOpen = rc == 0;
-            return rc;
-        }
-        // A newer Open ran while the device let events run, and this one finished
-        // last: give the device back the state the newer one left.
-        m_device->close();
-        if (m_leftOpen) {
-            const QString newest = m_fileName;
-            m_leftOpen = m_device->open(newest) == 0;
-        }
-        return rc;
-    }
-    if (command == Command::Close) {
-        m_device->close();
-        m_leftOpen = false;
-        return 0;
-    }
-    if (m_device->mode() == SequencerDevice::Mode::NotOpen)
-        return MediaError::DeviceNotOpen;
-    if (command == Command::Play) {
-        const qint64 from = m_fromSet ? m_from : -1;
-        m_fromSet = false;
-        return m_device->play(from);
-    }
-    if (command == Command::Pause)
-        return m_device->pause();
-    if (command == Command::Stop)
-        return m_device->stop();
-    return MediaError::NotAvailable;
-}
-
-void MediaControl::setFrom(qint64 ms)
-{
-    m_from = ms;
-    m_fromSet = true;
-}
-
-qint64 MediaControl::position() const
-{
-    return m_device->position();
-}
-qint64 MediaControl::length() const
-{
-    return m_device->length();
-}
-SequencerDevice::Mode MediaControl::mode() const
-{
-    return m_device->mode();
-}
-
-void MediaControl::setUpdateInterval(int ms)
-{
-    m_interval = qMax(0, ms);
-    if (m_interval > 0)
-        m_status.start(m_interval);
-    else
-        m_status.stop();
 }
 
 void MediaControl::setMousePointer(MousePointer pointer)

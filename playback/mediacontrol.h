@@ -1,37 +1,28 @@
 #pragma once
-#include "playback/core/sequencerdevice.h"
-#include <QTimer>
+#include "playback/core/playsession.h"
 #include <QWidget>
 
 class QToolButton;
 
-// The transport strip over the sequencer: five buttons (Prev, Next, Play,
-// Pause, Stop) and the properties the player drives it by. Commands return
+// The transport strip: five buttons (Prev, Next, Play, Pause, Stop) over the
+// play session, and the properties the player drives it by. Commands return
 // 0 or a media error number instead of raising.
 class MediaControl : public QWidget {
     Q_OBJECT
 public:
-    MediaControl(SequencerDevice *device, QWidget *parent = nullptr);
+    MediaControl(PlaySession *session, QWidget *parent = nullptr);
 
     void setDeviceType(const QString &type) { m_deviceType = type; }
     QString deviceType() const { return m_deviceType; }
-    void setFileName(const QString &name) { m_fileName = name; }
-    QString fileName() const { return m_fileName; }
-    void setTimeFormat(int format) { m_timeFormat = format; }
+    QString fileName() const { return m_session->fileName(); }
 
-    enum class Command { Open, Play, Pause, Stop, Close };
-    int setCommand(Command command);
-
-    // Where the next Play starts; without a new From, Play resumes.
-    void setFrom(qint64 ms);
-    qint64 from() const { return m_from; }
-    qint64 position() const;
-    qint64 length() const;
-    SequencerDevice::Mode mode() const;
-
-    // StatusUpdate comes every interval ms while it is above 0.
-    void setUpdateInterval(int ms);
-    int updateInterval() const { return m_interval; }
+    using Command = PlaySession::Command;
+    int setCommand(Command command) { return m_session->command(command); }
+    void setFrom(qint64 ms) { m_session->setFrom(ms); }
+    qint64 from() const { return m_session->from(); }
+    SequencerDevice::Mode mode() const { return m_session->mode(); }
+    void setUpdateInterval(int ms) { m_session->setUpdateInterval(ms); }
+    int updateInterval() const { return m_session->updateInterval(); }
     // Pointers as numbered for the control: the hourglass while a file opens.
     enum class MousePointer { Default = 0, Hourglass = 11, Custom = 99 };
     void setMousePointer(MousePointer pointer);
@@ -45,26 +36,14 @@ signals:
     void PlayClick(int &cancel);
     void PauseClick(int &cancel);
     void StopClick(int &cancel);
-    void StatusUpdate();
-    // After every command, whatever it did to the device.
-    void commandDone();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buttonPressed(int i);
-    int runCommand(Command command);
-    SequencerDevice *m_device;
+    PlaySession *m_session;
     QToolButton *m_buttons[5] = {};
-    QTimer m_status;
     QString m_deviceType;
-    QString m_fileName;
-    int m_timeFormat = 0;
-    qint64 m_from = 0;
-    bool m_fromSet = false;
-    int m_interval = 0;
     MousePointer m_pointer = MousePointer::Default;
-    quint64 m_opens = 0;       // Open commands given so far
-    bool m_leftOpen = false;   // the last Open succeeded and no Close followed
 };

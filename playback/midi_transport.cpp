@@ -1,159 +1,110 @@
+#include "app/core/appinfo.h"
 #include "app/core/numbers.h"
-#include "components/core/systemtools.h"
+#include "library/filebrowser.h"
+#include "app/core/texts.h"
 #include "player/midi.h"
+#include "player/midigeometry.h"
 #include "playback/mediacontrol.h"
-#include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QSlider>
 
+// The transport's written handlers: the play session does the work.
 void Midi::MMControl1_PlayClick(int &cancel)
 {
     cancel = 1;
-    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
-        return;
-    BusyGuard busy(this);
-    cancelInterlude();
-    m_playing = true;
-    if (!m_list.path(m_selIndex).isEmpty())
-        pointBrowserAt(m_list.path(m_selIndex));
-    if (chkClose->isChecked() && m_heightTw > MidiGeometry::PanelOutAboveTw)
-        cmdExpand_Click();
-    DoEvents();
-    if (m_unloaded)
-        return;
-    MMControl1->setCommand(MediaControl::Command::Play);
-    MMControl1->setUpdateInterval(500);
-    ComDisable();
+    m_play->play();
 }
 
 void Midi::MMControl1_PauseClick(int &cancel)
 {
     cancel = 1;
-    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
-        return;
-    if (playState() != PlayState::Playing) {
-        cancelInterlude();
-        MMControl1->setUpdateInterval(500);
-        MMControl1->setCommand(MediaControl::Command::Play);
-        MMControl1->setUpdateInterval(500);
-        ComDisable();
-        return;
-    }
-    MMControl1->setCommand(MediaControl::Command::Pause);
-    showStateTexts(PlayState::Paused);
-    MMControl1->setUpdateInterval(0);
+    m_play->pause();
 }
 
 void Midi::MMControl1_StopClick(int &cancel)
 {
     cancel = 1;
-    m_playing = false;
-    cancelInterlude();
-    MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(MediaControl::Command::Stop);
-    MMControl1->setFrom(0);
-    SliderTime->setValue(0);
-    showStateTexts(PlayState::Stopped);
-    ComInable();
+    m_play->stop();
 }
 
 void Midi::MMControl1_NextClick(int &cancel)
 {
     cancel = 1;
-    BusyGuard busy(this);
-    cancelInterlude();
-    bool wrapped = false;
-    bool nothingPresent = false;
-    if (m_selIndex >= m_list.count() - 1) {
-        m_selIndex = 0;
-        wrapped = true;
-        if (chkShuffle->isChecked()) {
-            const quint64 opens = m_openGeneration;
-            // Off and on again through toggled: the box's handler deals afresh.
-            chkShuffle->setChecked(false);
-            chkShuffle->setChecked(true);
-            // The deal has opened the new first entry already; when it found no file
-            // at all, opening again would only repeat its message.
-            nothingPresent = opens != m_openGeneration && MMControl1->mode() == SequencerDevice::Mode::NotOpen
-                             && !SystemTools::IsPresent(m_list.path(m_selIndex));
-        }
-    } else {
-        ++m_selIndex;
-    }
-    if (!m_playing) {
-        if (!nothingPresent)
-            OpenMid(QString());
-        return;
-    }
-    showStateTexts(PlayState::Interlude);
-    m_interludeStart = m_services.clock->nowMs();
-    const int wanted = m_selIndex;
-    const Opened result = nothingPresent ? Opened::NoEntry : OpenMid(QString());
-    if (result == Opened::Overtaken)
-        return;
-    // Passing the end of the list (here or while skipping missing files)
-    // ends play unless Loop is on; so does a song that would not open, which
-    // would otherwise leave "(Interlude)" with nothing to wait for.
-    wrapped = wrapped || m_selIndex < wanted;
-    if (result != Opened::File || (wrapped && !chkLoop->isChecked())) {
-        endPlay();
-        return;
-    }
-    setInterludePending(true);
-    interludeCheck();
+    m_play->next();
+}
+
+void Midi::MMControl1_PrevClick(int &cancel)
+{
+    cancel = 1;
+    m_play->previous();
 }
 
 void Midi::interludeCheck()
 {
-    if (!m_interludePending)
-        return;
-    const double waitMs = double(SettingToNumber(txtPause->text())) * 1000.0;
-    const qint64 elapsed = m_services.clock->nowMs() - m_interludeStart;
-    if (double(elapsed) <= waitMs) {
-        m_interludeTimer.start(int(qMin(waitMs - double(elapsed) + 1.0, 61000.0)));
-        return;
-    }
-    BusyGuard busy(this);   // from the pause straight to playing, nothing between
-    setInterludePending(false);
-    int cancel = 1;
-    MMControl1_PlayClick(cancel);
+    m_play->interludeCheck();
 }
 
-void Midi::endPlay()
+void Midi::MMControl1_StatusUpdate()
 {
-    m_playing = false;
-    showStateTexts(PlayState::Stopped);
+    m_play->statusUpdate();
 }
 
-PlayState Midi::playState() const
+void Midi::SliderTime_MouseDown()
 {
-    if (m_interludePending)
-        return PlayState::Interlude;
-    switch (MMControl1->mode()) {
-    case SequencerDevice::Mode::Playing: return PlayState::Playing;
-    case SequencerDevice::Mode::Paused: return PlayState::Paused;
-    case SequencerDevice::Mode::Stopped: return PlayState::Stopped;
-    default: return PlayState::Closed;
-    }
+    m_play->holdPosition();
 }
 
-// Announced once a handler is through, so listeners see where it settled and
-// not the stop, close and open it passes on the way.
-void Midi::notePlayState()
+void Midi::SliderTime_MouseUp()
 {
-    if (m_busy > 0)
-        return;
-    const QString song = openSong();
-    if (song != m_lastSong) {
-        m_lastSong = song;
-        emit songChanged();
-    }
-    const PlayState now = playState();
-    if (now == m_lastState)
-        return;
-    m_lastState = now;
-    emit playStateChanged(now);
+    m_play->releasePosition(SliderTime->value());
+}
+
+Midi::Opened Midi::OpenMid(const QString &previewPath)
+{
+    return m_play->openEntry(previewPath);
+}
+
+// The strip and the panel follow the session.
+void Midi::connectSession()
+{
+    connect(MMControl1, &MediaControl::PrevClick, this, &Midi::MMControl1_PrevClick);
+    connect(MMControl1, &MediaControl::NextClick, this, &Midi::MMControl1_NextClick);
+    connect(MMControl1, &MediaControl::PlayClick, this, &Midi::MMControl1_PlayClick);
+    connect(MMControl1, &MediaControl::PauseClick, this, &Midi::MMControl1_PauseClick);
+    connect(MMControl1, &MediaControl::StopClick, this, &Midi::MMControl1_StopClick);
+    PlaySession *s = m_play;
+    connect(s, &PlaySession::stateShown, this, &Midi::showStateTexts);
+    connect(s, &PlaySession::commandsLocked, this, [this](bool locked) { locked ? ComDisable() : ComInable(); });
+    connect(s, &PlaySession::positionShown, this, [this](int seconds, bool showTime) {
+        SliderTime->setValue(seconds);
+        if (showTime)
+            setLabel2(Texts::time(seconds));
+    });
+    connect(s, &PlaySession::progress, this, &Midi::showProgress);
+    connect(s, &PlaySession::aboutToPlay, this, [this](const QString &entry) {
+        if (!entry.isEmpty())
+            pointBrowserAt(entry);
+        if (m_play->options().closeOnPlay && m_heightTw > MidiGeometry::PanelOutAboveTw)
+            cmdExpand_Click();
+    });
+    connect(s, &PlaySession::opening, this, &Midi::showOpening);
+    connect(s, &PlaySession::entrySelected, this, [this](int index, const QString &path) {
+        List1->setCurrentRow(index);
+        pointBrowserAt(path);
+    });
+    connect(s, &PlaySession::openFailed, this, [this] {
+        MMControl1->setMousePointer(MediaControl::MousePointer::Default);
+        Label1->setText(QStringLiteral("Failed to open"));
+    });
+    connect(s, &PlaySession::opened, this, &Midi::showOpened);
+    connect(s, &PlaySession::failure, this, &Midi::showFailure);
+    connect(s, &PlaySession::idle, this, [this] {
+        if (m_closePending)
+            QTimer::singleShot(0, this, [this] { close(); });
+    });
+    connect(s, &PlaySession::playStateChanged, this, &Midi::playStateChanged);
+    connect(s, &PlaySession::positionJumped, this, &Midi::positionJumped);
+    connect(s, &PlaySession::songChanged, this, &Midi::songChanged);
 }
 
 void Midi::showStateTexts(PlayState state)
@@ -163,47 +114,60 @@ void Midi::showStateTexts(PlayState state)
     showCaption(QStringLiteral("Lyrabox (%1)").arg(word));
 }
 
-void Midi::setInterludePending(bool pending)
+void Midi::showProgress(qint64 ms)
 {
-    m_interludePending = pending;
-    notePlayState();
+    const qint64 seconds = Texts::wholeSeconds(ms);
+    const QString preview = m_play->previewFile();
+    if (preview.isEmpty()) {
+        Label1->setText(Texts::selectionName(m_list.name(m_play->selIndex())));
+        const QString time = Texts::time(seconds);
+        // The marker blinks: shown on every other update.
+        const bool marker = !m_markerShown;
+        setLabel2(marker ? time + QStringLiteral(" *") : time);
+        m_markerShown = marker;
+    } else {
+        Label1->setText(Texts::selectionName(preview));
+        setLabel2(QStringLiteral("(Preview)"));
+    }
+    showCaption(Label1->text());
+    SliderTime->setValue(int(seconds));
 }
 
-bool Midi::playingOrBetweenSongs() const
+void Midi::showOpening()
 {
-    const PlayState s = playState();
-    return s == PlayState::Playing || s == PlayState::Interlude;
+    MMControl1->setMousePointer(MediaControl::MousePointer::Hourglass);
+    SliderTime->setEnabled(false);
+    SliderTime->setValue(0);
+    Label3->setText(Texts::total(0));
+    Label1->setText(QStringLiteral("Opening Selection..."));
 }
 
-void Midi::cancelInterlude()
+void Midi::showOpened(qint64 lengthMs)
 {
-    m_interludeTimer.stop();
-    setInterludePending(false);
+    const qint64 seconds = Texts::wholeSeconds(lengthMs);
+    SliderTime->setMaximum(int(seconds));
+    SliderTime->setTickInterval(int(RoundHalfEven(seconds / 50.0)));
+    SliderTime->setPageStep(int(RoundHalfEven(seconds / 10.0)));
+    Label3->setText(Texts::total(seconds));
+    setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
+    Label4->setText(QStringLiteral("Midi Library: ") + m_libName);
+    const QString preview = m_play->previewFile();
+    Label1->setText(Texts::selectionName(preview.isEmpty() ? m_list.name(m_play->selIndex()) : preview));
+    showCaption(Label1->text());
 }
 
-void Midi::MMControl1_PrevClick(int &cancel)
+void Midi::showFailure(const PlayFailure &failure)
 {
-    cancel = 1;
-    if (m_interludePending) {
-        // Going back during the pause between songs ends play there.
-        cancelInterlude();
-        endPlay();
+    if (failure.kind == PlayFailure::Kind::Notice) {
+        m_services.dialogs->message(this, failure.text, Dialogs::Style::OkOnly, AppInfo::AppName);
+        return;
     }
-    if (MMControl1->mode() == SequencerDevice::Mode::Playing) {
-        BusyGuard busy(this);   // the song starts over: no stop on the way to announce
-        int c = 1;
-        MMControl1_StopClick(c);
-        MMControl1_PlayClick(c);
-        emit positionJumped(0);
-    }
-    if (MMControl1->mode() == SequencerDevice::Mode::Paused)
-        MMControl1->setFrom(0);
-    if (MMControl1->mode() == SequencerDevice::Mode::Stopped) {
-        // An emptied list must not leave a negative selection behind.
-        if (m_selIndex <= 0)
-            m_selIndex = qMax(0, m_list.count() - 1);
-        else
-            --m_selIndex;
-        OpenMid(QString());
-    }
+    if (failure.kind == PlayFailure::Kind::OpenError)
+        MMControl1->setMousePointer(MediaControl::MousePointer::Default);
+    m_services.dialogs->message(this, failure.text, Dialogs::Style::Exclamation, QStringLiteral("Midi Player"));
+}
+
+PlayState Midi::playState() const
+{
+    return m_play->playState();
 }

@@ -25,15 +25,15 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     // Every box of this window and the ones it opens stops asking once a close waits.
     m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_closePending; });
     m_services.dialogs = m_closingDialogs.get();
+    m_play = new PlaySession(m_services.device, m_services.clock, &m_list, this);
     loadIcons();
     buildControls();
     connectControls();
+    connectSession();
+    m_play->setDealer([this] { chkShuffle_Click(); });
     connectBrowser();
     buildMenu();
     installShortcuts();
-    m_interludeTimer.setSingleShot(true);
-    m_interludeTimer.setObjectName(QStringLiteral("InterludeTimer"));
-    connect(&m_interludeTimer, &QTimer::timeout, this, &Midi::interludeCheck);
     m_rollTimer.setInterval(8);
     connect(&m_rollTimer, &QTimer::timeout, this, &Midi::rollStep);
     setHeightTw(MidiGeometry::RolledUpHeightTw);
@@ -54,22 +54,13 @@ void Midi::connectControls()
     connect(cmdOpen, &QPushButton::clicked, this, &Midi::cmdOpen_Click);
     connect(cmdSave, &QPushButton::clicked, this, &Midi::cmdSave_Click);
     connect(cmdClear, &QPushButton::clicked, this, &Midi::cmdClear_Click);
+    for (QCheckBox *box : {chkClose, chkLoop, chkShuffle})
+        connect(box, &QCheckBox::toggled, this, &Midi::optionsFromControls);
+    connect(txtPause, &QLineEdit::textChanged, this, &Midi::optionsFromControls);
     connect(chkClose, &QCheckBox::toggled, this, &Midi::chkClose_Click);
     connect(chkShuffle, &QCheckBox::toggled, this, &Midi::chkShuffle_Click);
     connect(txtPause, &QLineEdit::textChanged, this, &Midi::txtPause_Change);
     connect(UpDown1, &QSpinBox::valueChanged, this, &Midi::UpDown1_Change);
-    connect(MMControl1, &MediaControl::PrevClick, this, &Midi::MMControl1_PrevClick);
-    connect(MMControl1, &MediaControl::NextClick, this, &Midi::MMControl1_NextClick);
-    connect(MMControl1, &MediaControl::PlayClick, this, &Midi::MMControl1_PlayClick);
-    connect(MMControl1, &MediaControl::PauseClick, this, &Midi::MMControl1_PauseClick);
-    connect(MMControl1, &MediaControl::StopClick, this, &Midi::MMControl1_StopClick);
-    connect(MMControl1, &MediaControl::StatusUpdate, this, &Midi::MMControl1_StatusUpdate);
-    connect(MMControl1, &MediaControl::commandDone, this, &Midi::notePlayState);
-}
-
-void Midi::DoEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void Midi::setLabel5(const QString &caption)
@@ -89,31 +80,17 @@ void Midi::setLabel2(const QString &text)
     Label2->setText(text);
 }
 
-bool Midi::monitorRunning() const
-{
-    return MMControl1->updateInterval() > 0;
-}
-
 void Midi::showCaption(const QString &caption)
 {
     setWindowTitle(caption);
 }
 
-BusyGuard::~BusyGuard()
-{
-    if (--m_midi->m_busy > 0)
-        return;
-    m_midi->notePlayState();
-    if (m_midi->m_closePending)
-        QTimer::singleShot(0, m_midi, [m = m_midi] { m->close(); });
-}
-
 void Midi::closeEvent(QCloseEvent *event)
 {
-    if (m_busy > 0) {
+    if (m_play->busy() > 0) {
         // A handler is still running: quit once it has returned.
         m_closePending = true;
-        cancelInterlude();
+        m_play->cancelInterlude();
         event->ignore();
         return;
     }

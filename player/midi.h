@@ -3,7 +3,7 @@
 #include "library/core/openplan.h"
 #include "library/core/playlist.h"
 #include "library/core/shuffle.h"
-#include "playback/core/playstate.h"
+#include "playback/core/playsession.h"
 #include "player/midi_controls.h"
 #include "player/midigeometry.h"
 #include <QPointer>
@@ -99,8 +99,8 @@ public:
     enum class PathsFate { Waiting, Taken, Dropped };
     void openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFate)> told = {});
 
-    // library/midi_openmid.cpp: opening a selection.
-    enum class Opened { File, Failed, NoEntry, Overtaken };
+    // Opening a selection (the play session opens it).
+    using Opened = PlaySession::Opened;
     Opened OpenMid(const QString &previewPath);
 
     // library/midi_options.cpp: shuffle and the interlude field.
@@ -108,8 +108,10 @@ public:
     void txtPause_Change();
     void txtPause_GotFocus();
     void UpDown1_Change(int step);
+    // The session takes the options from the boxes and the field.
+    void optionsFromControls();
 
-    // playback/midi_transport.cpp: the transport buttons and the interlude.
+    // playback/midi_transport.cpp: the transport's handlers, forwarded to the play session.
     void MMControl1_PlayClick(int &cancel);
     void MMControl1_PauseClick(int &cancel);
     void MMControl1_StopClick(int &cancel);
@@ -119,8 +121,6 @@ public:
     void interludeCheck();
     // One word for what the player does now, from the device and the interlude.
     PlayState playState() const;
-
-    // playback/midi_monitor.cpp: the play monitor and the slider.
     void MMControl1_StatusUpdate();
     void SliderTime_MouseDown();
     void SliderTime_MouseUp();
@@ -128,7 +128,6 @@ public:
     // playback/midi_locking.cpp: locking and errors.
     void ComDisable();
     void ComInable();
-    void DisplayErrorMessageBox(int error);
 
     // player/midi_remote.cpp: commands from the keyboard, the menu and the desktop.
     enum class Button { Prev, Next, Play, Pause, Stop };
@@ -160,14 +159,15 @@ public:
 
     // Named state, readable by tests and the other windows.
     const PlayList &playList() const { return m_list; }
-    int selIndex() const { return m_selIndex; }
-    void setSelIndex(int i) { m_selIndex = i; }
+    PlaySession *playSession() const { return m_play; }
+    int selIndex() const { return m_play->selIndex(); }
+    void setSelIndex(int i) { m_play->setSelIndex(i); }
     QString libFile() const { return m_libFile; }
     void setLibFile(const QString &f) { m_libFile = f; }
     QString libName() const { return m_libName; }
-    QString previewFile() const { return m_previewFile; }
-    bool playing() const { return m_playing; }
-    bool inInterlude() const { return m_interludePending; }
+    QString previewFile() const { return m_play->previewFile(); }
+    bool playing() const { return m_play->playing(); }
+    bool inInterlude() const { return m_play->inInterlude(); }
     QString dataDir() const { return m_dataDir; }
     qint64 playerColor() const { return m_backColor; }
     qint64 textColor() const { return m_foreColor; }
@@ -193,7 +193,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    friend class BusyGuard;
     // player/midi_controls.cpp
     void buildControls();
     void buildStatusArea();
@@ -215,12 +214,10 @@ private:
 
     // player/midi.cpp: wiring and helpers shared by handlers.
     void connectControls();
-    void DoEvents();
+    void DoEvents() { m_play->pumpEvents(); }
     void setLabel5(const QString &caption);
     // Label2's text; the blinking marker starts over after it.
     void setLabel2(const QString &text);
-    // The play monitor looks at the device: play runs and the slider is not held.
-    bool monitorRunning() const;
     void showCaption(const QString &caption);
 
     // player/midi_startup.cpp
@@ -229,9 +226,6 @@ private:
     void restoreColors();
     void restorePosition();
     void restoreOptions();
-    // A box as the settings store it: 1 checked, 0 not.
-    int checkValue(QCheckBox *box) const;
-    void setCheckValue(QCheckBox *box, int value);
     void reopenLibrary();
     void showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1);
     void reportSaveFailure(const QString &what);
@@ -245,7 +239,6 @@ private:
     void endRoll();
 
     // library/midi_library.cpp
-    bool findPresentEntry();
     // Open Library after its dialog: the library at file opens. False: the
     // edited list could not be kept, so it stays.
     bool openLibraryFile(const QString &file);
@@ -273,31 +266,26 @@ private:
     void stopForListChange();
     void playSelection();
 
-    // library/midi_openmid.cpp
     void pointBrowserAt(const QString &path);
-    void setSliderMaximum(qint64 seconds);
 
-    // playback/midi_transport.cpp
-    void cancelInterlude();
-    void setInterludePending(bool pending);
+    // playback/midi_transport.cpp: the views of the play session.
+    void connectSession();
     // The caption and Label2 of a state that shows a word ("(Stopped)").
     void showStateTexts(PlayState state);
-    void notePlayState();
-    // Play ends where it stands: the stopped texts, nothing pending.
-    void endPlay();
-    bool playingOrBetweenSongs() const;
+    void showProgress(qint64 ms);
+    void showOpening();
+    void showOpened(qint64 lengthMs);
+    void showFailure(const PlayFailure &failure);
 
     Services m_services;
     std::unique_ptr<ClosingDialogs> m_closingDialogs;
     PlayList m_list;
+    PlaySession *m_play = nullptr;
     ShuffleRandom m_random;
-    int m_selIndex = 0;
     QString m_libName;
     QString m_libFile;
-    QString m_previewFile;
     QString m_docDir;
     QString m_dataDir;
-    bool m_playing = false;
     bool m_mouseActivate = false;
     qint64 m_backColor = 0x808080;
     qint64 m_foreColor = 0;
@@ -307,23 +295,12 @@ private:
     bool m_libraryIncomplete = false;   // the library did not load whole: keep the file
     bool m_listEdited = false;          // entries added or removed since the list was loaded or saved
     QStringList m_leftOutTold;          // entries the user was told a library cannot hold
-    QString m_driverErrorShown;         // the output failure last shown; cleared by a good open
     bool m_closedBySystem = false;
     bool m_unloaded = false;
     bool m_closePending = false;
-    int m_busy = 0;
-    quint64 m_openGeneration = 0;
-    // Interlude.
-    QTimer m_interludeTimer;
-    bool m_interludePending = false;
-    PlayState m_lastState = PlayState::Closed;   // as last announced
-    QString m_lastSong;                          // likewise
-    qint64 m_interludeStart = 0;
     // Roll animation.
     QTimer m_rollTimer;
     bool m_rollingOut = false;
-    // The slider was held down while play was running.
-    bool m_sliderHeldWhilePlaying = false;
     bool m_markerShown = false;   // the last update showed the time with its marker
     QPointer<QWidget> m_volume;
     // Paths given from outside, waiting for the window to be free.
@@ -335,16 +312,4 @@ private:
     // Dragging by hand where the window system will not move the window.
     bool m_manualDrag = false;
     QPoint m_dragOffset;
-};
-
-// Marks a handler as running, so a close request waits for it to return.
-class BusyGuard {
-public:
-    explicit BusyGuard(Midi *m) : m_midi(m) { ++m_midi->m_busy; }
-    ~BusyGuard();
-    BusyGuard(const BusyGuard &) = delete;
-    BusyGuard &operator=(const BusyGuard &) = delete;
-
-private:
-    Midi *m_midi;
 };

@@ -147,7 +147,7 @@ void Midi::buildStatusArea()
     SliderTime = place(new QSlider(Qt::Horizontal, SSPanel2), "SliderTime", 240, 960, 5775, 195);
     SliderTime->setToolTip(QStringLiteral("Use slider to set play position"));
     SliderTime->installEventFilter(this);
-    MMControl1 = place(new MediaControl(m_services.device, SSPanel2), "MMControl1", 240, 1200, 5775, 330);
+    MMControl1 = place(new MediaControl(m_play, SSPanel2), "MMControl1", 240, 1200, 5775, 330);
     MMControl1->setToolTip(QStringLiteral("Midi play controls"));
     cmdVolume = pictureButton(SSPanel2, "cmdVolume", ":/icons/volume.png", 240, 1620, 1155, 615);
     cmdVolume->setToolTip(QStringLiteral("Adjust volume"));

@@ -201,7 +201,7 @@ void Midi::setCorners(bool light)
 
 void Midi::cmdColor_Click()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     Dialogs &d = *m_services.dialogs;
     const QString title = QStringLiteral("QuillMidi");
     if (d.message(this, QStringLiteral("Do you want the Windows default color?"),
@@ -224,13 +224,13 @@ void Midi::cmdColor_Click()
 
 void Midi::cmdHelp_Click()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     ShowHelp(this, HelpCommand::ShowTopic, 16, *m_services.dialogs);
 }
 
 void Midi::cmdAbout_Click()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     frmAbout about(m_services, this);
     about.exec();
 }

@@ -12,7 +12,7 @@ bool Midi::acceptsCommands() const
 {
     // A click cannot reach the window while a handler runs or a box is open;
     // a command from outside must not either.
-    return m_busy == 0 && !m_closePending && !m_unloaded && !QApplication::activeModalWidget();
+    return m_play->busy() == 0 && !m_closePending && !m_unloaded && !QApplication::activeModalWidget();
 }
 
 bool Midi::press(Button button)
@@ -31,18 +31,12 @@ bool Midi::playPause()
 
 bool Midi::canSeek() const
 {
-    return MMControl1->mode() != SequencerDevice::Mode::NotOpen && SliderTime->isEnabled() && SliderTime->maximum() > 0;
+    return m_play->canSeek();
 }
 
 bool Midi::seekTo(qint64 ms)
 {
-    if (!acceptsCommands() || !canSeek())
-        return false;
-    // The slider's own way: held, moved, let go.
-    SliderTime_MouseDown();
-    SliderTime->setValue(int(qBound<qint64>(0, (ms + 500) / 1000, qint64(SliderTime->maximum()))));
-    SliderTime_MouseUp();
-    return true;
+    return acceptsCommands() && m_play->seekTo(ms);
 }
 
 bool Midi::seekBy(qint64 ms)
@@ -52,22 +46,17 @@ bool Midi::seekBy(qint64 ms)
 
 qint64 Midi::positionMs() const
 {
-    if (MMControl1->mode() == SequencerDevice::Mode::NotOpen)
-        return 0;
-    // Stopped or paused after a slider move, play starts where the slider points.
-    if (MMControl1->mode() != SequencerDevice::Mode::Playing)
-        return MMControl1->from();
-    return MMControl1->position();
+    return m_play->positionMs();
 }
 
 qint64 Midi::lengthMs() const
 {
-    return MMControl1->mode() == SequencerDevice::Mode::NotOpen ? 0 : MMControl1->length();
+    return m_play->lengthMs();
 }
 
 QString Midi::openSong() const
 {
-    return MMControl1->mode() == SequencerDevice::Mode::NotOpen ? QString() : MMControl1->fileName();
+    return m_play->openSong();
 }
 
 QString Midi::refusal(const QWidget *control) const
@@ -76,7 +65,7 @@ QString Midi::refusal(const QWidget *control) const
         return QStringLiteral("Lyrabox is closing.");
     if (QApplication::activeModalWidget())
         return QStringLiteral("Lyrabox waits for an answer in an open box.");
-    if (m_busy > 0)
+    if (m_play->busy() > 0)
         return QStringLiteral("Lyrabox is busy; try again when it is done.");
     if (control == chkShuffle && !control->isEnabled())
         return QStringLiteral("Shuffle is locked while a song plays; stop it first.");

@@ -27,7 +27,7 @@
 
 void Midi::Form_Load()
 {
-    BusyGuard busy(this);
+    BusyGuard busy(m_play);
     SetHelpFile(m_services.programDir + QStringLiteral("/Quillon.html"));
     m_docDir = SystemTools::GetSpecialFolder(5);
     if (m_docDir.isEmpty())
@@ -150,21 +150,12 @@ void Midi::restorePosition()
 
 void Midi::restoreOptions()
 {
-    auto option = [this](const Setting &s) { return int(SettingToNumber(m_services.settings->GetValue(s))); };
-    setCheckValue(chkLoop, option(Settings::MidiLoop));
-    setCheckValue(chkClose, option(Settings::MidiRollup));
-    setCheckValue(chkShuffle, option(Settings::MidiShuffle));
-    txtPause->setText(m_services.settings->GetValue(Settings::MidiPause));
-}
-
-int Midi::checkValue(QCheckBox *box) const
-{
-    return box->isChecked() ? 1 : 0;
-}
-
-void Midi::setCheckValue(QCheckBox *box, int value)
-{
-    box->setChecked(value == 1);
+    // The boxes and the field show the options; ticking them runs their handlers.
+    const PlayerOptions o = readPlayerOptions(*m_services.settings);
+    chkLoop->setChecked(o.loop);
+    chkClose->setChecked(o.closeOnPlay);
+    chkShuffle->setChecked(o.shuffle);
+    txtPause->setText(QString::number(o.interludeSeconds));
 }
 
 void Midi::showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1)
@@ -204,7 +195,7 @@ void Midi::reopenLibrary()
                             QStringLiteral("No Selection"));
         return;
     }
-    m_selIndex = index;
+    m_play->setSelIndex(index);
     ComDisable();
     DoEvents();
     OpenLib();
@@ -215,12 +206,8 @@ void Midi::reopenLibrary()
 void Midi::SaveSettings()
 {
     SettingsStore &st = *m_services.settings;
-    if (m_settingsLoaded) {
-        st.SetValue(Settings::MidiLoop, checkValue(chkLoop));
-        st.SetValue(Settings::MidiRollup, checkValue(chkClose));
-        st.SetValue(Settings::MidiShuffle, checkValue(chkShuffle));
-        st.SetValue(Settings::MidiPause, txtPause->text());
-    }
+    if (m_settingsLoaded)
+        writePlayerOptions(st, m_play->options());
     const bool normal = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     if (m_settingsLoaded && normal) {
         if (QGuiApplication::platformName() != QLatin1String("wayland")) {
@@ -264,11 +251,8 @@ void Midi::Form_Unload()
         return;
     m_unloaded = true;
     runPendingPaths();   // whoever waits on them hears they are dropped
-    cancelInterlude();
+    m_play->shutDown();
     finishRoll();
-    MMControl1->setUpdateInterval(0);
-    MMControl1->setCommand(MediaControl::Command::Stop);
-    MMControl1->setCommand(MediaControl::Command::Close);
     SaveSettings();
     ShowHelp(this, HelpCommand::Quit, 0, *m_services.dialogs);
     UnloadAllForms(this);
@@ -286,7 +270,7 @@ void Midi::cmdQuit_Click()
     int cancel = 0;
     {
         // An end request while a window asks waits for the answer; it then quits whatever was answered.
-        BusyGuard busy(this);
+        BusyGuard busy(m_play);
         emit quitAsked(cancel);
     }
     if (!cancel && !m_closePending)
