@@ -1,5 +1,6 @@
 #include "player/midi.h"
 #include "components/closingdialogs.h"
+#include "library/core/librarysession.h"
 #include "app/core/texts.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
@@ -25,12 +26,14 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     // Every box of this window and the ones it opens stops asking once a close waits.
     m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_closePending; });
     m_services.dialogs = m_closingDialogs.get();
-    m_play = new PlaySession(m_services.device, m_services.clock, &m_list, this);
+    m_library = new LibrarySession(this);
+    m_play = new PlaySession(m_services.device, m_services.clock, &m_library->list(), this);
+    m_library->setPlaySession(m_play);
     loadIcons();
     buildControls();
     connectControls();
     connectSession();
-    m_play->setDealer([this] { chkShuffle_Click(); });
+    connectLibrary();
     connectBrowser();
     buildMenu();
     installShortcuts();
@@ -40,6 +43,21 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
 }
 
 Midi::~Midi() = default;
+
+const PlayList &Midi::playList() const
+{
+    return m_library->list();
+}
+
+QString Midi::libFile() const
+{
+    return m_library->libFile();
+}
+
+QString Midi::libName() const
+{
+    return m_library->libName();
+}
 
 void Midi::connectControls()
 {
@@ -70,7 +88,7 @@ void Midi::setLabel5(const QString &caption)
     Label5->setFont(f);
     // Too wide even so: the library name gives way, the words around it stay whole.
     for (QLabel *heading : {Label5, Label4})
-        static_cast<HeadingLabel *>(heading)->setShrinkable(m_libName);
+        static_cast<HeadingLabel *>(heading)->setShrinkable(m_library->libName());
     Label5->setText(caption);
 }
 
@@ -90,11 +108,13 @@ void Midi::closeEvent(QCloseEvent *event)
     if (m_play->busy() > 0) {
         // A handler is still running: quit once it has returned.
         m_closePending = true;
+        m_play->setClosePending(true);
         m_play->cancelInterlude();
         event->ignore();
         return;
     }
     m_closePending = false;
+    m_play->setClosePending(false);
     if (!m_unloaded)
         Form_Unload();
     event->accept();

@@ -2,7 +2,6 @@
 #include "app/services.h"
 #include "library/core/openplan.h"
 #include "library/core/playlist.h"
-#include "library/core/shuffle.h"
 #include "playback/core/playsession.h"
 #include "player/midi_controls.h"
 #include "player/midigeometry.h"
@@ -19,6 +18,7 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class ClosingDialogs;
+class LibrarySession;
 
 // The player window: handlers and named state. The members are spread over
 // files by subsystem; the declarations below are grouped by the file that
@@ -70,7 +70,7 @@ public:
     void setHeightTw(int tw);
     static QRect screenTw();
 
-    // library/midi_library.cpp: library files and their commands.
+    // player/midi_library.cpp: library files and their commands (the library session does the work).
     void OpenLib();
     bool SaveLib(QString *error = nullptr);
     void ClearList();
@@ -79,7 +79,7 @@ public:
     void cmdSave_Click();
     void cmdClear_Click();
 
-    // library/midi_browser.cpp: play-list editing and the file browser.
+    // player/midi_browser.cpp: play-list editing and the file browser.
     void cmdAdd_Click();
     void cmdRemove_Click();
     void Drive1_Change();
@@ -90,7 +90,7 @@ public:
     // Adds files as cmdAdd does (drops); returns how many were added.
     int addFiles(const QStringList &paths);
 
-    // library/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
+    // player/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
     // A song plays, several songs or a folder are added and the first added
     // plays, a library opens and plays; what cannot be used is named in a box.
     // Waits while a handler runs or a box is open. told hears what became of
@@ -103,7 +103,7 @@ public:
     using Opened = PlaySession::Opened;
     Opened OpenMid(const QString &previewPath);
 
-    // library/midi_options.cpp: shuffle and the interlude field.
+    // player/midi_options.cpp: shuffle and the interlude field.
     void chkShuffle_Click();
     void txtPause_Change();
     void txtPause_GotFocus();
@@ -111,7 +111,7 @@ public:
     // The session takes the options from the boxes and the field.
     void optionsFromControls();
 
-    // playback/midi_transport.cpp: the transport's handlers, forwarded to the play session.
+    // player/midi_transport.cpp: the transport's handlers, forwarded to the play session.
     void MMControl1_PlayClick(int &cancel);
     void MMControl1_PauseClick(int &cancel);
     void MMControl1_StopClick(int &cancel);
@@ -125,7 +125,7 @@ public:
     void SliderTime_MouseDown();
     void SliderTime_MouseUp();
 
-    // playback/midi_locking.cpp: locking and errors.
+    // player/midi_locking.cpp: locking the list commands.
     void ComDisable();
     void ComInable();
 
@@ -158,13 +158,13 @@ public:
     QMenu *menu() const { return m_menu; }
 
     // Named state, readable by tests and the other windows.
-    const PlayList &playList() const { return m_list; }
+    const PlayList &playList() const;
     PlaySession *playSession() const { return m_play; }
     int selIndex() const { return m_play->selIndex(); }
     void setSelIndex(int i) { m_play->setSelIndex(i); }
-    QString libFile() const { return m_libFile; }
-    void setLibFile(const QString &f) { m_libFile = f; }
-    QString libName() const { return m_libName; }
+    LibrarySession *library() const { return m_library; }
+    QString libFile() const;
+    QString libName() const;
     QString previewFile() const { return m_play->previewFile(); }
     bool playing() const { return m_play->playing(); }
     bool inInterlude() const { return m_play->inInterlude(); }
@@ -226,11 +226,6 @@ private:
     void restoreColors();
     void restorePosition();
     void restoreOptions();
-    void reopenLibrary();
-    void showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1);
-    void reportSaveFailure(const QString &what);
-    void tell(const QString &text);
-    void noteLibraryProblem(const QString &why);
 
     // player/midi_layout.cpp
     void setPlayerColor(qint64 color);
@@ -238,21 +233,11 @@ private:
     void setCorners(bool light);
     void endRoll();
 
-    // library/midi_library.cpp
-    // Open Library after its dialog: the library at file opens. False: the
-    // edited list could not be kept, so it stays.
-    bool openLibraryFile(const QString &file);
-    void tellLeftOut(const QStringList &leftOut);
-    bool saveUnasked(QString *error);
-    bool keepEditsBeforeReplace();
-    void saveLibraryAtExit();
+    // player/midi_library.cpp
+    void connectLibrary();
 
-    // library/midi_browser.cpp
+    // player/midi_browser.cpp
     void connectBrowser();
-    // cmdAdd's add without its opening; returns how many were added.
-    int appendFiles(const QStringList &paths);
-    // File1_DblClick's preview of the file at path, played when asked.
-    void preview(const QString &path, bool play);
 
     // library/midi_openpaths.cpp
     struct PathsRequest {
@@ -262,9 +247,6 @@ private:
         bool toldWaiting = false;
     };
     void runPendingPaths();
-    void carryOut(const OpenPlan &plan);
-    void stopForListChange();
-    void playSelection();
 
     void pointBrowserAt(const QString &path);
 
@@ -275,15 +257,13 @@ private:
     void showProgress(qint64 ms);
     void showOpening();
     void showOpened(qint64 lengthMs);
-    void showFailure(const PlayFailure &failure);
+    void showFailure(const Failure &failure);
+    void showLocked(bool locked);
 
     Services m_services;
     std::unique_ptr<ClosingDialogs> m_closingDialogs;
-    PlayList m_list;
+    LibrarySession *m_library = nullptr;
     PlaySession *m_play = nullptr;
-    ShuffleRandom m_random;
-    QString m_libName;
-    QString m_libFile;
     QString m_docDir;
     QString m_dataDir;
     bool m_mouseActivate = false;
@@ -292,9 +272,6 @@ private:
     bool m_lightCorners = false;
     int m_heightTw = MidiGeometry::RolledUpHeightTw;
     bool m_settingsLoaded = false;      // options read: only then written back
-    bool m_libraryIncomplete = false;   // the library did not load whole: keep the file
-    bool m_listEdited = false;          // entries added or removed since the list was loaded or saved
-    QStringList m_leftOutTold;          // entries the user was told a library cannot hold
     bool m_closedBySystem = false;
     bool m_unloaded = false;
     bool m_closePending = false;

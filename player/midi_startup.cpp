@@ -6,7 +6,7 @@
 #include "app/signalwatch.h"
 #include "app/unloadall.h"
 #include "components/core/systemtools.h"
-#include "library/core/libraryfile.h"
+#include "library/core/librarysession.h"
 #include "library/core/midifiles.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
@@ -51,8 +51,9 @@ void Midi::Form_Load()
     m_mouseActivate = m_services.settings->GetValue(Settings::MouseActive) == QLatin1String("1");
     restoreOptions();
     m_settingsLoaded = true;
-    m_libFile = m_services.settings->GetValue(Settings::MidiLib);
-    reopenLibrary();
+    m_library->setDataDir(m_dataDir);
+    m_library->setLibFile(m_services.settings->GetValue(Settings::MidiLib));
+    m_library->reopen();
 }
 
 void Midi::settleDataDir()
@@ -158,51 +159,6 @@ void Midi::restoreOptions()
     txtPause->setText(QString::number(o.interludeSeconds));
 }
 
-void Midi::showLibraryCaptions(const QString &label5, const QString &label4, const QString &label1)
-{
-    setLabel5(label5);
-    Label4->setText(label4);
-    Label1->setText(label1);
-}
-
-void Midi::reopenLibrary()
-{
-    if (m_libFile.isEmpty()) {
-        m_libName = QStringLiteral("New Library");
-        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: (none)"),
-                            QStringLiteral("No Selection"));
-        return;
-    }
-    m_libName = Texts::libraryName(m_libFile);
-    if (!SystemTools::IsPresent(m_libFile)) {
-        noteLibraryProblem(QStringLiteral("The library file %1 is not there.").arg(m_libFile));
-        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
-                            QStringLiteral("No Selection"));
-        return;
-    }
-    showLibraryCaptions(QStringLiteral("Opening ") + m_libName, QStringLiteral("Midi Library Opening: ") + m_libName,
-                        QStringLiteral("Opening Selection..."));
-    DoEvents();
-    int index = 0;
-    QString why;
-    if (!LibraryFile::readIndex(m_libFile, &index, &why)) {
-        // Unreadable: shown empty, but never written over at shut-down
-        // (an empty file holds nothing to lose).
-        m_libraryIncomplete = QFileInfo(m_libFile).size() > 0;
-        if (m_libraryIncomplete)
-            noteLibraryProblem(why);
-        showLibraryCaptions(m_libName + QStringLiteral(" (Empty)"), QStringLiteral("Midi Library: ") + m_libName,
-                            QStringLiteral("No Selection"));
-        return;
-    }
-    m_play->setSelIndex(index);
-    ComDisable();
-    DoEvents();
-    OpenLib();
-    ComInable();
-    DoEvents();
-}
-
 void Midi::SaveSettings()
 {
     SettingsStore &st = *m_services.settings;
@@ -217,32 +173,16 @@ void Midi::SaveSettings()
         st.SetValue(Settings::MidiBack, m_backColor);
         st.SetValue(Settings::MidiFore, m_foreColor);
     }
-    if (!m_libFile.isEmpty())
-        st.SetValue(Settings::MidiLib, m_libFile);
+    if (!m_library->libFile().isEmpty())
+        st.SetValue(Settings::MidiLib, m_library->libFile());
     QString error;
     if (!st.Flush(&error))
-        reportSaveFailure(error);
-    saveLibraryAtExit();
-}
-
-void Midi::reportSaveFailure(const QString &what)
-{
-    tell(QStringLiteral("Your settings could not all be saved: %1.").arg(what));
-}
-
-void Midi::tell(const QString &text)
-{
-    if (m_closedBySystem)
-        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
-    else
-        m_services.dialogs->message(this, text, Dialogs::Style::Exclamation, AppInfo::AppName);
-}
-
-// Why the library shows empty or partly loaded, where a user can find it.
-void Midi::noteLibraryProblem(const QString &why)
-{
-    std::fprintf(stderr, "lyrabox: %s\n", qPrintable(why));
-    Label1->setToolTip(QStringLiteral("Midi selection\n") + why);
+        showFailure({Failure::Kind::Report, 0, QStringLiteral("Your settings could not all be saved: %1.").arg(error)});
+    const QString saved = m_library->saveAtExit();
+    if (!saved.isEmpty()) {
+        st.SetValue(Settings::MidiLib, saved);
+        st.Flush();
+    }
 }
 
 void Midi::Form_Unload()

@@ -94,6 +94,14 @@ void PlaySession::shutDown()
     command(Command::Close);
 }
 
+void PlaySession::lockCommands(bool locked)
+{
+    m_locked = locked;
+    if (!locked)
+        m_opening = false;
+    emit commandsLocked(locked);
+}
+
 void PlaySession::setOptions(const PlayerOptions &options)
 {
     m_options = options;

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/core/clock.h"
+#include "app/core/failure.h"
 #include "library/core/playlist.h"
 #include "playback/core/playeroptions.h"
 #include "playback/core/playstate.h"
@@ -7,15 +8,6 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
-
-// Why something the player was asked to do did not happen: the error number
-// the device gave (0 for the player's own notices) and the words to show.
-struct PlayFailure {
-    enum class Kind { Notice, OpenError, Fault };
-    Kind kind = Kind::Notice;
-    int error = 0;
-    QString text;
-};
 
 // What playing is: the device, the selection in the play list, the play
 // monitor and the interlude. Windows follow it through its signals and
@@ -56,6 +48,8 @@ public:
     enum class Opened { File, Failed, NoEntry, Overtaken };
     // Opens the list entry at the selection, or previewPath when given.
     Opened openEntry(const QString &previewPath = QString());
+    // A file heard without adding it; played when asked.
+    void preview(const QString &path, bool play);
     // After the list was dealt again: its first entry waits out the interlude.
     void reopenAfterDeal();
     // Ends what plays or waits; the device is closed.
@@ -81,6 +75,9 @@ public:
 
     PlayerOptions options() const { return m_options; }
     void setOptions(const PlayerOptions &options);
+    // Locks or frees the list commands (and the slider with them).
+    void lockCommands(bool locked);
+    bool commandsAreLocked() const { return m_locked; }
     // Runs when Next passes the end of a shuffled list: deals it again.
     void setDealer(std::function<void()> deal) { m_deal = std::move(deal); }
     // Lets pending events run where the handlers let them (tests may count them).
@@ -94,6 +91,9 @@ public:
     // The player closes: nothing new is taken on, opens under way give up.
     void shutDown();
     bool isShutDown() const { return m_shutDown; }
+    // A close was asked for and waits for the handlers to return.
+    void setClosePending(bool pending) { m_closePending = pending; }
+    bool closing() const { return m_closePending || m_shutDown; }
 
 signals:
     // Every change of playState(), once, when no handler runs.
@@ -114,7 +114,7 @@ signals:
     void entrySelected(int index, const QString &path);
     void openFailed();
     void opened(qint64 lengthMs);
-    void failure(const PlayFailure &failure);
+    void failure(const Failure &failure);
     // The last handler returned.
     void idle();
 
@@ -150,10 +150,12 @@ private:
     quint64 m_openGeneration = 0;
     qint64 m_lengthSeconds = 0;
     bool m_opening = false;
+    bool m_locked = false;
     bool m_heldWhilePlaying = false;
     QString m_driverErrorShown;   // the output failure last told; cleared by a good open
     int m_busy = 0;
     bool m_shutDown = false;
+    bool m_closePending = false;
     PlayState m_lastState = PlayState::Closed;
     QString m_lastSong;
 };

@@ -1,4 +1,5 @@
 #include "app/core/texts.h"
+#include "components/core/systemtools.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/core/playsession.h"
 
@@ -13,7 +14,7 @@ PlaySession::Opened PlaySession::openEntry(const QString &previewPath)
     command(Command::Stop);
     command(Command::Close);
     m_opening = true;
-    emit commandsLocked(true);
+    lockCommands(true);
     setFrom(0);
     emit opening();
     pumpEvents();
@@ -29,9 +30,8 @@ PlaySession::Opened PlaySession::openFile(const QString &previewPath, quint64 ge
     if (previewPath.isEmpty()) {
         m_previewFile.clear();
         if (!findPresentEntry()) {
-            emit failure({PlayFailure::Kind::Notice, 0, QStringLiteral("Library file not present")});
-            m_opening = false;
-            emit commandsLocked(false);
+            emit failure({Failure::Kind::Notice, 0, QStringLiteral("Library file not present")});
+            lockCommands(false);
             pumpEvents();
             return Opened::NoEntry;
         }
@@ -55,14 +55,20 @@ PlaySession::Opened PlaySession::openFile(const QString &previewPath, quint64 ge
     }
     m_driverErrorShown.clear();
     if (lengthMs == 0)
-        emit failure({PlayFailure::Kind::Notice, 0, QStringLiteral("Multimedia Error: zero length file")});
+        emit failure({Failure::Kind::Notice, 0, QStringLiteral("Multimedia Error: zero length file")});
     setFrom(0);
     m_lengthSeconds = seconds;
     emit opened(lengthMs);
-    m_opening = false;
-    emit commandsLocked(false);
+    lockCommands(false);
     pumpEvents();
     return overtaken() ? Opened::Overtaken : Opened::File;
+}
+
+void PlaySession::preview(const QString &path, bool play)
+{
+    m_previewFile = SystemTools::SplitPath(path, false);
+    if (openEntry(path) == Opened::File && play)
+        this->play();
 }
 
 void PlaySession::openFailedWith(int error)
@@ -70,8 +76,7 @@ void PlaySession::openFailedWith(int error)
     reportOpenError(error);
     emit openFailed();
     command(Command::Close);
-    m_opening = false;
-    emit commandsLocked(false);
+    lockCommands(false);
     pumpEvents();
 }
 
@@ -89,5 +94,5 @@ void PlaySession::reportOpenError(int error)
             return;
         m_driverErrorShown = text;
     }
-    emit failure({PlayFailure::Kind::OpenError, error, text});
+    emit failure({Failure::Kind::OpenError, error, text});
 }

@@ -15,7 +15,7 @@ void PlaySession::play()
         return;
     command(Command::Play);
     setUpdateInterval(500);
-    emit commandsLocked(true);
+    lockCommands(true);
 }
 
 void PlaySession::pause()
@@ -27,7 +27,7 @@ void PlaySession::pause()
         setUpdateInterval(500);
         command(Command::Play);
         setUpdateInterval(500);
-        emit commandsLocked(true);
+        lockCommands(true);
         return;
     }
     command(Command::Pause);
@@ -44,8 +44,7 @@ void PlaySession::stop()
     setFrom(0);
     emit positionShown(0, false);
     emit stateShown(PlayState::Stopped);
-    m_opening = false;
-    emit commandsLocked(false);
+    lockCommands(false);
 }
 
 // Next passed the end of a shuffled list: it is dealt again, which opens the
@@ -164,7 +163,7 @@ void PlaySession::statusUpdate()
     if (!fault.isEmpty()) {
         // The device could not go on (its sound bank went away): stop here, keep the list.
         stop();
-        emit failure({PlayFailure::Kind::Fault, 0, fault});
+        emit failure({Failure::Kind::Fault, 0, fault});
         return;
     }
     const qint64 pos = m_device->position();
@@ -208,7 +207,7 @@ void PlaySession::releasePosition(int seconds)
     setFrom(from);
     command(Command::Play);
     setUpdateInterval(500);
-    emit commandsLocked(true);
+    lockCommands(true);
     emit positionJumped(from);
 }
 

@@ -1,5 +1,6 @@
 #include "app/core/appinfo.h"
 #include "app/core/numbers.h"
+#include "library/core/librarysession.h"
 #include "library/filebrowser.h"
 #include "app/core/texts.h"
 #include "player/midi.h"
@@ -7,6 +8,7 @@
 #include "playback/mediacontrol.h"
 #include <QLabel>
 #include <QSlider>
+#include <cstdio>
 
 // The transport's written handlers: the play session does the work.
 void Midi::MMControl1_PlayClick(int &cancel)
@@ -74,7 +76,7 @@ void Midi::connectSession()
     connect(MMControl1, &MediaControl::StopClick, this, &Midi::MMControl1_StopClick);
     PlaySession *s = m_play;
     connect(s, &PlaySession::stateShown, this, &Midi::showStateTexts);
-    connect(s, &PlaySession::commandsLocked, this, [this](bool locked) { locked ? ComDisable() : ComInable(); });
+    connect(s, &PlaySession::commandsLocked, this, &Midi::showLocked);
     connect(s, &PlaySession::positionShown, this, [this](int seconds, bool showTime) {
         SliderTime->setValue(seconds);
         if (showTime)
@@ -119,7 +121,7 @@ void Midi::showProgress(qint64 ms)
     const qint64 seconds = Texts::wholeSeconds(ms);
     const QString preview = m_play->previewFile();
     if (preview.isEmpty()) {
-        Label1->setText(Texts::selectionName(m_list.name(m_play->selIndex())));
+        Label1->setText(Texts::selectionName(m_library->list().name(m_play->selIndex())));
         const QString time = Texts::time(seconds);
         // The marker blinks: shown on every other update.
         const bool marker = !m_markerShown;
@@ -149,22 +151,27 @@ void Midi::showOpened(qint64 lengthMs)
     SliderTime->setTickInterval(int(RoundHalfEven(seconds / 50.0)));
     SliderTime->setPageStep(int(RoundHalfEven(seconds / 10.0)));
     Label3->setText(Texts::total(seconds));
-    setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
-    Label4->setText(QStringLiteral("Midi Library: ") + m_libName);
+    setLabel5(Texts::libraryHeading(m_library->libName(), m_library->list().count()));
+    Label4->setText(QStringLiteral("Midi Library: ") + m_library->libName());
     const QString preview = m_play->previewFile();
-    Label1->setText(Texts::selectionName(preview.isEmpty() ? m_list.name(m_play->selIndex()) : preview));
+    Label1->setText(Texts::selectionName(preview.isEmpty() ? m_library->list().name(m_play->selIndex()) : preview));
     showCaption(Label1->text());
 }
 
-void Midi::showFailure(const PlayFailure &failure)
+void Midi::showFailure(const Failure &failure)
 {
-    if (failure.kind == PlayFailure::Kind::Notice) {
-        m_services.dialogs->message(this, failure.text, Dialogs::Style::OkOnly, AppInfo::AppName);
+    using Kind = Failure::Kind;
+    if (failure.kind == Kind::Report && m_closedBySystem) {
+        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(failure.text));
         return;
     }
-    if (failure.kind == PlayFailure::Kind::OpenError)
+    if (failure.kind == Kind::OpenError)
         MMControl1->setMousePointer(MediaControl::MousePointer::Default);
-    m_services.dialogs->message(this, failure.text, Dialogs::Style::Exclamation, QStringLiteral("Midi Player"));
+    const bool device = failure.kind == Kind::OpenError || failure.kind == Kind::Fault;
+    const Dialogs::Style style = failure.kind == Kind::Notice        ? Dialogs::Style::OkOnly
+                                 : failure.kind == Kind::Information ? Dialogs::Style::Information
+                                                                     : Dialogs::Style::Exclamation;
+    m_services.dialogs->message(this, failure.text, style, device ? QStringLiteral("Midi Player") : AppInfo::AppName);
 }
 
 PlayState Midi::playState() const

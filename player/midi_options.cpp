@@ -1,5 +1,5 @@
 #include "app/core/numbers.h"
-#include "library/filebrowser.h"
+#include "library/core/librarysession.h"
 #include "player/midi.h"
 #include <QCheckBox>
 #include <QLineEdit>
@@ -8,12 +8,8 @@
 
 void Midi::chkShuffle_Click()
 {
-    if (m_list.isEmpty() || !chkShuffle->isChecked())
-        return;
-    m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
-    List1->clear();
-    List1->addItems(m_list.names());
-    m_play->reopenAfterDeal();
+    if (chkShuffle->isChecked())
+        m_library->deal();
 }
 
 void Midi::optionsFromControls()

@@ -2,6 +2,7 @@
 #include "app/core/texts.h"
 #include "components/core/systemtools.h"
 #include "library/core/libraryfile.h"
+#include "library/core/librarysession.h"
 #include "library/core/midifiles.h"
 #include "library/filebrowser.h"
 #include "player/midi.h"
@@ -53,49 +54,7 @@ void Midi::connectBrowser()
 
 int Midi::addFiles(const QStringList &paths)
 {
-    BusyGuard busy(m_play);
-    const int added = appendFiles(paths);
-    if (added > 0 && MMControl1->mode() == SequencerDevice::Mode::NotOpen) {
-        m_play->setSelIndex(0);
-        OpenMid(QString());
-    }
-    return added;
-}
-
-int Midi::appendFiles(const QStringList &paths)
-{
-    BusyGuard busy(m_play);
-    int added = 0, leftOut = 0;
-    QStringList refused;
-    for (const QString &path : paths) {
-        if (!LibraryFile::canStore(path)) {
-            refused << path;
-        } else if (m_list.append(path)) {
-            List1->addItem(m_list.name(m_list.count() - 1));
-            ++added;
-        } else {
-            ++leftOut;
-        }
-    }
-    if (!refused.isEmpty())
-        m_services.dialogs->message(this,
-                                    QStringLiteral("These files cannot be kept in a library, because their names "
-                                                   "hold a quotation mark or a line break:\n%1")
-                                        .arg(refused.join('\n')),
-                                    Dialogs::Style::Exclamation, AppInfo::AppName);
-    if (leftOut > 0)
-        m_services.dialogs->message(this,
-                                    QStringLiteral("The play list is full (%1 entries): %2 file(s) were not added.")
-                                        .arg(PlayList::Capacity)
-                                        .arg(leftOut),
-                                    Dialogs::Style::Exclamation, AppInfo::AppName);
-    if (added == 0)
-        return 0;
-    m_listEdited = true;
-    setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
-    File1->refresh();
-    DoEvents();
-    return added;
+    return m_library->addFiles(paths);
 }
 
 void Midi::cmdAdd_Click()
@@ -110,13 +69,8 @@ void Midi::cmdAdd_Click()
 void Midi::cmdRemove_Click()
 {
     const int i = List1->currentRow();
-    if (i >= 0 && i < m_list.count() && List1->item(i)->isSelected()) {
-        delete List1->takeItem(i);
-        m_list.removeAt(i);
-        m_listEdited = true;
-    }
+    m_library->removeAt(i >= 0 && List1->item(i)->isSelected() ? i : -1);
     List1->setCurrentRow(-1);
-    setLabel5(Texts::libraryHeading(m_libName, m_list.count()));
 }
 
 void Midi::pointBrowserAt(const QString &path)
@@ -145,21 +99,12 @@ void Midi::File1_DblClick()
     const QString name = File1->currentName();
     if (name.isEmpty())
         return;
-    preview(SystemTools::JoinPath(Dir1->path(), name), m_play->playingOrBetweenSongs());
-}
-
-void Midi::preview(const QString &path, bool play)
-{
-    m_play->setPreviewFile(SystemTools::SplitPath(path, false));
-    if (OpenMid(path) == Opened::File && play) {
-        int cancel = 1;
-        MMControl1_PlayClick(cancel);
-    }
+    m_play->preview(SystemTools::JoinPath(Dir1->path(), name), m_play->playingOrBetweenSongs());
 }
 
 void Midi::List1_Click()
 {
-    const QString path = m_list.path(List1->currentRow());
+    const QString path = m_library->list().path(List1->currentRow());
     if (path.isEmpty())
         return;
     pointBrowserAt(path);
@@ -169,13 +114,11 @@ void Midi::List1_Click()
 void Midi::List1_DblClick()
 {
     const int row = List1->currentRow();
-    if (row < 0 || row >= m_list.count())
+    if (row < 0 || row >= m_library->list().count())
         return;   // nothing selected: keep SelIndex as it is
     m_play->setSelIndex(row);
     const bool wasPlaying = m_play->playingOrBetweenSongs();
     m_play->setUpdateInterval(0);
-    if (OpenMid(QString()) == Opened::File && wasPlaying) {
-        int cancel = 1;
-        MMControl1_PlayClick(cancel);
-    }
+    if (m_play->openEntry() == Opened::File && wasPlaying)
+        m_play->play();
 }

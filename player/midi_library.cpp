@@ -1,0 +1,90 @@
+#include "app/core/appinfo.h"
+#include "app/core/texts.h"
+#include "library/core/librarysession.h"
+#include "library/filebrowser.h"
+#include "player/midi.h"
+#include "playback/mediacontrol.h"
+#include <QLabel>
+#include <QSlider>
+#include <cstdio>
+
+// The library's written procedures and buttons: the library session does the work.
+void Midi::ClearList()
+{
+    m_library->ClearList();
+}
+
+void Midi::OpenLib()
+{
+    m_library->OpenLib();
+}
+
+bool Midi::SaveLib(QString *error)
+{
+    return m_library->SaveLib(error);
+}
+
+void Midi::cmdNew_Click()
+{
+    m_library->newLibrary();
+}
+
+void Midi::cmdClear_Click()
+{
+    m_library->clear();
+}
+
+void Midi::cmdOpen_Click()
+{
+    BusyGuard busy(m_play);
+    const QString file = m_library->libFile();
+    const auto chosen = m_services.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
+                                                     file.isEmpty() ? m_dataDir : file,
+                                                     QStringLiteral("Midi File Library (*.mfl)"));
+    if (!chosen)
+        return;
+    DoEvents();
+    m_library->openLibraryFile(*chosen);
+}
+
+void Midi::cmdSave_Click()
+{
+    BusyGuard busy(m_play);
+    if (m_library->list().isEmpty()) {
+        m_services.dialogs->message(this, QStringLiteral("No entries in playlist to save"), Dialogs::Style::OkOnly,
+                                    AppInfo::AppName);
+        return;
+    }
+    const QString file = m_library->libFile();
+    const QString initial = file.isEmpty() ? m_dataDir + m_library->libName() + QStringLiteral(".mfl") : file;
+    const auto chosen = m_services.dialogs->saveFile(this, QStringLiteral("Save Midi Library"), initial,
+                                                     QStringLiteral("Midi File Library (*.mfl)"));
+    if (chosen)
+        m_library->saveAs(*chosen);
+}
+
+// The panel and the strip follow the library session.
+void Midi::connectLibrary()
+{
+    LibrarySession *l = m_library;
+    connect(l, &LibrarySession::headingShown, this, &Midi::setLabel5);
+    connect(l, &LibrarySession::libraryLineShown, Label4, &QLabel::setText);
+    connect(l, &LibrarySession::selectionShown, Label1, &QLabel::setText);
+    connect(l, &LibrarySession::listCleared, this, [this] {
+        File1->clearSelectionIndex();
+        List1->clear();
+        Label3->setText(Texts::total(0));
+    });
+    connect(l, &LibrarySession::listChanged, this, [this] {
+        List1->clear();
+        List1->addItems(m_library->list().names());
+    });
+    connect(l, &LibrarySession::entriesAdded, File1, &FileList::refresh);
+    connect(l, &LibrarySession::browserPointed, this, &Midi::pointBrowserAt);
+    connect(l, &LibrarySession::problemNoted, this, [this](const QString &why) {
+        if (!why.isEmpty())
+            std::fprintf(stderr, "lyrabox: %s\n", qPrintable(why));
+        Label1->setToolTip(why.isEmpty() ? QStringLiteral("Midi selection") : QStringLiteral("Midi selection\n") + why);
+    });
+    connect(l, &LibrarySession::failure, this, &Midi::showFailure);
+}
