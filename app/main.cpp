@@ -13,6 +13,7 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 #include "playback/engine/soundsetup.h"
+#include "library/filebrowser.h"
 #include "player/midi.h"
 #include "sound/frmsound.h"
 #include <QApplication>
@@ -123,7 +124,9 @@ int main(int argc, char *argv[])
     Midi window(services);
     window.addWindowAction(QStringLiteral("Sound..."),
                            [&services, &window] { return new FrmSound(services, &window); });
-    addExportAction(&window, &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
+    addExportAction([&window](const QString &text, const auto &make) { return window.addWindowAction(text, make); },
+                    {&window, window.playSession(), window.library(), window.controls().List1}, &dialogs, &settings,
+                    [&engine] { return OfflineRender::factory(engine.sound()); });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::requested, &window,

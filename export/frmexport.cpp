@@ -5,7 +5,8 @@
 #include "components/windowplace.h"
 #include "export/exportjob.h"
 #include "library/filebrowser.h"
-#include "player/midi.h"
+#include "library/core/librarysession.h"
+#include "playback/core/playsession.h"
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -32,8 +33,8 @@ QString songsText(int n)
 }
 }
 
-FrmExport::FrmExport(Midi *player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers)
-    : QWidget(player, Qt::Window), m_player(player), m_dialogs(dialogs), m_settings(settings),
+FrmExport::FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers)
+    : QWidget(player.window, Qt::Window), m_player(player), m_dialogs(dialogs), m_settings(settings),
       m_renderers(std::move(renderers))
 {
     setObjectName(QStringLiteral("FrmExport"));
@@ -41,9 +42,9 @@ FrmExport::FrmExport(Midi *player, Dialogs *dialogs, SettingsStore *settings, Re
     setWindowTitle(QStringLiteral("Export"));
     buildControls();
     restoreChoices();
-    connect(player, &Midi::playStateChanged, this, &FrmExport::playStateChanged);
-    connect(player, &Midi::quitAsked, this, &FrmExport::playerQuitting);
-    connect(player->controls().List1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    connect(player.play, &PlaySession::playStateChanged, this, &FrmExport::playStateChanged);
+    connect(player.play, &PlaySession::quitAsked, this, &FrmExport::playerQuitting);
+    connect(player.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_job)
             fillChoices();
     });
@@ -57,7 +58,7 @@ void FrmExport::showEvent(QShowEvent *event)
     // Its frame is known only now.
     if (!m_placed) {
         m_placed = true;
-        placeBeside(this, m_player);
+        placeBeside(this, m_player.window);
     }
 }
 
@@ -146,9 +147,9 @@ void FrmExport::storeChoices()
 
 void FrmExport::fillChoices()
 {
-    const int selected = int(m_player->controls().List1->selectionModel()->selectedRows().size());
-    const int all = m_player->playList().count();
-    const QString open = m_player->openSong();
+    const int selected = int(m_player.list->selectionModel()->selectedRows().size());
+    const int all = m_player.library->list().count();
+    const QString open = m_player.play->openSong();
     optSelected->setText(QStringLiteral("The selected songs (%1)").arg(selected));
     optList->setText(QStringLiteral("The whole play list (%1)").arg(songsText(all)));
     optOpen->setText(open.isEmpty() ? QStringLiteral("The open song (none)")
@@ -168,12 +169,13 @@ void FrmExport::fillChoices()
 
 QStringList FrmExport::chosenSongs() const
 {
-    const PlayList &list = m_player->playList();
+    const PlayList &list = m_player.library->list();
+    const QString open = m_player.play->openSong();
     if (optOpen->isChecked())
-        return m_player->openSong().isEmpty() ? QStringList() : QStringList{m_player->openSong()};
+        return open.isEmpty() ? QStringList() : QStringList{open};
     if (optList->isChecked())
         return list.paths();
-    QModelIndexList rows = m_player->controls().List1->selectionModel()->selectedRows();
+    QModelIndexList rows = m_player.list->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end());
     QStringList songs;
     for (const QModelIndex &row : std::as_const(rows))
@@ -239,7 +241,7 @@ void FrmExport::cmdExport_Click()
 int FrmExport::workers() const
 {
     // While a song plays one worker, so its sound never waits for a processor.
-    const PlayState state = m_player->playState();
+    const PlayState state = m_player.play->playState();
     if (state == PlayState::Playing || state == PlayState::Interlude)
         return 1;
     return std::max(1, QThread::idealThreadCount());
@@ -347,9 +349,10 @@ void FrmExport::playerQuitting(int &cancel)
         cancel = 1;
 }
 
-QAction *addExportAction(Midi *player, Dialogs *dialogs, SettingsStore *settings, FrmExport::Renderers renderers)
+QAction *addExportAction(const AddWindow &addWindow, const FrmExport::Player &player, Dialogs *dialogs,
+                         SettingsStore *settings, FrmExport::Renderers renderers)
 {
-    QAction *action = player->addWindowAction(QStringLiteral("Export..."), [player, dialogs, settings, renderers] {
+    QAction *action = addWindow(QStringLiteral("Export..."), [player, dialogs, settings, renderers] {
         return new FrmExport(player, dialogs, settings, renderers);
     });
     action->setObjectName(QStringLiteral("actExport"));

@@ -8,7 +8,9 @@
 
 class Dialogs;
 class ExportJob;
-class Midi;
+class LibrarySession;
+class PlaySession;
+class QAbstractItemView;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -29,7 +31,14 @@ public:
     // renderers is asked on this thread as each export starts, so the export
     // sounds as the player is set at that moment.
     using Renderers = std::function<SongRenderFactory()>;
-    FrmExport(Midi *player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
+    // What it exports from: the sessions, the play list's view (for its selection) and the window it sits beside.
+    struct Player {
+        QWidget *window = nullptr;
+        PlaySession *play = nullptr;
+        LibrarySession *library = nullptr;
+        QAbstractItemView *list = nullptr;
+    };
+    FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;
 
     void cmdFolder_Click();
@@ -58,7 +67,7 @@ private:
     void exportFinished();
     int workers() const;
 
-    Midi *m_player;
+    Player m_player;
     Dialogs *m_dialogs;
     SettingsStore *m_settings;
     Renderers m_renderers;
@@ -81,4 +90,7 @@ private:
 
 // Puts "Export..." in the player's menu; it opens the export window, or
 // brings the open one to the front.
-QAction *addExportAction(Midi *player, Dialogs *dialogs, SettingsStore *settings, FrmExport::Renderers renderers);
+// addWindow puts a menu entry that opens the window its function builds.
+using AddWindow = std::function<QAction *(const QString &, const std::function<QWidget *()> &)>;
+QAction *addExportAction(const AddWindow &addWindow, const FrmExport::Player &player, Dialogs *dialogs,
+                         SettingsStore *settings, FrmExport::Renderers renderers);

@@ -181,8 +181,6 @@ signals:
     void positionJumped(qint64 ms);
     // Another song was opened (or none is open any more).
     void songChanged();
-    // The user asked to quit: a window with work under way may ask to keep it, setting cancel.
-    void quitAsked(int &cancel);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -211,7 +211,7 @@ void Midi::cmdQuit_Click()
     {
         // An end request while a window asks waits for the answer; it then quits whatever was answered.
         BusyGuard busy(m_play);
-        emit quitAsked(cancel);
+        emit m_play->quitAsked(cancel);
     }
     if (!cancel && !m_closePending)
         close();

@@ -19,7 +19,10 @@ class TestExportWindow : public QObject {
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-        addExportAction(&m, &fx.dialogs, fx.settings.get(), renderers)->trigger();
+        addExportAction([&m](const QString &text, const auto &make) { return m.addWindowAction(text, make); },
+                        {&m, m.playSession(), m.library(), m.controls().List1}, &fx.dialogs, fx.settings.get(),
+                        renderers)
+            ->trigger();
         return m.findChild<FrmExport *>();
     }
     template <typename W> static W *child(QWidget *w, const char *name) { return w->findChild<W *>(name); }

@@ -117,6 +117,8 @@ signals:
     void failure(const Failure &failure);
     // The last handler returned.
     void idle();
+    // The user asked to quit: work under way may ask to keep the player, setting cancel.
+    void quitAsked(int &cancel);
 
 private:
     int runCommand(Command command);
