@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/core/appinfo.h"
+#include "app/core/terminal.h"
 #include <QCommandLineParser>
 #include <QFile>
 #include <QUrl>
@@ -135,7 +136,8 @@ int answer(const Request &request)
     case Action::Help: std::fputs(qPrintable(helpText()), stdout); return 0;
     case Action::Version: std::fputs(qPrintable(versionText()), stdout); return 0;
     case Action::Error:
-        std::fprintf(stderr, "lyrabox: %s\n\n%s", qPrintable(request.error), qPrintable(helpText()));
+        tellTerminal(request.error);
+        std::fprintf(stderr, "\n%s", qPrintable(helpText()));
         return 2;
     case Action::Run: break;
     }

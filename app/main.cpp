@@ -3,6 +3,7 @@
 #include "app/engine/canberrasounds.h"
 #include "app/services.h"
 #include "app/core/desktopid.h"
+#include "app/core/terminal.h"
 #include "components/core/observedlevel.h"
 #include "desktop/mpris.h"
 #include "export/frmexport.h"
@@ -20,7 +21,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTimer>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,11 +88,11 @@ int main(int argc, char *argv[])
     SoundConfig sound = readSoundConfig(settings, &problems);
     checkAudioDriver(sound, &problems);
     for (const QString &problem : std::as_const(problems))
-        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(problem));
+        tellTerminal(problem);
     if (sound.banks.isEmpty()) {
         // Ended by the system while the message waits: nothing to save, just go.
         QObject::connect(&watch, &SignalWatch::endRequested, &app, [] { closeModalWindows(); });
-        std::fprintf(stderr, "lyrabox: No midi device present: no sound bank found.\n");
+        tellTerminal(u"No midi device present: no sound bank found.");
         dialogs.message(nullptr, QStringLiteral("No midi device present"), Dialogs::Style::OkOnly, AppInfo::AppName);
         return 1;
     }
@@ -155,7 +155,7 @@ int main(int argc, char *argv[])
                  [&window](const QStringList &uris) { window.openPaths(uris); }, AppInfo::DesktopId});
     QString busError = QStringLiteral("no session bus");
     if (!busKnown || !mpris.registerOnBus(&busError))
-        std::fprintf(stderr, "lyrabox: desktop media controls are off: %s\n", qPrintable(busError));
+        tellTerminal(QStringLiteral("desktop media controls are off: %1").arg(busError));
     if (!request.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
     return app.exec();

@@ -1,5 +1,6 @@
 #include "app/singleinstance.h"
 #include "app/core/handover.h"
+#include "app/core/terminal.h"
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -23,7 +24,7 @@ constexpr int MessageWaitMs = 5000;
 
 void say(const char *what)
 {
-    qWarning("Lyrabox: %s", what);
+    tellTerminal(QString::fromUtf8(what));
 }
 }
 
@@ -120,7 +121,7 @@ SingleInstance::Claim SingleInstance::claim(const QList<QByteArray> &paths)
 
 SingleInstance::Claim SingleInstance::claimWithoutLock(const QByteArray &message, qsizetype pathCount)
 {
-    qWarning("Lyrabox: cannot open %s; a second copy may start.", qPrintable(m_lockPath));
+    tellTerminal(QStringLiteral("cannot open %1; a second copy may start.").arg(m_lockPath));
     const Answer answer = handOver(message, pathCount, HandOverMs);
     if (answer == Answer::Taken)
         return Claim::HandedOver;
@@ -170,7 +171,7 @@ void SingleInstance::listen()
 {
     // Without the socket the player still runs; it only cannot be called to the front.
     if (!m_server.listen(m_path))
-        qWarning("Lyrabox: cannot listen on %s: %s", qPrintable(m_path), qPrintable(m_server.errorString()));
+        tellTerminal(QStringLiteral("cannot listen on %1: %2").arg(m_path, m_server.errorString()));
 }
 
 void SingleInstance::onConnection()
@@ -210,7 +211,7 @@ void SingleInstance::onConnection()
             }
             caller->done = true;
             if (m.status == HandOver::Message::Status::Malformed) {
-                qWarning("Lyrabox: ignored a malformed message from a second start: %s.", qPrintable(m.error));
+                tellTerminal(QStringLiteral("ignored a malformed message from a second start: %1.").arg(m.error));
                 s->abort();
                 return;
             }

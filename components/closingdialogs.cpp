@@ -1,5 +1,5 @@
 #include "components/closingdialogs.h"
-#include <cstdio>
+#include "app/core/terminal.h"
 
 Dialogs::Answer ClosingDialogs::message(QWidget *parent, const QString &text, Style style, const QString &title)
 {
@@ -8,7 +8,7 @@ Dialogs::Answer ClosingDialogs::message(QWidget *parent, const QString &text, St
     if (asksYesNo(style))
         return Answer::No;
     // A notice is not lost: it goes where the one who ended the program looks.
-    std::fprintf(stderr, "lyrabox: %s\n", qPrintable(text));
+    tellTerminal(text);
     return Answer::Ok;
 }
 

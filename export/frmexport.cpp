@@ -1,5 +1,6 @@
 #include "export/frmexport.h"
 #include "app/core/appinfo.h"
+#include "app/core/terminal.h"
 #include "components/core/settingsstore.h"
 #include "components/dialogs.h"
 #include "components/windowplace.h"
@@ -24,7 +25,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 QString songsText(int n)
@@ -130,8 +130,8 @@ void FrmExport::restoreChoices()
     if (const std::optional<AudioFormat> format = audioFormatNamed(name))
         cmbFormat->setCurrentIndex(cmbFormat->findData(int(*format)));
     else if (!name.isEmpty())
-        std::fprintf(stderr, "lyrabox: The setting %s is \"%s\", not wav, flac or ogg; using wav.\n",
-                     Settings::MidiExportFormat.key, qPrintable(name));
+        tellTerminal(QStringLiteral("The setting %1 is \"%2\", not wav, flac or ogg; using wav.")
+                         .arg(QLatin1String(Settings::MidiExportFormat.key), name));
     const QString folder = m_settings->GetValue(Settings::MidiExportFolder).trimmed();
     if (!folder.isEmpty())
         txtFolder->setText(folder);

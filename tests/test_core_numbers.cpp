@@ -1,8 +1,10 @@
 #include "app/core/numbers.h"
+#include "app/core/terminal.h"
 #include "app/core/texts.h"
 #include "components/core/settingsstore.h"
 #include "components/core/systemtools.h"
 #include <QtTest>
+#include <unistd.h>
 
 class TestCoreNumbers : public QObject {
     Q_OBJECT
@@ -91,6 +93,49 @@ private slots:
         QFETCH(QString, got);
         QFETCH(QString, want);
         QCOMPARE(got, want);
+    }
+
+    // What reaches stderr: one line whatever the text holds, never a terminal command.
+    void tellTerminal_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QByteArray>("want");
+        QTest::newRow("plain") << "File x.mid not found."
+                               << "lyrabox" << QByteArray("lyrabox: File x.mid not found.\n");
+        QTest::newRow("tool prefix") << "a.mid: no"
+                                     << "lyrabox-render" << QByteArray("lyrabox-render: a.mid: no\n");
+        QTest::newRow("no prefix") << "Try it."
+                                   << "" << QByteArray("Try it.\n");
+        QTest::newRow("line breaks") << "a\nb\r\nc"
+                                     << "p" << QByteArray("p: a\\nb\\r\\nc\n");
+        QTest::newRow("tab, escape, NUL")
+            << QString("\t\x1b[2J") + QChar(0) << "p" << QByteArray("p: \\t\\x1b[2J\\x00\n");
+        QTest::newRow("DEL, C1") << QString("\x7f") + QChar(0x9b) << "p" << QByteArray("p: \\x7f\\x9b\n");
+        QTest::newRow("separator, override")
+            << QString(QChar(0x2028)) + QChar(0x202e) << "p" << QByteArray("p: \\u2028\\u202e\n");
+        QTest::newRow("letters kept") << QString::fromUtf8("Caf\u00e9 \u266a \\ \U0001f3b5") << "p"
+                                      << QByteArray("p: Caf\xc3\xa9 \xe2\x99\xaa \\ \xf0\x9f\x8e\xb5\n");
+        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + "x"
+                                        << "p" << QByteArray("p: \\ud800x\n");
+        QTest::newRow("name not UTF-8") << QFile::decodeName("caf\xe9\n.mid") << "p"
+                                        << QByteArray("p: caf\xef\xbf\xbd\\n.mid\n");
+    }
+    void tellTerminal()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, prefix);
+        QFETCH(QByteArray, want);
+        QTemporaryFile file;
+        QVERIFY(file.open());
+        const int saved = ::dup(STDERR_FILENO);
+        ::dup2(file.handle(), STDERR_FILENO);
+        ::tellTerminal(text, prefix);
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QFile written(file.fileName());
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), want);
     }
 
     void settingsStore()

@@ -1,5 +1,6 @@
 // lyrabox-midigen OUTDIR: writes the sample songs (tools/tunes.cpp) into
 // OUTDIR, checking each one with the player's own MIDI file reader.
+#include "app/core/terminal.h"
 #include "playback/core/midifile.h"
 #include "tools/tunes.h"
 
@@ -18,7 +19,7 @@ int main(int argc, char **argv)
     }
     const QString outDir = QFile::decodeName(argv[1]);
     if (!QDir().mkpath(outDir)) {
-        std::fprintf(stderr, "lyrabox-midigen: cannot create %s\n", argv[1]);
+        tellTerminal(QStringLiteral("cannot create %1").arg(outDir), u"lyrabox-midigen");
         return 1;
     }
     int failures = 0;
@@ -27,9 +28,9 @@ int main(int argc, char **argv)
         const MidiFile check = MidiFile::parse(sample.bytes);
         const qint64 ms = check.lengthMs();
         if (!check.isValid() || ms < 20000 || ms > 180000) {
-            std::fprintf(stderr, "lyrabox-midigen: %s is not right: %s (%lld ms)\n", qPrintable(sample.fileName),
-                         qPrintable(check.isValid() ? QStringLiteral("length out of range") : check.error()),
-                         static_cast<long long>(ms));
+            const QString why = check.isValid() ? QStringLiteral("length out of range") : check.error();
+            tellTerminal(QStringLiteral("%1 is not right: %2 (%3 ms)").arg(sample.fileName, why, QString::number(ms)),
+                         u"lyrabox-midigen");
             ++failures;
             continue;
         }
@@ -41,8 +42,7 @@ int main(int argc, char **argv)
         existing.close();
         QSaveFile out(path);
         if (!out.open(QIODevice::WriteOnly) || out.write(sample.bytes) != sample.bytes.size() || !out.commit()) {
-            std::fprintf(stderr, "lyrabox-midigen: cannot write %s: %s\n", qPrintable(path),
-                         qPrintable(out.errorString()));
+            tellTerminal(QStringLiteral("cannot write %1: %2").arg(path, out.errorString()), u"lyrabox-midigen");
             ++failures;
         }
     }

@@ -3,6 +3,7 @@
 //   path<TAB>error<TAB>reason
 // read with the same reader the player uses. Exit status: 0 when every file
 // was read, 1 when one was not, 2 when no file was named.
+#include "app/core/terminal.h"
 #include "playback/core/midifile.h"
 
 #include <QFile>
@@ -20,15 +21,15 @@ int main(int argc, char **argv)
     }
     int status = 0;
     for (int i = 1; i < argc; ++i) {
-        const MidiFile f = MidiFile::load(QFile::decodeName(argv[i]));
+        const QString path = QFile::decodeName(argv[i]);
+        const MidiFile f = MidiFile::load(path);
+        // Each field on one line without tabs, whatever the name and the reason hold.
+        const QByteArray name = terminalLine(path);
         if (f.isValid()) {
-            std::printf("%s\t%lld\t%d\t%d\n", argv[i], static_cast<long long>(f.lengthMs()), f.format(),
+            std::printf("%s\t%lld\t%d\t%d\n", name.constData(), static_cast<long long>(f.lengthMs()), f.format(),
                         f.trackCount());
         } else {
-            // The reason on one line, whatever it says.
-            QString reason = f.error();
-            reason.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
-            std::printf("%s\terror\t%s\n", argv[i], reason.toUtf8().constData());
+            std::printf("%s\terror\t%s\n", name.constData(), terminalLine(f.error()).constData());
             status = 1;
         }
     }

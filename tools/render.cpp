@@ -2,6 +2,7 @@
 // Writes songs as audio files, faster than they play, sounding as the player
 // plays them. Exit status: 0 when every song was written, 1 when one was
 // not, 2 for a wrong command line.
+#include "app/core/terminal.h"
 #include "components/core/settingsstore.h"
 #include "components/core/soundsettings.h"
 #include "playback/core/renderqueue.h"
@@ -58,13 +59,13 @@ void catchSignals()
 
 void say(const QString &line)
 {
-    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    tellTerminal(line, u"lyrabox-render");
 }
 
 int usage(const QString &why)
 {
-    say(QStringLiteral("lyrabox-render: %1").arg(why));
-    say(QStringLiteral("Try 'lyrabox-render --help'."));
+    say(why);
+    tellTerminal(u"Try 'lyrabox-render --help'.", {});
     return 2;
 }
 
@@ -190,8 +191,10 @@ RenderQueue::Events events(Board &b, const QVector<RenderJob> &jobs, bool chatty
 void show(Board &b, const QVector<RenderJob> &jobs, bool chatty)
 {
     const char *clear = chatty ? "\r\033[K" : "";
-    for (const QString &line : std::as_const(b.lines))
-        std::fprintf(stderr, "%s%s\n", clear, line.toLocal8Bit().constData());
+    for (const QString &line : std::as_const(b.lines)) {
+        std::fputs(clear, stderr);
+        tellTerminal(line, {});
+    }
     b.lines.clear();
     if (!chatty)
         return;
@@ -203,7 +206,7 @@ void show(Board &b, const QVector<RenderJob> &jobs, bool chatty)
                            .arg(int(b.songs[i].done * 100))
                            .arg(speed(b.songs[i]));
     }
-    std::fprintf(stderr, "%s%s", clear, running.join(QStringLiteral("  ")).toLocal8Bit().constData());
+    std::fprintf(stderr, "%s%s", clear, terminalLine(running.join(QStringLiteral("  "))).constData());
     std::fflush(stderr);
 }
 
@@ -256,7 +259,7 @@ int main(int argc, char **argv)
     if (!plan.usageError.isEmpty())
         return usage(plan.usageError);
     if (!plan.folder.isEmpty() && !QDir().mkpath(plan.folder)) {
-        say(QStringLiteral("lyrabox-render: cannot make the folder %1.").arg(plan.folder));
+        say(QStringLiteral("cannot make the folder %1.").arg(plan.folder));
         return 1;
     }
 
@@ -264,7 +267,7 @@ int main(int argc, char **argv)
     OfflineRender::Options options{readSoundConfig(SettingsStore(), &problems), FluidSequencer::DefaultGain};
     options.sampleRate = cmd.rate;
     for (const QString &p : std::as_const(problems))
-        say(QStringLiteral("lyrabox-render: %1").arg(p));
+        say(p);
     if (!cmd.banks.isEmpty())
         options.sound.banks = cmd.banks;
 
@@ -272,7 +275,7 @@ int main(int argc, char **argv)
     int failed = 0;
     for (int i = 0; i < cmd.inputs.size(); ++i) {
         if (!plan.problems[i].isEmpty()) {
-            say(QStringLiteral("lyrabox-render: %1: %2").arg(cmd.inputs[i], plan.problems[i]));
+            say(QStringLiteral("%1: %2").arg(cmd.inputs[i], plan.problems[i]));
             ++failed;
         } else {
             jobs.append({cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite});

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 // The MIDI sequencer behind the media control. Positions are milliseconds.
 // Every call that can fail returns 0 or one of the media error numbers.
@@ -25,4 +26,9 @@ public:
     // A failure that stopped the song while it played (e.g. the sound bank
     // became unreadable), reported once; empty when there was none.
     virtual QString takeFault() { return QString(); }
+    // Called once per such failure, soon after the device notices it, on the
+    // thread that set it and never from inside a call to the device; the
+    // failure's text is then taken with takeFault(). A device that cannot fail
+    // while playing never calls it.
+    virtual void setFaultListener(std::function<void()> listener) { (void)listener; }
 };

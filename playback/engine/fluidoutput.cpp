@@ -320,6 +320,14 @@ void FluidOutput::faultLocked()
     fluid_synth_all_sounds_off(m_synth->synth(), -1);
     m_hushed = true;
     m_fault = m_synth->problem();
+    if (m_faultNotice)
+        m_faultNotice();
+}
+
+void FluidOutput::setFaultNotice(std::function<void()> notice)
+{
+    std::lock_guard guard(m_lock);
+    m_faultNotice = std::move(notice);
 }
 
 int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)

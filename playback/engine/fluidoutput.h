@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -83,6 +84,8 @@ public:
     fluid_player_t *playerLocked() const { return m_player; }
     // Why the output stopped the player, once; empty when it did not. Under lock().
     QString takeFaultLocked() { return std::exchange(m_fault, QString()); }
+    // Called on the render thread, under lock(), as a fault stops the player.
+    void setFaultNotice(std::function<void()> notice);
     // True once a bank's file can no longer be read; the output then plays
     // no new notes. Any thread.
     bool bankBroken() const;
@@ -121,6 +124,7 @@ private:
     float m_applied = 1.0f;                   // scale of the last block, ramped from
     std::unique_ptr<PeakLimiter> m_limiter;   // null: none; under m_lock
     QString m_fault;                          // under m_lock
+    std::function<void()> m_faultNotice;      // under m_lock
     std::atomic<float> m_scale{1.0f};
     std::atomic<bool> m_rendering{false};
 };

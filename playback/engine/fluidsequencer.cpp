@@ -34,6 +34,7 @@ int FluidSequencer::ensureOutput()
     if (!m_out)
         return MediaError::DriverLoad;
     m_lock = &m_out->lock();
+    m_out->setFaultNotice(faultNotice());
     applyGain();
     return 0;
 }
@@ -195,6 +196,33 @@ QString FluidSequencer::takeFault()
         m_mode = Mode::Stopped;
     }
     return fault;
+}
+
+void FluidSequencer::setFaultListener(std::function<void()> listener)
+{
+    m_faultListener = std::move(listener);
+    if (!m_faultContext)
+        m_faultContext = std::make_unique<QObject>();
+    if (m_out)
+        m_out->setFaultNotice(faultNotice());
+}
+
+std::function<void()> FluidSequencer::faultNotice()
+{
+    QObject *context = m_faultContext.get();
+    if (!context)
+        return {};
+    // Posted: the render thread must not run the player's code. Once the
+    // context is gone with this device, what was posted is dropped with it.
+    return [this, context] {
+        QMetaObject::invokeMethod(
+            context,
+            [this] {
+            if (m_faultListener)
+                m_faultListener();
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 qint64 FluidSequencer::currentTickLocked() const

@@ -3,6 +3,7 @@
 #include "playback/core/midifile.h"
 #include "playback/core/sequencerdevice.h"
 #include "playback/core/soundcontrol.h"
+#include <QObject>
 #include <QString>
 #include <fluidsynth.h>
 #include <QVector>
@@ -49,6 +50,7 @@ public:
     // Why the last open failed, in plain words; empty when it did not.
     QString openError() const override { return m_openError; }
     QString takeFault() override;
+    void setFaultListener(std::function<void()> listener) override;
     void close() override;
     int play(qint64 fromMs) override;
     int pause() override;
@@ -92,6 +94,7 @@ private:
     void dropPlayerLocked();
     void applyGain();
     void keepInstrumentsLocked();
+    std::function<void()> faultNotice();
     static int onTick(void *self, int tick);
 
     Config m_config;
@@ -102,6 +105,9 @@ private:
     MidiFile m_song;
     QByteArray m_bytes;
     QString m_openError;
+    // Faults reach the listener through the event loop of the thread that set it.
+    std::function<void()> m_faultListener;
+    std::unique_ptr<QObject> m_faultContext;
     bool m_open = false;
     Mode m_mode = Mode::NotOpen;
     fluid_player_t *m_player = nullptr;
