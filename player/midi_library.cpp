@@ -1,4 +1,5 @@
 #include "app/core/appinfo.h"
+#include "app/core/terminal.h"
 #include "app/core/texts.h"
 #include "library/core/librarysession.h"
 #include "library/filebrowser.h"
@@ -6,7 +7,6 @@
 #include "playback/mediacontrol.h"
 #include <QLabel>
 #include <QSlider>
-#include <cstdio>
 
 // The library's written procedures and buttons: the library session does the work.
 void Midi::ClearList()
@@ -83,7 +83,7 @@ void Midi::connectLibrary()
     connect(l, &LibrarySession::browserPointed, this, &Midi::pointBrowserAt);
     connect(l, &LibrarySession::problemNoted, this, [this](const QString &why) {
         if (!why.isEmpty())
-            std::fprintf(stderr, "lyrabox: %s\n", qPrintable(why));
+            tellTerminal(why);
         Label1->setToolTip(why.isEmpty() ? QStringLiteral("Midi selection") : QStringLiteral("Midi selection\n") + why);
     });
     connect(l, &LibrarySession::failure, this, &Midi::showFailure);

@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QTimer>
 #include <QToolButton>
-#include <cstdio>
+#include "app/core/terminal.h"
 #include <utility>
 
 namespace {
@@ -27,8 +27,7 @@ void Midi::runPendingPaths()
 {
     if (m_closePending || m_unloaded) {
         if (!m_pendingPaths.isEmpty())
-            std::fprintf(stderr, "lyrabox: closing; %d request(s) to open files dropped.\n",
-                         int(m_pendingPaths.size()));
+            tellTerminal(QStringLiteral("closing; %1 request(s) to open files dropped.").arg(m_pendingPaths.size()));
         // Taken off first: whoever hears of it may ask again.
         const QList<PathsRequest> dropped = std::exchange(m_pendingPaths, {});
         for (const PathsRequest &request : dropped)

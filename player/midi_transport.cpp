@@ -2,13 +2,13 @@
 #include "app/core/numbers.h"
 #include "library/core/librarysession.h"
 #include "library/filebrowser.h"
+#include "app/core/terminal.h"
 #include "app/core/texts.h"
 #include "player/midi.h"
 #include "player/midigeometry.h"
 #include "playback/mediacontrol.h"
 #include <QLabel>
 #include <QSlider>
-#include <cstdio>
 
 // The transport's written handlers: the play session does the work.
 void Midi::MMControl1_PlayClick(int &cancel)
@@ -162,7 +162,7 @@ void Midi::showFailure(const Failure &failure)
 {
     using Kind = Failure::Kind;
     if (failure.kind == Kind::Report && m_closedBySystem) {
-        std::fprintf(stderr, "lyrabox: %s\n", qPrintable(failure.text));
+        tellTerminal(failure.text);
         return;
     }
     if (failure.kind == Kind::OpenError)

@@ -1,19 +1,10 @@
+#include "app/core/terminal.h"
 #include "app/core/texts.h"
 #include "components/core/systemtools.h"
 #include "library/core/libraryfile.h"
 #include "library/core/librarysession.h"
 #include "playback/core/playsession.h"
 #include <QFileInfo>
-#include <cstdio>
-
-namespace {
-// One line on stderr, whatever the name holds.
-QByteArray oneLine(QString text)
-{
-    text.replace(QLatin1Char('\n'), QLatin1String("\\n")).replace(QLatin1Char('\r'), QLatin1String("\\r"));
-    return text.toLocal8Bit();
-}
-}
 
 void LibrarySession::reopen()
 {
@@ -136,7 +127,7 @@ void LibrarySession::carryOut(const OpenPlan &plan)
 {
     BusyGuard busy(m_play);
     for (const QString &problem : plan.problems)
-        std::fprintf(stderr, "lyrabox: %s\n", oneLine(problem).constData());
+        tellTerminal(problem);
     switch (plan.action) {
     case OpenPlan::Action::Nothing: break;
     case OpenPlan::Action::Preview: m_play->preview(plan.files.first(), true); break;

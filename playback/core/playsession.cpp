@@ -12,6 +12,7 @@ PlaySession::PlaySession(SequencerDevice *device, Clock *clock, const PlayList *
     m_interludeTimer.setSingleShot(true);
     m_interludeTimer.setObjectName(QStringLiteral("InterludeTimer"));
     connect(&m_interludeTimer, &QTimer::timeout, this, &PlaySession::interludeCheck);
+    m_device->setFaultListener([this] { takeFault(); });
 }
 
 int PlaySession::command(Command command)

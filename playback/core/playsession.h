@@ -124,6 +124,8 @@ private:
     int runCommand(Command command);
     void setInterludePending(bool pending);
     void endPlay();
+    // The device's fault, if it has one: play stops and the failure is told. False when there was none.
+    bool takeFault();
     void notePlayState();
     bool dealAtWrap();
     Opened openFile(const QString &previewPath, quint64 generation);

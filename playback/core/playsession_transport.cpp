@@ -159,13 +159,8 @@ void PlaySession::statusUpdate()
     notePlayState();   // a device may stop by itself at the end of a song
     if (!monitorRunning() || mode() == SequencerDevice::Mode::NotOpen)
         return;
-    const QString fault = m_device->takeFault();
-    if (!fault.isEmpty()) {
-        // The device could not go on (its sound bank went away): stop here, keep the list.
-        stop();
-        emit failure({Failure::Kind::Fault, 0, fault});
+    if (takeFault())
         return;
-    }
     const qint64 pos = m_device->position();
     // The end first: a start past the end must move on, not wait forever.
     if (pos >= m_device->length()) {
@@ -176,6 +171,19 @@ void PlaySession::statusUpdate()
         return;
     m_playing = true;
     emit progress(pos);
+}
+
+bool PlaySession::takeFault()
+{
+    if (mode() == SequencerDevice::Mode::NotOpen)
+        return false;
+    const QString fault = m_device->takeFault();
+    if (fault.isEmpty())
+        return false;
+    // The device could not go on (its sound bank went away): stop here, keep the list.
+    stop();
+    emit failure({Failure::Kind::Fault, 0, fault});
+    return true;
 }
 
 void PlaySession::holdPosition()
