@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/commands.h"
 #include "app/core/appinfo.h"
 #include "app/engine/canberrasounds.h"
 #include "app/services.h"
@@ -121,8 +122,8 @@ int main(int argc, char *argv[])
     services.programFile = QCoreApplication::applicationFilePath();
 
     Midi window(services);
-    window.addWindowAction(QStringLiteral("Sound..."),
-                           [&services, &window] { return new FrmSound(services, &window); });
+    window.commands()->addWindow(QStringLiteral("Sound..."),
+                                 [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(&window, &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(

@@ -1,4 +1,5 @@
 #include "export/frmexport.h"
+#include "app/commands.h"
 #include "app/core/appinfo.h"
 #include "components/core/settingsstore.h"
 #include "components/dialogs.h"
@@ -349,7 +350,8 @@ void FrmExport::playerQuitting(int &cancel)
 
 QAction *addExportAction(Midi *player, Dialogs *dialogs, SettingsStore *settings, FrmExport::Renderers renderers)
 {
-    QAction *action = player->addWindowAction(QStringLiteral("Export..."), [player, dialogs, settings, renderers] {
+    QAction *action = player->commands()->addWindow(QStringLiteral("Export..."),
+                                                    [player, dialogs, settings, renderers] {
         return new FrmExport(player, dialogs, settings, renderers);
     });
     action->setObjectName(QStringLiteral("actExport"));

@@ -1,23 +1,29 @@
 #include "playback/core/mediaerrors.h"
 #include "player/midi.h"
+#include "app/commands.h"
 #include "playback/mediacontrol.h"
-#include <QCheckBox>
-#include <QPushButton>
+#include <QAction>
 #include <QSlider>
 #include <QToolButton>
 
+namespace {
+// What cannot change while a song plays.
+constexpr Commands::Id kLocked[] = {Commands::Add,         Commands::Clear,       Commands::Shuffle,
+                                    Commands::SaveLibrary, Commands::OpenLibrary, Commands::NewLibrary,
+                                    Commands::Remove};
+}
+
 void Midi::ComDisable()
 {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew, cmdRemove})
-        w->setEnabled(false);
+    for (const Commands::Id id : kLocked)
+        m_commands->action(id)->setEnabled(false);
 }
 
 void Midi::ComInable()
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew,
-                                                       cmdRemove, SliderTime})
-        w->setEnabled(true);
+    for (const Commands::Id id : kLocked)
+        m_commands->action(id)->setEnabled(true);
+    SliderTime->setEnabled(true);
     unsetCursor();
     MMControl1->setMousePointer(MediaControl::MousePointer::Custom);
 }

@@ -1,4 +1,5 @@
 #include "player/midi.h"
+#include "app/commands.h"
 #include "components/closingdialogs.h"
 #include "app/core/texts.h"
 #include "library/filebrowser.h"
@@ -29,6 +30,8 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     buildControls();
     connectControls();
     connectBrowser();
+    m_commands = new Commands(this);
+    bindCommands();
     buildMenu();
     installShortcuts();
     m_interludeTimer.setSingleShot(true);
