@@ -57,13 +57,9 @@ private slots:
         row("space on a button the focus fell to plays", "stopped", Qt::Key_Space, playing, 0, "", "cmdSave");
         row("space after a click on Previous pauses", "playing", Qt::Key_Space, paused, 0, "", "click:Prev");
         row("space after Tab, then a click, plays", "stopped", Qt::Key_Space, playing, 0, "", "Tab:click:Stop");
-        row("ctrl+right next", "stopped", Qt::CTRL | Qt::Key_Right, stopped, 1);
         row("ctrl+left wraps back", "stopped", Qt::CTRL | Qt::Key_Left, stopped, 2);
-        row("ctrl+. stops", "playing", Qt::CTRL | Qt::Key_Period, stopped);
         row("media toggle", "playing", Qt::Key_MediaTogglePlayPause, paused);
         row("media pause leaves paused", "paused", Qt::Key_MediaPause, paused);
-        row("ctrl+o opens a library", "stopped", Qt::CTRL | Qt::Key_O, stopped, 0, "open");
-        row("ctrl+o locked while playing", "playing", Qt::CTRL | Qt::Key_O, playing);
         row("ctrl+s saves", "stopped", Qt::CTRL | Qt::Key_S, stopped, 0, "save");
     }
 
@@ -208,31 +204,13 @@ private slots:
         QCOMPARE(m.playState(), PlayState::Paused);
     }
 
-    void menuEntriesGoThroughTheControls()
+    // The entries beside the commands' own (those are in everyRoadRunsTheHandlerOnce).
+    void menuOpensFilesAndTakesOtherWindows()
     {
         PlayerFixture f;
         Midi &m = activeWindow(f);
-        const auto trigger = [&m](const QString &text) {
-            for (QAction *a : m.menu()->actions()) {
-                if (a->text() == text) {
-                    a->trigger();
-                    return;
-                }
-            }
-            QFAIL(qPrintable(u"no entry "_s + text));
-        };
-        trigger(u"Play/Pause"_s);
-        QCOMPARE(m.playState(), PlayState::Playing);
-        trigger(u"Loop"_s);
-        QVERIFY(m.controls().chkLoop->isChecked());
-        // Shuffle is locked while playing, in the menu as on the box.
-        emit m.menu()->aboutToShow();
-        trigger(u"Shuffle"_s);
-        QVERIFY(!m.controls().chkShuffle->isChecked());
-        trigger(u"Stop"_s);
-        QCOMPARE(m.playState(), PlayState::Stopped);
         f.dialogs.openResults.enqueue(f.songs({u"d.mid"_s}).first());
-        trigger(u"Open files..."_s);
+        m.commands()->action(Commands::OpenFiles)->trigger();
         QCOMPARE(QFileInfo(m.openSong()).fileName(), u"d.mid"_s);
         QAction *extra = m.commands()->addWindow(u"Extra..."_s, [] { return new QWidget; });
         const QList<QAction *> all = m.menu()->actions();
