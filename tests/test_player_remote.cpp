@@ -227,11 +227,17 @@ private slots:
             QVERIFY(!m.acceptsCommands());
             QVERIFY(!m.commands()->run(Commands::Play));
             QVERIFY(!m.seekTo(5000));
+            for (const Commands::Id id : {Commands::PlayPause, Commands::Loop}) {
+                if (!tried)                                // Change Color asks twice
+                    m.commands()->action(id)->trigger();   // as the menu does
+            }
             tried = true;
         };
         m.cmdColor_Click();
         QVERIFY(tried);
         QCOMPARE(m.playState(), PlayState::Stopped);
+        QVERIFY(!m.controls().chkLoop->isChecked());
+        QVERIFY(!m.commands()->isChecked(Commands::Loop));
         QVERIFY(m.acceptsCommands());
     }
 
