@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/commands.h"
 #include "app/core/appinfo.h"
 #include "app/engine/canberrasounds.h"
 #include "app/services.h"
@@ -122,11 +123,14 @@ int main(int argc, char *argv[])
     services.programFile = QCoreApplication::applicationFilePath();
 
     Midi window(services);
-    window.addWindowAction(QStringLiteral("Sound..."),
-                           [&services, &window] { return new FrmSound(services, &window); });
-    addExportAction([&window](const QString &text, const auto &make) { return window.addWindowAction(text, make); },
-                    {&window, window.playSession(), window.library(), window.controls().List1}, &dialogs, &settings,
-                    [&engine] { return OfflineRender::factory(engine.sound()); });
+    window.commands()->addWindow(QStringLiteral("Sound..."),
+                                 [&services, &window] { return new FrmSound(services, &window); });
+    addExportAction(
+        [&window](const QString &text, const std::function<QWidget *()> &make) {
+        return window.commands()->addWindow(text, make);
+        },
+        {&window, window.playSession(), window.library(), window.controls().List1}, &dialogs, &settings,
+        [&engine] { return OfflineRender::factory(engine.sound()); });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::requested, &window,

@@ -1,4 +1,5 @@
 #include "desktop/mpris.h"
+#include "app/commands.h"
 #include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
@@ -6,7 +7,6 @@
 #include "library/filebrowser.h"
 #include "player/midi.h"
 #include <QAbstractItemModel>
-#include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -36,7 +36,7 @@ QVariantMap readAll(const QObject *adaptor)
 }   // namespace
 
 Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
-    : QObject(parent), m_player(player), m_level(level), m_hooks(std::move(hooks))
+    : QObject(parent), m_player(player), m_commands(player->commands()), m_level(level), m_hooks(std::move(hooks))
 {
     new MprisRoot(this);
     new MprisPlayer(this);
@@ -49,8 +49,7 @@ Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
     });
     connect(level, &ObservedLevel::changed, this, &Mpris::refresh);
     const MidiControls &c = player->controls();
-    connect(c.chkLoop, &QCheckBox::toggled, this, &Mpris::refresh);
-    connect(c.chkShuffle, &QCheckBox::toggled, this, &Mpris::refresh);
+    connect(m_commands, &Commands::checkedChanged, this, &Mpris::refresh);
     QAbstractItemModel *list = c.List1->model();
     connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::rowsRemoved, this, &Mpris::refresh);

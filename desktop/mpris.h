@@ -6,11 +6,12 @@
 #include <QVariantMap>
 #include <functional>
 
+class Commands;
 class Midi;
 class ObservedLevel;
 
 // The player on the session bus for desktop media controls (panels, media
-// keys, playerctl). Every command goes through the window as a click would.
+// keys, playerctl). Every command goes through the player's commands, as a click would.
 class Mpris : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
@@ -27,6 +28,7 @@ public:
     bool registerOnBus(QString *error);
 
     Midi *player() const { return m_player; }
+    Commands *commands() const { return m_commands; }
     ObservedLevel *level() const { return m_level; }
     const Hooks &hooks() const { return m_hooks; }
     // The properties of each interface as they stand now (Position left out).
@@ -49,6 +51,7 @@ private:
     void sendChanges(const QString &interface, const QVariantMap &now, QVariantMap &sent);
 
     Midi *m_player;
+    Commands *m_commands;
     ObservedLevel *m_level;
     Hooks m_hooks;
     QVariantMap m_sentRoot, m_sentPlayer;

@@ -1,36 +1,35 @@
 #include "desktop/mprisadaptors.h"
+#include "app/commands.h"
 #include "components/core/observedlevel.h"
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
 #include "library/core/openplan.h"
-#include "playback/mediacontrol.h"
 #include "player/midi.h"
-#include <QCheckBox>
 #include <QDir>
 #include <QTimer>
-#include <QToolButton>
 #include <QUrl>
 #include <cmath>
 
 namespace {
 
-// An error with the player's reason for not taking a command, or otherwise
-// when the player would take it but the command has nothing to act on.
-void refuse(Mpris *mpris, const QString &otherwise, const QWidget *control = nullptr)
+// An error with the player's reason for not taking command (or any command, for Count), or
+// otherwise when the player would take it but the command has nothing to act on.
+void refuse(Mpris *mpris, const QString &otherwise, Commands::Id command = Commands::Count)
 {
-    const QString why = mpris->player()->refusal(control);
+    Commands *c = mpris->commands();
+    const QString why = command == Commands::Count ? c->refusal() : c->refusal(command);
     mpris->refuse(QDBusError::Failed, why.isEmpty() ? otherwise : why);
 }
 
-// Answered first, pressed after: a song that fails to open brings up a box,
+// Answered first, run after: a song that fails to open brings up a box,
 // and the desktop's controls must not wait on it for their answer.
-void press(Mpris *mpris, Midi::Button button)
+void run(Mpris *mpris, Commands::Id command)
 {
-    Midi *p = mpris->player();
-    if (!p->refusal(p->controls().MMControl1->button(int(button))).isEmpty())
-        refuse(mpris, QStringLiteral("Lyrabox cannot do that now."));
+    Commands *c = mpris->commands();
+    if (!c->refusal(command).isEmpty())
+        refuse(mpris, QStringLiteral("Lyrabox cannot do that now."), command);
     else
-        QTimer::singleShot(0, p, [p, button] { p->press(button); });
+        QTimer::singleShot(0, c, [c, command] { c->run(command); });
 }
 
 }   // namespace
@@ -82,24 +81,23 @@ QString MprisPlayer::playbackStatus() const
 
 QString MprisPlayer::loopStatus() const
 {
-    return MprisValues::loopStatus(m_mpris->player()->controls().chkLoop->isChecked());
+    return MprisValues::loopStatus(m_mpris->commands()->isChecked(Commands::Loop));
 }
 
 void MprisPlayer::setLoopStatus(const QString &status)
 {
-    Midi *p = m_mpris->player();
     bool loop = false;
     if (!MprisValues::loopFromStatus(status, &loop))
         m_mpris->refuse(QDBusError::NotSupported,
                         QStringLiteral("Loop status %1 is not one Lyrabox has: None or Playlist.").arg(status));
-    else if (loop != p->controls().chkLoop->isChecked() && !p->setLoop(loop))
-        refuse(m_mpris, QStringLiteral("Loop cannot change now."), p->controls().chkLoop);
+    else if (!m_mpris->commands()->setChecked(Commands::Loop, loop))
+        refuse(m_mpris, QStringLiteral("Loop cannot change now."), Commands::Loop);
     m_mpris->refresh();
 }
 
 bool MprisPlayer::shuffle() const
 {
-    return m_mpris->player()->controls().chkShuffle->isChecked();
+    return m_mpris->commands()->isChecked(Commands::Shuffle);
 }
 
 void MprisPlayer::setRate(double rate)
@@ -110,9 +108,8 @@ void MprisPlayer::setRate(double rate)
 
 void MprisPlayer::setShuffle(bool on)
 {
-    Midi *p = m_mpris->player();
-    if (on != shuffle() && !p->setShuffle(on))
-        refuse(m_mpris, QStringLiteral("Shuffle cannot change now."), p->controls().chkShuffle);
+    if (!m_mpris->commands()->setChecked(Commands::Shuffle, on))
+        refuse(m_mpris, QStringLiteral("Shuffle cannot change now."), Commands::Shuffle);
     m_mpris->refresh();
 }
 
@@ -171,7 +168,7 @@ void MprisPlayer::Next()
     if (!canGoNext())
         refuse(m_mpris, QStringLiteral("The play list is empty."));
     else
-        press(m_mpris, Midi::Button::Next);
+        run(m_mpris, Commands::Next);
 }
 
 void MprisPlayer::Previous()
@@ -179,26 +176,26 @@ void MprisPlayer::Previous()
     if (!canGoPrevious())
         refuse(m_mpris, QStringLiteral("The play list is empty."));
     else
-        press(m_mpris, Midi::Button::Prev);
+        run(m_mpris, Commands::Previous);
 }
 
 void MprisPlayer::Pause()
 {
     if (m_mpris->player()->playState() == PlayState::Playing)
-        press(m_mpris, Midi::Button::Pause);
+        run(m_mpris, Commands::Pause);
 }
 
 void MprisPlayer::PlayPause()
 {
     if (m_mpris->player()->playState() == PlayState::Playing)
-        press(m_mpris, Midi::Button::Pause);
+        run(m_mpris, Commands::Pause);
     else
         Play();
 }
 
 void MprisPlayer::Stop()
 {
-    press(m_mpris, Midi::Button::Stop);
+    run(m_mpris, Commands::Stop);
 }
 
 void MprisPlayer::Play()
@@ -209,7 +206,7 @@ void MprisPlayer::Play()
     if (!canPlay())
         refuse(m_mpris, QStringLiteral("No song is open."));
     else
-        press(m_mpris, Midi::Button::Play);
+        run(m_mpris, Commands::Play);
 }
 
 void MprisPlayer::Seek(qlonglong offset)

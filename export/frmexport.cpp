@@ -1,4 +1,5 @@
 #include "export/frmexport.h"
+#include "app/commands.h"
 #include "app/core/appinfo.h"
 #include "app/core/terminal.h"
 #include "components/core/settingsstore.h"

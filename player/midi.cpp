@@ -1,4 +1,5 @@
 #include "player/midi.h"
+#include "app/commands.h"
 #include "components/closingdialogs.h"
 #include "library/core/librarysession.h"
 #include "app/core/texts.h"
@@ -35,6 +36,8 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     connectSession();
     connectLibrary();
     connectBrowser();
+    m_commands = new Commands(this);
+    bindCommands();
     buildMenu();
     installShortcuts();
     m_rollTimer.setInterval(8);

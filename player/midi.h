@@ -11,14 +11,13 @@
 #include <QWidget>
 #include <memory>
 
-class QAbstractButton;
-class QAction;
 class QContextMenuEvent;
 class QKeyEvent;
 class QLabel;
 class QMenu;
 class ClosingDialogs;
 class LibrarySession;
+class Commands;
 
 // The player window: handlers and named state. The members are spread over
 // files by subsystem; the declarations below are grouped by the file that
@@ -130,30 +129,20 @@ public:
     void ComInable();
 
     // player/midi_remote.cpp: commands from the keyboard, the menu and the desktop.
-    enum class Button { Prev, Next, Play, Pause, Stop };
-    // False when a click on the same control would not be taken now.
-    bool press(Button button);
-    bool playPause();
+    Commands *commands() const { return m_commands; }
     bool seekTo(qint64 ms);
     bool seekBy(qint64 ms);
     bool canSeek() const;
-    bool setLoop(bool on);
-    bool setShuffle(bool on);
     // No handler runs and no box is open: a click would reach the window.
     bool acceptsCommands() const;
-    // Why a command from outside would not be taken now, through control (a
-    // box or button that may be locked); empty when it would be.
-    QString refusal(const QWidget *control = nullptr) const;
+    // Why a command from outside would not be taken now; empty when it would be.
+    QString refusal() const;
     qint64 positionMs() const;
     qint64 lengthMs() const;
     // The file open in the device (a list entry or a preview); empty when none.
     QString openSong() const;
 
     // player/midi_menu.cpp: the right-click menu and the keyboard.
-    // Entries other windows add, placed before Volume....
-    void addMenuAction(QAction *action);
-    // A menu entry that opens the window `make` builds, one at a time: asked again, the open one comes to the front.
-    QAction *addWindowAction(const QString &text, const std::function<QWidget *()> &make);
     void showMenu(const QPoint &globalPos);
     QMenu *menu() const { return m_menu; }
 
@@ -200,14 +189,12 @@ private:
     QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int l, int t, int w, int h);
 
     // player/midi_remote.cpp
-    bool setOption(QCheckBox *box, bool on);
+    void bindCommands();
 
     // player/midi_menu.cpp
     void buildMenu();
     void installShortcuts();
-    void updateMenu();
     void openFilesFromMenu();
-    bool clickWhenFree(QAbstractButton *button);
     bool sliderKey(QKeyEvent *event);
 
     // player/midi.cpp: wiring and helpers shared by handlers.
@@ -281,9 +268,8 @@ private:
     // Paths given from outside, waiting for the window to be free.
     QList<PathsRequest> m_pendingPaths;
     bool m_pathsRetry = false;
+    Commands *m_commands = nullptr;
     QMenu *m_menu = nullptr;
-    QAction *m_loopAction = nullptr, *m_shuffleAction = nullptr;
-    QAction *m_volumeAction = nullptr;
     // Dragging by hand where the window system will not move the window.
     bool m_manualDrag = false;
     QPoint m_dragOffset;

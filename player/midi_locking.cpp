@@ -1,9 +1,16 @@
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
-#include <QCheckBox>
-#include <QPushButton>
+#include "app/commands.h"
+#include <QAction>
 #include <QSlider>
 #include <QToolButton>
+
+namespace {
+// What cannot change while a song plays.
+constexpr Commands::Id kLocked[] = {Commands::Add,         Commands::Clear,       Commands::Shuffle,
+                                    Commands::SaveLibrary, Commands::OpenLibrary, Commands::NewLibrary,
+                                    Commands::Remove};
+}
 
 // One place decides whether the list commands are free: the play session.
 void Midi::ComDisable()
@@ -16,17 +23,14 @@ void Midi::ComInable()
     m_play->lockCommands(false);
 }
 
+// The buttons and the menu follow the actions.
 void Midi::showLocked(bool locked)
 {
-    if (!locked) {
-        for (QWidget *w : std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew,
-                                                           cmdRemove, SliderTime})
-            w->setEnabled(true);
-        unsetCursor();
-        MMControl1->setMousePointer(MediaControl::MousePointer::Custom);
+    for (const Commands::Id id : kLocked)
+        m_commands->action(id)->setEnabled(!locked);
+    if (locked)
         return;
-    }
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{cmdAdd, cmdClear, chkShuffle, cmdSave, cmdOpen, cmdNew, cmdRemove})
-        w->setEnabled(false);
+    SliderTime->setEnabled(true);
+    unsetCursor();
+    MMControl1->setMousePointer(MediaControl::MousePointer::Custom);
 }

@@ -1,7 +1,9 @@
 #include "player/midi.h"
+#include "app/commands.h"
 #include "playback/mediacontrol.h"
 #include <QApplication>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QSlider>
 #include <QToolButton>
 
@@ -15,18 +17,27 @@ bool Midi::acceptsCommands() const
     return m_play->busy() == 0 && !m_closePending && !m_unloaded && !QApplication::activeModalWidget();
 }
 
-bool Midi::press(Button button)
+void Midi::bindCommands()
 {
-    QToolButton *b = MMControl1->button(int(button));
-    if (!acceptsCommands() || !b->isEnabled())
-        return false;
-    b->click();
-    return true;
-}
-
-bool Midi::playPause()
-{
-    return press(playState() == PlayState::Playing ? Button::Pause : Button::Play);
+    using C = Commands;
+    Commands *c = m_commands;
+    c->setGate([this] { return refusal(); });
+    // The strip's buttons, in its order: Prev, Next, Play, Pause, Stop.
+    c->bind(C::Previous, MMControl1->button(0));
+    c->bind(C::Next, MMControl1->button(1));
+    c->bind(C::Play, MMControl1->button(2));
+    // A click on Pause while paused resumes: the command only ever pauses.
+    c->bind(C::Pause, MMControl1->button(3), [this] { return playState() == PlayState::Playing; });
+    c->bind(C::Stop, MMControl1->button(4));
+    c->bind(C::PlayPause, [this, c] { c->run(playState() == PlayState::Playing ? C::Pause : C::Play); });
+    c->bind(C::OpenFiles, [this] { openFilesFromMenu(); });
+    const std::pair<C::Id, QAbstractButton *> controls[] = {
+        {C::OpenLibrary, cmdOpen}, {C::SaveLibrary, cmdSave}, {C::NewLibrary, cmdNew},  {C::Add, cmdAdd},
+        {C::Remove, cmdRemove},    {C::Clear, cmdClear},      {C::Shuffle, chkShuffle}, {C::Loop, chkLoop},
+        {C::Roll, cmdExpand},      {C::Volume, cmdVolume},    {C::Colour, cmdColor},    {C::Help, cmdHelp},
+        {C::About, cmdAbout},      {C::Minimize, cmdHide},    {C::Quit, cmdQuit}};
+    for (const auto &[id, control] : controls)
+        c->bind(id, control);
 }
 
 bool Midi::canSeek() const
@@ -59,7 +70,7 @@ QString Midi::openSong() const
     return m_play->openSong();
 }
 
-QString Midi::refusal(const QWidget *control) const
+QString Midi::refusal() const
 {
     if (m_closePending || m_unloaded)
         return QStringLiteral("Lyrabox is closing.");
@@ -67,28 +78,5 @@ QString Midi::refusal(const QWidget *control) const
         return QStringLiteral("Lyrabox waits for an answer in an open box.");
     if (m_play->busy() > 0)
         return QStringLiteral("Lyrabox is busy; try again when it is done.");
-    if (control == chkShuffle && !control->isEnabled())
-        return QStringLiteral("Shuffle is locked while a song plays; stop it first.");
-    if (control && !control->isEnabled())
-        return QStringLiteral("%1 is not available now.").arg(control->accessibleName());
     return {};
-}
-
-bool Midi::setOption(QCheckBox *box, bool on)
-{
-    // Ticking the box runs its handler, as a click would.
-    if (!acceptsCommands() || !box->isEnabled())
-        return false;
-    box->setChecked(on);
-    return true;
-}
-
-bool Midi::setLoop(bool on)
-{
-    return setOption(chkLoop, on);
-}
-
-bool Midi::setShuffle(bool on)
-{
-    return setOption(chkShuffle, on);
 }

@@ -1,3 +1,4 @@
+#include "app/commands.h"
 #include "export/exportjob.h"
 #include "export/frmexport.h"
 #include "fakes/playerfixture.h"
@@ -19,7 +20,8 @@ class TestExportWindow : public QObject {
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-        addExportAction([&m](const QString &text, const auto &make) { return m.addWindowAction(text, make); },
+        addExportAction([&m](const QString &text,
+                             const std::function<QWidget *()> &make) { return m.commands()->addWindow(text, make); },
                         {&m, m.playSession(), m.library(), m.controls().List1}, &fx.dialogs, fx.settings.get(),
                         renderers)
             ->trigger();

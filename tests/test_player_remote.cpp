@@ -1,4 +1,5 @@
 #include "fakes/playerfixture.h"
+#include "app/commands.h"
 #include "testenv.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
@@ -56,13 +57,9 @@ private slots:
         row("space on a button the focus fell to plays", "stopped", Qt::Key_Space, playing, 0, "", "cmdSave");
         row("space after a click on Previous pauses", "playing", Qt::Key_Space, paused, 0, "", "click:Prev");
         row("space after Tab, then a click, plays", "stopped", Qt::Key_Space, playing, 0, "", "Tab:click:Stop");
-        row("ctrl+right next", "stopped", Qt::CTRL | Qt::Key_Right, stopped, 1);
         row("ctrl+left wraps back", "stopped", Qt::CTRL | Qt::Key_Left, stopped, 2);
-        row("ctrl+. stops", "playing", Qt::CTRL | Qt::Key_Period, stopped);
         row("media toggle", "playing", Qt::Key_MediaTogglePlayPause, paused);
         row("media pause leaves paused", "paused", Qt::Key_MediaPause, paused);
-        row("ctrl+o opens a library", "stopped", Qt::CTRL | Qt::Key_O, stopped, 0, "open");
-        row("ctrl+o locked while playing", "playing", Qt::CTRL | Qt::Key_O, playing);
         row("ctrl+s saves", "stopped", Qt::CTRL | Qt::Key_S, stopped, 0, "save");
     }
 
@@ -101,6 +98,93 @@ private slots:
             QCOMPARE(m.controls().txtPause->text(), pause);
     }
 
+    // A key, the menu and a command from code run the handler once, as a click on the control does;
+    // a locked command is refused on every road.
+    void everyRoadRunsTheHandlerOnce_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QKeyCombination>("key");   // Key_unknown: none
+        QTest::addColumn<QString>("entry");         // in the menu; empty: none
+        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("playing");   // before
+        QTest::addColumn<bool>("locked");
+        const auto row = [](const char *tag, const char *control, QKeyCombination key, const char *entry,
+                            Commands::Id command, bool playing = false, bool locked = false) {
+            QTest::newRow(tag) << QString(control) << key << QString(entry) << int(command) << playing << locked;
+        };
+        const QKeyCombination none = Qt::Key_unknown;
+        row("play", "Play", Qt::Key_Space, "Play/Pause", Commands::PlayPause);
+        row("pause", "Pause", Qt::Key_MediaPause, "", Commands::Pause, true);
+        row("next", "Next", Qt::CTRL | Qt::Key_Right, "Next", Commands::Next);
+        row("previous", "Prev", Qt::CTRL | Qt::Key_Left, "Previous", Commands::Previous, true);
+        row("stop", "Stop", Qt::CTRL | Qt::Key_Period, "Stop", Commands::Stop, true);
+        row("open library", "cmdOpen", Qt::CTRL | Qt::Key_O, "Open Library...", Commands::OpenLibrary);
+        row("save library", "cmdSave", Qt::CTRL | Qt::Key_S, "", Commands::SaveLibrary);
+        row("new library", "cmdNew", Qt::CTRL | Qt::Key_N, "", Commands::NewLibrary);
+        row("loop", "chkLoop", none, "Loop", Commands::Loop);
+        row("clear", "cmdClear", none, "", Commands::Clear);
+        row("open library locked", "cmdOpen", Qt::CTRL | Qt::Key_O, "Open Library...", Commands::OpenLibrary, true,
+            true);
+        row("shuffle locked", "chkShuffle", none, "Shuffle", Commands::Shuffle, true, true);
+        row("remove locked", "cmdRemove", none, "", Commands::Remove, true, true);
+    }
+
+    void everyRoadRunsTheHandlerOnce()
+    {
+        QFETCH(QString, control);
+        QFETCH(QKeyCombination, key);
+        QFETCH(QString, entry);
+        QFETCH(int, command);
+        QFETCH(bool, playing);
+        QFETCH(bool, locked);
+        const auto id = Commands::Id(command);
+        // What a road did: the device's commands, the boxes asked, where the player stands.
+        const auto outcome = [&](const QString &road) {
+            PlayerFixture f;
+            Midi &m = activeWindow(f);
+            if (playing)
+                f.press(u"Play"_s);
+            m.controls().List1->setFocus();
+            const qsizetype logged = f.device.log.size();
+            QStringList asked;
+            f.dialogs.onAsk = [&asked](const QString &kind) { asked << kind; };
+            QAction *action = m.commands()->action(id);
+            if (road == "click"_L1) {
+                m.findChild<QAbstractButton *>(control)->click();
+            } else if (road == "key"_L1) {
+                const QString text = key.key() == Qt::Key_Space ? u" "_s : QString();
+                for (const auto press : {QTest::Press, QTest::Release})
+                    QTest::sendKeyEvent(press, m.focusWidget(), key.key(), text, key.keyboardModifiers());
+            } else if (road == "menu"_L1) {
+                if (!m.menu()->actions().contains(action) || action->text() != entry)
+                    return QStringList{u"no entry "_s + entry};
+                action->trigger();
+            } else if (road == "command"_L1) {
+                if (m.commands()->refusal(id).isEmpty() == locked || m.commands()->run(id) == locked)
+                    return QStringList{u"taken though locked, or refused though free"_s};
+            }
+            return QStringList{f.device.log.mid(logged).join(u','),
+                               asked.join(u','),
+                               QString::number(m.selIndex()),
+                               QString::number(int(m.playState())),
+                               QString::number(m.controls().chkLoop->isChecked()),
+                               QString::number(m.controls().chkShuffle->isChecked()),
+                               QString::number(m.playList().count())};
+        };
+        const QStringList nothing = outcome(u"none"_s), clicked = outcome(u"click"_s);
+        QCOMPARE(clicked == nothing, locked);
+        QStringList roads{u"command"_s};
+        if (key.key() != Qt::Key_unknown)
+            roads << u"key"_s;
+        if (!entry.isEmpty())
+            roads << u"menu"_s;
+        for (const QString &road : roads) {
+            const QStringList got = outcome(road);
+            QVERIFY2(got == clicked,
+                     qPrintable(road + u": "_s + got.join(u" | "_s) + u" / "_s + clicked.join(u" | "_s)));
+        }
+    }
+
     void sliderKeysSeekAsTheSliderDoes()
     {
         PlayerFixture f;
@@ -120,34 +204,15 @@ private slots:
         QCOMPARE(m.playState(), PlayState::Paused);
     }
 
-    void menuEntriesGoThroughTheControls()
+    // The entries beside the commands' own (those are in everyRoadRunsTheHandlerOnce).
+    void menuOpensFilesAndTakesOtherWindows()
     {
         PlayerFixture f;
         Midi &m = activeWindow(f);
-        const auto trigger = [&m](const QString &text) {
-            for (QAction *a : m.menu()->actions()) {
-                if (a->text() == text) {
-                    a->trigger();
-                    return;
-                }
-            }
-            QFAIL(qPrintable(u"no entry "_s + text));
-        };
-        trigger(u"Play/Pause"_s);
-        QCOMPARE(m.playState(), PlayState::Playing);
-        trigger(u"Loop"_s);
-        QVERIFY(m.controls().chkLoop->isChecked());
-        // Shuffle is locked while playing, in the menu as on the box.
-        emit m.menu()->aboutToShow();
-        trigger(u"Shuffle"_s);
-        QVERIFY(!m.controls().chkShuffle->isChecked());
-        trigger(u"Stop"_s);
-        QCOMPARE(m.playState(), PlayState::Stopped);
         f.dialogs.openResults.enqueue(f.songs({u"d.mid"_s}).first());
-        trigger(u"Open files..."_s);
+        m.commands()->action(Commands::OpenFiles)->trigger();
         QCOMPARE(QFileInfo(m.openSong()).fileName(), u"d.mid"_s);
-        auto *extra = new QAction(u"Extra..."_s, &m);
-        m.addMenuAction(extra);
+        QAction *extra = m.commands()->addWindow(u"Extra..."_s, [] { return new QWidget; });
         const QList<QAction *> all = m.menu()->actions();
         QCOMPARE(all.at(all.indexOf(extra) + 1)->text(), u"Volume..."_s);
     }
@@ -160,13 +225,19 @@ private slots:
         f.dialogs.onAsk = [&](const QString &) {
             // Within the box: a key, a menu entry and a desktop command all do nothing.
             QVERIFY(!m.acceptsCommands());
-            QVERIFY(!m.press(Midi::Button::Play));
+            QVERIFY(!m.commands()->run(Commands::Play));
             QVERIFY(!m.seekTo(5000));
+            for (const Commands::Id id : {Commands::PlayPause, Commands::Loop}) {
+                if (!tried)                                // Change Color asks twice
+                    m.commands()->action(id)->trigger();   // as the menu does
+            }
             tried = true;
         };
         m.cmdColor_Click();
         QVERIFY(tried);
         QCOMPARE(m.playState(), PlayState::Stopped);
+        QVERIFY(!m.controls().chkLoop->isChecked());
+        QVERIFY(!m.commands()->isChecked(Commands::Loop));
         QVERIFY(m.acceptsCommands());
     }
 
