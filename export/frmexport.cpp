@@ -168,7 +168,7 @@ void FrmExport::fillChoices()
 
 QStringList FrmExport::chosenSongs() const
 {
-    const PlayList &list = m_player->playList();
+    const PlayListModel &list = m_player->playList();
     if (optOpen->isChecked())
         return m_player->openSong().isEmpty() ? QStringList() : QStringList{m_player->openSong()};
     if (optList->isChecked())

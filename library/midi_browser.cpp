@@ -38,8 +38,8 @@ void Midi::connectBrowser()
     connect(Dir1, &DirList::unreadable, this,
             [this](const QString &path) { File1->showProblem(QStringLiteral("%1 cannot be read.").arg(path)); });
     connect(File1, &QListWidget::itemDoubleClicked, this, &Midi::File1_DblClick);
-    connect(List1, &QListWidget::itemClicked, this, &Midi::List1_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &Midi::List1_DblClick);
+    connect(List1, &QAbstractItemView::clicked, this, &Midi::List1_Click);
+    connect(List1, &QAbstractItemView::doubleClicked, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::enterPressed, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::deletePressed, this, [this] {
         if (cmdRemove->isEnabled())
@@ -71,7 +71,6 @@ int Midi::appendFiles(const QStringList &paths)
         if (!LibraryFile::canStore(path)) {
             refused << path;
         } else if (m_list.append(path)) {
-            List1->addItem(m_list.name(m_list.count() - 1));
             ++added;
         } else {
             ++leftOut;
@@ -110,8 +109,7 @@ void Midi::cmdAdd_Click()
 void Midi::cmdRemove_Click()
 {
     const int i = List1->currentRow();
-    if (i >= 0 && i < m_list.count() && List1->item(i)->isSelected()) {
-        delete List1->takeItem(i);
+    if (i >= 0 && i < m_list.count() && List1->rowSelected(i)) {
         m_list.removeAt(i);
         m_listEdited = true;
     }

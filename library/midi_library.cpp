@@ -12,7 +12,6 @@
 void Midi::ClearList()
 {
     File1->clearSelectionIndex();
-    List1->clear();
     m_list.clear();
     m_selIndex = 0;
     // The device closes below: whatever played or waited in the interlude ends.
@@ -38,10 +37,8 @@ void Midi::OpenLib()
         setLabel5(m_libName + QStringLiteral(" (Empty)"));
         return;
     }
-    for (const QString &path : lib.paths) {
+    for (const QString &path : lib.paths)
         m_list.append(path);
-        List1->addItem(m_list.name(m_list.count() - 1));
-    }
     if (!lib.error.isEmpty()) {
         // What did not load must not be lost by the save at shut-down.
         m_libraryIncomplete = true;

@@ -1,5 +1,4 @@
 #include "app/core/numbers.h"
-#include "library/filebrowser.h"
 #include "player/midi.h"
 #include <QCheckBox>
 #include <QLineEdit>
@@ -11,8 +10,6 @@ void Midi::chkShuffle_Click()
     if (m_list.isEmpty() || !chkShuffle->isChecked())
         return;
     m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
-    List1->clear();
-    List1->addItems(m_list.names());
     // A new deal during the pause between songs keeps the pause: its first
     // song plays when the wait is over.
     const bool waiting = m_interludePending;

@@ -1,7 +1,7 @@
 #pragma once
 #include "app/services.h"
 #include "library/core/openplan.h"
-#include "library/core/playlist.h"
+#include "library/core/playlistmodel.h"
 #include "library/core/shuffle.h"
 #include "playback/core/playstate.h"
 #include "player/midi_controls.h"
@@ -159,7 +159,7 @@ public:
     QMenu *menu() const { return m_menu; }
 
     // Named state, readable by tests and the other windows.
-    const PlayList &playList() const { return m_list; }
+    const PlayListModel &playList() const { return m_list; }
     int selIndex() const { return m_selIndex; }
     void setSelIndex(int i) { m_selIndex = i; }
     QString libFile() const { return m_libFile; }
@@ -289,7 +289,7 @@ private:
 
     Services m_services;
     std::unique_ptr<ClosingDialogs> m_closingDialogs;
-    PlayList m_list;
+    PlayListModel m_list;
     ShuffleRandom m_random;
     int m_selIndex = 0;
     QString m_libName;
