@@ -45,6 +45,9 @@ private slots:
         PlayerFixture f;
         Midi &m = f.startWith({"A.mid", "B.mid", "C.mid"});
         const QStringList songs = m.playList().paths();
+        m.controls().List1->setCurrentRow(0);
+        m.controls().List1->clearSelection();   // current but not selected: stays
+        m.cmdRemove_Click();
         m.controls().List1->setCurrentRow(1);
         m.cmdRemove_Click();
         QCOMPARE(m.playList().paths(), QStringList({songs[0], songs[2]}));
