@@ -161,9 +161,8 @@ private slots:
         QCOMPARE(in.last().mid(1), QVariantList({1000, 1000}));
         QCOMPARE(list.index(1000).data().toString(), "Song 1000.mid");
         QCOMPARE(list.index(3).data(PlayListModel::PathRole).toString(), list.path(3));
-        list.removeAt(-1);
-        list.removeAt(1001);
-        list.removeAt(1);
+        for (int row : {-1, 1001, 1})
+            list.removeAt(row);
         QCOMPARE(out.size(), 1);
         QCOMPARE(out.last().mid(1), QVariantList({1, 1}));
         QCOMPARE(list.rowCount(), 1000);
