@@ -3,15 +3,12 @@
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
 #include "desktop/mprisproperties.h"
-#include "library/filebrowser.h"
 #include "player/midi.h"
-#include <QAbstractItemModel>
 #include <QCheckBox>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMetaProperty>
 #include <QUrl>
 
@@ -51,7 +48,7 @@ Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
     const MidiControls &c = player->controls();
     connect(c.chkLoop, &QCheckBox::toggled, this, &Mpris::refresh);
     connect(c.chkShuffle, &QCheckBox::toggled, this, &Mpris::refresh);
-    QAbstractItemModel *list = c.List1->model();
+    const PlayListModel *list = &player->playList();
     connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::rowsRemoved, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::modelReset, this, &Mpris::refresh);
