@@ -226,12 +226,13 @@ PlayListBox::PlayListBox(QWidget *parent) : QListView(parent)
 
 void PlayListBox::setCurrentRow(int row)
 {
-    selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    if (selectionModel())   // none until the box has its list
+        selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
 }
 
 bool PlayListBox::rowSelected(int row) const
 {
-    return selectionModel()->isSelected(model()->index(row, 0));
+    return selectionModel() && selectionModel()->isSelected(model()->index(row, 0));
 }
 
 void PlayListBox::keyPressEvent(QKeyEvent *event)
