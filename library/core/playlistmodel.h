@@ -19,6 +19,8 @@ public:
     QString name(int i) const { return m_list.name(i); }
     QStringList paths() const { return m_list.paths(); }
     QStringList names() const { return m_list.names(); }
+    // The entries alone, for readers that need no signals.
+    const PlayList &list() const { return m_list; }
 
     bool append(const QString &path);
     void removeAt(int i);
