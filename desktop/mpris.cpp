@@ -4,14 +4,11 @@
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
 #include "desktop/mprisproperties.h"
-#include "library/filebrowser.h"
 #include "player/midi.h"
-#include <QAbstractItemModel>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QFileInfo>
-#include <QListWidget>
 #include <QMetaProperty>
 #include <QUrl>
 
@@ -48,9 +45,8 @@ Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
         announceSeek(m_player->positionMs());
     });
     connect(level, &ObservedLevel::changed, this, &Mpris::refresh);
-    const MidiControls &c = player->controls();
     connect(m_commands, &Commands::checkedChanged, this, &Mpris::refresh);
-    QAbstractItemModel *list = c.List1->model();
+    const PlayListModel *list = &player->playList();
     connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::rowsRemoved, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::modelReset, this, &Mpris::refresh);

@@ -170,7 +170,7 @@ void FrmExport::fillChoices()
 
 QStringList FrmExport::chosenSongs() const
 {
-    const PlayList &list = m_player.library->list();
+    const PlayListModel &list = m_player.library->list();
     const QString open = m_player.play->openSong();
     if (optOpen->isChecked())
         return open.isEmpty() ? QStringList() : QStringList{open};

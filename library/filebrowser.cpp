@@ -217,11 +217,22 @@ void FileList::clearSelectionIndex()
     clearSelection();
 }
 
-PlayListBox::PlayListBox(QWidget *parent) : QListWidget(parent)
+PlayListBox::PlayListBox(QWidget *parent) : QListView(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
+}
+
+void PlayListBox::setCurrentRow(int row)
+{
+    if (selectionModel())   // none until the box has its list
+        selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+}
+
+bool PlayListBox::rowSelected(int row) const
+{
+    return selectionModel() && selectionModel()->isSelected(model()->index(row, 0));
 }
 
 void PlayListBox::keyPressEvent(QKeyEvent *event)
@@ -231,7 +242,7 @@ void PlayListBox::keyPressEvent(QKeyEvent *event)
     else if (event->key() == Qt::Key_Delete)
         emit deletePressed();
     else
-        QListWidget::keyPressEvent(event);
+        QListView::keyPressEvent(event);
 }
 
 void PlayListBox::dragEnterEvent(QDragEnterEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QListView>
 #include <QListWidget>
 #include <QStringList>
 
@@ -65,11 +66,16 @@ private:
     QString m_pattern;
 };
 
-// The play list: takes dropped files, Enter plays, Delete removes.
-class PlayListBox : public QListWidget {
+// The play list's view: takes dropped files, Enter plays, Delete removes.
+class PlayListBox : public QListView {
     Q_OBJECT
 public:
     explicit PlayListBox(QWidget *parent = nullptr);
+    // -1 when no row is current.
+    int currentRow() const { return currentIndex().row(); }
+    // Makes row current and the only one selected; -1 clears both.
+    void setCurrentRow(int row);
+    bool rowSelected(int row) const;
 
 signals:
     void filesDropped(const QStringList &paths);

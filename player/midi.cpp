@@ -28,7 +28,7 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
     m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_closePending; });
     m_services.dialogs = m_closingDialogs.get();
     m_library = new LibrarySession(this);
-    m_play = new PlaySession(m_services.device, m_services.clock, &m_library->list(), this);
+    m_play = new PlaySession(m_services.device, m_services.clock, &m_library->list().list(), this);
     m_library->setPlaySession(m_play);
     loadIcons();
     buildControls();
@@ -47,7 +47,7 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
 
 Midi::~Midi() = default;
 
-const PlayList &Midi::playList() const
+const PlayListModel &Midi::playList() const
 {
     return m_library->list();
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include "app/services.h"
 #include "library/core/openplan.h"
-#include "library/core/playlist.h"
+#include "library/core/playlistmodel.h"
 #include "playback/core/playsession.h"
 #include "player/midi_controls.h"
 #include "player/midigeometry.h"
@@ -147,7 +147,7 @@ public:
     QMenu *menu() const { return m_menu; }
 
     // Named state, readable by tests and the other windows.
-    const PlayList &playList() const;
+    const PlayListModel &playList() const;
     PlaySession *playSession() const { return m_play; }
     int selIndex() const { return m_play->selIndex(); }
     void setSelIndex(int i) { m_play->setSelIndex(i); }

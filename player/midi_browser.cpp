@@ -39,8 +39,8 @@ void Midi::connectBrowser()
     connect(Dir1, &DirList::unreadable, this,
             [this](const QString &path) { File1->showProblem(QStringLiteral("%1 cannot be read.").arg(path)); });
     connect(File1, &QListWidget::itemDoubleClicked, this, &Midi::File1_DblClick);
-    connect(List1, &QListWidget::itemClicked, this, &Midi::List1_Click);
-    connect(List1, &QListWidget::itemDoubleClicked, this, &Midi::List1_DblClick);
+    connect(List1, &QAbstractItemView::clicked, this, &Midi::List1_Click);
+    connect(List1, &QAbstractItemView::doubleClicked, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::enterPressed, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::deletePressed, this, [this] {
         if (cmdRemove->isEnabled())
@@ -69,7 +69,7 @@ void Midi::cmdAdd_Click()
 void Midi::cmdRemove_Click()
 {
     const int i = List1->currentRow();
-    m_library->removeAt(i >= 0 && List1->item(i)->isSelected() ? i : -1);
+    m_library->removeAt(List1->rowSelected(i) ? i : -1);
     List1->setCurrentRow(-1);
 }
 

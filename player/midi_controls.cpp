@@ -1,4 +1,5 @@
 #include "app/core/twips.h"
+#include "library/core/librarysession.h"
 #include "library/filebrowser.h"
 #include "player/headinglabel.h"
 #include "player/midi.h"
@@ -222,6 +223,7 @@ void Midi::buildBrowser()
     File1 = place(new FileList(p), "File1", 120, 2100, 2415, 1845);
     File1->setToolTip(QStringLiteral("Select one or more files to add to play list; double click to preview file"));
     List1 = place(new PlayListBox(p), "List1", 3600, 960, 2175, 2985);
+    List1->setModel(m_library->model());
     List1->setToolTip(QStringLiteral("Play list--double click to open desired selection"));
 }
 

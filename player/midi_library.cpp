@@ -72,12 +72,7 @@ void Midi::connectLibrary()
     connect(l, &LibrarySession::selectionShown, Label1, &QLabel::setText);
     connect(l, &LibrarySession::listCleared, this, [this] {
         File1->clearSelectionIndex();
-        List1->clear();
         Label3->setText(Texts::total(0));
-    });
-    connect(l, &LibrarySession::listChanged, this, [this] {
-        List1->clear();
-        List1->addItems(m_library->list().names());
     });
     connect(l, &LibrarySession::entriesAdded, File1, &FileList::refresh);
     connect(l, &LibrarySession::browserPointed, this, &Midi::pointBrowserAt);

@@ -1,6 +1,8 @@
-// The ".mfl" library file and the shuffle deal. Random bytes: fuzz/fuzz_libraryfile.cpp.
+// The ".mfl" library file, the shuffle deal and the play list the views show. Random bytes: fuzz/fuzz_libraryfile.cpp.
 #include "library/core/libraryfile.h"
+#include "library/core/playlistmodel.h"
 #include "library/core/shuffle.h"
+#include <QAbstractItemModelTester>
 #include <QtTest>
 
 namespace {
@@ -143,6 +145,33 @@ private slots:
             if (k == 2)
                 QCOMPARE(order.join(""), QStringLiteral("ADEBC"));
         }
+    }
+
+    // A view learns of every change: rows in and out, a new order or an empty list as a reset.
+    void playListModel()
+    {
+        PlayListModel list;
+        QAbstractItemModelTester contract(&list, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy in(&list, &QAbstractItemModel::rowsInserted), out(&list, &QAbstractItemModel::rowsRemoved),
+            reset(&list, &QAbstractItemModel::modelReset);
+        for (const QString &p : numbered(PlayListModel::Capacity))
+            QVERIFY(list.append(p));
+        QVERIFY(!list.append("/over.mid") && list.isFull());
+        QCOMPARE(in.size(), PlayListModel::Capacity);
+        QCOMPARE(in.last().mid(1), QVariantList({1000, 1000}));
+        QCOMPARE(list.index(1000).data().toString(), "Song 1000.mid");
+        QCOMPARE(list.index(3).data(PlayListModel::PathRole).toString(), list.path(3));
+        for (int row : {-1, 1001, 1})
+            list.removeAt(row);
+        QCOMPARE(out.size(), 1);
+        QCOMPARE(out.last().mid(1), QVariantList({1, 1}));
+        QCOMPARE(list.rowCount(), 1000);
+        QCOMPARE(list.index(1).data().toString() + list.name(1), "Song 2.midSong 2.mid");
+        list.setPaths({"/a/x.mid", "/b/y.rmi"});
+        QCOMPARE(list.names(), QStringList({"x.mid", "y.rmi"}));
+        list.clear();
+        QVERIFY(list.isEmpty() && list.rowCount() == 0 && list.name(0).isEmpty());
+        QCOMPARE(reset.size() + in.size() + out.size(), 2 + PlayListModel::Capacity + 1);
     }
 };
 

@@ -45,10 +45,14 @@ private slots:
         PlayerFixture f;
         Midi &m = f.startWith({"A.mid", "B.mid", "C.mid"});
         const QStringList songs = m.playList().paths();
+        m.controls().List1->setCurrentRow(0);
+        m.controls().List1->clearSelection();   // current but not selected: stays
+        m.cmdRemove_Click();
         m.controls().List1->setCurrentRow(1);
         m.cmdRemove_Click();
         QCOMPARE(m.playList().paths(), QStringList({songs[0], songs[2]}));
-        QVERIFY(m.controls().List1->count() == 2 && m.controls().List1->item(1)->text() == "C.mid");
+        const QAbstractItemModel *shown = m.controls().List1->model();
+        QVERIFY(shown->rowCount() == 2 && shown->index(1, 0).data().toString() == "C.mid");
         QCOMPARE(m.controls().List1->currentRow(), -1);
         m.cmdRemove_Click();   // nothing selected: only the heading
         QCOMPARE(m.playList().count(), 2);
@@ -63,7 +67,7 @@ private slots:
         m.addFiles(QList<QString>(1000, one));
         QCOMPARE(m.playList().count(), 1000);
         m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid", f.dir() + "/bad\"name.mid"});
-        QVERIFY(m.playList().count() == 1001 && m.controls().List1->count() == 1001);
+        QCOMPARE(m.playList().count(), 1001);
         QVERIFY(f.dialogs.shown("2 file(s) were not added"));
         QVERIFY(f.dialogs.shown("line\nbreak.mid") && f.dialogs.shown("bad\"name.mid"));
         m.controls().List1->setCurrentRow(1000);

@@ -41,7 +41,6 @@ void LibrarySession::OpenLib()
     }
     for (const QString &path : lib.paths)
         m_list.append(path);
-    emit listChanged();
     if (!lib.error.isEmpty()) {
         // What did not load must not be lost by the save at shut-down.
         m_libraryIncomplete = true;

@@ -1,7 +1,7 @@
 #pragma once
 #include "app/core/failure.h"
 #include "library/core/openplan.h"
-#include "library/core/playlist.h"
+#include "library/core/playlistmodel.h"
 #include "library/core/shuffle.h"
 #include <QObject>
 #include <functional>
@@ -18,7 +18,9 @@ public:
     // The session that plays the list's entries; set once, before any command.
     void setPlaySession(PlaySession *play);
 
-    const PlayList &list() const { return m_list; }
+    const PlayListModel &list() const { return m_list; }
+    // For the views: changes go through the commands below.
+    PlayListModel *model() { return &m_list; }
     QString libFile() const { return m_libFile; }
     void setLibFile(const QString &file) { m_libFile = file; }
     QString libName() const { return m_libName; }
@@ -59,7 +61,6 @@ signals:
     void headingShown(const QString &text);
     void libraryLineShown(const QString &text);
     void selectionShown(const QString &text);
-    void listChanged();
     void listCleared();
     // Why the library shows empty or partly loaded; empty when nothing is wrong.
     void problemNoted(const QString &why);
@@ -79,7 +80,7 @@ private:
     bool stillOpen() const;
 
     PlaySession *m_play = nullptr;
-    PlayList m_list;
+    PlayListModel m_list;
     ShuffleRandom m_random;
     QString m_libName = QStringLiteral("New Library");
     QString m_libFile;

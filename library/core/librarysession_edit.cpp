@@ -74,8 +74,7 @@ int LibrarySession::appendFiles(const QStringList &paths)
             ++leftOut;
     }
     if (added > 0)
-        emit listChanged();
-    tellRefused(refused, leftOut);
+        tellRefused(refused, leftOut);
     if (added == 0)
         return 0;
     m_listEdited = true;
@@ -104,8 +103,7 @@ void LibrarySession::removeAt(int row)
     if (row >= 0 && row < m_list.count()) {
         m_list.removeAt(row);
         m_listEdited = true;
-        emit listChanged();
-    }
+        }
     showHeading();
 }
 
@@ -114,7 +112,6 @@ void LibrarySession::deal()
     if (m_list.isEmpty())
         return;
     m_list.setPaths(shuffleDeal(m_list.paths(), m_random));
-    emit listChanged();
     m_play->reopenAfterDeal();
 }
 
