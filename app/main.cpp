@@ -154,9 +154,10 @@ int main(int argc, char *argv[])
     window.Form_Load();
     if (window.unloaded())
         return 0;
-    Mpris mpris(&window, &level,
+    Mpris mpris(window.playSession(), window.library(), window.commands(), &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
-                 [&window](const QStringList &uris) { window.openPaths(uris); }, AppInfo::DesktopId});
+                 [&window](const QStringList &uris) { window.openPaths(uris); }, [&window] { window.endBySystem(); },
+                 AppInfo::DesktopId});
     QString busError = QStringLiteral("no session bus");
     if (!busKnown || !mpris.registerOnBus(&busError))
         tellTerminal(QStringLiteral("desktop media controls are off: %1").arg(busError));

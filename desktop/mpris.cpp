@@ -4,7 +4,8 @@
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mprisadaptors.h"
 #include "desktop/mprisproperties.h"
-#include "player/midi.h"
+#include "library/core/librarysession.h"
+#include "playback/core/playsession.h"
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -32,26 +33,33 @@ QVariantMap readAll(const QObject *adaptor)
 
 }   // namespace
 
-Mpris::Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent)
-    : QObject(parent), m_player(player), m_commands(player->commands()), m_level(level), m_hooks(std::move(hooks))
+Mpris::Mpris(PlaySession *play, LibrarySession *library, Commands *commands, ObservedLevel *level, Hooks hooks,
+             QObject *parent)
+    : QObject(parent), m_play(play), m_library(library), m_commands(commands), m_level(level),
+      m_hooks(std::move(hooks))
 {
     new MprisRoot(this);
     new MprisPlayer(this);
     new MprisProperties(this);
-    connect(player, &Midi::playStateChanged, this, &Mpris::refresh);
-    connect(player, &Midi::positionJumped, this, &Mpris::announceSeek);
-    connect(player, &Midi::songChanged, this, [this] {
+    connect(play, &PlaySession::playStateChanged, this, &Mpris::refresh);
+    connect(play, &PlaySession::positionJumped, this, &Mpris::announceSeek);
+    connect(play, &PlaySession::songChanged, this, [this] {
         refresh();
-        announceSeek(m_player->positionMs());
+        announceSeek(m_play->positionMs());
     });
     connect(level, &ObservedLevel::changed, this, &Mpris::refresh);
     connect(m_commands, &Commands::checkedChanged, this, &Mpris::refresh);
-    const PlayListModel *list = &player->playList();
+    const PlayListModel *list = &library->list();
     connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::rowsRemoved, this, &Mpris::refresh);
     connect(list, &QAbstractItemModel::modelReset, this, &Mpris::refresh);
     m_sentRoot = rootProperties();
     m_sentPlayer = playerProperties();
+}
+
+bool Mpris::seekTo(qint64 ms) const
+{
+    return m_commands->refusal().isEmpty() && m_play->seekTo(ms);
 }
 
 bool Mpris::registerOnBus(QString *error)
@@ -82,20 +90,20 @@ QVariantMap Mpris::playerProperties() const
 
 QVariantMap Mpris::metadata() const
 {
-    const QString song = m_player->openSong();
+    const QString song = m_play->openSong();
     QVariantMap map;
     map.insert(QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(MprisValues::trackId(song))));
     if (song.isEmpty())
         return map;
-    map.insert(QStringLiteral("mpris:length"), MprisValues::toMicro(m_player->lengthMs()));
+    map.insert(QStringLiteral("mpris:length"), MprisValues::toMicro(m_play->lengthMs()));
     // The name the strip shows, but whole: a panel has its own room.
     QString title = QFileInfo(song).completeBaseName();
     if (!title.isEmpty())
         title[0] = title[0].toUpper();
     map.insert(QStringLiteral("xesam:title"), title);
     map.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(song).toString(QUrl::FullyEncoded));
-    if (!m_player->libName().isEmpty())
-        map.insert(QStringLiteral("xesam:album"), m_player->libName());
+    if (!m_library->libName().isEmpty())
+        map.insert(QStringLiteral("xesam:album"), m_library->libName());
     return map;
 }
 

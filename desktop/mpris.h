@@ -7,8 +7,9 @@
 #include <functional>
 
 class Commands;
-class Midi;
+class LibrarySession;
 class ObservedLevel;
+class PlaySession;
 
 // The player on the session bus for desktop media controls (panels, media
 // keys, playerctl). Every command goes through the player's commands, as a click would.
@@ -18,16 +19,21 @@ public:
     struct Hooks {
         std::function<void()> raise;                         // as a second start does
         std::function<void(const QStringList &)> openUris;   // as the command line does
+        std::function<void()> quit;                          // as the system ends the program
         QString desktopEntry;                                // the desktop file's id
     };
-    Mpris(Midi *player, ObservedLevel *level, Hooks hooks, QObject *parent = nullptr);
+    Mpris(PlaySession *play, LibrarySession *library, Commands *commands, ObservedLevel *level, Hooks hooks,
+          QObject *parent = nullptr);
 
     static constexpr const char *ServiceName = "org.mpris.MediaPlayer2.lyrabox";
     static constexpr const char *ObjectPath = "/org/mpris/MediaPlayer2";
     // False, with the reason, when there is no session bus or the name is taken.
     bool registerOnBus(QString *error);
 
-    Midi *player() const { return m_player; }
+    PlaySession *play() const { return m_play; }
+    LibrarySession *library() const { return m_library; }
+    // Seeks as the slider does, when the player takes commands now.
+    bool seekTo(qint64 ms) const;
     Commands *commands() const { return m_commands; }
     ObservedLevel *level() const { return m_level; }
     const Hooks &hooks() const { return m_hooks; }
@@ -50,7 +56,8 @@ signals:
 private:
     void sendChanges(const QString &interface, const QVariantMap &now, QVariantMap &sent);
 
-    Midi *m_player;
+    PlaySession *m_play;
+    LibrarySession *m_library;
     Commands *m_commands;
     ObservedLevel *m_level;
     Hooks m_hooks;

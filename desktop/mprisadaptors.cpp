@@ -4,7 +4,8 @@
 #include "desktop/core/mprisvalues.h"
 #include "desktop/mpris.h"
 #include "library/core/openplan.h"
-#include "player/midi.h"
+#include "library/core/librarysession.h"
+#include "playback/core/playsession.h"
 #include <QDir>
 #include <QTimer>
 #include <QUrl>
@@ -66,7 +67,8 @@ void MprisRoot::Quit()
 {
     // As the system ends it: open boxes close, nothing asks. After the reply
     // has gone: the window may take a while to save and close.
-    QTimer::singleShot(0, m_mpris->player(), &Midi::endBySystem);
+    if (m_mpris->hooks().quit)
+        QTimer::singleShot(0, m_mpris, m_mpris->hooks().quit);
 }
 
 MprisPlayer::MprisPlayer(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris)
@@ -76,7 +78,7 @@ MprisPlayer::MprisPlayer(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mp
 
 QString MprisPlayer::playbackStatus() const
 {
-    return MprisValues::playbackStatus(m_mpris->player()->playState());
+    return MprisValues::playbackStatus(m_mpris->play()->playState());
 }
 
 QString MprisPlayer::loopStatus() const
@@ -134,12 +136,12 @@ void MprisPlayer::setVolume(double volume)
 
 qlonglong MprisPlayer::position() const
 {
-    return MprisValues::toMicro(m_mpris->player()->positionMs());
+    return MprisValues::toMicro(m_mpris->play()->positionMs());
 }
 
 bool MprisPlayer::canGoNext() const
 {
-    return m_mpris->player()->playList().count() > 0;
+    return m_mpris->library()->list().count() > 0;
 }
 
 bool MprisPlayer::canGoPrevious() const
@@ -149,18 +151,18 @@ bool MprisPlayer::canGoPrevious() const
 
 bool MprisPlayer::canPlay() const
 {
-    return !m_mpris->player()->openSong().isEmpty();
+    return !m_mpris->play()->openSong().isEmpty();
 }
 
 bool MprisPlayer::canPause() const
 {
-    const PlayState s = m_mpris->player()->playState();
+    const PlayState s = m_mpris->play()->playState();
     return s == PlayState::Playing || s == PlayState::Paused;
 }
 
 bool MprisPlayer::canSeek() const
 {
-    return m_mpris->player()->canSeek();
+    return m_mpris->play()->canSeek();
 }
 
 void MprisPlayer::Next()
@@ -181,13 +183,13 @@ void MprisPlayer::Previous()
 
 void MprisPlayer::Pause()
 {
-    if (m_mpris->player()->playState() == PlayState::Playing)
+    if (m_mpris->play()->playState() == PlayState::Playing)
         run(m_mpris, Commands::Pause);
 }
 
 void MprisPlayer::PlayPause()
 {
-    if (m_mpris->player()->playState() == PlayState::Playing)
+    if (m_mpris->play()->playState() == PlayState::Playing)
         run(m_mpris, Commands::Pause);
     else
         Play();
@@ -201,7 +203,7 @@ void MprisPlayer::Stop()
 void MprisPlayer::Play()
 {
     // Play on a paused song resumes it; on a playing one it would start it over.
-    if (m_mpris->player()->playState() == PlayState::Playing)
+    if (m_mpris->play()->playState() == PlayState::Playing)
         return;
     if (!canPlay())
         refuse(m_mpris, QStringLiteral("No song is open."));
@@ -211,30 +213,29 @@ void MprisPlayer::Play()
 
 void MprisPlayer::Seek(qlonglong offset)
 {
-    Midi *p = m_mpris->player();
+    PlaySession *p = m_mpris->play();
     const qint64 target = p->positionMs() + MprisValues::toMilli(offset);
     // Past the end goes on to the next song, as the desktop's controls expect.
     if (target >= p->lengthMs() && p->canSeek())
         Next();
-    else if (!p->seekTo(qMax<qint64>(0, target)))
+    else if (!m_mpris->seekTo(qMax<qint64>(0, target)))
         refuse(m_mpris, QStringLiteral("No song is open to seek in."));
 }
 
 void MprisPlayer::SetPosition(const QDBusObjectPath &trackId, qlonglong position)
 {
-    Midi *p = m_mpris->player();
+    PlaySession *p = m_mpris->play();
     if (trackId.path() != MprisValues::trackId(p->openSong()))
         m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("%1 is not the open song.").arg(trackId.path()));
     else if (position < 0 || MprisValues::toMilli(position) > p->lengthMs())
         m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("The position lies outside the song."));
-    else if (!p->seekTo(MprisValues::toMilli(position)))
+    else if (!m_mpris->seekTo(MprisValues::toMilli(position)))
         refuse(m_mpris, QStringLiteral("No song is open to seek in."));
 }
 
 void MprisPlayer::OpenUri(const QString &uri)
 {
-    Midi *p = m_mpris->player();
-    if (p->closing()) {
+    if (m_mpris->play()->closing()) {
         refuse(m_mpris, QString());
         return;
     }
@@ -243,5 +244,5 @@ void MprisPlayer::OpenUri(const QString &uri)
         m_mpris->refuse(QDBusError::InvalidArgs, plan.problems.join(QLatin1Char(' ')));
     // After the reply: a box naming what cannot be opened would hold it up.
     if (m_mpris->hooks().openUris)
-        QTimer::singleShot(0, p, [open = m_mpris->hooks().openUris, uri] { open({uri}); });
+        QTimer::singleShot(0, m_mpris, [open = m_mpris->hooks().openUris, uri] { open({uri}); });
 }

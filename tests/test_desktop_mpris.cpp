@@ -75,8 +75,9 @@ private slots:
     {
         m_f = std::make_unique<PlayerFixture>();
         Midi &m = m_f->startWith({u"a.mid"_s, u"b.mid"_s, u"c.mid"_s}, 60000);
-        m_mpris = std::make_unique<Mpris>(&m, &m_observed,
-                                          Mpris::Hooks{{}, [&m](const QStringList &u) { m.openPaths(u); }, u"x.y"_s});
+        m_mpris = std::make_unique<Mpris>(
+            m.playSession(), m.library(), m.commands(), &m_observed,
+            Mpris::Hooks{{}, [&m](const QStringList &u) { m.openPaths(u); }, [&m] { m.endBySystem(); }, u"x.y"_s});
         QString error;
         QVERIFY2(m_mpris->registerOnBus(&error), qPrintable(error));
         m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, u"client%1"_s.arg(++m_clients));
