@@ -47,21 +47,6 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
 
 Midi::~Midi() = default;
 
-const PlayListModel &Midi::playList() const
-{
-    return m_library->list();
-}
-
-QString Midi::libFile() const
-{
-    return m_library->libFile();
-}
-
-QString Midi::libName() const
-{
-    return m_library->libName();
-}
-
 void Midi::connectControls()
 {
     connect(cmdQuit, &QToolButton::clicked, this, &Midi::cmdQuit_Click);

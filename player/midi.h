@@ -30,32 +30,34 @@ public:
 
     // The controls, for tests and the windows that sit beside this one.
     const MidiControls &controls() const { return *this; }
+    // What plays, what is listed, and the commands every road goes through.
+    PlaySession *playSession() const { return m_play; }
+    LibrarySession *library() const { return m_library; }
+    Commands *commands() const { return m_commands; }
 
     // player/midi_startup.cpp: start-up and shut-down.
     void Form_Load();
-    void SaveSettings();
-    void Form_Unload();
-    void cmdQuit_Click();
-    // Set once the window was asked to close by the system (not the user).
-    void setClosedBySystem(bool b) { m_closedBySystem = b; }
     // The system ends the program (signal, log-out): open boxes close, the
     // handler waiting on one returns, and the window closes as cmdQuit does.
     void endBySystem();
     bool unloaded() const { return m_unloaded; }
     // A close was asked for or is done: nothing new is taken on.
     bool closing() const { return m_closePending || m_unloaded; }
+    // No handler runs and no box is open: a click would reach the window.
+    bool acceptsCommands() const;
+    // Why a command from outside would not be taken now; empty when it would be.
+    QString refusal() const;
 
-    // player/midi_layout.cpp: layout, appearance and the small windows.
-    void Form_Resize();
-    void cmdExpand_Click();
-    void chkClose_Click();
-    void dragMouseDown(Qt::MouseButton button, const QPoint &globalPos = {});
-    void Form_MouseMove();
-    void cmdHide_Click();
-    void cmdColor_Click();
-    void cmdHelp_Click();
-    void cmdAbout_Click();
-    void cmdVolume_Click();
+    // player/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
+    // A song plays, several songs or a folder are added and the first added
+    // plays, a library opens and plays; what cannot be used is named in a box.
+    // Waits while a handler runs or a box is open. told hears what became of
+    // them: waiting (once, when they cannot be taken at once), then taken or
+    // dropped because the player closes.
+    enum class PathsFate { Waiting, Taken, Dropped };
+    void openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFate)> told = {});
+
+    // player/midi_layout.cpp: the roll, the place and the colours.
     // One tick of the roll animation's timer; finishRoll runs them to the end
     // at once (tests, quitting).
     void rollStep();
@@ -68,108 +70,14 @@ public:
     void moveTw(double left, double top);
     void setHeightTw(int tw);
     static QRect screenTw();
-
-    // player/midi_library.cpp: library files and their commands (the library session does the work).
-    void OpenLib();
-    bool SaveLib(QString *error = nullptr);
-    void ClearList();
-    void cmdNew_Click();
-    void cmdOpen_Click();
-    void cmdSave_Click();
-    void cmdClear_Click();
-
-    // player/midi_browser.cpp: play-list editing and the file browser.
-    void cmdAdd_Click();
-    void cmdRemove_Click();
-    void Drive1_Change();
-    void Dir1_Change();
-    void File1_DblClick();
-    void List1_Click();
-    void List1_DblClick();
-    // Adds files as cmdAdd does (drops); returns how many were added.
-    int addFiles(const QStringList &paths);
-
-    // player/midi_openpaths.cpp: paths given from outside (command line, hand-over, desktop).
-    // A song plays, several songs or a folder are added and the first added
-    // plays, a library opens and plays; what cannot be used is named in a box.
-    // Waits while a handler runs or a box is open. told hears what became of
-    // them: waiting (once, when they cannot be taken at once), then taken or
-    // dropped because the player closes.
-    enum class PathsFate { Waiting, Taken, Dropped };
-    void openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFate)> told = {});
-
-    // Opening a selection (the play session opens it).
-    using Opened = PlaySession::Opened;
-    Opened OpenMid(const QString &previewPath);
-
-    // player/midi_options.cpp: shuffle and the interlude field.
-    void chkShuffle_Click();
-    void txtPause_Change();
-    void txtPause_GotFocus();
-    void UpDown1_Change(int step);
-    // The session takes the options from the boxes and the field.
-    void optionsFromControls();
-
-    // player/midi_transport.cpp: the transport's handlers, forwarded to the play session.
-    void MMControl1_PlayClick(int &cancel);
-    void MMControl1_PauseClick(int &cancel);
-    void MMControl1_StopClick(int &cancel);
-    void MMControl1_NextClick(int &cancel);
-    void MMControl1_PrevClick(int &cancel);
-    // Runs when the interlude timer fires: plays once the wait is over.
-    void interludeCheck();
-    // One word for what the player does now, from the device and the interlude.
-    PlayState playState() const;
-    void MMControl1_StatusUpdate();
-    void SliderTime_MouseDown();
-    void SliderTime_MouseUp();
-
-    // player/midi_locking.cpp: locking the list commands.
-    void ComDisable();
-    void ComInable();
-
-    // player/midi_remote.cpp: commands from the keyboard, the menu and the desktop.
-    Commands *commands() const { return m_commands; }
-    bool seekTo(qint64 ms);
-    bool seekBy(qint64 ms);
-    bool canSeek() const;
-    // No handler runs and no box is open: a click would reach the window.
-    bool acceptsCommands() const;
-    // Why a command from outside would not be taken now; empty when it would be.
-    QString refusal() const;
-    qint64 positionMs() const;
-    qint64 lengthMs() const;
-    // The file open in the device (a list entry or a preview); empty when none.
-    QString openSong() const;
-
-    // player/midi_menu.cpp: the right-click menu and the keyboard.
-    void showMenu(const QPoint &globalPos);
-    QMenu *menu() const { return m_menu; }
-
-    // Named state, readable by tests and the other windows.
-    const PlayListModel &playList() const;
-    PlaySession *playSession() const { return m_play; }
-    int selIndex() const { return m_play->selIndex(); }
-    void setSelIndex(int i) { m_play->setSelIndex(i); }
-    LibrarySession *library() const { return m_library; }
-    QString libFile() const;
-    QString libName() const;
-    QString previewFile() const { return m_play->previewFile(); }
-    bool playing() const { return m_play->playing(); }
-    bool inInterlude() const { return m_play->inInterlude(); }
+    // Keeps the window on the screen after a move or a change of screens.
+    void Form_Resize();
     QString dataDir() const { return m_dataDir; }
     qint64 playerColor() const { return m_backColor; }
     qint64 textColor() const { return m_foreColor; }
     bool lightCorners() const { return m_lightCorners; }
-    MediaControl *mediaControl() const { return MMControl1; }
-
-signals:
-    // Every change of playState(), once.
-    void playStateChanged(PlayState state);
-    // Play was moved by hand (the slider, a seek): it goes on from ms.
-    void positionJumped(qint64 ms);
-    // Another song was opened (or none is open any more).
-    void songChanged();
+    // player/midi_menu.cpp: the right-click menu.
+    QMenu *menu() const { return m_menu; }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -180,6 +88,64 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
+    // The written handlers and procedures, connected to their controls.
+    // player/midi_startup.cpp
+    void SaveSettings();
+    void Form_Unload();
+    void cmdQuit_Click();
+    // player/midi_layout.cpp
+    void cmdExpand_Click();
+    void chkClose_Click();
+    void dragMouseDown(Qt::MouseButton button, const QPoint &globalPos = {});
+    void Form_MouseMove();
+    void cmdHide_Click();
+    void cmdColor_Click();
+    void cmdHelp_Click();
+    void cmdAbout_Click();
+    void cmdVolume_Click();
+    // player/midi_library.cpp: the library session does the work.
+    void OpenLib();
+    bool SaveLib(QString *error = nullptr);
+    void ClearList();
+    void cmdNew_Click();
+    void cmdOpen_Click();
+    void cmdSave_Click();
+    void cmdClear_Click();
+    // player/midi_browser.cpp: play-list editing and the file browser.
+    void cmdAdd_Click();
+    void cmdRemove_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_DblClick();
+    void List1_Click();
+    void List1_DblClick();
+    // player/midi_options.cpp: shuffle and the interlude field.
+    void chkShuffle_Click();
+    void txtPause_Change();
+    void txtPause_GotFocus();
+    void UpDown1_Change(int step);
+    // The session takes the options from the boxes and the field.
+    void optionsFromControls();
+    // player/midi_transport.cpp: the transport's handlers; the play session does the work.
+    using Opened = PlaySession::Opened;
+    Opened OpenMid(const QString &previewPath);
+    void MMControl1_PlayClick(int &cancel);
+    void MMControl1_PauseClick(int &cancel);
+    void MMControl1_StopClick(int &cancel);
+    void MMControl1_NextClick(int &cancel);
+    void MMControl1_PrevClick(int &cancel);
+    // Runs when the interlude timer fires: plays once the wait is over.
+    void interludeCheck();
+    void MMControl1_StatusUpdate();
+    void SliderTime_MouseDown();
+    void SliderTime_MouseUp();
+    // player/midi_locking.cpp: locking the list commands.
+    void ComDisable();
+    void ComInable();
+    // player/midi_menu.cpp
+    void showMenu(const QPoint &globalPos);
+    void seekBy(qint64 ms);
+
     // player/midi_controls.cpp
     void buildControls();
     void buildStatusArea();

@@ -48,13 +48,8 @@ void Midi::connectBrowser()
     });
     connect(List1, &PlayListBox::filesDropped, this, [this](const QStringList &paths) {
         if (cmdAdd->isEnabled())
-            addFiles(midiFilesIn(paths));
+            m_library->addFiles(midiFilesIn(paths));
     });
-}
-
-int Midi::addFiles(const QStringList &paths)
-{
-    return m_library->addFiles(paths);
 }
 
 void Midi::cmdAdd_Click()
@@ -63,7 +58,7 @@ void Midi::cmdAdd_Click()
     for (const QString &name : File1->selectedNames())
         paths << SystemTools::JoinPath(Dir1->path(), name);
     if (!paths.isEmpty())
-        addFiles(paths);
+        m_library->addFiles(paths);
 }
 
 void Midi::cmdRemove_Click()

@@ -27,9 +27,9 @@ void Midi::bindCommands()
     c->bind(C::Next, MMControl1->button(1));
     c->bind(C::Play, MMControl1->button(2));
     // A click on Pause while paused resumes: the command only ever pauses.
-    c->bind(C::Pause, MMControl1->button(3), [this] { return playState() == PlayState::Playing; });
+    c->bind(C::Pause, MMControl1->button(3), [this] { return m_play->playState() == PlayState::Playing; });
     c->bind(C::Stop, MMControl1->button(4));
-    c->bind(C::PlayPause, [this, c] { c->run(playState() == PlayState::Playing ? C::Pause : C::Play); });
+    c->bind(C::PlayPause, [this, c] { c->run(m_play->playState() == PlayState::Playing ? C::Pause : C::Play); });
     c->bind(C::OpenFiles, [this] { openFilesFromMenu(); });
     const std::pair<C::Id, QAbstractButton *> controls[] = {
         {C::OpenLibrary, cmdOpen}, {C::SaveLibrary, cmdSave}, {C::NewLibrary, cmdNew},  {C::Add, cmdAdd},
@@ -40,34 +40,10 @@ void Midi::bindCommands()
         c->bind(id, control);
 }
 
-bool Midi::canSeek() const
+void Midi::seekBy(qint64 ms)
 {
-    return m_play->canSeek();
-}
-
-bool Midi::seekTo(qint64 ms)
-{
-    return acceptsCommands() && m_play->seekTo(ms);
-}
-
-bool Midi::seekBy(qint64 ms)
-{
-    return seekTo(positionMs() + ms);
-}
-
-qint64 Midi::positionMs() const
-{
-    return m_play->positionMs();
-}
-
-qint64 Midi::lengthMs() const
-{
-    return m_play->lengthMs();
-}
-
-QString Midi::openSong() const
-{
-    return m_play->openSong();
+    if (acceptsCommands())
+        m_play->seekTo(m_play->positionMs() + ms);
 }
 
 QString Midi::refusal() const

@@ -200,7 +200,7 @@ void Midi::Form_Unload()
 
 void Midi::endBySystem()
 {
-    setClosedBySystem(true);
+    m_closedBySystem = true;
     closeModalWindows();
     close();
 }

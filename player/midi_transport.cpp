@@ -104,9 +104,6 @@ void Midi::connectSession()
         if (m_closePending)
             QTimer::singleShot(0, this, [this] { close(); });
     });
-    connect(s, &PlaySession::playStateChanged, this, &Midi::playStateChanged);
-    connect(s, &PlaySession::positionJumped, this, &Midi::positionJumped);
-    connect(s, &PlaySession::songChanged, this, &Midi::songChanged);
 }
 
 void Midi::showStateTexts(PlayState state)
@@ -172,9 +169,4 @@ void Midi::showFailure(const Failure &failure)
                                  : failure.kind == Kind::Information ? Dialogs::Style::Information
                                                                      : Dialogs::Style::Exclamation;
     m_services.dialogs->message(this, failure.text, style, device ? QStringLiteral("Midi Player") : AppInfo::AppName);
-}
-
-PlayState Midi::playState() const
-{
-    return m_play->playState();
 }

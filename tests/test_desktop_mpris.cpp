@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(m_seeks.isEmpty() ? -1LL : m_seeks.last(), c.seeked);
         const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
         QCOMPARE(meta.value(u"xesam:url"_s).toString(),
-                 QUrl::fromLocalFile(m_f->midi->openSong()).toString(QUrl::FullyEncoded));
+                 QUrl::fromLocalFile(m_f->midi->playSession()->openSong()).toString(QUrl::FullyEncoded));
         QCOMPARE(meta.value(u"mpris:length"_s).toLongLong(), 60000000LL);
     }
 
@@ -278,7 +278,7 @@ private slots:
     {
         const QString song = m_f->songs({u"d e.mid"_s}).first();
         call(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(song).toString()});
-        QTRY_COMPARE(m_f->midi->openSong(), song);
+        QTRY_COMPARE(m_f->midi->playSession()->openSong(), song);
         QCOMPARE(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
         const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
         QCOMPARE(meta.value(u"xesam:title"_s).toString(), u"D e"_s);

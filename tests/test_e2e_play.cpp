@@ -44,7 +44,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m.controls().Label2->text().startsWith(QLatin1String("Time: 0:01")), 20000);
 
         // The end of the first song moves the selection on and plays the second.
-        QTRY_COMPARE_WITH_TIMEOUT(m.selIndex(), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(m.playSession()->selIndex(), 1, 20000);
         const qsizetype second = readWav(wavPath).size();
         QTRY_COMPARE_WITH_TIMEOUT(m.windowTitle(), QStringLiteral("Two"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), second) > 300, 20000);

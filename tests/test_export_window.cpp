@@ -66,11 +66,11 @@ private slots:
             list->setCurrentRow(2);
         } else if (choice == "optOpen") {
             list->setCurrentRow(1);
-            m.List1_DblClick();
+            emit m.controls().List1->enterPressed();
             list->clearSelection();
-            QVERIFY(m.openSong().endsWith("b.mid"));
+            QVERIFY(m.playSession()->openSong().endsWith("b.mid"));
         } else {
-            QVERIFY(QFile::remove(m.playList().path(2)));
+            QVERIFY(QFile::remove(m.library()->list().path(2)));
         }
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
@@ -102,14 +102,14 @@ private slots:
         Midi &m = fx.startWith({"a.mid", "b.mid"});
         PlayListBox *list = m.controls().List1;
         list->clearSelection();
-        m.cmdClear_Click();
+        m.controls().cmdClear->click();
         FrmExport *w = openExport(m, fx);
         auto *go = child<QPushButton>(w, "cmdExport");
         QVERIFY(!go->isEnabled());
         QVERIFY(!w->frameGeometry().intersects(m.frameGeometry()));
         QCOMPARE(TestEnv::namelessControls(w), QStringList());
 
-        m.addFiles(
+        m.library()->addFiles(
             {TestEnv::writeMidi(fx.dir() + "/data/c.mid", 2000), TestEnv::writeMidi(fx.dir() + "/data/d.mid", 2000)});
         list->setCurrentRow(0);
         QVERIFY(go->isEnabled());
@@ -125,9 +125,9 @@ private slots:
     {
         PlayerFixture fx;
         Midi &m = fx.startWith({"b.mid"});
-        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
+        m.library()->addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
         m.controls().List1->setCurrentRow(0);
-        m.List1_DblClick();
+        emit m.controls().List1->enterPressed();
         fx.press("Play");   // one worker while playing: the songs go one after the other
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
@@ -135,7 +135,7 @@ private slots:
         child<QPushButton>(w, "cmdFolder")->click();
         child<QRadioButton>(w, "optList")->setChecked(true);
         child<QPushButton>(w, "cmdExport")->click();
-        QCOMPARE(m.playState(), PlayState::Playing);
+        QCOMPARE(m.playSession()->playState(), PlayState::Playing);
         QStringList order;
         auto *job = w->findChild<ExportJob *>();
         connect(job, &ExportJob::songStarted, this, [&](int song) { order << QStringLiteral("start %1").arg(song); });
@@ -150,7 +150,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
         QCOMPARE(files(out.path()), QStringList{"b.wav"});
         QVERIFY(w->summary().contains("cancelled: 1 song not written"));
-        QCOMPARE(m.playState(), PlayState::Playing);
+        QCOMPARE(m.playSession()->playState(), PlayState::Playing);
     }
 
     // The next window starts with the format and folder used last; a stored format it does not write reads as WAV.
@@ -188,7 +188,7 @@ private slots:
         QFETCH(Dialogs::Answer, answer);
         PlayerFixture fx;
         Midi &m = fx.startWith({});
-        m.addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
+        m.library()->addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
         QPointer<FrmExport> w = openExport(m, fx);

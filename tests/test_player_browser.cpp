@@ -21,41 +21,41 @@ private slots:
         QVERIFY(m.controls().Dir1->setPath(folder));
         QCOMPARE(m.controls().File1->count(), 3);   // pattern matched regardless of case
         m.controls().File1->selectAll();
-        m.cmdAdd_Click();
-        QCOMPARE(m.playList().names(), QStringList({"a.mid", "b.MID", "c.rmi"}));
-        QCOMPARE(m.playList().path(0), folder + "a.mid");
+        m.controls().cmdAdd->click();
+        QCOMPARE(m.library()->list().names(), QStringList({"a.mid", "b.MID", "c.rmi"}));
+        QCOMPARE(m.library()->list().path(0), folder + "a.mid");
         QCOMPARE(m.controls().Label5->text(), "New Library: 3 files");
         QCOMPARE(f.device.openFile, folder + "a.mid");
         // Adding while a file is open leaves it alone; duplicates are fine.
-        m.setSelIndex(2);
+        m.playSession()->setSelIndex(2);
         m.controls().File1->clearSelection();
         m.controls().File1->item(0)->setSelected(true);
-        m.cmdAdd_Click();
-        QCOMPARE(m.playList().count(), 4);
-        QCOMPARE(m.selIndex(), 2);
+        m.controls().cmdAdd->click();
+        QCOMPARE(m.library()->list().count(), 4);
+        QCOMPARE(m.playSession()->selIndex(), 2);
         QCOMPARE(f.device.log.filter("open").size(), 1);
         // Nothing selected: nothing at all.
         m.controls().File1->clearSelection();
-        m.cmdAdd_Click();
-        QCOMPARE(m.playList().count(), 4);
+        m.controls().cmdAdd->click();
+        QCOMPARE(m.library()->list().count(), 4);
     }
 
     void removeKeepsNamesAndPathsInStep()
     {
         PlayerFixture f;
         Midi &m = f.startWith({"A.mid", "B.mid", "C.mid"});
-        const QStringList songs = m.playList().paths();
+        const QStringList songs = m.library()->list().paths();
         m.controls().List1->setCurrentRow(0);
         m.controls().List1->clearSelection();   // current but not selected: stays
-        m.cmdRemove_Click();
+        m.controls().cmdRemove->click();
         m.controls().List1->setCurrentRow(1);
-        m.cmdRemove_Click();
-        QCOMPARE(m.playList().paths(), QStringList({songs[0], songs[2]}));
+        m.controls().cmdRemove->click();
+        QCOMPARE(m.library()->list().paths(), QStringList({songs[0], songs[2]}));
         const QAbstractItemModel *shown = m.controls().List1->model();
         QVERIFY(shown->rowCount() == 2 && shown->index(1, 0).data().toString() == "C.mid");
         QCOMPARE(m.controls().List1->currentRow(), -1);
-        m.cmdRemove_Click();   // nothing selected: only the heading
-        QCOMPARE(m.playList().count(), 2);
+        m.controls().cmdRemove->click();   // nothing selected: only the heading
+        QCOMPARE(m.library()->list().count(), 2);
         QCOMPARE(m.controls().Label5->text(), "New Library: 2 files");
     }
 
@@ -64,45 +64,44 @@ private slots:
         PlayerFixture f;
         const QString one = f.songs({"one.mid"}).first();
         Midi &m = f.start();
-        m.addFiles(QList<QString>(1000, one));
-        QCOMPARE(m.playList().count(), 1000);
-        m.addFiles({one, one, one, f.dir() + "/line\nbreak.mid", f.dir() + "/bad\"name.mid"});
-        QCOMPARE(m.playList().count(), 1001);
+        m.library()->addFiles(QList<QString>(1000, one));
+        QCOMPARE(m.library()->list().count(), 1000);
+        m.library()->addFiles({one, one, one, f.dir() + "/line\nbreak.mid", f.dir() + "/bad\"name.mid"});
+        QCOMPARE(m.library()->list().count(), 1001);
         QVERIFY(f.dialogs.shown("2 file(s) were not added"));
         QVERIFY(f.dialogs.shown("line\nbreak.mid") && f.dialogs.shown("bad\"name.mid"));
         m.controls().List1->setCurrentRow(1000);
-        m.cmdRemove_Click();
-        QCOMPARE(m.playList().count(), 1000);
+        m.controls().cmdRemove->click();
+        QCOMPARE(m.library()->list().count(), 1000);
     }
 
     void doubleClicks()
     {
         PlayerFixture f;
         Midi &m = f.startWith({"a.mid", "b.mid", "c.mid"});
-        const QStringList songs = m.playList().paths();
+        const QStringList songs = m.library()->list().paths();
         QFile::remove(songs[1]);
         // Nothing selected: SelIndex stays.
         m.controls().List1->setCurrentRow(-1);
-        m.List1_DblClick();
-        QCOMPARE(m.selIndex(), 0);
+        emit m.controls().List1->enterPressed();
+        QCOMPARE(m.playSession()->selIndex(), 0);
         // A missing entry opens the next present one.
         m.controls().List1->setCurrentRow(1);
-        m.List1_DblClick();
-        QCOMPARE(m.selIndex(), 2);
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Stopped);
+        emit m.controls().List1->enterPressed();
+        QCOMPARE(m.playSession()->selIndex(), 2);
+        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
         // While playing, the chosen entry plays at once.
-        int cancel = 1;
-        m.MMControl1_PlayClick(cancel);
+        m.playSession()->play();
         m.controls().List1->setCurrentRow(0);
-        m.List1_DblClick();
+        emit m.controls().List1->enterPressed();
         QCOMPARE(f.device.openFile, songs[0]);
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
+        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
         // A preview replaces the song and keeps the selection; a list entry ends it.
         f.preview("c.mid");
-        QCOMPARE(m.previewFile() + m.controls().Label1->text(), "c.midC");
-        QCOMPARE(m.selIndex(), 0);
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
-        m.OpenMid(QString());
+        QCOMPARE(m.playSession()->previewFile() + m.controls().Label1->text(), "c.midC");
+        QCOMPARE(m.playSession()->selIndex(), 0);
+        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
+        m.playSession()->openEntry();
         QCOMPARE(f.device.openFile + m.controls().Label1->text(), songs[0] + "A");
     }
 
@@ -121,15 +120,15 @@ private slots:
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m.controls().List1->viewport(), &enter);
         QApplication::sendEvent(m.controls().List1->viewport(), &drop);
-        QCOMPARE(m.playList().names(), QStringList({"x.mid", "z.rmi"}));
+        QCOMPARE(m.library()->list().names(), QStringList({"x.mid", "z.rmi"}));
         // Delete obeys the lock of the remove button.
         m.controls().List1->setCurrentRow(0);
-        m.ComDisable();
+        m.playSession()->lockCommands(true);
         QTest::keyClick(m.controls().List1, Qt::Key_Delete);
-        QCOMPARE(m.playList().count(), 2);
-        m.ComInable();
+        QCOMPARE(m.library()->list().count(), 2);
+        m.playSession()->lockCommands(false);
         QTest::keyClick(m.controls().List1, Qt::Key_Delete);
-        QCOMPARE(m.playList().count(), 1);
+        QCOMPARE(m.library()->list().count(), 1);
         m.controls().List1->setCurrentRow(0);
         QTest::keyClick(m.controls().List1, Qt::Key_Return);
         QCOMPARE(f.device.openFile, f.dir() + "/data/sub/z.rmi");
@@ -232,7 +231,7 @@ private slots:
         Midi &m = f.start();
         // The animation's own steps, not the heights the window system gets round to reporting.
         QList<int> heights;
-        m.cmdExpand_Click();
+        m.controls().cmdExpand->click();
         while (m.rolling() && heights.size() < 100) {
             m.rollStep();
             heights << m.heightTw();
@@ -240,13 +239,13 @@ private slots:
         QCOMPARE(heights.mid(0, 2) + heights.mid(heights.size() - 3), QList<int>({2560, 2660, 6660, 6760, 6720}));
         QCOMPARE(heights.size(), 44);
         QCOMPARE(std::pair(m.heightTw(), m.controls().SSPanel2->height()), std::pair(6720, 6675 / 15));
-        m.cmdExpand_Click();   // and the timer steps it: no step count or speed depends on the machine
+        m.controls().cmdExpand->click();   // and the timer steps it: no step count or speed depends on the machine
         QTRY_VERIFY_WITH_TIMEOUT(!m.rolling(), 30000);
         QCOMPARE(std::pair(m.heightTw(), m.controls().SSPanel2->height()), std::pair(2460, 2400 / 15));
         // 2500 counts as rolled up, 2501 as out.
         for (const auto &[from, to] : {std::pair(2500, 6720), std::pair(2501, 2460)}) {
             m.setHeightTw(from);
-            m.cmdExpand_Click();
+            m.controls().cmdExpand->click();
             m.finishRoll();
             QCOMPARE(m.heightTw(), to);
         }
@@ -261,17 +260,17 @@ private slots:
         Midi &m = f.start();
         f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::Yes;
         f.dialogs.colorResults << QColor(10, 20, 30);
-        m.cmdColor_Click();
+        m.controls().cmdColor->click();
         QCOMPARE(m.playerColor(), qint64(10 | 20 << 8 | 30 << 16));
         QCOMPARE(m.textColor(), qint64(0xFFFFFF));
         QVERIFY(m.lightCorners());
         QCOMPARE(f.dialogs.messages.first().title, "QuillMidi");
         f.dialogs.answers << Dialogs::Answer::No;   // then the colour dialog is cancelled
-        m.cmdColor_Click();
+        m.controls().cmdColor->click();
         QCOMPARE(m.textColor(), qint64(0xFFFFFF));
         f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::No;
         f.dialogs.colorResults << QColor(1, 2, 3);
-        m.cmdColor_Click();
+        m.controls().cmdColor->click();
         QCOMPARE(m.textColor(), qint64(0));
         QVERIFY(!m.lightCorners());
     }

@@ -63,11 +63,11 @@ private slots:
         const QString longName = QString(200, 'n') + ".rmi";
         const QStringList songs = f.songs({"Ünï, cöde/a b, c.mid", longName});
         Midi &m = f.start();
-        m.addFiles(songs);
-        m.setSelIndex(1);
+        m.library()->addFiles(songs);
+        m.playSession()->setSelIndex(1);
         const QString file = f.dir() + "/data/Party.mfl";
         f.dialogs.saveResults << file;
-        m.cmdSave_Click();
+        m.controls().cmdSave->click();
         QCOMPARE(TestEnv::readFile(file), library(1, songs));
         QCOMPARE(m.controls().Label5->text(), QStringLiteral("Party: 2 files"));
         QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library: Party"));
@@ -75,8 +75,8 @@ private slots:
 
         PlayerFixture g;
         Midi &n = startOn(g, file, library(1, songs));
-        QCOMPARE(n.playList().names(), QStringList({"a b, c.mid", longName}));
-        QCOMPARE(n.selIndex(), 1);
+        QCOMPARE(n.library()->list().names(), QStringList({"a b, c.mid", longName}));
+        QCOMPARE(n.playSession()->selIndex(), 1);
         QCOMPARE(n.controls().List1->currentRow(), 1);
         QCOMPARE(g.device.openFile, songs[1]);
         QCOMPARE(n.controls().Label4->text(), QStringLiteral("Midi Library: Party"));
@@ -110,15 +110,15 @@ private slots:
         QVERIFY(TestEnv::writeFile(file, o.bytes));
         Midi &m = f.start();
         f.dialogs.openResults << file;
-        m.cmdOpen_Click();
-        QCOMPARE(m.playList().count(), o.entries);
+        m.controls().cmdOpen->click();
+        QCOMPARE(m.library()->list().count(), o.entries);
         if (o.message.isEmpty())
             QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.texts().join('|')));
         else
             QCOMPARE(f.dialogs.count(o.message), 1);
         QCOMPARE(m.controls().Label5->text(), o.label5);
-        QCOMPARE(m.selIndex(), qMax(o.sel, 0));
-        QCOMPARE(f.device.openFile, o.sel >= 0 ? m.playList().path(o.sel) : QString());
+        QCOMPARE(m.playSession()->selIndex(), qMax(o.sel, 0));
+        QCOMPARE(f.device.openFile, o.sel >= 0 ? m.library()->list().path(o.sel) : QString());
         if (o.bytes.isEmpty())
             QCOMPARE(m.controls().Label4->text(), QStringLiteral("Midi Library Openning: Lib"));
         // A library that did not load whole is not written over at shut-down;
@@ -180,28 +180,28 @@ private slots:
             if (edit == "remove")
                 m.controls().List1->setCurrentRow(3);
             if (edit == "add")
-                m.addFiles(f.songs({"n.mid"}));
+                m.library()->addFiles(f.songs({"n.mid"}));
             else if (edit == "remove")
-                m.cmdRemove_Click();
+                m.controls().cmdRemove->click();
             else if (edit == "clear")
-                m.cmdClear_Click();
+                m.controls().cmdClear->click();
             else
-                edit == "new" ? m.cmdNew_Click() : m.cmdOpen_Click();
+                edit == "new" ? m.controls().cmdNew->click() : m.controls().cmdOpen->click();
         }
         if (!q.label5.isEmpty())
             QCOMPARE(m.controls().Label5->text(), q.label5);
         if (q.edits == "clear") {   // and play ends
             QCOMPARE(m.controls().Label3->text(), QStringLiteral("Total: 0:00 "));
-            QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::NotOpen);
+            QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::NotOpen);
         }
         TestEnv::writeFile(other, library(0, {TestEnv::root() + "/many.mid"}));
         f.dialogs.openResults << other;
         if (q.by.isEmpty())
             f.quit();
         else
-            q.by == "new" ? m.cmdNew_Click() : q.by == "open" ? m.cmdOpen_Click() : m.openPaths({other});
+            q.by == "new" ? m.controls().cmdNew->click() : q.by == "open" ? m.controls().cmdOpen->click() : m.openPaths({other});
         if (!q.by.isEmpty())
-            QCOMPARE(m.libFile(), q.by == "new" ? QString() : other);
+            QCOMPARE(m.library()->libFile(), q.by == "new" ? QString() : other);
         QVERIFY2(f.dialogs.messages.size() <= (q.reason.isEmpty() ? 0 : 1), qPrintable(f.dialogs.texts().join('|')));
         QCOMPARE(TestEnv::readFile(file), q.kept ? q.bytes : library(0, {added}));
         const QString newLib = m.dataDir() + (q.taken ? "New Library 2.mfl" : "New Library.mfl");
@@ -221,18 +221,18 @@ private slots:
         const QString file = f.dir() + "/L.mfl", other = f.dir() + "/Other.mfl";
         const QStringList songs = f.songs({"a.mid", "b.mid"});
         Midi &m = startOn(f, file, library(0, {songs[0]}));
-        m.addFiles({songs[1]});
+        m.library()->addFiles({songs[1]});
         TestEnv::writeFile(other, library(0, {songs[0]}));
         {
             TestEnv::FileSizeLimit full(8);
             m.openPaths({other});
         }
         QVERIFY(f.dialogs.shown("could not be saved"));
-        QCOMPARE(m.libFile(), file);
-        QCOMPARE(m.playList().paths(), songs);
+        QCOMPARE(m.library()->libFile(), file);
+        QCOMPARE(m.library()->list().paths(), songs);
         QCOMPARE(TestEnv::readFile(file), library(0, {songs[0]}));
         m.openPaths({other});   // room again: saved, then replaced
-        QCOMPARE(m.libFile(), other);
+        QCOMPARE(m.library()->libFile(), other);
         QCOMPARE(TestEnv::readFile(file), library(0, songs));
     }
 
@@ -245,10 +245,10 @@ private slots:
         const QString file = f.dir() + "/Q.mfl";
         Midi &m = startOn(
             f, file, "2\r\n\"" + songs[0].toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + songs[1].toUtf8() + "\"\r\n");
-        QCOMPARE(m.playList().paths(), QStringList({songs[0], odd, songs[1]}));
+        QCOMPARE(m.library()->list().paths(), QStringList({songs[0], odd, songs[1]}));
         f.dialogs.saveResults << file << file;
-        m.cmdSave_Click();
-        m.cmdSave_Click();
+        m.controls().cmdSave->click();
+        m.controls().cmdSave->click();
         QCOMPARE(f.dialogs.count(odd), 1);
         QCOMPARE(TestEnv::readFile(file), library(1, songs));
         f.quit();
@@ -260,21 +260,21 @@ private slots:
     {
         PlayerFixture f;
         Midi &m = f.start();
-        m.cmdSave_Click();
+        m.controls().cmdSave->click();
         QCOMPARE(f.dialogs.count("No entries in playlist to save"), 1);
         QVERIFY(f.dialogs.fileAsks.isEmpty());
-        m.addFiles(f.songs({"a.mid"}));
-        m.cmdSave_Click();   // cancelled: nothing written, nothing said
+        m.library()->addFiles(f.songs({"a.mid"}));
+        m.controls().cmdSave->click();   // cancelled: nothing written, nothing said
         QCOMPARE(f.dialogs.fileAsks.last().initial, m.dataDir() + "New Library.mfl");
-        QVERIFY(m.libFile().isEmpty());
+        QVERIFY(m.library()->libFile().isEmpty());
         // A folder that vanished, a disk that fills up after the file opened:
         // the user is told, nothing is half written.
         f.dialogs.saveResults << f.dir() + "/gone/x.mfl" << f.dir() + "/full.mfl";
-        m.cmdSave_Click();
+        m.controls().cmdSave->click();
         QCOMPARE(f.dialogs.count("could not be saved"), 1);
         QVERIFY(!QFileInfo::exists(f.dir() + "/gone"));
         TestEnv::FileSizeLimit full(8);
-        m.cmdSave_Click();
+        m.controls().cmdSave->click();
         QCOMPARE(f.dialogs.count("could not be saved"), 2);
         QVERIFY(!QFileInfo::exists(f.dir() + "/full.mfl"));
     }

@@ -20,7 +20,7 @@ void openLibrary(PlayerFixture &f, const QString &name, int entries)
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
     out.close();
     f.dialogs.openResults << out.fileName();
-    f.midi->cmdOpen_Click();
+    f.midi->controls().cmdOpen->click();
 }
 
 // The captions of a window that do not fit their controls (word-wrapped labels: by height).
@@ -164,7 +164,7 @@ private slots:
         Midi &m = f.start();
         f.dialogs.answers << Dialogs::Answer::No << (white ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         f.dialogs.colorResults << back;
-        m.cmdColor_Click();
+        m.controls().cmdColor->click();
         QCOMPARE(m.controls().UpDown1->geometry(), QRect(212, 24, 16, 17));
         const QImage img = m.controls().UpDown1->grab().toImage();
         for (const QRect r : {QRect(0, 0, 16, 8), QRect(0, 9, 16, 8)}) {

@@ -85,13 +85,13 @@ private slots:
         PlayerFixture f;
         f.device.lengths.insert(u"a.mid"_s, length);
         Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
-        m.SliderTime_MouseDown();
+        m.playSession()->holdPosition();
         m.controls().SliderTime->setValue(sliderAt);
-        m.SliderTime_MouseUp();
+        m.playSession()->releasePosition(m.controls().SliderTime->value());
         f.press(u"Play"_s);
         const int playFor = sliderAt ? 0 : length;
         f.tick(qMax(0, playFor - 1));
-        QCOMPARE(m.selIndex(), playFor > 0 ? 0 : 1);
+        QCOMPARE(m.playSession()->selIndex(), playFor > 0 ? 0 : 1);
         for (int ms : {playFor > 0 ? 1 : 0, 1, 1000})   // the end, the interlude, a look at what follows
             f.tick(ms);
         QCOMPARE(QFileInfo(f.device.openFile).fileName(), u"b.mid"_s);
@@ -128,17 +128,17 @@ private slots:
         }
         if (r.from != u"playing")
             f.press(r.from == u"paused" ? u"Pause"_s : u"Stop"_s);
-        m.SliderTime_MouseDown();
+        m.playSession()->holdPosition();
         f.clock.advance(r.heldMs);
         m.controls().SliderTime->setValue(r.value);
-        m.SliderTime_MouseUp();
+        m.playSession()->releasePosition(m.controls().SliderTime->value());
         QCOMPARE(m.controls().Label2->text(), r.label2);
         QCOMPARE(m.controls().MMControl1->updateInterval(), r.from == u"playing" ? 500 : 0);
         if (r.from != u"playing")   // nothing plays until asked, then from the chosen second
             f.press(r.from == u"paused" ? u"Pause"_s : u"Play"_s);
         f.tick(1000);
         QCOMPARE(m.controls().Label2->text(), r.after);
-        QCOMPARE(m.selIndex(), 0);
+        QCOMPARE(m.playSession()->selIndex(), 0);
     }
 };
 

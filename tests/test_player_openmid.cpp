@@ -85,9 +85,9 @@ private slots:
                          .arg(int(d.style))
                          .arg(int(m.controls().MMControl1->mousePointer()));
         };
-        m.setSelIndex(1);
+        m.playSession()->setSelIndex(1);
         const bool failed = o.label1 == u"Failed to open";
-        QCOMPARE(m.OpenMid(QString()), failed ? Midi::Opened::Failed : Midi::Opened::File);
+        QCOMPARE(m.playSession()->openEntry(), failed ? PlaySession::Opened::Failed : PlaySession::Opened::File);
         QCOMPARE(whileOpening, u"0|11|Opening Selection...|Total: 0:00 "_s);
         QCOMPARE(shown, o.message);
         QCOMPARE(m.controls().Label1->text(), o.label1);
@@ -119,10 +119,10 @@ private slots:
         Midi &m = f.startWith(kABC.mid(0, c.present.size()));
         for (int i = 0; i < c.present.size(); ++i)
             if (c.present[i] == u'-')
-                QVERIFY(QFile::remove(m.playList().path(i)));
-        m.setSelIndex(c.start);
-        QCOMPARE(m.OpenMid(QString()), c.sel >= 0 && !c.open.isEmpty() ? Midi::Opened::File : Midi::Opened::NoEntry);
-        QCOMPARE(m.selIndex(), c.sel);
+                QVERIFY(QFile::remove(m.library()->list().path(i)));
+        m.playSession()->setSelIndex(c.start);
+        QCOMPARE(m.playSession()->openEntry(), c.sel >= 0 && !c.open.isEmpty() ? PlaySession::Opened::File : PlaySession::Opened::NoEntry);
+        QCOMPARE(m.playSession()->selIndex(), c.sel);
         QCOMPARE(QFileInfo(f.device.openFile).fileName(), c.open);
         QCOMPARE(f.dialogs.texts(), c.open.isEmpty() ? QStringList{u"Library file not present"_s} : QStringList());
         QCOMPARE(m.controls().Label1->text(), c.open.isEmpty() ? u"Opening Selection..."_s : c.open.left(1).toUpper());
@@ -137,16 +137,16 @@ private slots:
         f.device.lengths.insert(u"c.mid"_s, 61000);
         Midi &m = f.startWith(kABC);
         // A double click on c while b is slow to open.
-        Midi::Opened newer = Midi::Opened::Overtaken;
+        PlaySession::Opened newer = PlaySession::Opened::Overtaken;
         f.device.onOpen = [&](const QString &path) {
             if (!path.endsWith(u"b.mid"))
                 return;
-            m.setSelIndex(2);
-            newer = m.OpenMid(QString());
+            m.playSession()->setSelIndex(2);
+            newer = m.playSession()->openEntry();
         };
-        m.setSelIndex(1);
-        QCOMPARE(m.OpenMid(QString()), Midi::Opened::Overtaken);
-        QCOMPARE(newer, Midi::Opened::File);
+        m.playSession()->setSelIndex(1);
+        QCOMPARE(m.playSession()->openEntry(), PlaySession::Opened::Overtaken);
+        QCOMPARE(newer, PlaySession::Opened::File);
         QCOMPARE(commandsOn(m), 2);
         QCOMPARE(QFileInfo(f.device.openFile).fileName(), u"c.mid"_s);
         QCOMPARE(m.controls().Label1->text() + m.controls().Label3->text(), u"CTotal: 1:01 "_s);

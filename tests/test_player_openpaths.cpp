@@ -60,7 +60,7 @@ private slots:
         Midi &m = f.startWith({"x.mid"});
         if (playingBefore)
             f.press("Play");
-        QCOMPARE(m.mediaControl()->mode() == SequencerDevice::Mode::Playing, playingBefore);
+        QCOMPARE(m.controls().MMControl1->mode() == SequencerDevice::Mode::Playing, playingBefore);
         f.dialogs.clear();
 
         QStringList paths;
@@ -68,15 +68,15 @@ private slots:
             paths << (g.startsWith("file:") ? QUrl::fromLocalFile(in + g.mid(5)).toString() : in + g);
         m.openPaths(paths);
 
-        QCOMPARE(m.playList().names(), list);
+        QCOMPARE(m.library()->list().names(), list);
         QCOMPARE(QFileInfo(f.device.openFile).fileName(), plays);
-        QCOMPARE(m.mediaControl()->mode(), SequencerDevice::Mode::Playing);
+        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
         QCOMPARE(f.dialogs.messages.size(), named.size());
         for (const QString &n : named)
             QCOMPARE(f.dialogs.count(in + n), 1);
         if (given.first() == "party.mfl")
-            QCOMPARE(m.libFile(), in + "party.mfl");
-        QCOMPARE(m.previewFile(), list == QStringList{"x.mid"} ? plays : QString());
+            QCOMPARE(m.library()->libFile(), in + "party.mfl");
+        QCOMPARE(m.playSession()->previewFile(), list == QStringList{"x.mid"} ? plays : QString());
     }
 
     // Every MIDI name is offered in the browser and taken from a drop.
@@ -98,7 +98,7 @@ private slots:
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m.controls().List1->viewport(), &enter);
         QApplication::sendEvent(m.controls().List1->viewport(), &drop);
-        QCOMPARE(m.playList().names(), names);
+        QCOMPARE(m.library()->list().names(), names);
     }
 
     // Paths that come while a handler waits on a box run once it has returned;
@@ -132,7 +132,7 @@ private slots:
             m.endBySystem();
             give();
         } else {
-            m.cmdSave_Click();   // "No entries in playlist to save"
+            m.controls().cmdSave->click();   // "No entries in playlist to save"
         }
         f.dialogs.onMessage = nullptr;
         QVERIFY(!ranInside);

@@ -59,13 +59,13 @@ private slots:
         Midi &m = f.start();
         m.controls().chkShuffle->setChecked(true);
         m.controls().chkShuffle->setChecked(false);
-        m.addFiles(songs);
+        m.library()->addFiles(songs);
         m.controls().chkShuffle->setChecked(true);
-        QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
-        QCOMPARE(m.playList().path(0), songs[2]);
+        QCOMPARE(m.library()->list().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+        QCOMPARE(m.library()->list().path(0), songs[2]);
         QCOMPARE(f.device.openFile, songs[2]);   // the entry now at SelIndex 0
         m.controls().chkShuffle->setChecked(false);
-        QCOMPARE(m.playList().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+        QCOMPARE(m.library()->list().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
     }
 };
 

@@ -51,17 +51,17 @@ private slots:
         QElapsedTimer t;
         t.start();
         if (handler == u"open") {
-            m.setSelIndex(1);
-            m.OpenMid(QString());
+            m.playSession()->setSelIndex(1);
+            m.playSession()->openEntry();
         } else if (handler == u"color") {
-            m.cmdColor_Click();
+            m.controls().cmdColor->click();
         } else if (handler == u"library") {
-            m.cmdOpen_Click();
+            m.controls().cmdOpen->click();
         } else if (handler == u"save") {
-            m.cmdSave_Click();
+            m.controls().cmdSave->click();
         } else {
             QTimer::singleShot(300, &m, end);
-            m.cmdAbout_Click();
+            m.controls().cmdAbout->click();
         }
         QTRY_VERIFY_WITH_TIMEOUT(m.unloaded(), 1000);
         QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));

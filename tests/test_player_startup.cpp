@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(m.controls().txtPause->text(), "12");
         QVERIFY(!m.controls().chkShuffle->isChecked());   // only 1 means checked
         f.dialogs.answers << Dialogs::Answer::Yes;        // the system colours
-        m.cmdColor_Click();
+        m.controls().cmdColor->click();
         f.quit();
         QCOMPARE(get(*f.settings, "MidiBack"), QString::number(qint32(0x8000000F)));
         QCOMPARE(get(*f.settings, "MidiLoop") + get(*f.settings, "MidiPause"), "112");
@@ -156,7 +156,7 @@ private slots:
             if (closes++ == 0)
                 m.close();   // a quit arriving while the file opens
         };
-        m.addFiles(songs);
+        m.library()->addFiles(songs);
         QTRY_VERIFY(m.unloaded());   // carried out once the handler returned
         QCOMPARE(f.device.log.filter("open").size(), 1);
         QCOMPARE(f.device.log.last(), "close");

@@ -20,11 +20,11 @@ QString stateOf(const Midi &m)
                                                 {PlayState::Playing, u"playing"_s},
                                                 {PlayState::Paused, u"paused"_s},
                                                 {PlayState::Interlude, u"interlude"_s}};
-    const PlayState s = m.playState();
+    const PlayState s = m.playSession()->playState();
     QString name = names.value(s);
     const bool flag = s == PlayState::Playing || s == PlayState::Paused || s == PlayState::Interlude;
-    if (m.playing() != flag)
-        name += m.playing() ? u", playing on"_s : u", not playing"_s;
+    if (m.playSession()->playing() != flag)
+        name += m.playSession()->playing() ? u", playing on"_s : u", not playing"_s;
     const int interval = m.controls().MMControl1->updateInterval();
     if (interval != (s == PlayState::Playing ? 500 : 0))
         name += u", monitor %1"_s.arg(interval);
@@ -48,10 +48,10 @@ QString openName(const PlayerFixture &f)
 }
 
 // Opens entry i of the list, as picking it would.
-Midi::Opened openAt(Midi &m, int i)
+PlaySession::Opened openAt(Midi &m, int i)
 {
-    m.setSelIndex(i);
-    return m.OpenMid(QString());
+    m.playSession()->setSelIndex(i);
+    return m.playSession()->openEntry();
 }
 
 // From a state, a button; the state, selection, caption and Label2 it leads to.
@@ -132,7 +132,7 @@ private slots:
         Midi &m = f.startWith(kABC);
         m.controls().txtPause->setText(u"5"_s);
         QCOMPARE(openAt(m, s.from == u"interlude" ? s.start - 1 : s.start),
-                 failed ? Midi::Opened::Failed : Midi::Opened::File);
+                 failed ? PlaySession::Opened::Failed : PlaySession::Opened::File);
         if (s.from == u"stopped") {
             f.press(u"Stop"_s);
         } else if (!failed) {
@@ -145,7 +145,7 @@ private slots:
         f.press(s.button);
         f.tick(1000);   // the monitor's next look writes the playing texts
         QCOMPARE(stateOf(m), s.to);
-        QCOMPARE(m.playList().name(m.selIndex()), s.sel);
+        QCOMPARE(m.library()->list().name(m.playSession()->selIndex()), s.sel);
         QCOMPARE(openName(f), s.to == u"closed" ? QString() : s.sel);
         QCOMPARE(m.windowTitle(), s.caption);
         QCOMPARE(m.controls().Label2->text(), s.label2);
@@ -231,7 +231,7 @@ private slots:
         f.tick(2000);
         if (action == u"list") {
             m.controls().List1->setCurrentRow(0);
-            m.List1_DblClick();
+            emit m.controls().List1->enterPressed();
         } else if (action == u"preview") {
             f.preview(u"c.mid"_s);
         } else {
@@ -254,15 +254,15 @@ private slots:
         QList<PlayState> heard;
         f.midi = std::make_unique<Midi>(f.services);
         Midi &m = *f.midi;
-        connect(&m, &Midi::playStateChanged, this, [&heard](PlayState s) { heard << s; });
+        connect(m.playSession(), &PlaySession::playStateChanged, this, [&heard](PlayState s) { heard << s; });
         m.Form_Load();
-        m.addFiles(f.songs(kABC));
+        m.library()->addFiles(f.songs(kABC));
         m.controls().txtPause->setText(u"5"_s);
         f.press(u"Play"_s);
         f.press(u"Pause"_s);
         f.press(u"Pause"_s);
         f.press(u"Next"_s);
-        QCOMPARE(m.playState(), PlayState::Interlude);
+        QCOMPARE(m.playSession()->playState(), PlayState::Interlude);
         f.tick(5001);
         f.press(u"Stop"_s);
         m.controls().cmdClear->click();
@@ -286,7 +286,7 @@ private slots:
             f.dialogs.texts(),
             QStringList{u"Error load media device driver.\nThe audio output \"pulse\" would not start: no server."_s});
         f.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
-        m.OpenMid(QString());
+        m.playSession()->openEntry();
         QCOMPARE(f.dialogs.count(u"\"alsa\""_s), 1);
 
         f.device.openErrors.clear();
@@ -305,7 +305,7 @@ private slots:
         f.tick(500);
         QCOMPARE(stateOf(m), u"stopped"_s);
         QCOMPARE(f.dialogs.texts(), QStringList{u"The sound bank /x.sf2 can no longer be read."_s});
-        QCOMPARE(m.playList().count(), 3);
+        QCOMPARE(m.library()->list().count(), 3);
     }
 
     void nextAtTheEnd_data()
@@ -350,17 +350,17 @@ private slots:
         m.controls().chkShuffle->setChecked(!c.shuffle.isEmpty());
         openAt(m, c.start);
         f.press(u"Play"_s);
-        for (const QString &p : m.playList().paths())
+        for (const QString &p : m.library()->list().paths())
             if (c.gone.contains(QFileInfo(p).baseName()))
                 QVERIFY(QFile::remove(p));
         for (int ms : {5000, 500, 500})   // the end, the interlude, a look at what follows
             f.tick(ms);
         QCOMPARE(stateOf(m), c.state);
-        QCOMPARE(m.selIndex(), c.sel);
+        QCOMPARE(m.playSession()->selIndex(), c.sel);
         if (!c.shuffle.isEmpty())
-            QCOMPARE(m.playList().names().join(u','), c.shuffle);
+            QCOMPARE(m.library()->list().names().join(u','), c.shuffle);
         const bool open = c.state == u"playing" || c.state == u"stopped";
-        QCOMPARE(openName(f), open ? m.playList().name(c.sel) : QString());
+        QCOMPARE(openName(f), open ? m.library()->list().name(c.sel) : QString());
         QCOMPARE(f.dialogs.texts(), c.notice.isEmpty() ? QStringList() : QStringList{c.notice});
         QCOMPARE(locks(m), c.state == u"playing" ? u"locked"_s : u"free"_s);
         if (c.state == u"stopped" || c.state == u"closed")
@@ -371,24 +371,24 @@ private slots:
     {
         PlayerFixture f;
         Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
-        m.setSelIndex(5);   // its entry was removed
+        m.playSession()->setSelIndex(5);   // its entry was removed
         f.press(u"Play"_s);
         f.tick(1000);
         QCOMPARE(m.controls().Label2->text(), u"Time: 0:01 *"_s);
         f.press(u"Next"_s);
-        QCOMPARE(m.selIndex(), 0);
+        QCOMPARE(m.playSession()->selIndex(), 0);
         f.press(u"Stop"_s);
-        m.setSelIndex(5);
+        m.playSession()->setSelIndex(5);
         f.press(u"Prev"_s);
-        QCOMPARE(m.selIndex(), 0);
+        QCOMPARE(m.playSession()->selIndex(), 0);
         QCOMPARE(openName(f), u"a.mid"_s);
         // Emptied while the device keeps the last song open.
         for (int i = 0; i < 2; ++i) {
             m.controls().List1->setCurrentRow(0);
-            m.cmdRemove_Click();
+            m.controls().cmdRemove->click();
         }
         f.press(u"Prev"_s);
-        QCOMPARE(m.selIndex(), 0);
+        QCOMPARE(m.playSession()->selIndex(), 0);
         QCOMPARE(f.dialogs.count(u"Library file not present"_s), 1);
     }
 };

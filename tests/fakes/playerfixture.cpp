@@ -41,7 +41,7 @@ Midi &PlayerFixture::start()
 
 void PlayerFixture::quit()
 {
-    midi->cmdQuit_Click();
+    midi->controls().cmdQuit->click();
 }
 
 QStringList PlayerFixture::songs(const QStringList &names)
@@ -58,20 +58,20 @@ Midi &PlayerFixture::startWith(const QStringList &names, qint64 lengthMs)
         for (const QString &n : names)
             device.lengths.insert(n, lengthMs);
     start();
-    midi->addFiles(songs(names));
+    midi->library()->addFiles(songs(names));
     return *midi;
 }
 
 void PlayerFixture::tick(qint64 ms)
 {
     clock.advance(ms);
-    midi->MMControl1_StatusUpdate();
-    midi->interludeCheck();
+    midi->playSession()->statusUpdate();
+    midi->playSession()->interludeCheck();
 }
 
 void PlayerFixture::press(const QString &button)
 {
-    midi->mediaControl()->findChild<QToolButton *>(button)->click();
+    midi->controls().MMControl1->findChild<QToolButton *>(button)->click();
 }
 
 void PlayerFixture::preview(const QString &name)
@@ -79,5 +79,5 @@ void PlayerFixture::preview(const QString &name)
     FileList *files = midi->controls().File1;
     files->setPath(m_dir + QStringLiteral("/data"));
     files->setCurrentItem(files->findItems(name, Qt::MatchExactly).value(0));
-    midi->File1_DblClick();
+    emit files->itemDoubleClicked(files->currentItem());
 }

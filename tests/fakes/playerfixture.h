@@ -3,8 +3,12 @@
 #include "fakes/fakedialogs.h"
 #include "fakes/fakesequencer.h"
 #include "app/services.h"
+#include "app/commands.h"
+#include "library/core/librarysession.h"
 #include "player/midi.h"
+#include <QPushButton>
 #include <QStringList>
+#include <QToolButton>
 #include <memory>
 
 // A player window on fakes: manual clock, scripted dialogs, fake sequencer,
