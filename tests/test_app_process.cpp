@@ -88,10 +88,7 @@ private slots:
         const QString home = TestEnv::root() + "/handover-" + QTest::currentDataTag();
         const QString in = home + "/in/", socket = home + "/runtime/lyrabox.sock";
         QVERIFY(QDir().mkpath(in + "folder/sub"));
-        const QByteArray song = [] {
-            QFile f(TestEnv::writeMidi(TestEnv::root() + "/template.mid"));
-            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-        }();
+        const QByteArray song = TestEnv::readFile(TestEnv::writeMidi(TestEnv::root() + "/template.mid"));
         for (const QByteArray &name : c.args + QList<QByteArray>{"folder/c.mid", "folder/sub/d.mid"}) {
             // Written by bytes: a name that is not UTF-8 is beyond QFile.
             const int fd = ::open((QFile::encodeName(in) + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -99,9 +96,7 @@ private slots:
             ::close(fd);
         }
         const QProcessEnvironment env = ownHome(home);
-        QFile stale(socket);   // nobody listens on it
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
+        QVERIFY(TestEnv::writeFile(socket, {}));   // nobody listens on it
         QProcess first, second;
         start(first, env);
         QLocalSocket bad;
@@ -164,10 +159,7 @@ private slots:
         const QString config = home + "/config/Veltrix";
         QVERIFY(QDir().mkpath(config) && QDir().mkpath(home + "/sf2"));
         const QByteArray stored = "[Quillon]\nApplets\\MidiSoundFont=/nowhere/bank.sf2\n";
-        QFile f(config + "/Quillon.conf");
-        if (withSettings)
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(stored) == stored.size());
-        f.close();
+        QVERIFY(!withSettings || TestEnv::writeFile(config + "/Quillon.conf", stored));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", home + "/config");
         env.insert("LYRABOX_SF2_DIR", home + "/sf2");   // an empty system bank folder
@@ -182,7 +174,7 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         QCOMPARE(QDir(config).entryList(QDir::Files | QDir::Hidden),
                  withSettings ? QStringList{"Quillon.conf"} : QStringList{});
-        QVERIFY(!withSettings || (f.open(QIODevice::ReadOnly) && f.readAll() == stored));
+        QVERIFY(!withSettings || TestEnv::readFile(config + "/Quillon.conf") == stored);
     }
 
     void failedSaveIsReportedOnceOnStandardError()

@@ -74,28 +74,6 @@ private slots:
         QFile::remove(m_songs.filePath("a.ogg"));
     }
 
-    // An existing file stays unless --overwrite is given.
-    void existingFile_data()
-    {
-        QTest::addColumn<bool>("overwrite");
-        QTest::newRow("kept") << false;
-        QTest::newRow("--overwrite") << true;
-    }
-
-    void existingFile()
-    {
-        QFETCH(bool, overwrite);
-        QTemporaryDir out;
-        const QString target = out.filePath("a.wav");
-        QVERIFY(TestEnv::writeFile(target, "mine"));
-        const Run r = render(QStringList{"-o", target, m_songs.filePath("a.mid")}
-                             + (overwrite ? QStringList{"--overwrite"} : QStringList{}));
-        QCOMPARE(r.code, overwrite ? 0 : 1);
-        QCOMPARE(TestEnv::readFile(target) == "mine", !overwrite);
-        QCOMPARE(r.err.contains("already exists"), !overwrite);
-        QCOMPARE(entries(out.path()), QStringList{"a.wav"});
-    }
-
     // Each bad input fails on its own line with the reader's reason; the good ones are written.
     // A second song of the same name does not write over the first one's file.
     void badInputsAmongGoodOnes()
@@ -159,6 +137,12 @@ private slots:
         const QStringList songs{m_songs.filePath("a.mid"), m_songs.filePath("b.mid"), m_songs.filePath("c.mid")};
         QCOMPARE(render(QStringList{"-j", "1", "-o", one.path()} + songs).code, 0);
         QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
+        // Files there stay unless --overwrite is given, as each run below gives it.
+        QVERIFY(TestEnv::writeFile(two.filePath("b.wav"), "mine"));
+        const Run kept = render(QStringList{"-o", two.path()} + songs);
+        QVERIFY2(kept.code == 1 && kept.err.contains("b.wav already exists"), qPrintable(kept.err));
+        QCOMPARE(TestEnv::readFile(two.filePath("b.wav")), "mine");
+        QCOMPARE(entries(two.path()), entries(one.path()));
         // Each run is a new process: the first synths of a process are made at the same instant.
         for (int run = 0; run < 16; ++run) {
             const Run r = render(QStringList{"-j", "2", "--overwrite", "-o", two.path()} + songs);

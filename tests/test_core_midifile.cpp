@@ -372,42 +372,39 @@ private slots:
         const QByteArray ok = track(note(0, 60, 480));
         const QByteArray smf = header(0, 1, 480) + ok;
         const QByteArray h = header(0, 1, 480);
-        QTest::newRow("empty file") << QByteArray() << "empty";
-        QTest::newRow("text file") << QByteArray("Hello, this is a text file.\nNot music.\n") << "not a MIDI file";
-        QTest::newRow("header cut") << smf.left(13) << "header is cut short";
-        QTest::newRow("header length 5") << "MThd" + be32(5) + bytes({0, 0, 0, 1, 1}) + ok << "bad length";
-        QTest::newRow("huge header length")
-            << "MThd" + be32(0xfffffff0) + bytes({0, 0, 0, 1, 1, 0xe0}) + ok << "bad length";
-        QTest::newRow("format 3") << header(3, 1, 480) + ok << "Unsupported MIDI file format 3";
-        QTest::newRow("format 256") << header(256, 1, 480) + ok << "Unsupported MIDI file format 256";
-        QTest::newRow("no tracks") << header(0, 0, 480) + ok << "no tracks";
-        QTest::newRow("division 0") << header(0, 1, 0) + ok << "time division";
-        QTest::newRow("SMPTE -23 fps") << header(0, 1, smpte(23, 4)) + ok << "frame rate";
-        QTest::newRow("SMPTE 0 ticks a frame") << header(0, 1, smpte(25, 0)) + ok << "SMPTE time division";
-        QTest::newRow("track header cut") << header(1, 2, 480) + ok + "MTrk\0\0"
-                                          << "ends before track 2 of 2";
-        QTest::newRow("unknown chunk with a huge length")
-            << h + "JUNK" + be32(0x7fffffff) + ok << "chunk with a bad length";
-        QTest::newRow("unreadable chunk name")
-            << h + QByteArray("\x01\x02\x03\x04", 4) + be32(0) + ok << "unreadable data";
-        QTest::newRow("five-byte delta time")
-            << h + track(bytes({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 100})) << "longer than four bytes";
-        QTest::newRow("value out of range") << h + track(ev(0, {0x90, 60, 0xc0})) << "value out of range";
+        const auto row = [](const char *tag, const QByteArray &file, const char *reason) {
+            QTest::newRow(tag) << file << QString(reason);
+        };
+        row("empty file", {}, "empty");
+        row("text file", "Hello, this is a text file.\nNot music.\n", "not a MIDI file");
+        row("header cut", smf.left(13), "header is cut short");
+        row("header length 5", "MThd" + be32(5) + bytes({0, 0, 0, 1, 1}) + ok, "bad length");
+        row("huge header length", "MThd" + be32(0xfffffff0) + bytes({0, 0, 0, 1, 1, 0xe0}) + ok, "bad length");
+        row("format 3", header(3, 1, 480) + ok, "Unsupported MIDI file format 3");
+        row("format 256", header(256, 1, 480) + ok, "Unsupported MIDI file format 256");
+        row("no tracks", header(0, 0, 480) + ok, "no tracks");
+        row("division 0", header(0, 1, 0) + ok, "time division");
+        row("SMPTE -23 fps", header(0, 1, smpte(23, 4)) + ok, "frame rate");
+        row("SMPTE 0 ticks a frame", header(0, 1, smpte(25, 0)) + ok, "SMPTE time division");
+        row("track header cut", header(1, 2, 480) + ok + "MTrk\0\0", "ends before track 2 of 2");
+        row("unknown chunk with a huge length", h + "JUNK" + be32(0x7fffffff) + ok, "chunk with a bad length");
+        row("unreadable chunk name", h + QByteArray("\x01\x02\x03\x04", 4) + be32(0) + ok, "unreadable data");
+        row("five-byte delta time", h + track(bytes({0x81, 0x80, 0x80, 0x80, 0x00, 0x90, 60, 100})),
+            "longer than four bytes");
+        row("value out of range", h + track(ev(0, {0x90, 60, 0xc0})), "value out of range");
         // No telling which bytes of a note a stray byte inside it belongs with.
-        QTest::newRow("real-time byte inside a note")
-            << h + track(ev(0, {0x90, 60, 0xf8, 100})) << "value out of range";
-        QTest::newRow("stray byte then no running status") << h + track(ev(5, {0xf4, 1, 2})) << "no running status";
-        QTest::newRow("running status at the start") << h + track(ev(0, {60, 100})) << "no running status";
-        QTest::newRow("RIFF cut") << QByteArray("RIFF\x04\0\0\0", 8) << "cut short";
-        QTest::newRow("RIFF WAVE") << "RIFF" + le32(4) + "WAVE"
-                                   << "not a RIFF-MIDI";
-        QTest::newRow("RIFF without data") << riff({{"LIST", "abcd"}}) << "no MIDI data chunk";
-        QTest::newRow("RIFF data empty") << riff({{"data", {}}}) << "empty";
-        QTest::newRow("RIFF data past the end") << "RIFF" + le32(100) + "RMIDdata" + le32(5000) + smf << "bad length";
-        QTest::newRow("RIFF huge chunk before data")
-            << "RIFF" + le32(100) + "RMIDLIST" + le32(0xfffffff0) + "data" + le32(quint32(smf.size())) + smf
-            << "bad length";
-        QTest::newRow("over 64 MiB") << smf + QByteArray(MidiFile::MaxFileSize + 1 - smf.size(), '\0') << "too large";
+        row("real-time byte inside a note", h + track(ev(0, {0x90, 60, 0xf8, 100})), "value out of range");
+        row("stray byte then no running status", h + track(ev(5, {0xf4, 1, 2})), "no running status");
+        row("running status at the start", h + track(ev(0, {60, 100})), "no running status");
+        row("RIFF cut", QByteArray("RIFF\x04\0\0\0", 8), "cut short");
+        row("RIFF WAVE", "RIFF" + le32(4) + "WAVE", "not a RIFF-MIDI");
+        row("RIFF without data", riff({{"LIST", "abcd"}}), "no MIDI data chunk");
+        row("RIFF data empty", riff({{"data", {}}}), "empty");
+        row("RIFF data past the end", "RIFF" + le32(100) + "RMIDdata" + le32(5000) + smf, "bad length");
+        row("RIFF huge chunk before data",
+            "RIFF" + le32(100) + "RMIDLIST" + le32(0xfffffff0) + "data" + le32(quint32(smf.size())) + smf,
+            "bad length");
+        row("over 64 MiB", smf + QByteArray(MidiFile::MaxFileSize + 1 - smf.size(), '\0'), "too large");
     }
 
     void damagedFiles()

@@ -26,32 +26,22 @@ private slots:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("expected");
         const QStringList all{"b.sf2", "a.sf2", "default-GM.sf2", "own/mine.sf2"};
-        QTest::newRow("setting wins") << all << "own/mine.sf2"
-                                      << "own/mine.sf2";
-        QTest::newRow("setting missing") << all << "own/gone.sf2"
-                                         << "default-GM.sf2";
-        QTest::newRow("setting is a folder") << all << "own"
-                                             << "default-GM.sf2";
-        QTest::newRow("setting cut short") << QStringList{"!own/mine.sf2", "a.sf2"} << "own/mine.sf2"
-                                           << "a.sf2";
-        QTest::newRow("damaged default skipped") << QStringList{"!default-GM.sf2", "!a.sf2", "b.sf2"} << ""
-                                                 << "b.sf2";
-        QTest::newRow("setting empty") << all << ""
-                                       << "default-GM.sf2";
-        QTest::newRow("first by name") << QStringList{"b.sf2", "a.sf2"} << ""
-                                       << "a.sf2";
-        QTest::newRow("upper-case extension") << QStringList{"Z.SF2"} << ""
-                                              << "Z.SF2";
-        QTest::newRow("unreadable skipped") << QStringList{"-a.sf2", "b.sf2"} << ""
-                                            << "b.sf2";
-        QTest::newRow("folder named sf2 skipped") << QStringList{"/a.sf2", "c.sf2"} << ""
-                                                  << "c.sf2";
-        QTest::newRow("hidden skipped") << QStringList{".a.sf2"} << ""
-                                        << "";
-        QTest::newRow("other files only") << QStringList{"readme.txt", "x.sf3"} << ""
-                                          << "";
-        QTest::newRow("nothing") << QStringList{} << ""
-                                 << "";
+        const auto row = [](const char *tag, const QStringList &files, const char *setting, const char *expected) {
+            QTest::newRow(tag) << files << QString(setting) << QString(expected);
+        };
+        row("setting wins", all, "own/mine.sf2", "own/mine.sf2");
+        row("setting missing", all, "own/gone.sf2", "default-GM.sf2");
+        row("setting is a folder", all, "own", "default-GM.sf2");
+        row("setting cut short", {"!own/mine.sf2", "a.sf2"}, "own/mine.sf2", "a.sf2");
+        row("damaged default skipped", {"!default-GM.sf2", "!a.sf2", "b.sf2"}, "", "b.sf2");
+        row("setting empty", all, "", "default-GM.sf2");
+        row("first by name", {"b.sf2", "a.sf2"}, "", "a.sf2");
+        row("upper-case extension", {"Z.SF2"}, "", "Z.SF2");
+        row("unreadable skipped", {"-a.sf2", "b.sf2"}, "", "b.sf2");
+        row("folder named sf2 skipped", {"/a.sf2", "c.sf2"}, "", "c.sf2");
+        row("hidden skipped", {".a.sf2"}, "", "");
+        row("other files only", {"readme.txt", "x.sf3"}, "", "");
+        row("nothing", {}, "", "");
     }
     void find()
     {

@@ -183,9 +183,8 @@ private slots:
         took.start();
         QString error;
         QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
-        const qint64 spent = took.elapsed();
+        const qint64 now = dev->position(), spent = took.elapsed();
         const qsizetype changedAt = TestEnv::readWav(wav).size() / 2;
-        const qint64 now = dev->position();
         QVERIFY2(now >= was && now <= was + spent + 60,
                  qPrintable(QStringLiteral("%1 ms before, %2 ms after %3 ms").arg(was).arg(now).arg(spent)));
         QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);

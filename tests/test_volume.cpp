@@ -54,27 +54,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("match");
-        QTest::newRow("case-sensitive") << "Main Volume"
-                                        << "*main*" << false;
-        QTest::newRow("whole text only") << "Main Volume"
-                                         << "Main" << false;
-        QTest::newRow("hash digit") << "PCM 2"
-                                    << "PCM #" << true;
-        QTest::newRow("hash not letter") << "PCM x"
-                                         << "PCM #" << false;
-        QTest::newRow("negated range") << "b"
-                                       << "[!a-c]" << false;
-        QTest::newRow("dash last is literal") << "-"
-                                              << "[a-]" << true;
-        QTest::newRow("unclosed bracket literal") << "[x"
-                                                  << "[x" << true;
-        QTest::newRow("star must backtrack") << "abcbcd"
-                                             << "a*bcd" << true;
-        QTest::newRow("non-BMP one char") << QString::fromUtf8("a\xF0\x9F\x8E\xB5"
-                                                               "b")
-                                          << "a?b" << true;
+        const auto row = [](const char *tag, const QString &text, const char *pattern, bool match) {
+            QTest::newRow(tag) << text << QString(pattern) << match;
+        };
+        row("case-sensitive", "Main Volume", "*main*", false);
+        row("whole text only", "Main Volume", "Main", false);
+        row("hash digit", "PCM 2", "PCM #", true);
+        row("hash not letter", "PCM x", "PCM #", false);
+        row("negated range", "b", "[!a-c]", false);
+        row("dash last is literal", "-", "[a-]", true);
+        row("unclosed bracket literal", "[x", "[x", true);
+        row("star must backtrack", "abcbcd", "a*bcd", true);
+        row("non-BMP one char", QStringLiteral("a\U0001F3B5b"), "a?b", true);
         const QString many(200000, u'a');
-        QTest::newRow("long text, many stars") << many << "*a*a*a*a*a*a*a*a*a*a*a*a*b" << false;
+        row("long text, many stars", many, "*a*a*a*a*a*a*a*a*a*a*a*a*b", false);
     }
     void wildcard()
     {
@@ -115,17 +108,15 @@ private slots:
 
     void idleClose_data()
     {
-        QTest::addColumn<QString>(
-            "events");   // T tick, M mouse over window, S mouse over slider, D user picks next source
-        QTest::addColumn<QString>("saved");   // empty: still open
-        QTest::newRow("window move resets") << "TTTMTTT"
-                                            << "";
-        QTest::newRow("then left alone") << "TTTMTTTT"
-                                         << "Main Volume";
-        QTest::newRow("slider move resets") << "TTSTTTSTTT"
-                                            << "";
-        QTest::newRow("user's pick kept and saved") << "DTTTT"
-                                                    << "Wave";
+        QTest::addColumn<QString>("events");   // T tick, M mouse over window, S mouse over slider, D next source picked
+        QTest::addColumn<QString>("saved");    // empty: still open
+        const auto row = [](const char *tag, const char *events, const char *saved) {
+            QTest::newRow(tag) << QString(events) << QString(saved);
+        };
+        row("window move resets", "TTTMTTT", "");
+        row("then left alone", "TTTMTTTT", "Main Volume");
+        row("slider move resets", "TTSTTTSTTT", "");
+        row("user's pick kept and saved", "DTTTT", "Wave");
     }
     void idleClose()
     {
