@@ -1,0 +1,621 @@
+// The play session on its own: its commands, what it decides and what it announces.
+#include "fakes/fakeclock.h"
+#include "fakes/fakesequencer.h"
+#include "playback/core/mediaerrors.h"
+#include "playback/core/playsession.h"
+#include <QSignalSpy>
+#include <QtTest>
+#include <climits>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A session over songs written in a temporary folder, on a hand-moved clock,
+// with what a window following its signals would show.
+struct Rig {
+    explicit Rig(const QString &names, qint64 lengthMs = 0, int interlude = 0)
+    {
+        for (const QString &n : names.split(u',', Qt::SkipEmptyParts)) {
+            QFile file(dir.filePath(n));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            list.append(file.fileName());
+            if (lengthMs > 0)
+                device.lengths.insert(n, lengthMs);
+        }
+        s.setOptions({.interludeSeconds = interlude});
+        s.setEventPump([this] {
+            if (onPump)
+                std::exchange(onPump, nullptr)();
+        });
+        QObject::connect(&s, &PlaySession::stateShown,
+                         [this](PlayState st) { shown = u'(' + playStateWord(st) + u')'; });
+        QObject::connect(&s, &PlaySession::progress, [this](qint64 ms) {
+            shown = u"%1s"_s.arg(ms / 1000);
+            slider = int(ms / 1000);
+        });
+        QObject::connect(&s, &PlaySession::positionShown, [this](int seconds, bool showTime) {
+            slider = seconds;
+            if (showTime)
+                shown = u"at %1"_s.arg(seconds);
+        });
+        QObject::connect(&s, &PlaySession::opening, [this] {
+            slider = 0;
+            ++openings;
+        });
+        QObject::connect(&s, &PlaySession::commandsLocked, [this](bool on) { locked = on; });
+        QObject::connect(&s, &PlaySession::positionJumped, [this](qint64 ms) { jumps << ms; });
+        QObject::connect(&s, &PlaySession::entrySelected, [this](int i) { selected = i; });
+        QObject::connect(&s, &PlaySession::failure, [this](const PlayFailure &f) {
+            failures << u"%1|%2|%3"_s.arg(int(f.kind)).arg(f.error).arg(f.text);
+        });
+    }
+
+    void tick(qint64 ms)
+    {
+        clock.advance(ms);
+        s.statusUpdate();
+        s.interludeCheck();
+    }
+    void press(const QString &button)
+    {
+        static const QHash<QString, void (PlaySession::*)()> commands{{u"Play"_s, &PlaySession::play},
+                                                                      {u"Pause"_s, &PlaySession::pause},
+                                                                      {u"Stop"_s, &PlaySession::stop},
+                                                                      {u"Next"_s, &PlaySession::next},
+                                                                      {u"Prev"_s, &PlaySession::previous}};
+        (s.*commands.value(button))();
+    }
+    PlaySession::Opened openAt(int i)
+    {
+        s.setSelIndex(i);
+        return s.openEntry();
+    }
+    QString openName() const { return QFileInfo(device.openFile).fileName(); }
+    QTimer *timer(const char *name) const { return s.findChild<QTimer *>(QString::fromLatin1(name)); }
+    // The play state by name; the play flag, the monitor and the interlude's timer must agree with it.
+    QString state() const
+    {
+        static const QStringList names{u"closed"_s, u"stopped"_s, u"playing"_s, u"paused"_s, u"interlude"_s};
+        const PlayState st = s.playState();
+        QString name = names.value(int(st));
+        if (s.playing() != (st == PlayState::Playing || st == PlayState::Paused || st == PlayState::Interlude))
+            name += s.playing() ? u", playing on"_s : u", not playing"_s;
+        if (s.updateInterval() != (st == PlayState::Playing ? 500 : 0)
+            || timer("StatusTimer")->isActive() != s.monitorRunning())
+            name += u", monitor %1"_s.arg(s.updateInterval());
+        if (timer("InterludeTimer")->isActive() != (st == PlayState::Interlude))
+            name += u", interlude timer"_s;
+        return name;
+    }
+    static QString failure(int kind, int error, const QString &text)
+    {
+        return u"%1|%2|%3"_s.arg(kind).arg(error).arg(text);
+    }
+
+    QTemporaryDir dir;
+    FakeClock clock;
+    FakeSequencer device{&clock};
+    PlayList list;
+    PlaySession s{&device, &clock, &list};
+    std::function<void()> onPump;   // runs once, at the next place events may run
+    QString shown;                  // Label2: "(Stopped)", "75s" played, "at 75" moved to
+    int slider = -1, openings = 0, selected = -1;
+    bool locked = false;
+    QList<qint64> jumps;
+    QStringList failures;
+};
+
+const QString kABC = u"a.mid,b.mid,c.mid"_s;
+const QString kGone = Rig::failure(0, 0, u"Library file not present"_s);
+
+// From a state, a button; the state, selection and display it leads to.
+struct Step {
+    QString from;
+    int start;
+    QString button, to, sel, shown;
+    QString resumed{};   // shown a second after Pause is pressed once more
+};
+
+// The interlude as typed, and what is done while it runs.
+struct Wait {
+    QString text;
+    int waitMs;
+    QString then, state;
+};
+
+// A song ends with the selection at start; the device will not open x.mid.
+struct NextCase {
+    QString list, gone{};   // gone: entries whose files go while the song plays
+    int start = 0;
+    bool loop = false, shuffle = false;   // the dealer turns the list round
+    int sel = 0;
+    QString state, failure{}, order{};
+};
+
+// from: the state when the slider is taken; deviceStops: it reports stopped at the end;
+// shown right after the release and a second into play from there; jump: where play goes on.
+struct Release {
+    QString from;
+    bool deviceStops = false;
+    int heldMs = 0, value;
+    QString shown, after;
+    qint64 jump;
+};
+
+// An open of a song of length, refused with error; opened: the length announced, -1 for none.
+struct Open {
+    qint64 length;
+    int error;
+    QString failure;
+    qint64 opened;
+    QString reason{};
+};
+
+// Entries a, b, c…: "+" present, "-" its file gone.
+struct Missing {
+    QString present;
+    int start, sel;
+    QString open;
+};
+
+}
+
+Q_DECLARE_METATYPE(Step)
+Q_DECLARE_METATYPE(Wait)
+Q_DECLARE_METATYPE(NextCase)
+Q_DECLARE_METATYPE(Release)
+Q_DECLARE_METATYPE(Open)
+Q_DECLARE_METATYPE(Missing)
+
+class TestCorePlaySession : public QObject {
+    Q_OBJECT
+private slots:
+    void stateTable_data()
+    {
+        QTest::addColumn<Step>("s");
+        auto row = [](const Step &s) {
+            QTest::newRow(qPrintable(s.from + u' ' + s.button + (s.start ? u""_s : u" at first"_s))) << s;
+        };
+        row({"stopped", 1, "Play", "playing", "b.mid", "1s"});
+        row({"stopped", 1, "Pause", "playing", "b.mid", "1s"});
+        row({"stopped", 1, "Stop", "stopped", "b.mid", "(Stopped)"});
+        row({"stopped", 1, "Next", "stopped", "c.mid", "(Stopped)"});
+        row({"stopped", 1, "Prev", "stopped", "a.mid", "(Stopped)"});
+        row({"stopped", 0, "Prev", "stopped", "c.mid", "(Stopped)"});
+        row({"playing", 1, "Pause", "paused", "b.mid", "(Paused)", "11s"});
+        row({"playing", 1, "Stop", "stopped", "b.mid", "(Stopped)"});
+        row({"playing", 1, "Next", "interlude", "c.mid", "(Interlude)"});
+        row({"playing", 1, "Prev", "playing", "b.mid", "1s"});
+        row({"paused", 1, "Pause", "playing", "b.mid", "11s"});
+        row({"paused", 1, "Play", "playing", "b.mid", "11s"});
+        row({"paused", 1, "Stop", "stopped", "b.mid", "(Stopped)"});
+        row({"paused", 1, "Next", "interlude", "c.mid", "(Interlude)"});
+        row({"paused", 1, "Prev", "paused", "b.mid", "(Paused)", "1s"});
+        row({"interlude", 1, "Play", "playing", "b.mid", "1s"});
+        row({"interlude", 1, "Pause", "playing", "b.mid", "1s"});
+        row({"interlude", 1, "Stop", "stopped", "b.mid", "(Stopped)"});
+        row({"interlude", 1, "Next", "interlude", "c.mid", "(Interlude)"});
+        row({"interlude", 1, "Prev", "stopped", "a.mid", "(Stopped)"});
+        // b failed to open: nothing is open.
+        row({"closed", 1, "Play", "closed", "b.mid", ""});
+        row({"closed", 1, "Pause", "closed", "b.mid", ""});
+        row({"closed", 1, "Stop", "closed", "b.mid", "(Stopped)"});
+    }
+    void stateTable()
+    {
+        QFETCH(Step, s);
+        Rig r(kABC, 0, 5);
+        const bool failed = s.from == u"closed";
+        if (failed)
+            r.device.openErrors.insert(u"b.mid"_s, MediaError::DriverLoad);
+        QCOMPARE(r.openAt(s.from == u"interlude" ? s.start - 1 : s.start),
+                 failed ? PlaySession::Opened::Failed : PlaySession::Opened::File);
+        if (s.from == u"stopped") {
+            r.press(u"Stop"_s);
+        } else if (!failed) {
+            r.press(u"Play"_s);
+            r.tick(10000);
+            if (s.from != u"playing")
+                r.press(s.from == u"paused" ? u"Pause"_s : u"Next"_s);
+        }
+        QCOMPARE(r.state(), s.from);
+        r.press(s.button);
+        r.tick(1000);
+        QCOMPARE(r.state(), s.to);
+        QCOMPARE(r.list.name(r.s.selIndex()), s.sel);
+        QCOMPARE(r.openName(), s.to == u"closed" ? QString() : s.sel);
+        QCOMPARE(r.shown, s.shown);
+        QCOMPARE(r.locked, s.to == u"playing" || s.to == u"paused");
+        if (s.to == u"stopped")
+            QCOMPARE(r.slider, 0);
+        if (!s.resumed.isEmpty()) {
+            r.press(u"Pause"_s);
+            r.tick(1000);
+            QCOMPARE(r.shown, s.resumed);
+        }
+    }
+
+    void interlude_data()
+    {
+        QTest::addColumn<Wait>("w");   // then: done during the wait; "timer": its timer runs out
+        QTest::newRow("empty") << Wait{"", 0, "", "playing"};
+        QTest::newRow("2.5 is held as 2") << Wait{"2.5", 2000, "", "playing"};
+        QTest::newRow("60") << Wait{"60", 60000, "", "playing"};
+        QTest::newRow("the timer starts play") << Wait{"", 0, "timer", "playing"};
+        QTest::newRow("Stop cancels") << Wait{"3", 3000, "Stop", "stopped"};
+        QTest::newRow("Prev cancels") << Wait{"3", 3000, "Prev", "stopped"};
+        QTest::newRow("a new Next waits anew") << Wait{"3", 3000, "Next", "interlude"};
+        QTest::newRow("closing the song cancels") << Wait{"3", 3000, "close", "closed"};
+        QTest::newRow("quit cancels") << Wait{"3", 3000, "quit", "closed, playing on"};
+    }
+    void interlude()
+    {
+        QFETCH(Wait, w);
+        const auto &[text, waitMs, then, state] = w;
+        Rig r(kABC, 0, interludeFromText(text));
+        r.openAt(0);
+        r.press(u"Play"_s);
+        r.tick(1000);
+        r.press(u"Next"_s);
+        QCOMPARE(r.timer("InterludeTimer")->interval(), waitMs + 1);
+        r.tick(waitMs);
+        QCOMPARE(r.state(), u"interlude"_s);
+        if (then == u"close")
+            r.s.closeSong();
+        else if (then == u"quit")
+            r.s.shutDown();
+        else if (!then.isEmpty() && then != u"timer")
+            r.press(then);
+        r.clock.advance(1);
+        if (then == u"timer")   // the timer's own way in, not the test's look
+            QMetaObject::invokeMethod(r.timer("InterludeTimer"), "timeout");
+        else
+            r.tick(0);
+        QCOMPARE(r.state(), state);
+        const QString song = then == u"Next" ? u"c.mid"_s : then == u"Prev" ? u"a.mid"_s : u"b.mid"_s;
+        QCOMPARE(r.openName(), state.startsWith(u"closed") ? QString() : song);
+    }
+
+    // A new deal during the pause between songs keeps the pause; its first song plays after it.
+    void dealDuringInterlude()
+    {
+        Rig r(kABC, 0, 5);
+        r.openAt(0);
+        r.press(u"Play"_s);
+        r.tick(1000);
+        r.press(u"Next"_s);
+        r.tick(2000);
+        r.list.setPaths({r.list.path(2), r.list.path(0), r.list.path(1)});
+        r.s.reopenAfterDeal();
+        r.tick(2000);
+        QCOMPARE(r.state(), u"interlude"_s);
+        r.tick(1001);
+        QCOMPARE(r.state(), u"playing"_s);
+        QCOMPARE(r.openName(), u"c.mid"_s);
+    }
+
+    // Listeners hear each state the player settles in, once, not the steps between.
+    void playStateIsAnnounced()
+    {
+        Rig r(kABC, 0, 5);
+        QSignalSpy heard(&r.s, &PlaySession::playStateChanged), songs(&r.s, &PlaySession::songChanged);
+        r.openAt(0);
+        r.press(u"Play"_s);
+        r.press(u"Pause"_s);
+        r.press(u"Pause"_s);
+        r.press(u"Next"_s);
+        r.tick(5001);
+        r.tick(1000);
+        r.press(u"Prev"_s);   // starts b over: no stop on the way
+        r.press(u"Stop"_s);
+        r.s.closeSong();
+        using S = PlayState;
+        QList<PlayState> states;
+        for (const QList<QVariant> &args : heard)
+            states << args.at(0).value<PlayState>();
+        QCOMPARE(states, (QList<PlayState>{S::Stopped, S::Playing, S::Paused, S::Playing, S::Interlude, S::Playing,
+                                           S::Stopped, S::Closed}));
+        QCOMPARE(songs.count(), 3);   // a, b, none
+        QCOMPARE(r.jumps, QList<qint64>{0});
+    }
+
+    // An output that will not start fails every open alike: told once until something changes;
+    // a fault while playing stops and keeps the list.
+    void driverAndFault()
+    {
+        Rig r(kABC);
+        for (const QString &n : kABC.split(u','))
+            r.device.openErrors.insert(n, MediaError::DriverLoad);
+        r.device.openErrorText = u"The audio output \"pulse\" would not start."_s;
+        r.openAt(1);
+        r.openAt(2);
+        const QString pulse = Rig::failure(
+            1, MediaError::DriverLoad,
+            u"Error load media device driver.\nThe audio output \"pulse\" would not start."_s);
+        QCOMPARE(r.failures, QStringList{pulse});
+        r.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
+        r.openAt(2);
+        QCOMPARE(r.failures.size(), 2);
+        r.device.openErrors.remove(u"a.mid"_s);
+        r.openAt(0);
+        r.openAt(2);   // told again after a good open
+        QCOMPARE(r.failures.size(), 3);
+
+        r.failures.clear();
+        r.openAt(0);
+        r.press(u"Play"_s);
+        r.tick(500);
+        const QString gone = u"The sound bank /x.sf2 can no longer be read."_s;
+        r.device.fault = gone;
+        r.tick(500);
+        QCOMPARE(r.state(), u"stopped"_s);
+        QCOMPARE(r.failures, QStringList{Rig::failure(2, 0, gone)});
+        QCOMPARE(r.list.count(), 3);
+    }
+
+    void nextAtTheEnd_data()
+    {
+        QTest::addColumn<NextCase>("c");
+        const auto row = [](const char *tag, const NextCase &c) { QTest::newRow(tag) << c; };
+        const char *abc = "a.mid,b.mid,c.mid", *cba = "c.mid,b.mid,a.mid";
+        row("loop off", {.list = abc, .start = 2, .state = "stopped"});
+        row("loop on", {.list = abc, .start = 2, .loop = true, .state = "playing"});
+        row("loop off, shuffle", {.list = abc, .start = 2, .shuffle = true, .state = "stopped", .order = cba});
+        row("loop on, shuffle",
+            {.list = abc, .start = 2, .loop = true, .shuffle = true, .state = "playing", .order = cba});
+        row("one entry, loop off", {.list = "a.mid", .state = "stopped"});
+        row("one entry, loop on", {.list = "a.mid", .loop = true, .state = "playing"});
+        row("a song titled Failed to open", {.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"});
+        row("an open that fails", {.list = "a.mid,x.mid,c.mid",
+                                   .sel = 1,
+                                   .state = "closed",
+                                   .failure = Rig::failure(1, MediaError::InvalidFilename, u"Invalid filename."_s)});
+        row("wrap to a missing first", {.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"});
+        row("wrap to a missing first, loop",
+            {.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"});
+        row("all gone", {.list = abc, .gone = "abc", .state = "closed", .failure = kGone});
+        row("all gone, loop", {.list = abc, .gone = "abc", .loop = true, .state = "closed", .failure = kGone});
+        row("all gone, wrap, loop",
+            {.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .failure = kGone});
+        row("all gone, wrap, loop, shuffle", {.list = abc,
+                                              .gone = "abc",
+                                              .start = 2,
+                                              .loop = true,
+                                              .shuffle = true,
+                                              .state = "closed",
+                                              .failure = kGone,
+                                              .order = cba});
+    }
+    void nextAtTheEnd()
+    {
+        QFETCH(NextCase, c);
+        Rig r(c.list, 5000);
+        r.device.openErrors.insert(u"x.mid"_s, MediaError::InvalidFilename);
+        r.s.setOptions({.loop = c.loop, .shuffle = c.shuffle});
+        r.s.setDealer([&r] {
+            QStringList paths = r.list.paths();
+            std::reverse(paths.begin(), paths.end());
+            r.list.setPaths(paths);
+            r.s.reopenAfterDeal();
+        });
+        r.openAt(c.start);
+        r.press(u"Play"_s);
+        for (const QString &p : r.list.paths())
+            if (c.gone.contains(QFileInfo(p).baseName()))
+                QVERIFY(QFile::remove(p));
+        for (int ms : {5000, 500, 500})   // the end, the interlude, a look at what follows
+            r.tick(ms);
+        QCOMPARE(r.state(), c.state);
+        QCOMPARE(r.s.selIndex(), c.sel);
+        QCOMPARE(r.list.names().join(u','), c.order.isEmpty() ? c.list : c.order);
+        const bool open = c.state == u"playing" || c.state == u"stopped";
+        QCOMPARE(r.openName(), open ? r.list.name(c.sel) : QString());
+        QCOMPARE(r.failures, c.failure.isEmpty() ? QStringList() : QStringList{c.failure});
+        QCOMPARE(r.locked, c.state == u"playing");
+        if (c.state != u"playing")
+            QCOMPARE(r.shown, u"(Stopped)"_s);
+    }
+
+    void selectionOutOfRange()
+    {
+        Rig r(u"a.mid,b.mid"_s);
+        r.openAt(0);
+        r.s.setSelIndex(5);   // its entry was removed
+        r.press(u"Play"_s);
+        r.tick(1000);
+        QCOMPARE(r.shown, u"1s"_s);
+        r.press(u"Next"_s);
+        QCOMPARE(r.s.selIndex(), 0);
+        r.press(u"Stop"_s);
+        r.s.setSelIndex(5);
+        r.press(u"Prev"_s);
+        QCOMPARE(r.s.selIndex(), 0);
+        QCOMPARE(r.openName(), u"a.mid"_s);
+        // Emptied while the device keeps the last song open.
+        r.list.clear();
+        r.press(u"Prev"_s);
+        QCOMPARE(r.s.selIndex(), 0);
+        QCOMPARE(r.failures, QStringList{kGone});
+    }
+
+    void songEnds_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("sliderAt");   // released there while stopped
+        QTest::newRow("at its length") << 5000 << 0;
+        QTest::newRow("zero length, first look") << 0 << 0;
+        QTest::newRow("From past the end") << 200600 << 201;
+    }
+    void songEnds()
+    {
+        QFETCH(int, length);
+        QFETCH(int, sliderAt);
+        Rig r(u"a.mid,b.mid"_s);
+        r.device.lengths.insert(u"a.mid"_s, length);
+        r.openAt(0);
+        r.s.holdPosition();
+        r.s.releasePosition(sliderAt);
+        r.press(u"Play"_s);
+        const int playFor = sliderAt ? 0 : length;
+        r.tick(qMax(0, playFor - 1));
+        QCOMPARE(r.s.selIndex(), playFor > 0 ? 0 : 1);
+        for (int ms : {playFor > 0 ? 1 : 0, 1, 1000})   // the end, the interlude, a look at what follows
+            r.tick(ms);
+        QCOMPARE(r.openName(), u"b.mid"_s);
+        QCOMPARE(r.shown, u"1s"_s);
+    }
+
+    void sliderRelease_data()
+    {
+        QTest::addColumn<Release>("c");
+        QTest::newRow("stopped at 75") << Release{
+            .from = "stopped", .value = 75, .shown = "at 75", .after = "76s", .jump = 75000};
+        QTest::newRow("playing at 0") << Release{
+            .from = "playing", .value = 0, .shown = "5s", .after = "1s", .jump = 0};
+        QTest::newRow("paused at 60") << Release{
+            .from = "paused", .value = 60, .shown = "at 60", .after = "61s", .jump = 60000};
+        QTest::newRow("song ended while held")
+            << Release{.from = "playing", .heldMs = 200000, .value = 3, .shown = "5s", .after = "4s", .jump = 3000};
+        QTest::newRow("device stopped while held") << Release{.from = "playing",
+                                                              .deviceStops = true,
+                                                              .heldMs = 200000,
+                                                              .value = 3,
+                                                              .shown = "5s",
+                                                              .after = "4s",
+                                                              .jump = 3000};
+    }
+    void sliderRelease()
+    {
+        QFETCH(Release, c);
+        Rig r(u"a.mid,b.mid"_s);
+        r.device.stopsAtEnd = c.deviceStops;
+        r.openAt(0);
+        if (c.from != u"stopped") {
+            r.press(u"Play"_s);
+            r.tick(5000);
+        }
+        if (c.from != u"playing")
+            r.press(c.from == u"paused" ? u"Pause"_s : u"Stop"_s);
+        r.s.holdPosition();
+        QCOMPARE(r.s.updateInterval(), 0);
+        r.clock.advance(c.heldMs);
+        r.s.releasePosition(c.value);
+        QCOMPARE(r.shown, c.shown);
+        QCOMPARE(r.jumps, QList<qint64>{c.jump});
+        QCOMPARE(r.s.updateInterval(), c.from == u"playing" ? 500 : 0);
+        if (c.from != u"playing")   // nothing plays until asked, then from the chosen second
+            r.press(c.from == u"paused" ? u"Pause"_s : u"Play"_s);
+        r.tick(1000);
+        QCOMPARE(r.shown, c.after);
+        QCOMPARE(r.s.selIndex(), 0);
+    }
+
+    void opens_data()
+    {
+        QTest::addColumn<Open>("o");
+        auto refused = [](const char *tag, int error, const QString &text) {
+            QTest::newRow(tag) << Open{1000, error, Rig::failure(1, error, text), -1};
+        };
+        QTest::newRow("200.4 s") << Open{200400, 0, "", 200400};
+        QTest::newRow("zero length") << Open{0, 0, Rig::failure(0, 0, u"Multimedia Error: zero length file"_s), 0};
+        QTest::newRow("longest that fits") << Open{32767499, 0, "", 32767499};
+        QTest::newRow("over 32767 s") << Open{
+            32767500, 0, Rig::failure(1, MediaError::TooLong, mediaErrorText(MediaError::TooLong)), -1};
+        refused("last known error", MediaError::InvalidFilename, u"Invalid filename."_s);
+        refused("neighbour above", 30305, u"Unknown error ( 30305)."_s);
+        refused("neighbour below", 30256, u"Unknown error ( 30256)."_s);
+        refused("negative", -30304, u"Unknown error (-30304)."_s);
+        refused("smallest", INT_MIN, u"Unknown error (-2147483648)."_s);
+        QTest::newRow("with its reason") << Open{
+            1000, MediaError::NotMidiFile,
+            Rig::failure(1, MediaError::NotMidiFile,
+                         u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s),
+            -1, "The file ends inside a track."};
+    }
+    void opens()
+    {
+        QFETCH(Open, o);
+        Rig r(u"z.mid,entertainer.mid"_s);
+        r.device.lengths.insert(u"entertainer.mid"_s, o.length);
+        if (o.error)
+            r.device.openErrors.insert(u"entertainer.mid"_s, o.error);
+        r.device.openErrorText = o.reason;
+        r.slider = 50;
+        QString whileOpening;
+        r.device.onOpen = [&](const QString &) {
+            whileOpening = u"%1 %2 %3"_s.arg(r.locked).arg(r.openings).arg(r.slider);
+        };
+        QSignalSpy opened(&r.s, &PlaySession::opened), failed(&r.s, &PlaySession::openFailed);
+        QCOMPARE(r.openAt(1), o.opened < 0 ? PlaySession::Opened::Failed : PlaySession::Opened::File);
+        QCOMPARE(whileOpening, u"1 1 0"_s);
+        QCOMPARE(r.failures, o.failure.isEmpty() ? QStringList() : QStringList{o.failure});
+        QCOMPARE(opened.isEmpty() ? -1 : opened.at(0).at(0).toLongLong(), o.opened);
+        QCOMPARE(failed.count(), o.opened < 0 ? 1 : 0);
+        QCOMPARE(r.state(), o.opened < 0 ? u"closed"_s : u"stopped"_s);
+        QCOMPARE(r.locked, false);
+        QCOMPARE(r.s.canSeek(), o.opened >= 1000);
+    }
+
+    void missingEntries_data()
+    {
+        QTest::addColumn<Missing>("c");
+        QTest::newRow("first missing") << Missing{"-++", 0, 1, "b.mid"};
+        QTest::newRow("last missing wraps") << Missing{"++-", 2, 0, "a.mid"};
+        QTest::newRow("past the end") << Missing{"+++", 7, 0, "a.mid"};
+        QTest::newRow("all missing") << Missing{"---", 1, 0, ""};
+        QTest::newRow("empty list") << Missing{"", 0, 0, ""};
+        QTest::newRow("negative: nothing happens") << Missing{"++", -1, -1, ""};
+    }
+    void missingEntries()
+    {
+        QFETCH(Missing, c);
+        Rig r(kABC.split(u',').mid(0, c.present.size()).join(u','));
+        for (int i = 0; i < c.present.size(); ++i)
+            if (c.present[i] == u'-')
+                QVERIFY(QFile::remove(r.list.path(i)));
+        r.s.setSelIndex(c.start);
+        QCOMPARE(r.s.openEntry(), c.open.isEmpty() ? PlaySession::Opened::NoEntry : PlaySession::Opened::File);
+        QCOMPARE(r.s.selIndex(), c.sel);
+        QCOMPARE(r.openName(), c.open);
+        QCOMPARE(r.selected, c.open.isEmpty() ? -1 : c.sel);
+        QCOMPARE(r.failures, c.open.isEmpty() && c.sel >= 0 ? QStringList{kGone} : QStringList());
+        QCOMPARE(r.locked, false);
+    }
+
+    // Another open, or the player closing, while an open waits for the device or for events.
+    void overtakenOpen_data()
+    {
+        QTest::addColumn<bool>("inDevice");
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("opened again in the device") << true << false;
+        QTest::newRow("opened again between") << false << false;
+        QTest::newRow("closed between") << false << true;
+    }
+    void overtakenOpen()
+    {
+        QFETCH(bool, inDevice);
+        QFETCH(bool, quit);
+        Rig r(kABC);
+        r.device.lengths.insert(u"c.mid"_s, 61000);
+        PlaySession::Opened newer = PlaySession::Opened::Overtaken;
+        const auto overtake = [&] { quit ? r.s.shutDown() : void(newer = r.openAt(2)); };
+        if (inDevice)
+            r.device.onOpen = [&](const QString &path) {
+                if (path.endsWith(u"b.mid"))
+                    overtake();
+            };
+        else
+            r.onPump = overtake;
+        QCOMPARE(r.openAt(1), PlaySession::Opened::Overtaken);
+        QCOMPARE(newer, quit ? PlaySession::Opened::Overtaken : PlaySession::Opened::File);
+        QCOMPARE(r.openName(), quit ? QString() : u"c.mid"_s);
+        QCOMPARE(r.s.lengthMs(), quit ? 0 : 61000);
+        if (!quit)
+            QCOMPARE(r.locked, false);
+        QVERIFY(r.failures.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCorePlaySession)
+#include "test_core_playsession.moc"
