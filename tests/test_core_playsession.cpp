@@ -607,7 +607,11 @@ private slots:
             };
         else
             r.onPump = overtake;
+        QSignalSpy opened(&r.s, &PlaySession::opened), selected(&r.s, &PlaySession::entrySelected);
         QCOMPARE(r.openAt(1), PlaySession::Opened::Overtaken);
+        // The older open shows nothing more: no title, no selection moved back.
+        QCOMPARE(opened.count(), quit ? 0 : 1);
+        QCOMPARE(selected.count(), inDevice ? 2 : quit ? 0 : 1);
         QCOMPARE(newer, quit ? PlaySession::Opened::Overtaken : PlaySession::Opened::File);
         QCOMPARE(r.openName(), quit ? QString() : u"c.mid"_s);
         QCOMPARE(r.s.lengthMs(), quit ? 0 : 61000);
