@@ -44,6 +44,7 @@ struct Rig {
             ++openings;
         });
         QObject::connect(&s, &PlaySession::commandsLocked, [this](bool on) { locked = on; });
+        QObject::connect(&s, &PlaySession::playStateChanged, [this](PlayState st) { heard << st; });
         QObject::connect(&s, &PlaySession::positionJumped, [this](qint64 ms) { jumps << ms; });
         QObject::connect(&s, &PlaySession::entrySelected, [this](int i) { selected = i; });
         QObject::connect(&s, &PlaySession::failure, [this](const PlayFailure &f) {
@@ -56,6 +57,12 @@ struct Rig {
         clock.advance(ms);
         s.statusUpdate();
         s.interludeCheck();
+    }
+    // Buttons and clock moves in order: "Play +1000 Next".
+    void run(const QString &script)
+    {
+        for (const QString &w : script.split(u' '))
+            w.startsWith(u'+') ? tick(w.mid(1).toLongLong()) : press(w);
     }
     void press(const QString &button)
     {
@@ -103,46 +110,44 @@ struct Rig {
     int slider = -1, openings = 0, selected = -1;
     bool locked = false;
     QList<qint64> jumps;
+    QList<PlayState> heard;
     QStringList failures;
 };
 
 const QString kABC = u"a.mid,b.mid,c.mid"_s;
 const QString kGone = Rig::failure(0, 0, u"Library file not present"_s);
 
-// From a state, a button; the state, selection and display it leads to.
+// From a state, a button; the state, selection and display it leads to, and the display
+// a second after Pause is pressed once more.
 struct Step {
     QString from;
     int start;
-    QString button, to, sel, shown;
-    QString resumed{};   // shown a second after Pause is pressed once more
+    QString button, to, sel, shown, resumed{};
 };
-
 // The interlude as typed, and what is done while it runs.
 struct Wait {
     QString text;
     int waitMs;
     QString then, state;
 };
-
-// A song ends with the selection at start; the device will not open x.mid.
+// A song ends with the selection at start; gone: entries whose files go while it plays;
+// shuffle: the dealer turns the list round. The device will not open x.mid.
 struct NextCase {
-    QString list, gone{};   // gone: entries whose files go while the song plays
-    int start = 0;
-    bool loop = false, shuffle = false;   // the dealer turns the list round
-    int sel = 0;
-    QString state, failure{}, order{};
+    QString list, gone;
+    int start;
+    bool loop, shuffle;
+    int sel;
+    QString state, failure{};
 };
-
 // from: the state when the slider is taken; deviceStops: it reports stopped at the end;
 // shown right after the release and a second into play from there; jump: where play goes on.
 struct Release {
     QString from;
-    bool deviceStops = false;
-    int heldMs = 0, value;
+    bool deviceStops;
+    int heldMs, value;
     QString shown, after;
     qint64 jump;
 };
-
 // An open of a song of length, refused with error; opened: the length announced, -1 for none.
 struct Open {
     qint64 length;
@@ -151,7 +156,6 @@ struct Open {
     qint64 opened;
     QString reason{};
 };
-
 // Entries a, b, c…: "+" present, "-" its file gone.
 struct Missing {
     QString present;
@@ -211,17 +215,14 @@ private slots:
             r.device.openErrors.insert(u"b.mid"_s, MediaError::DriverLoad);
         QCOMPARE(r.openAt(s.from == u"interlude" ? s.start - 1 : s.start),
                  failed ? PlaySession::Opened::Failed : PlaySession::Opened::File);
-        if (s.from == u"stopped") {
+        if (s.from == u"stopped")
             r.press(u"Stop"_s);
-        } else if (!failed) {
-            r.press(u"Play"_s);
-            r.tick(10000);
-            if (s.from != u"playing")
-                r.press(s.from == u"paused" ? u"Pause"_s : u"Next"_s);
-        }
+        else if (!failed)
+            r.run(s.from == u"playing"  ? u"Play +10000"_s
+                  : s.from == u"paused" ? u"Play +10000 Pause"_s
+                                        : u"Play +10000 Next"_s);
         QCOMPARE(r.state(), s.from);
-        r.press(s.button);
-        r.tick(1000);
+        r.run(s.button + u" +1000"_s);
         QCOMPARE(r.state(), s.to);
         QCOMPARE(r.list.name(r.s.selIndex()), s.sel);
         QCOMPARE(r.openName(), s.to == u"closed" ? QString() : s.sel);
@@ -230,8 +231,7 @@ private slots:
         if (s.to == u"stopped")
             QCOMPARE(r.slider, 0);
         if (!s.resumed.isEmpty()) {
-            r.press(u"Pause"_s);
-            r.tick(1000);
+            r.run(u"Pause +1000"_s);
             QCOMPARE(r.shown, s.resumed);
         }
     }
@@ -255,9 +255,7 @@ private slots:
         const auto &[text, waitMs, then, state] = w;
         Rig r(kABC, 0, interludeFromText(text));
         r.openAt(0);
-        r.press(u"Play"_s);
-        r.tick(1000);
-        r.press(u"Next"_s);
+        r.run(u"Play +1000 Next"_s);
         QCOMPARE(r.timer("InterludeTimer")->interval(), waitMs + 1);
         r.tick(waitMs);
         QCOMPARE(r.state(), u"interlude"_s);
@@ -282,10 +280,7 @@ private slots:
     {
         Rig r(kABC, 0, 5);
         r.openAt(0);
-        r.press(u"Play"_s);
-        r.tick(1000);
-        r.press(u"Next"_s);
-        r.tick(2000);
+        r.run(u"Play +1000 Next +2000"_s);
         r.list.setPaths({r.list.path(2), r.list.path(0), r.list.path(1)});
         r.s.reopenAfterDeal();
         r.tick(2000);
@@ -299,23 +294,13 @@ private slots:
     void playStateIsAnnounced()
     {
         Rig r(kABC, 0, 5);
-        QSignalSpy heard(&r.s, &PlaySession::playStateChanged), songs(&r.s, &PlaySession::songChanged);
+        QSignalSpy songs(&r.s, &PlaySession::songChanged);
         r.openAt(0);
-        r.press(u"Play"_s);
-        r.press(u"Pause"_s);
-        r.press(u"Pause"_s);
-        r.press(u"Next"_s);
-        r.tick(5001);
-        r.tick(1000);
-        r.press(u"Prev"_s);   // starts b over: no stop on the way
-        r.press(u"Stop"_s);
+        r.run(u"Play Pause Pause Next +5001 +1000 Prev Stop"_s);   // Prev starts b over: no stop on the way
         r.s.closeSong();
         using S = PlayState;
-        QList<PlayState> states;
-        for (const QList<QVariant> &args : heard)
-            states << args.at(0).value<PlayState>();
-        QCOMPARE(states, (QList<PlayState>{S::Stopped, S::Playing, S::Paused, S::Playing, S::Interlude, S::Playing,
-                                           S::Stopped, S::Closed}));
+        QCOMPARE(r.heard, (QList<PlayState>{S::Stopped, S::Playing, S::Paused, S::Playing, S::Interlude, S::Playing,
+                                            S::Stopped, S::Closed}));
         QCOMPARE(songs.count(), 3);   // a, b, none
         QCOMPARE(r.jumps, QList<qint64>{0});
     }
@@ -344,8 +329,7 @@ private slots:
 
         r.failures.clear();
         r.openAt(0);
-        r.press(u"Play"_s);
-        r.tick(500);
+        r.run(u"Play +500"_s);
         const QString gone = u"The sound bank /x.sf2 can no longer be read."_s;
         r.device.fault = gone;
         r.tick(500);
@@ -358,34 +342,22 @@ private slots:
     {
         QTest::addColumn<NextCase>("c");
         const auto row = [](const char *tag, const NextCase &c) { QTest::newRow(tag) << c; };
-        const char *abc = "a.mid,b.mid,c.mid", *cba = "c.mid,b.mid,a.mid";
-        row("loop off", {.list = abc, .start = 2, .state = "stopped"});
-        row("loop on", {.list = abc, .start = 2, .loop = true, .state = "playing"});
-        row("loop off, shuffle", {.list = abc, .start = 2, .shuffle = true, .state = "stopped", .order = cba});
-        row("loop on, shuffle",
-            {.list = abc, .start = 2, .loop = true, .shuffle = true, .state = "playing", .order = cba});
-        row("one entry, loop off", {.list = "a.mid", .state = "stopped"});
-        row("one entry, loop on", {.list = "a.mid", .loop = true, .state = "playing"});
-        row("a song titled Failed to open", {.list = "a.mid,failed to open.mid,c.mid", .sel = 1, .state = "playing"});
-        row("an open that fails", {.list = "a.mid,x.mid,c.mid",
-                                   .sel = 1,
-                                   .state = "closed",
-                                   .failure = Rig::failure(1, MediaError::InvalidFilename, u"Invalid filename."_s)});
-        row("wrap to a missing first", {.list = abc, .gone = "a", .start = 2, .sel = 1, .state = "stopped"});
-        row("wrap to a missing first, loop",
-            {.list = abc, .gone = "a", .start = 2, .loop = true, .sel = 1, .state = "playing"});
-        row("all gone", {.list = abc, .gone = "abc", .state = "closed", .failure = kGone});
-        row("all gone, loop", {.list = abc, .gone = "abc", .loop = true, .state = "closed", .failure = kGone});
-        row("all gone, wrap, loop",
-            {.list = abc, .gone = "abc", .start = 2, .loop = true, .state = "closed", .failure = kGone});
-        row("all gone, wrap, loop, shuffle", {.list = abc,
-                                              .gone = "abc",
-                                              .start = 2,
-                                              .loop = true,
-                                              .shuffle = true,
-                                              .state = "closed",
-                                              .failure = kGone,
-                                              .order = cba});
+        const char *abc = "a.mid,b.mid,c.mid";
+        const QString x = Rig::failure(1, MediaError::InvalidFilename, u"Invalid filename."_s);
+        row("loop off", {abc, "", 2, false, false, 0, "stopped"});
+        row("loop on", {abc, "", 2, true, false, 0, "playing"});
+        row("loop off, shuffle", {abc, "", 2, false, true, 0, "stopped"});
+        row("loop on, shuffle", {abc, "", 2, true, true, 0, "playing"});
+        row("one entry, loop off", {"a.mid", "", 0, false, false, 0, "stopped"});
+        row("one entry, loop on", {"a.mid", "", 0, true, false, 0, "playing"});
+        row("a song titled Failed to open", {"a.mid,failed to open.mid,c.mid", "", 0, false, false, 1, "playing"});
+        row("an open that fails", {"a.mid,x.mid,c.mid", "", 0, false, false, 1, "closed", x});
+        row("wrap to a missing first", {abc, "a", 2, false, false, 1, "stopped"});
+        row("wrap to a missing first, loop", {abc, "a", 2, true, false, 1, "playing"});
+        row("all gone", {abc, "abc", 0, false, false, 0, "closed", kGone});
+        row("all gone, loop", {abc, "abc", 0, true, false, 0, "closed", kGone});
+        row("all gone, wrap, loop", {abc, "abc", 2, true, false, 0, "closed", kGone});
+        row("all gone, wrap, loop, shuffle", {abc, "abc", 2, true, true, 0, "closed", kGone});
     }
     void nextAtTheEnd()
     {
@@ -401,14 +373,14 @@ private slots:
         });
         r.openAt(c.start);
         r.press(u"Play"_s);
+        const QStringList dealt = c.shuffle ? QStringList{u"c.mid"_s, u"b.mid"_s, u"a.mid"_s} : r.list.names();
         for (const QString &p : r.list.paths())
             if (c.gone.contains(QFileInfo(p).baseName()))
                 QVERIFY(QFile::remove(p));
-        for (int ms : {5000, 500, 500})   // the end, the interlude, a look at what follows
-            r.tick(ms);
+        r.run(u"+5000 +500 +500"_s);   // the end, the interlude, a look at what follows
         QCOMPARE(r.state(), c.state);
         QCOMPARE(r.s.selIndex(), c.sel);
-        QCOMPARE(r.list.names().join(u','), c.order.isEmpty() ? c.list : c.order);
+        QCOMPARE(r.list.names(), dealt);
         const bool open = c.state == u"playing" || c.state == u"stopped";
         QCOMPARE(r.openName(), open ? r.list.name(c.sel) : QString());
         QCOMPARE(r.failures, c.failure.isEmpty() ? QStringList() : QStringList{c.failure});
@@ -422,8 +394,7 @@ private slots:
         Rig r(u"a.mid,b.mid"_s);
         r.openAt(0);
         r.s.setSelIndex(5);   // its entry was removed
-        r.press(u"Play"_s);
-        r.tick(1000);
+        r.run(u"Play +1000"_s);
         QCOMPARE(r.shown, u"1s"_s);
         r.press(u"Next"_s);
         QCOMPARE(r.s.selIndex(), 0);
@@ -460,8 +431,7 @@ private slots:
         const int playFor = sliderAt ? 0 : length;
         r.tick(qMax(0, playFor - 1));
         QCOMPARE(r.s.selIndex(), playFor > 0 ? 0 : 1);
-        for (int ms : {playFor > 0 ? 1 : 0, 1, 1000})   // the end, the interlude, a look at what follows
-            r.tick(ms);
+        r.run(playFor > 0 ? u"+1 +1 +1000"_s : u"+0 +1 +1000"_s);   // the end, the interlude, a look at what follows
         QCOMPARE(r.openName(), u"b.mid"_s);
         QCOMPARE(r.shown, u"1s"_s);
     }
@@ -469,21 +439,11 @@ private slots:
     void sliderRelease_data()
     {
         QTest::addColumn<Release>("c");
-        QTest::newRow("stopped at 75") << Release{
-            .from = "stopped", .value = 75, .shown = "at 75", .after = "76s", .jump = 75000};
-        QTest::newRow("playing at 0") << Release{
-            .from = "playing", .value = 0, .shown = "5s", .after = "1s", .jump = 0};
-        QTest::newRow("paused at 60") << Release{
-            .from = "paused", .value = 60, .shown = "at 60", .after = "61s", .jump = 60000};
-        QTest::newRow("song ended while held")
-            << Release{.from = "playing", .heldMs = 200000, .value = 3, .shown = "5s", .after = "4s", .jump = 3000};
-        QTest::newRow("device stopped while held") << Release{.from = "playing",
-                                                              .deviceStops = true,
-                                                              .heldMs = 200000,
-                                                              .value = 3,
-                                                              .shown = "5s",
-                                                              .after = "4s",
-                                                              .jump = 3000};
+        QTest::newRow("stopped at 75") << Release{"stopped", false, 0, 75, "at 75", "76s", 75000};
+        QTest::newRow("playing at 0") << Release{"playing", false, 0, 0, "5s", "1s", 0};
+        QTest::newRow("paused at 60") << Release{"paused", false, 0, 60, "at 60", "61s", 60000};
+        QTest::newRow("song ended while held") << Release{"playing", false, 200000, 3, "5s", "4s", 3000};
+        QTest::newRow("device stopped while held") << Release{"playing", true, 200000, 3, "5s", "4s", 3000};
     }
     void sliderRelease()
     {
@@ -491,12 +451,7 @@ private slots:
         Rig r(u"a.mid,b.mid"_s);
         r.device.stopsAtEnd = c.deviceStops;
         r.openAt(0);
-        if (c.from != u"stopped") {
-            r.press(u"Play"_s);
-            r.tick(5000);
-        }
-        if (c.from != u"playing")
-            r.press(c.from == u"paused" ? u"Pause"_s : u"Stop"_s);
+        r.run(c.from == u"stopped" ? u"Stop"_s : c.from == u"paused" ? u"Play +5000 Pause"_s : u"Play +5000"_s);
         r.s.holdPosition();
         QCOMPARE(r.s.updateInterval(), 0);
         r.clock.advance(c.heldMs);
@@ -527,11 +482,9 @@ private slots:
         refused("neighbour below", 30256, u"Unknown error ( 30256)."_s);
         refused("negative", -30304, u"Unknown error (-30304)."_s);
         refused("smallest", INT_MIN, u"Unknown error (-2147483648)."_s);
-        QTest::newRow("with its reason") << Open{
-            1000, MediaError::NotMidiFile,
-            Rig::failure(1, MediaError::NotMidiFile,
-                         u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s),
-            -1, "The file ends inside a track."};
+        const QString why = u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s;
+        QTest::newRow("with its reason") << Open{1000, MediaError::NotMidiFile,
+                                                 Rig::failure(1, MediaError::NotMidiFile, why), -1, why.mid(48)};
     }
     void opens()
     {
