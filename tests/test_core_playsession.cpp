@@ -47,7 +47,7 @@ struct Rig {
         QObject::connect(&s, &PlaySession::playStateChanged, [this](PlayState st) { heard << st; });
         QObject::connect(&s, &PlaySession::positionJumped, [this](qint64 ms) { jumps << ms; });
         QObject::connect(&s, &PlaySession::entrySelected, [this](int i) { selected = i; });
-        QObject::connect(&s, &PlaySession::failure, [this](const PlayFailure &f) {
+        QObject::connect(&s, &PlaySession::failure, [this](const auto &f) {
             failures << u"%1|%2|%3"_s.arg(int(f.kind)).arg(f.error).arg(f.text);
         });
     }
