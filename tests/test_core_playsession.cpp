@@ -48,7 +48,11 @@ struct Rig {
         QObject::connect(&s, &PlaySession::positionJumped, [this](qint64 ms) { jumps << ms; });
         QObject::connect(&s, &PlaySession::entrySelected, [this](int i) { selected = i; });
         QObject::connect(&s, &PlaySession::failure, [this](const auto &f) {
-            failures << u"%1|%2|%3"_s.arg(int(f.kind)).arg(f.error).arg(f.text);
+            using Kind = decltype(f.kind);
+            failures << failure(f.kind == Kind::Notice  ? "notice"
+                                : f.kind == Kind::Fault ? "fault"
+                                                        : "open",
+                                f.error, f.text);
         });
     }
 
@@ -95,9 +99,9 @@ struct Rig {
             name += u", interlude timer"_s;
         return name;
     }
-    static QString failure(int kind, int error, const QString &text)
+    static QString failure(const char *kind, int error, const QString &text)
     {
-        return u"%1|%2|%3"_s.arg(kind).arg(error).arg(text);
+        return u"%1|%2|%3"_s.arg(QLatin1String(kind)).arg(error).arg(text);
     }
 
     QTemporaryDir dir;
@@ -115,7 +119,7 @@ struct Rig {
 };
 
 const QString kABC = u"a.mid,b.mid,c.mid"_s;
-const QString kGone = Rig::failure(0, 0, u"Library file not present"_s);
+const QString kGone = Rig::failure("notice", 0, u"Library file not present"_s);
 
 // From a state, a button; the state, selection and display it leads to, and the display
 // a second after Pause is pressed once more.
@@ -316,7 +320,7 @@ private slots:
         r.openAt(1);
         r.openAt(2);
         const QString pulse = Rig::failure(
-            1, MediaError::DriverLoad,
+            "open", MediaError::DriverLoad,
             u"Error load media device driver.\nThe audio output \"pulse\" would not start."_s);
         QCOMPARE(r.failures, QStringList{pulse});
         r.device.openErrorText = u"The audio output \"alsa\" would not start."_s;
@@ -334,7 +338,7 @@ private slots:
         r.device.fault = gone;
         r.tick(500);
         QCOMPARE(r.state(), u"stopped"_s);
-        QCOMPARE(r.failures, QStringList{Rig::failure(2, 0, gone)});
+        QCOMPARE(r.failures, QStringList{Rig::failure("fault", 0, gone)});
         QCOMPARE(r.list.count(), 3);
     }
 
@@ -343,7 +347,7 @@ private slots:
         QTest::addColumn<NextCase>("c");
         const auto row = [](const char *tag, const NextCase &c) { QTest::newRow(tag) << c; };
         const char *abc = "a.mid,b.mid,c.mid";
-        const QString x = Rig::failure(1, MediaError::InvalidFilename, u"Invalid filename."_s);
+        const QString x = Rig::failure("open", MediaError::InvalidFilename, u"Invalid filename."_s);
         row("loop off", {abc, "", 2, false, false, 0, "stopped"});
         row("loop on", {abc, "", 2, true, false, 0, "playing"});
         row("loop off, shuffle", {abc, "", 2, false, true, 0, "stopped"});
@@ -470,13 +474,14 @@ private slots:
     {
         QTest::addColumn<Open>("o");
         auto refused = [](const char *tag, int error, const QString &text) {
-            QTest::newRow(tag) << Open{1000, error, Rig::failure(1, error, text), -1};
+            QTest::newRow(tag) << Open{1000, error, Rig::failure("open", error, text), -1};
         };
         QTest::newRow("200.4 s") << Open{200400, 0, "", 200400};
-        QTest::newRow("zero length") << Open{0, 0, Rig::failure(0, 0, u"Multimedia Error: zero length file"_s), 0};
+        QTest::newRow("zero length") << Open{0, 0, Rig::failure("notice", 0, u"Multimedia Error: zero length file"_s),
+                                             0};
         QTest::newRow("longest that fits") << Open{32767499, 0, "", 32767499};
         QTest::newRow("over 32767 s") << Open{
-            32767500, 0, Rig::failure(1, MediaError::TooLong, mediaErrorText(MediaError::TooLong)), -1};
+            32767500, 0, Rig::failure("open", MediaError::TooLong, mediaErrorText(MediaError::TooLong)), -1};
         refused("last known error", MediaError::InvalidFilename, u"Invalid filename."_s);
         refused("neighbour above", 30305, u"Unknown error ( 30305)."_s);
         refused("neighbour below", 30256, u"Unknown error ( 30256)."_s);
@@ -484,7 +489,7 @@ private slots:
         refused("smallest", INT_MIN, u"Unknown error (-2147483648)."_s);
         const QString why = u"The file is not a MIDI file that can be played.\nThe file ends inside a track."_s;
         QTest::newRow("with its reason") << Open{1000, MediaError::NotMidiFile,
-                                                 Rig::failure(1, MediaError::NotMidiFile, why), -1, why.mid(48)};
+                                                 Rig::failure("open", MediaError::NotMidiFile, why), -1, why.mid(48)};
     }
     void opens()
     {
