@@ -35,8 +35,7 @@ QVariantMap readAll(const QObject *adaptor)
 
 Mpris::Mpris(PlaySession *play, LibrarySession *library, Commands *commands, ObservedLevel *level, Hooks hooks,
              QObject *parent)
-    : QObject(parent), m_play(play), m_library(library), m_commands(commands), m_level(level),
-      m_hooks(std::move(hooks))
+    : QObject(parent), m_play(play), m_library(library), m_commands(commands), m_level(level), m_hooks(std::move(hooks))
 {
     new MprisRoot(this);
     new MprisPlayer(this);

@@ -222,7 +222,7 @@ private:
     qint64 m_foreColor = 0;
     bool m_lightCorners = false;
     int m_heightTw = MidiGeometry::RolledUpHeightTw;
-    bool m_settingsLoaded = false;      // options read: only then written back
+    bool m_settingsLoaded = false;   // options read: only then written back
     bool m_closedBySystem = false;
     bool m_unloaded = false;
     bool m_closePending = false;

@@ -14,8 +14,8 @@ void Midi::chkShuffle_Click()
 
 void Midi::optionsFromControls()
 {
-    m_play->setOptions({chkLoop->isChecked(), chkClose->isChecked(), chkShuffle->isChecked(),
-                        interludeFromText(txtPause->text())});
+    m_play->setOptions(
+        {chkLoop->isChecked(), chkClose->isChecked(), chkShuffle->isChecked(), interludeFromText(txtPause->text())});
 }
 
 void Midi::txtPause_Change()

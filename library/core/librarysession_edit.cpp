@@ -103,7 +103,7 @@ void LibrarySession::removeAt(int row)
     if (row >= 0 && row < m_list.count()) {
         m_list.removeAt(row);
         m_listEdited = true;
-        }
+    }
     showHeading();
 }
 

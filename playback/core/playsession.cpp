@@ -5,7 +5,7 @@
 #include <QCoreApplication>
 
 PlaySession::PlaySession(SequencerDevice *device, Clock *clock, const PlayList *list, QObject *parent)
-    : QObject(parent), m_device(device), m_clock(clock), m_list(list)
+    : QObject(parent), m_device(device), m_clock(clock), m_list(list), m_monitor(this), m_interludeTimer(this)
 {
     m_monitor.setObjectName(QStringLiteral("StatusTimer"));
     connect(&m_monitor, &QTimer::timeout, this, &PlaySession::statusUpdate);
