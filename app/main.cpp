@@ -15,7 +15,6 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 #include "playback/engine/soundsetup.h"
-#include "library/filebrowser.h"
 #include "player/midi.h"
 #include "sound/frmsound.h"
 #include <QApplication>
@@ -129,7 +128,7 @@ int main(int argc, char *argv[])
         [&window](const QString &text, const std::function<QWidget *()> &make) {
         return window.commands()->addWindow(text, make);
         },
-        {&window, window.playSession(), window.library(), window.controls().List1}, &dialogs, &settings,
+        {&window, window.playSession(), window.library(), window.listSelection()}, &dialogs, &settings,
         [&engine] { return OfflineRender::factory(engine.sound()); });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(

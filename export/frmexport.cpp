@@ -6,7 +6,6 @@
 #include "components/dialogs.h"
 #include "components/windowplace.h"
 #include "export/exportjob.h"
-#include "library/filebrowser.h"
 #include "library/core/librarysession.h"
 #include "playback/core/playsession.h"
 #include <QAction>
@@ -45,7 +44,7 @@ FrmExport::FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *sett
     restoreChoices();
     connect(player.play, &PlaySession::playStateChanged, this, &FrmExport::playStateChanged);
     connect(player.play, &PlaySession::quitAsked, this, &FrmExport::playerQuitting);
-    connect(player.list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+    connect(player.selection, &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_job)
             fillChoices();
     });
@@ -148,7 +147,7 @@ void FrmExport::storeChoices()
 
 void FrmExport::fillChoices()
 {
-    const int selected = int(m_player.list->selectionModel()->selectedRows().size());
+    const int selected = int(m_player.selection->selectedRows().size());
     const int all = m_player.library->list().count();
     const QString open = m_player.play->openSong();
     optSelected->setText(QStringLiteral("The selected songs (%1)").arg(selected));
@@ -176,7 +175,7 @@ QStringList FrmExport::chosenSongs() const
         return open.isEmpty() ? QStringList() : QStringList{open};
     if (optList->isChecked())
         return list.paths();
-    QModelIndexList rows = m_player.list->selectionModel()->selectedRows();
+    QModelIndexList rows = m_player.selection->selectedRows();
     std::sort(rows.begin(), rows.end());
     QStringList songs;
     for (const QModelIndex &row : std::as_const(rows))

@@ -10,7 +10,7 @@ class Dialogs;
 class ExportJob;
 class LibrarySession;
 class PlaySession;
-class QAbstractItemView;
+class QItemSelectionModel;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -31,12 +31,12 @@ public:
     // renderers is asked on this thread as each export starts, so the export
     // sounds as the player is set at that moment.
     using Renderers = std::function<SongRenderFactory()>;
-    // What it exports from: the sessions, the play list's view (for its selection) and the window it sits beside.
+    // What it exports from: the sessions, the play list's selection and the window it sits beside.
     struct Player {
         QWidget *window = nullptr;
         PlaySession *play = nullptr;
         LibrarySession *library = nullptr;
-        QAbstractItemView *list = nullptr;
+        QItemSelectionModel *selection = nullptr;   // the play list's selected entries
     };
     FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;

@@ -47,6 +47,11 @@ Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_servi
 
 Midi::~Midi() = default;
 
+QItemSelectionModel *Midi::listSelection() const
+{
+    return List1->selectionModel();
+}
+
 void Midi::connectControls()
 {
     connect(cmdQuit, &QToolButton::clicked, this, &Midi::cmdQuit_Click);

@@ -15,6 +15,7 @@ class QContextMenuEvent;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QItemSelectionModel;
 class ClosingDialogs;
 class LibrarySession;
 class Commands;
@@ -32,6 +33,8 @@ public:
     const MidiControls &controls() const { return *this; }
     // What plays, what is listed, and the commands every road goes through.
     PlaySession *playSession() const { return m_play; }
+    // The entries picked in the play list.
+    QItemSelectionModel *listSelection() const;
     LibrarySession *library() const { return m_library; }
     Commands *commands() const { return m_commands; }
 

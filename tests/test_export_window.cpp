@@ -22,7 +22,7 @@ class TestExportWindow : public QObject {
         };
         addExportAction([&m](const QString &text,
                              const std::function<QWidget *()> &make) { return m.commands()->addWindow(text, make); },
-                        {&m, m.playSession(), m.library(), m.controls().List1}, &fx.dialogs, fx.settings.get(),
+                        {&m, m.playSession(), m.library(), m.controls().List1->selectionModel()}, &fx.dialogs, fx.settings.get(),
                         renderers)
             ->trigger();
         return m.findChild<FrmExport *>();
