@@ -25,7 +25,7 @@ static void loadIcons()
 Midi::Midi(const Services &services, QWidget *parent) : QWidget(parent), m_services(services)
 {
     // Every box of this window and the ones it opens stops asking once a close waits.
-    m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_closePending; });
+    m_closingDialogs = std::make_unique<ClosingDialogs>(m_services.dialogs, [this] { return m_play->closePending(); });
     m_services.dialogs = m_closingDialogs.get();
     m_library = new LibrarySession(this);
     m_play = new PlaySession(m_services.device, m_services.clock, &m_library->list().list(), this);
@@ -100,13 +100,11 @@ void Midi::closeEvent(QCloseEvent *event)
 {
     if (m_play->busy() > 0) {
         // A handler is still running: quit once it has returned.
-        m_closePending = true;
         m_play->setClosePending(true);
         m_play->cancelInterlude();
         event->ignore();
         return;
     }
-    m_closePending = false;
     m_play->setClosePending(false);
     if (!m_unloaded)
         Form_Unload();

@@ -45,7 +45,7 @@ public:
     void endBySystem();
     bool unloaded() const { return m_unloaded; }
     // A close was asked for or is done: nothing new is taken on.
-    bool closing() const { return m_closePending || m_unloaded; }
+    bool closing() const { return m_play->closePending() || m_unloaded; }
     // No handler runs and no box is open: a click would reach the window.
     bool acceptsCommands() const;
     // Why a command from outside would not be taken now; empty when it would be.
@@ -228,7 +228,6 @@ private:
     bool m_settingsLoaded = false;   // options read: only then written back
     bool m_closedBySystem = false;
     bool m_unloaded = false;
-    bool m_closePending = false;
     // Roll animation.
     QTimer m_rollTimer;
     bool m_rollingOut = false;

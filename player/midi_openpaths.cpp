@@ -25,7 +25,7 @@ void Midi::openPaths(const QStringList &pathsOrUrls, std::function<void(PathsFat
 // A click would reach the window now: no handler runs, no box is open.
 void Midi::runPendingPaths()
 {
-    if (m_closePending || m_unloaded) {
+    if (m_play->closePending() || m_unloaded) {
         if (!m_pendingPaths.isEmpty())
             tellTerminal(QStringLiteral("closing; %1 request(s) to open files dropped.").arg(m_pendingPaths.size()));
         // Taken off first: whoever hears of it may ask again.

@@ -14,7 +14,7 @@ bool Midi::acceptsCommands() const
 {
     // A click cannot reach the window while a handler runs or a box is open;
     // a command from outside must not either.
-    return m_play->busy() == 0 && !m_closePending && !m_unloaded && !QApplication::activeModalWidget();
+    return m_play->busy() == 0 && !m_play->closePending() && !m_unloaded && !QApplication::activeModalWidget();
 }
 
 void Midi::bindCommands()
@@ -48,7 +48,7 @@ void Midi::seekBy(qint64 ms)
 
 QString Midi::refusal() const
 {
-    if (m_closePending || m_unloaded)
+    if (m_play->closePending() || m_unloaded)
         return QStringLiteral("Lyrabox is closing.");
     if (QApplication::activeModalWidget())
         return QStringLiteral("Lyrabox waits for an answer in an open box.");

@@ -213,6 +213,6 @@ void Midi::cmdQuit_Click()
         BusyGuard busy(m_play);
         emit m_play->quitAsked(cancel);
     }
-    if (!cancel && !m_closePending)
+    if (!cancel && !m_play->closePending())
         close();
 }

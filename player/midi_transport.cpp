@@ -101,7 +101,7 @@ void Midi::connectSession()
     connect(s, &PlaySession::opened, this, &Midi::showOpened);
     connect(s, &PlaySession::failure, this, &Midi::showFailure);
     connect(s, &PlaySession::idle, this, [this] {
-        if (m_closePending)
+        if (m_play->closePending())
             QTimer::singleShot(0, this, [this] { close(); });
     });
 }

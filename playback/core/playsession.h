@@ -93,6 +93,7 @@ public:
     bool isShutDown() const { return m_shutDown; }
     // A close was asked for and waits for the handlers to return.
     void setClosePending(bool pending) { m_closePending = pending; }
+    bool closePending() const { return m_closePending; }
     bool closing() const { return m_closePending || m_shutDown; }
 
 signals:
