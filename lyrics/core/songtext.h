@@ -31,3 +31,8 @@ struct SongText {
     QVector<LyricSyllable> lyrics;   // in time order
     bool hasLyrics() const { return !lyrics.isEmpty(); }
 };
+
+// Reads the words and names of the song at path and decodes them with
+// encoding, or with the encoding chosen for its text when that is empty.
+// An unreadable song gives an empty SongText.
+SongText loadSongText(const QString &path, const QByteArray &encoding = {});
