@@ -251,6 +251,8 @@ private slots:
         QTest::newRow("a new deal keeps the wait") << Wait{"3", 3000, "deal", "playing"};   // its first song
         QTest::newRow("closing the song cancels") << Wait{"3", 3000, "close", "closed"};
         QTest::newRow("quit cancels") << Wait{"3", 3000, "quit", "closed, playing on"};
+        QTest::newRow("an entry opened and played cancels") << Wait{"3", 3000, "open", "playing"};
+        QTest::newRow("a preview plays at once") << Wait{"3", 3000, "preview", "playing"};
     }
     void interlude()
     {
@@ -268,6 +270,10 @@ private slots:
             r.s.shutDown();
         else if (then == u"deal")
             r.list.setPaths({r.list.path(2), r.list.path(0), r.list.path(1)}), r.s.reopenAfterDeal();
+        else if (then == u"open")
+            r.openAt(0), r.press(u"Play"_s);
+        else if (then == u"preview")
+            r.s.preview(r.list.path(2), true);
         else if (!then.isEmpty() && then != u"timer")
             r.press(then);
         r.clock.advance(1);
@@ -276,9 +282,9 @@ private slots:
         else
             r.tick(0);
         QCOMPARE(r.state(), state);
-        const QString song = then == u"Next" || then == u"deal" ? u"c.mid"_s
-                             : then == u"Prev"                  ? u"a.mid"_s
-                                                                : u"b.mid"_s;
+        const QString song = then == u"Next" || then == u"deal" || then == u"preview" ? u"c.mid"_s
+                             : then == u"Prev" || then == u"open"                     ? u"a.mid"_s
+                                                                                      : u"b.mid"_s;
         QCOMPARE(r.openName(), state.startsWith(u"closed") ? QString() : song);
     }
 
