@@ -106,7 +106,37 @@ private slots:
         const QStringList bad = cutOff(other ? other.get() : &m);
         QVERIFY2(bad.isEmpty(), qPrintable(bad.join(u'\n')));
     }
-    void captionsFitAtDoubleScale()
+    // On a screen scaled 2x every picture of the strip has the pixels to fill its place, instead of a 1x
+    // picture blown up.
+    void picturesHaveTheirPixels_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"Prev", "Next", "Play", "Pause", "Stop", "cmdVolume", "cmdExpand", "cmdHelp",
+                                 "cmdHide", "cmdQuit", "cmdAdd", "cmdRemove", "Image1", "Image2"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void picturesHaveTheirPixels()
+    {
+        QFETCH(QString, name);
+        if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+            QSKIP("runs in the scaled run of atDoubleScale");
+        QCOMPARE(qApp->devicePixelRatio(), 2.0);
+        PlayerFixture f;
+        QWidget *w = f.start().findChild<QWidget *>(name);
+        QVERIFY(w);
+        int source = 0, shown = 0;
+        if (auto *label = qobject_cast<QLabel *>(w)) {
+            source = label->pixmap().width();
+            shown = label->width();   // scaled to the label
+        } else if (auto *button = qobject_cast<QToolButton *>(w)) {
+            for (const QSize &s : button->icon().availableSizes())
+                source = qMax(source, s.width());
+            shown = button->icon().actualSize(button->iconSize()).width();
+        }
+        QVERIFY(shown > 0);
+        QVERIFY2(source >= 2 * shown, qPrintable(QStringLiteral("%1 px for %2 px").arg(source).arg(2 * shown)));
+    }
+    void atDoubleScale()
     {
         if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
             QSKIP("this run is scaled already");
@@ -115,7 +145,8 @@ private slots:
         env.insert(QStringLiteral("QT_SCALE_FACTOR"), QStringLiteral("2"));
         p.setProcessEnvironment(env);
         p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("captionsFit")});
+        p.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("captionsFit"), QStringLiteral("picturesHaveTheirPixels")});
         QVERIFY(p.waitForFinished(120000));
         QVERIFY2(p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0, p.readAll().constData());
     }
