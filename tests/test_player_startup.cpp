@@ -1,9 +1,12 @@
 #include "app/core/appinfo.h"
 #include "fakes/playerfixture.h"
 #include "testenv.h"
+#include "playback/core/mediaerrors.h"
 #include "playback/mediacontrol.h"
 #include <QtTest>
 #include <QtWidgets>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 void set(PlayerFixture &f, std::initializer_list<std::pair<const char *, QString>> values)
@@ -210,6 +213,111 @@ private slots:
         QVERIFY(m.unloaded());
         QCOMPARE(f.dialogs.shown("could not all be saved"), folderInTheWay);
         QVERIFY(folderInTheWay || get(SettingsStore(file), "MidiLoop") == "0");
+    }
+
+    void interludeField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("want");
+        QTest::newRow("75") << "75" << 0 << "60";
+        QTest::newRow("-4") << "-4" << 0 << "0";
+        QTest::newRow("2.5") << "2.5" << 0 << "2";
+        QTest::newRow("3.5") << "3.5" << 0 << "4";
+        QTest::newRow("12abc") << "12abc" << 0 << "12";
+        QTest::newRow("empty") << "" << 0 << "0";
+        QTest::newRow("a point typed") << "2." << 0 << "2";
+        QTest::newRow("up at 60") << "60" << 1 << "60";
+        QTest::newRow("down at 0") << "0" << -1 << "0";
+        QTest::newRow("7 and two up") << "7" << 2 << "9";
+    }
+    void interludeField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, presses);
+        QFETCH(QString, want);
+        PlayerFixture f;
+        Midi &m = f.start();
+        m.controls().txtPause->setText(typed);
+        for (int i = 0; i < qAbs(presses); ++i)
+            m.controls().UpDown1->stepBy(presses > 0 ? 1 : -1);
+        QCOMPARE(m.controls().txtPause->text(), want);
+        QCOMPARE(m.controls().UpDown1->value(), 0);
+    }
+
+    // The first deal of the run, though Shuffle was ticked on an empty list before.
+    void shuffleThroughTheWindow()
+    {
+        PlayerFixture f;
+        const QStringList songs = f.songs({"A.mid", "B.mid", "C.mid"});
+        Midi &m = f.start();
+        m.controls().chkShuffle->setChecked(true);
+        m.controls().chkShuffle->setChecked(false);
+        m.library()->addFiles(songs);
+        m.controls().chkShuffle->setChecked(true);
+        QCOMPARE(m.library()->list().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+        QCOMPARE(m.library()->list().path(0), songs[2]);
+        QCOMPARE(f.device.openFile, songs[2]);   // the entry now at SelIndex 0
+        m.controls().chkShuffle->setChecked(false);
+        QCOMPARE(m.library()->list().names(), QStringList({"C.mid", "B.mid", "A.mid"}));
+    }
+
+    // The close comes while the n-th ask of the handler is open; no ask may follow it.
+    void endWhileWaiting_data()
+    {
+        QTest::addColumn<QString>("handler");
+        QTest::addColumn<int>("closeAtAsk");
+        QTest::addColumn<QList<Dialogs::Answer>>("answers");
+        QTest::newRow("open error box") << u"open"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("default colour question") << u"color"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("colour dialog") << u"color"_s << 2 << QList<Dialogs::Answer>{Dialogs::Answer::No};
+        QTest::newRow("white text question") << u"color"_s << 3 << QList<Dialogs::Answer>{Dialogs::Answer::No};
+        QTest::newRow("open library dialog") << u"library"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("save library dialog") << u"save"_s << 1 << QList<Dialogs::Answer>{};
+        QTest::newRow("about window") << u"about"_s << 0 << QList<Dialogs::Answer>{};
+    }
+    void endWhileWaiting()
+    {
+        QFETCH(QString, handler);
+        QFETCH(int, closeAtAsk);
+        QFETCH(QList<Dialogs::Answer>, answers);
+        PlayerFixture f;
+        f.device.openErrors.insert(u"b.mid"_s, MediaError::InvalidFilename);
+        Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s});
+        f.dialogs.answers.append(answers);
+        f.dialogs.colorResults << QColor(Qt::red);
+        int asks = 0, asksAfterEnd = 0;
+        bool ended = false;
+        const auto end = [&] {
+            ended = true;
+            m.endBySystem();
+        };
+        f.dialogs.onAsk = [&](const QString &) {
+            asksAfterEnd += ended ? 1 : 0;
+            if (++asks == closeAtAsk)
+                end();
+        };
+        QElapsedTimer t;
+        t.start();
+        if (handler == u"open") {
+            m.playSession()->setSelIndex(1);
+            m.playSession()->openEntry();
+        } else if (handler == u"color") {
+            m.controls().cmdColor->click();
+        } else if (handler == u"library") {
+            m.controls().cmdOpen->click();
+        } else if (handler == u"save") {
+            m.controls().cmdSave->click();
+        } else {
+            QTimer::singleShot(300, &m, end);
+            m.controls().cmdAbout->click();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(m.unloaded(), 1000);
+        QVERIFY2(t.elapsed() < 1500, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(asksAfterEnd, 0);
+        QVERIFY(!m.isVisible());
+        // Saved once, as the quit button saves.
+        QCOMPARE(f.settings->GetValue(u"Quillon\\Applets"_s, u"MidiPause"_s, u"unset"_s), u"0"_s);
     }
 };
 
