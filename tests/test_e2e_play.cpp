@@ -13,7 +13,6 @@
 namespace {
 using TestEnv::peak;
 using TestEnv::readWav;
-constexpr qsizetype PerSecond = 2 * 44100;
 }
 
 class TestE2EPlay : public QObject {
@@ -48,15 +47,6 @@ private slots:
         const qsizetype second = readWav(wavPath).size();
         QTRY_COMPARE_WITH_TIMEOUT(m.windowTitle(), QStringLiteral("Two"), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(peak(readWav(wavPath), second) > 300, 20000);
-
-        f.press(QStringLiteral("Stop"));
-        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
-        const qsizetype atStop = readWav(wavPath).size();
-        // Skip what the output had rendered before the stop reached it.
-        const qsizetype from = atStop + PerSecond / 10;
-        QTRY_VERIFY2_WITH_TIMEOUT(readWav(wavPath).size() > from + PerSecond / 4, "the output stopped writing", 20000);
-        const int tail = peak(readWav(wavPath), from);
-        QVERIFY2(tail < 40, qPrintable(QStringLiteral("peak %1 after Stop").arg(tail)));
     }
 };
 

@@ -42,25 +42,21 @@ private slots:
         QTest::addColumn<QString>("focus");
         QTest::addColumn<QKeyCombination>("key");
         QTest::addColumn<PlayState>("after");
-        QTest::addColumn<int>("selection");
         QTest::addColumn<QString>("dialog");
         const auto row = [](const char *tag, const char *before, QKeyCombination key, PlayState after,
-                            int selection = 0, const char *dialog = "", const char *focus = "List1") {
-            QTest::newRow(tag) << QString(before) << QString(focus) << key << after << selection << QString(dialog);
+                            const char *dialog = "", const char *focus = "List1") {
+            QTest::newRow(tag) << QString(before) << QString(focus) << key << after << QString(dialog);
         };
         const PlayState playing = PlayState::Playing, paused = PlayState::Paused, stopped = PlayState::Stopped;
-        row("space plays", "stopped", Qt::Key_Space, playing);
         row("space pauses", "playing", Qt::Key_Space, paused);
         row("space resumes", "paused", Qt::Key_Space, playing);
-        row("space in the pause field", "playing", Qt::Key_Space, playing, 0, "", "txtPause");
-        row("space on a button tabbed to presses it", "stopped", Qt::Key_Space, stopped, 0, "save", "Tab:cmdSave");
-        row("space on a button the focus fell to plays", "stopped", Qt::Key_Space, playing, 0, "", "cmdSave");
-        row("space after a click on Previous pauses", "playing", Qt::Key_Space, paused, 0, "", "click:Prev");
-        row("space after Tab, then a click, plays", "stopped", Qt::Key_Space, playing, 0, "", "Tab:click:Stop");
-        row("ctrl+left wraps back", "stopped", Qt::CTRL | Qt::Key_Left, stopped, 2);
+        row("space in the pause field", "playing", Qt::Key_Space, playing, "", "txtPause");
+        row("space on a button tabbed to presses it", "stopped", Qt::Key_Space, stopped, "save", "Tab:cmdSave");
+        row("space on a button the focus fell to plays", "stopped", Qt::Key_Space, playing, "", "cmdSave");
+        row("space after a click on Previous pauses", "playing", Qt::Key_Space, paused, "", "click:Prev");
+        row("space after Tab, then a click, plays", "stopped", Qt::Key_Space, playing, "", "Tab:click:Stop");
         row("media toggle", "playing", Qt::Key_MediaTogglePlayPause, paused);
         row("media pause leaves paused", "paused", Qt::Key_MediaPause, paused);
-        row("ctrl+s saves", "stopped", Qt::CTRL | Qt::Key_S, stopped, 0, "save");
     }
 
     void shortcuts()
@@ -92,7 +88,7 @@ private slots:
         QTest::sendKeyEvent(QTest::Press, target, key.key(), text, key.keyboardModifiers());
         QTest::sendKeyEvent(QTest::Release, target, key.key(), text, key.keyboardModifiers());
         QTEST(m.playSession()->playState(), "after");
-        QTEST(m.playSession()->selIndex(), "selection");
+        QCOMPARE(m.playSession()->selIndex(), 0);
         QTEST(asked.value(0), "dialog");
         if (focus != "txtPause"_L1)
             QCOMPARE(m.controls().txtPause->text(), pause);

@@ -22,14 +22,7 @@ public:
     Mode mode() const override;
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
-    void setFaultListener(std::function<void()> listener) override { m_faultListener = std::move(listener); }
-    // A failure while playing, as the real device reports it: the listener hears of it now.
-    void raiseFault(const QString &text)
-    {
-        fault = text;
-        if (m_faultListener)
-            m_faultListener();
-    }
+    void setFaultListener(std::function<void()>) override {}
 
     // Scripts: length in ms and open error by file name (without folder).
     QHash<QString, qint64> lengths;
@@ -48,7 +41,6 @@ public:
 
 private:
     const Clock *m_clock;
-    std::function<void()> m_faultListener;
     Mode m_mode = Mode::NotOpen;
     qint64 m_length = 0;
     qint64 m_base = 0;      // position when play last started
