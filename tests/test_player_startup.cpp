@@ -44,21 +44,18 @@ private slots:
     {
         PlayerFixture f(false);
         Midi &m = f.start();
-        QCOMPARE(m.playerColor(), qint64(0x808080));
-        QCOMPARE(m.textColor(), qint64(0));
-        QVERIFY(!m.lightCorners());
-        QCOMPARE(m.heightTw(), 2460);
-        QVERIFY(!m.controls().chkLoop->isChecked() && !m.controls().chkClose->isChecked()
-                && !m.controls().chkShuffle->isChecked());
-        QCOMPARE(m.controls().txtPause->text(), "0");
+        const auto &c = m.controls();
+        // Colours, light corners, height, Loop, Close, Shuffle, heading size.
+        QCOMPARE(QList<qint64>({m.playerColor(), m.textColor(), m.lightCorners(), m.heightTw(), c.chkLoop->isChecked(),
+                                c.chkClose->isChecked(), c.chkShuffle->isChecked(), c.Label5->font().pointSize()}),
+                 QList<qint64>({0x808080, 0, 0, 2460, 0, 0, 0, 10}));
         const QString data = TestEnv::documents() + "/Veltrix/Quillon/";
         QCOMPARE(m.dataDir(), data);
         QVERIFY(QFileInfo(data).isDir() && QFileInfo::exists(data + "sample.mid"));
         QCOMPARE(f.settings->GetValue("Quillon\\Startup", "DataPath", QString()), data);
-        const QStringList labels{m.controls().Label4->text(), m.controls().Label5->text(), m.controls().Label1->text(),
-                                 m.controls().Label2->text()};
-        QCOMPARE(labels, (QStringList{"Midi Library: (none)", "New Library (Empty)", "No Selection", "(Stopped)"}));
-        QCOMPARE(m.controls().Label5->font().pointSize(), 10);
+        QCOMPARE(
+            QStringList({c.Label4->text(), c.Label5->text(), c.Label1->text(), c.Label2->text(), c.txtPause->text()}),
+            QStringList({"Midi Library: (none)", "New Library (Empty)", "No Selection", "(Stopped)", "0"}));
         const QRect s = Midi::screenTw();
         QCOMPARE(m.leftTw() / 15, int((s.width() - 6315) / 2.0) / 15);
         QCOMPARE(m.topTw() / 15, int((s.height() - 7665) / 2.0) / 15);
@@ -75,7 +72,7 @@ private slots:
         const auto n = [](int v) { return QString::number(v); };
         QTest::newRow("stored negative") << Place{false, "-10", "-3000", 0, 0};
         QTest::newRow("stored beyond the screen") << Place{false, "999999", "999999", 0, 0};
-        QTest::newRow("stored not numbers") << Place{false, "12abc", "left", 0, 0};
+        QTest::newRow("stored not numbers") << Place{false, "1500abc", "left", 0, 0};
         QTest::newRow("stored inside") << Place{false, "1500", "900", 1500, 900};
         QTest::newRow("stored nan and inf") << Place{false, "nan", "inf", 0, 0};
         QTest::newRow("moved beyond the right") << Place{true, n(s.width() + 600), "300", s.width() - 6315, 300};
