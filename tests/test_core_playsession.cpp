@@ -333,6 +333,11 @@ private slots:
         r.tick(500);
         QCOMPARE(r.state(), u"stopped"_s);
         QCOMPARE(r.failures, QStringList{Rig::failure("fault", 0, gone)});
+        r.run(u"Play"_s);   // told by the device at once, not at the next look
+        r.device.fault = gone;
+        r.device.listener();
+        QCOMPARE(r.state(), u"stopped"_s);
+        QCOMPARE(r.failures.size(), 2);
         QCOMPARE(r.list.count(), 3);
     }
 

@@ -22,15 +22,16 @@ public:
     Mode mode() const override;
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
-    void setFaultListener(std::function<void()>) override {}
+    void setFaultListener(std::function<void()> l) override { listener = std::move(l); }
 
     // Scripts: length in ms and open error by file name (without folder).
     QHash<QString, qint64> lengths;
     QHash<QString, int> openErrors;
     // The reason the device gives for a scripted open error.
     QString openErrorText;
-    // A failure the device reports while playing, taken once.
+    // A failure the device reports while playing, taken once; told at once through listener.
     QString fault;
+    std::function<void()> listener;
     // Runs inside open(), as a slow device lets window events run.
     std::function<void(const QString &)> onOpen;
     // Every command, e.g. "open x.mid", "play 0", "play -1", "stop".
