@@ -159,6 +159,44 @@ private slots:
         QCOMPARE(meta.value(u"mpris:length"_s).toLongLong(), 60000000LL);
     }
 
+    // The song's own title, artists and words; the file name when it has none.
+    void metadataNamesTheSong_data()
+    {
+        QTest::addColumn<SongText>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QVariant>("artists");
+        QTest::addColumn<QVariant>("words");
+        using B = LyricSyllable::Break;
+        const QVector<LyricSyllable> words{{0, u"Low "_s, B::None}, {500, u"lamps"_s, B::None},
+                                           {900, u"by the shore"_s, B::Line}};
+        const QStringList two{u"Ana Ruiz"_s, u"Tom Vale"_s};
+        QTest::newRow("file name") << SongText{} << u"A"_s << QVariant() << QVariant();
+        QTest::newRow("title, artists, words") << SongText{u"Evening Tide"_s, two, {}, {}, words} << u"Evening Tide"_s
+                                               << QVariant(two) << QVariant(u"Low lamps\nby the shore\n"_s);
+        QTest::newRow("artist alone") << SongText{{}, {u"Ana Ruiz"_s}, {}, {}, {}} << u"A"_s
+                                      << QVariant(QStringList{u"Ana Ruiz"_s}) << QVariant();
+    }
+
+    void metadataNamesTheSong()
+    {
+        QFETCH(SongText, text);
+        QFETCH(QString, title);
+        QFETCH(QVariant, artists);
+        QFETCH(QVariant, words);
+        m_f->songText.texts.insert(u"a.mid"_s, text);
+        m_mpris->setSongText(&m_f->songText);
+        m_f->press(u"Play"_s);
+        const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
+        QCOMPARE(meta.value(u"xesam:title"_s).toString(), title);
+        QCOMPARE(meta.value(u"xesam:artist"_s), artists);
+        QCOMPARE(meta.value(u"xesam:asText"_s), words);
+        // Words read again in another encoding reach the desktop.
+        m_f->songText.texts[u"a.mid"_s].title = u"Other"_s;
+        m_f->songText.chooseEncoding(m_f->midi->playSession()->openSong(), "KOI8-R");
+        QTest::qWait(50);
+        QCOMPARE(qdbus_cast<QVariantMap>(lastChange(u"Metadata"_s)).value(u"xesam:title"_s).toString(), u"Other"_s);
+    }
+
     void optionsFollowTheBoxesAndAreSaved()
     {
         Midi &m = *m_f->midi;
