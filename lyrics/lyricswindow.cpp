@@ -47,9 +47,11 @@ LyricsWindow::LyricsWindow(PlaySession *play, SongTextSource *source, std::funct
     m_next->setTextFormat(Qt::PlainText);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_heading);
-    layout->addSpacing(12);
+    // The words stand a little above the middle, where the eye rests.
+    layout->addStretch(1);
     layout->addWidget(m_current);
-    layout->addWidget(m_next, 1);
+    layout->addWidget(m_next);
+    layout->addStretch(2);
     m_timer.setObjectName(QStringLiteral("FollowTimer"));
     m_timer.setInterval(FollowMs);
     connect(&m_timer, &QTimer::timeout, this, &LyricsWindow::follow);
