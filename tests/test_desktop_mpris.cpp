@@ -168,11 +168,11 @@ private slots:
         QTest::addColumn<QVariant>("words");
         using B = LyricSyllable::Break;
         const QVector<LyricSyllable> words{{0, u"Low "_s, B::None}, {500, u"lamps"_s, B::None},
-                                           {900, u"by the shore"_s, B::Line}};
+                                           {900, u"by the shore"_s, B::Line}, {1200, u"and"_s, B::Paragraph}};
         const QStringList two{u"Ana Ruiz"_s, u"Tom Vale"_s};
         QTest::newRow("file name") << SongText{} << u"A"_s << QVariant() << QVariant();
         QTest::newRow("title, artists, words") << SongText{u"Evening Tide"_s, two, {}, {}, words} << u"Evening Tide"_s
-                                               << QVariant(two) << QVariant(u"Low lamps\nby the shore\n"_s);
+                                               << QVariant(two) << QVariant(u"Low lamps\nby the shore\n\nand\n"_s);
         QTest::newRow("artist alone") << SongText{{}, {u"Ana Ruiz"_s}, {}, {}, {}} << u"A"_s
                                       << QVariant(QStringList{u"Ana Ruiz"_s}) << QVariant();
     }
