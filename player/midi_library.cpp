@@ -99,5 +99,7 @@ void Midi::connectLibrary()
         showSelectionTip();
     });
     connect(m_play, &PlaySession::songChanged, this, &Midi::showSelectionTip);
+    if (m_services.songText)
+        connect(m_services.songText, &SongTextSource::changed, this, &Midi::showSelectionTip);
     connect(l, &LibrarySession::failure, this, &Midi::showFailure);
 }

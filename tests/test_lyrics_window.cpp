@@ -78,11 +78,12 @@ private slots:
         }
         QCOMPARE(w.findChild<QLabel *>(u"CurrentLine"_s)->accessibleName(), low);
         QCOMPARE(m.controls().Label1->toolTip(), u"Midi selection\n"_s + k);
-        // An encoding picked by hand is kept for the song and its words read again.
-        const qsizetype reads = f.songText.reads.size();
+        // An encoding picked by hand is kept for the song, and its words and title read again.
+        f.songText.texts[u"k.kar"_s].title = u"Abend"_s;
         w.chooseEncoding("KOI8-R");
         QCOMPARE(f.songText.chosen.value(m.playSession()->openSong()), "KOI8-R");
-        QCOMPARE(f.songText.reads.size(), reads + 1);
+        QCOMPARE(w.heading(), u"Abend \u2014 Ana Ruiz, Tom Vale"_s);
+        QCOMPARE(m.controls().Label1->toolTip(), u"Midi selection\nAbend \u2014 Ana Ruiz, Tom Vale"_s);
         w.hide();   // closed: nothing looks at the position
         QVERIFY(!w.following());
     }
