@@ -10,7 +10,6 @@ public:
     using SongTextSource::SongTextSource;
     SongText textOf(const QString &path) override
     {
-        reads << QFileInfo(path).fileName();
         SongText t = texts.value(QFileInfo(path).fileName());
         t.encoding = chosen.value(path, t.encoding);
         return t;
@@ -24,5 +23,4 @@ public:
 
     QHash<QString, SongText> texts;
     QHash<QString, QByteArray> chosen;
-    QStringList reads;
 };
