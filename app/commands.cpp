@@ -35,11 +35,24 @@ QList<Entry> entries()
         {C::Loop, "Loop", {}, true},
         {C::Roll, "Roll out/in", {}},
         {C::Volume, "Volume...", {}},
+        {C::Lyrics, "Lyrics...", {ctrl(Qt::Key_L)}},
         {C::Colour, "Change Color...", {}},
         {C::Help, "Help", {Qt::Key_F1}},
         {C::About, "About", {}},
         {C::Minimize, "Minimize", {}},
         {C::Quit, "Quit", {ctrl(Qt::Key_Q)}},
+    };
+}
+
+// Opens the window make builds, one at a time: asked again, the open one comes to the front.
+std::function<void()> windowOpener(const std::function<QWidget *()> &make)
+{
+    return [make, open = QPointer<QWidget>()]() mutable {
+        if (!open)
+            open = make();
+        open->show();
+        open->raise();
+        open->activateWindow();
     };
 }
 
@@ -134,13 +147,12 @@ bool Commands::isChecked(Id id) const
 QAction *Commands::addWindow(const QString &text, const std::function<QWidget *()> &make)
 {
     auto *action = new QAction(text, this);
-    connect(action, &QAction::triggered, this, [make, open = QPointer<QWidget>()]() mutable {
-        if (!open)
-            open = make();
-        open->show();
-        open->raise();
-        open->activateWindow();
-    });
+    connect(action, &QAction::triggered, this, windowOpener(make));
     emit windowAdded(action);
     return action;
+}
+
+void Commands::bindWindow(Id id, const std::function<QWidget *()> &make)
+{
+    bind(id, windowOpener(make));
 }

@@ -33,6 +33,7 @@ public:
         Loop,
         Roll,
         Volume,
+        Lyrics,
         Colour,
         Help,
         About,
@@ -67,6 +68,8 @@ public:
     // A menu entry that opens the window make builds, one at a time: asked again, the open one
     // comes to the front.
     QAction *addWindow(const QString &text, const std::function<QWidget *()> &make);
+    // The command id opens that window the same way.
+    void bindWindow(Id id, const std::function<QWidget *()> &make);
 
 signals:
     // A window entry was added, for the menu to show.

@@ -8,6 +8,9 @@
 #include "components/core/observedlevel.h"
 #include "desktop/mpris.h"
 #include "export/frmexport.h"
+#include "components/core/songstore.h"
+#include "lyrics/core/storedsongtext.h"
+#include "lyrics/lyricswindow.h"
 #include "app/signalwatch.h"
 #include "app/singleinstance.h"
 #include "components/core/soundsettings.h"
@@ -120,6 +123,8 @@ int main(int argc, char *argv[])
     services.makeMixer = [&level] { return std::make_unique<SystemMixer>(&level); };
     services.programDir = programDataDir();
     services.programFile = QCoreApplication::applicationFilePath();
+    StoredSongText songText(nullptr);
+    services.songText = &songText;
 
     Midi window(services);
     window.commands()->addWindow(QStringLiteral("Sound..."),
@@ -128,8 +133,11 @@ int main(int argc, char *argv[])
         [&window](const QString &text, const std::function<QWidget *()> &make) {
         return window.commands()->addWindow(text, make);
         },
-        {&window, window.playSession(), window.library(), window.listSelection()}, &dialogs, &settings,
+        {&window, window.playSession(), window.library(), window.listSelection(), &songText}, &dialogs, &settings,
         [&engine] { return OfflineRender::factory(engine.sound()); });
+    window.commands()->bindWindow(Commands::Lyrics, [&window, &songText] {
+        return new LyricsWindow(window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
+    });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::requested, &window,
@@ -153,14 +161,19 @@ int main(int argc, char *argv[])
     window.Form_Load();
     if (window.unloaded())
         return 0;
+    SongStore songStore(window.dataDir() + QStringLiteral("Song choices.sqlite"));
+    songText.setStore(&songStore);
     Mpris mpris(window.playSession(), window.library(), window.commands(), &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, [&window] { window.endBySystem(); },
                  AppInfo::DesktopId});
+    mpris.setSongText(&songText);
     QString busError = QStringLiteral("no session bus");
     if (!busKnown || !mpris.registerOnBus(&busError))
         tellTerminal(QStringLiteral("desktop media controls are off: %1").arg(busError));
     if (!request.paths.isEmpty())
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
-    return app.exec();
+    const int status = app.exec();
+    songText.setStore(nullptr);
+    return status;
 }

@@ -6,6 +6,7 @@
 #include "components/dialogs.h"
 #include "playback/core/sequencerdevice.h"
 #include "playback/core/soundcontrol.h"
+#include "lyrics/core/songtextsource.h"
 #include <QString>
 #include <functional>
 #include <memory>
@@ -25,4 +26,6 @@ struct Services {
     QString programDir;
     // Full path of the running executable (its date shows in the about window).
     QString programFile;
+    // The words and titles of songs; none: songs are known by their file names.
+    SongTextSource *songText = nullptr;
 };

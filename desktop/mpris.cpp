@@ -5,6 +5,8 @@
 #include "desktop/mprisadaptors.h"
 #include "desktop/mprisproperties.h"
 #include "library/core/librarysession.h"
+#include "lyrics/core/lyriclines.h"
+#include "lyrics/core/songtextsource.h"
 #include "playback/core/playsession.h"
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -95,15 +97,31 @@ QVariantMap Mpris::metadata() const
     if (song.isEmpty())
         return map;
     map.insert(QStringLiteral("mpris:length"), MprisValues::toMicro(m_play->lengthMs()));
-    // The name the strip shows, but whole: a panel has its own room.
-    QString title = QFileInfo(song).completeBaseName();
-    if (!title.isEmpty())
+    const SongText text = m_songText ? m_songText->textOf(song) : SongText();
+    // The song's own title, else the name the strip shows, but whole: a panel has its own room.
+    QString title = text.title.isEmpty() ? QFileInfo(song).completeBaseName() : text.title;
+    if (!title.isEmpty() && text.title.isEmpty())
         title[0] = title[0].toUpper();
     map.insert(QStringLiteral("xesam:title"), title);
+    if (!text.artists.isEmpty())
+        map.insert(QStringLiteral("xesam:artist"), text.artists);
+    if (text.hasLyrics())
+        map.insert(QStringLiteral("xesam:asText"), lyriclines::plainText(text.lyrics));
     map.insert(QStringLiteral("xesam:url"), QUrl::fromLocalFile(song).toString(QUrl::FullyEncoded));
     if (!m_library->libName().isEmpty())
         map.insert(QStringLiteral("xesam:album"), m_library->libName());
     return map;
+}
+
+void Mpris::setSongText(SongTextSource *source)
+{
+    m_songText = source;
+    if (source)
+        connect(source, &SongTextSource::changed, this, [this](const QString &path) {
+            if (path == m_play->openSong())
+                refresh();
+        });
+    refresh();
 }
 
 bool Mpris::refuse(QDBusError::ErrorType type, const QString &why) const

@@ -10,6 +10,7 @@ class Commands;
 class LibrarySession;
 class ObservedLevel;
 class PlaySession;
+class SongTextSource;
 
 // The player on the session bus for desktop media controls (panels, media
 // keys, playerctl). Every command goes through the player's commands, as a click would.
@@ -41,6 +42,8 @@ public:
     QVariantMap rootProperties() const;
     QVariantMap playerProperties() const;
     QVariantMap metadata() const;
+    // Where titles, artists and words come from; without one a song is its file name.
+    void setSongText(SongTextSource *source);
 
     // Answers the call being served with an error that says why it was not
     // carried out (nothing when it did not come over the bus). Always false.
@@ -60,6 +63,7 @@ private:
     LibrarySession *m_library;
     Commands *m_commands;
     ObservedLevel *m_level;
+    SongTextSource *m_songText = nullptr;
     Hooks m_hooks;
     QVariantMap m_sentRoot, m_sentPlayer;
     QString m_lastSong;

@@ -1,4 +1,5 @@
 #include "export/frmexport.h"
+#include "lyrics/core/songtextsource.h"
 #include "app/commands.h"
 #include "app/core/appinfo.h"
 #include "app/core/terminal.h"
@@ -152,8 +153,9 @@ void FrmExport::fillChoices()
     const QString open = m_player.play->openSong();
     optSelected->setText(QStringLiteral("The selected songs (%1)").arg(selected));
     optList->setText(QStringLiteral("The whole play list (%1)").arg(songsText(all)));
-    optOpen->setText(open.isEmpty() ? QStringLiteral("The open song (none)")
-                                    : QStringLiteral("The open song: %1").arg(QFileInfo(open).fileName()));
+    optOpen->setText(open.isEmpty()
+                         ? QStringLiteral("The open song (none)")
+                         : QStringLiteral("The open song: %1").arg(titled(open, QFileInfo(open).fileName())));
     optSelected->setEnabled(selected > 0);
     optList->setEnabled(all > 0);
     optOpen->setEnabled(!open.isEmpty());
@@ -277,7 +279,14 @@ void FrmExport::setRunning(bool on)
 
 void FrmExport::songStarted(int song)
 {
-    lblSong->setText(QStringLiteral("Writing %1").arg(QFileInfo(m_job->jobs()[song].output).fileName()));
+    const auto &job = m_job->jobs()[song];
+    lblSong->setText(QStringLiteral("Writing %1").arg(titled(job.input, QFileInfo(job.output).fileName())));
+}
+
+QString FrmExport::titled(const QString &song, const QString &shown) const
+{
+    const QString title = m_player.songText ? m_player.songText->textOf(song).title : QString();
+    return title.isEmpty() ? shown : QStringLiteral("%1 (%2)").arg(shown, title);
 }
 
 void FrmExport::songProgress(int song, double done)

@@ -19,6 +19,7 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class SettingsStore;
+class SongTextSource;
 
 // Exports the selected play-list entries, the whole list or the open song
 // to audio files in a folder, while the player plays on. Shows the song
@@ -37,6 +38,7 @@ public:
         PlaySession *play = nullptr;
         LibrarySession *library = nullptr;
         QItemSelectionModel *selection = nullptr;   // the play list's selected entries
+        SongTextSource *songText = nullptr;         // songs' titles, shown beside their file names
     };
     FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;
@@ -66,6 +68,8 @@ private:
     void songFinished(int song, bool written, const QString &error);
     void exportFinished();
     int workers() const;
+    // shown, with the song's title beside it when it has one.
+    QString titled(const QString &song, const QString &shown) const;
 
     Player m_player;
     Dialogs *m_dialogs;

@@ -78,6 +78,8 @@ public:
     QString dataDir() const { return m_dataDir; }
     qint64 playerColor() const { return m_backColor; }
     qint64 textColor() const { return m_foreColor; }
+    // The player's colours as other windows wear them (Window and WindowText).
+    QPalette playerColours() const;
     bool lightCorners() const { return m_lightCorners; }
     // player/midi_menu.cpp: the right-click menu.
     QMenu *menu() const { return m_menu; }
@@ -189,6 +191,8 @@ private:
 
     // player/midi_library.cpp
     void connectLibrary();
+    // The song name's tool tip: the open song's title and artist, and why the library was not read whole.
+    void showSelectionTip();
 
     // player/midi_browser.cpp
     void connectBrowser();
@@ -220,6 +224,7 @@ private:
     PlaySession *m_play = nullptr;
     QString m_docDir;
     QString m_dataDir;
+    QString m_libraryProblem;
     bool m_mouseActivate = false;
     qint64 m_backColor = 0x808080;
     qint64 m_foreColor = 0;

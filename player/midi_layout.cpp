@@ -180,6 +180,14 @@ void Midi::setPlayerColor(qint64 color)
     paintArrows(UpDown1, p.color(QPalette::Window), Label4->palette().color(QPalette::WindowText));
 }
 
+QPalette Midi::playerColours() const
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, SSPanel2->palette().color(QPalette::Window));
+    p.setColor(QPalette::WindowText, Label4->palette().color(QPalette::WindowText));
+    return p;
+}
+
 void Midi::setTextColor(qint64 color)
 {
     m_foreColor = color;

@@ -63,6 +63,22 @@ void Midi::cmdSave_Click()
         m_library->saveAs(*chosen);
 }
 
+void Midi::showSelectionTip()
+{
+    QStringList lines{QStringLiteral("Midi selection")};
+    const QString song = m_play->openSong();
+    if (m_services.songText && !song.isEmpty()) {
+        const SongText text = m_services.songText->textOf(song);
+        QStringList names{text.title, text.artists.join(QStringLiteral(", "))};
+        names.removeAll(QString());
+        if (!names.isEmpty())
+            lines << names.join(QStringLiteral(" \u2014 "));
+    }
+    if (!m_libraryProblem.isEmpty())
+        lines << m_libraryProblem;
+    Label1->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
 // The panel and the strip follow the library session.
 void Midi::connectLibrary()
 {
@@ -79,7 +95,11 @@ void Midi::connectLibrary()
     connect(l, &LibrarySession::problemNoted, this, [this](const QString &why) {
         if (!why.isEmpty())
             tellTerminal(why);
-        Label1->setToolTip(why.isEmpty() ? QStringLiteral("Midi selection") : QStringLiteral("Midi selection\n") + why);
+        m_libraryProblem = why;
+        showSelectionTip();
     });
+    connect(m_play, &PlaySession::songChanged, this, &Midi::showSelectionTip);
+    if (m_services.songText)
+        connect(m_services.songText, &SongTextSource::changed, this, &Midi::showSelectionTip);
     connect(l, &LibrarySession::failure, this, &Midi::showFailure);
 }

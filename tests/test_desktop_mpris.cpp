@@ -159,6 +159,40 @@ private slots:
         QCOMPARE(meta.value(u"mpris:length"_s).toLongLong(), 60000000LL);
     }
 
+    // The song's own title, artists and words; the file name when it has none.
+    void metadataNamesTheSong_data()
+    {
+        QTest::addColumn<SongText>("text");
+        QTest::addColumn<QVariantList>("shown");   // xesam:title, xesam:artist, xesam:asText
+        using B = LyricSyllable::Break;
+        const QVector<LyricSyllable> words{{0, u"Low "_s, B::None},
+                                           {500, u"lamps"_s, B::None},
+                                           {900, u"by"_s, B::Line},
+                                           {1200, u"and"_s, B::Paragraph}};
+        const QStringList two{u"Ana Ruiz"_s, u"Tom Vale"_s};
+        QTest::newRow("file name") << SongText{} << QVariantList{u"A"_s, {}, {}};
+        QTest::newRow("title, artists, words") << SongText{u"Evening Tide"_s, two, {}, {}, words}
+                                               << QVariantList{u"Evening Tide"_s, two, u"Low lamps\nby\n\nand\n"_s};
+    }
+
+    void metadataNamesTheSong()
+    {
+        QFETCH(SongText, text);
+        QFETCH(QVariantList, shown);
+        m_f->songText.texts.insert(u"a.mid"_s, text);
+        m_mpris->setSongText(&m_f->songText);
+        m_f->press(u"Play"_s);
+        const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
+        QCOMPARE(
+            (QVariantList{meta.value(u"xesam:title"_s), meta.value(u"xesam:artist"_s), meta.value(u"xesam:asText"_s)}),
+            shown);
+        // Words read again in another encoding reach the desktop.
+        m_f->songText.texts[u"a.mid"_s].title = u"Other"_s;
+        m_f->songText.chooseEncoding(m_f->midi->playSession()->openSong(), "KOI8-R");
+        QTest::qWait(50);
+        QCOMPARE(qdbus_cast<QVariantMap>(lastChange(u"Metadata"_s)).value(u"xesam:title"_s).toString(), u"Other"_s);
+    }
+
     void optionsFollowTheBoxesAndAreSaved()
     {
         Midi &m = *m_f->midi;

@@ -22,8 +22,8 @@ class TestExportWindow : public QObject {
         };
         addExportAction([&m](const QString &text,
                              const std::function<QWidget *()> &make) { return m.commands()->addWindow(text, make); },
-                        {&m, m.playSession(), m.library(), m.controls().List1->selectionModel()}, &fx.dialogs, fx.settings.get(),
-                        renderers)
+                        {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText},
+                        &fx.dialogs, fx.settings.get(), renderers)
             ->trigger();
         return m.findChild<FrmExport *>();
     }
@@ -59,6 +59,7 @@ private slots:
         QFETCH(QStringList, written);
         QFETCH(QString, failure);
         PlayerFixture fx;
+        fx.songText.texts.insert("b.mid", SongText{"Quiet Road", {}, {}, {}, {}});
         Midi &m = fx.startWith({"a.mid", "b.mid", "c.mid"});
         PlayListBox *list = m.controls().List1;
         list->clearSelection();
@@ -80,6 +81,8 @@ private slots:
         child<QComboBox>(w, "cmbFormat")->setCurrentIndex(format);
         QRadioButton *option = w->findChild<QRadioButton *>(choice);
         QVERIFY(option->isEnabled());
+        if (choice == "optOpen")
+            QCOMPARE(option->text(), "The open song: b.mid (Quiet Road)");
         option->setChecked(true);
         child<QPushButton>(w, "cmdExport")->click();
         QVERIFY(w->running());

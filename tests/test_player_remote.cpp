@@ -193,10 +193,11 @@ private slots:
         QTest::keyClick(m.controls().SliderTime, Qt::Key_Left);
         QCOMPARE(f.device.log.last(), u"play 20000"_s);
         QCOMPARE(m.playSession()->playState(), PlayState::Playing);
-        // Paused, the slider only moves where play will go on from.
+        // Paused, the slider only moves where play will go on from: 5 s before where it paused.
+        f.tick(3000);
         f.press(u"Pause"_s);
         QTest::keyClick(m.controls().SliderTime, Qt::Key_Left);
-        QCOMPARE(m.controls().MMControl1->from(), 15000);
+        QCOMPARE(m.controls().MMControl1->from(), 18000);
         QCOMPARE(m.playSession()->playState(), PlayState::Paused);
     }
 

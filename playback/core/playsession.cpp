@@ -128,10 +128,13 @@ bool PlaySession::playingOrBetweenSongs() const
 
 qint64 PlaySession::positionMs() const
 {
-    if (mode() == SequencerDevice::Mode::NotOpen)
+    const SequencerDevice::Mode m = mode();
+    if (m == SequencerDevice::Mode::NotOpen)
         return 0;
-    // Stopped or paused after a move, play starts where the slider points.
-    return mode() == SequencerDevice::Mode::Playing ? m_device->position() : m_from;
+    // Paused, play stands where the device stopped; stopped or moved by hand, it starts where the slider points.
+    if (m == SequencerDevice::Mode::Playing || (m == SequencerDevice::Mode::Paused && !m_fromSet))
+        return m_device->position();
+    return m_from;
 }
 
 qint64 PlaySession::lengthMs() const

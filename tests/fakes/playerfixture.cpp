@@ -22,6 +22,7 @@ PlayerFixture::PlayerFixture(bool ownDataDir)
     services.sounds = &sounds;
     services.clock = &clock;
     services.device = &device;
+    services.songText = &songText;
     services.programDir = m_dir + QStringLiteral("/program");
     services.programFile = services.programDir + QStringLiteral("/lyrabox");
 }

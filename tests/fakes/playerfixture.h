@@ -2,6 +2,7 @@
 #include "fakes/fakeclock.h"
 #include "fakes/fakedialogs.h"
 #include "fakes/fakesequencer.h"
+#include "fakes/fakesongtext.h"
 #include "app/services.h"
 #include "app/commands.h"
 #include "library/core/librarysession.h"
@@ -37,6 +38,7 @@ struct PlayerFixture {
     FakeDialogs dialogs;
     FakeSequencer device{&clock};
     SilentSounds sounds;
+    FakeSongText songText;
     std::unique_ptr<SettingsStore> settings;
     Services services;
     std::unique_ptr<Midi> midi;

@@ -1,0 +1,51 @@
+#include "lyrics/core/storedsongtext.h"
+#include "components/core/songstore.h"
+#include "lyrics/core/textdecoding.h"
+
+namespace {
+
+// Offered by hand; the decoder's own list replaces this once it has one.
+QList<QByteArray> offeredEncodings()
+{
+    return {"UTF-8",        "WINDOWS-1252", "ISO-8859-1", "WINDOWS-1250", "WINDOWS-1251", "KOI8-R", "WINDOWS-1253",
+            "WINDOWS-1254", "WINDOWS-1255", "SHIFT_JIS",  "EUC-JP",       "GB18030",      "BIG5",   "EUC-KR"};
+}
+
+}   // namespace
+
+StoredSongText::StoredSongText(SongStore *store, QObject *parent) : SongTextSource(parent), m_store(store), m_read(8) {}
+
+SongText StoredSongText::textOf(const QString &path)
+{
+    if (path.isEmpty())
+        return {};
+    if (const SongText *known = m_read.object(path))
+        return *known;
+    const QByteArray chosen = m_store ? m_store->value(path, QLatin1String(EncodingKey)).toLatin1() : QByteArray();
+    auto *text = new SongText(loadSongText(path, chosen));
+    const SongText copy = *text;
+    m_read.insert(path, text);
+    return copy;
+}
+
+void StoredSongText::setStore(SongStore *store)
+{
+    m_store = store;
+    m_read.clear();
+}
+
+void StoredSongText::chooseEncoding(const QString &path, const QByteArray &encoding)
+{
+    if (m_store)
+        m_store->setValue(path, QLatin1String(EncodingKey), QString::fromLatin1(encoding));
+    // Read again with the choice, even when it could not be kept for next time.
+    m_read.remove(path);
+    auto *text = new SongText(loadSongText(path, encoding));
+    m_read.insert(path, text);
+    emit changed(path);
+}
+
+QList<QByteArray> StoredSongText::encodings() const
+{
+    return offeredEncodings();
+}
