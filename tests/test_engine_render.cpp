@@ -130,29 +130,6 @@ private slots:
         QVERIFY(a.samples == readAudio(m_dir.filePath("used.wav")).samples);
     }
 
-    // Cancelled on its way, a song leaves nothing; while it renders, its file has no name a kill could leave.
-    void cancelLeavesNothing()
-    {
-        QTemporaryDir out;
-        const QString song = TestEnv::writeMidi(m_dir.filePath("long.mid"), 600000);
-        OfflineRender r(options());
-        std::atomic<bool> cancel{false};
-        QStringList seen;
-        QString error;
-        const bool ok = r.render(
-            {song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
-            [&](double done, double) {
-            seen += entries(out.path());
-            if (done > 0.01)
-                cancel = true;
-            },
-            &error);
-        QVERIFY(!ok);
-        QCOMPARE(error, QStringLiteral("Cancelled."));
-        QCOMPARE(seen, QStringList());
-        QCOMPARE(entries(out.path()), QStringList());
-    }
-
     // An organ note never let go sounds to the end of the tail and fades there: the file ends quiet, not in a click.
     void heldNoteFadesAtTheCut()
     {
