@@ -126,8 +126,9 @@ private slots:
         }
         const qint64 lived = clock.elapsed();
         const QVector<qint16> s = readWav(out);
-        // Silence skips the synth but must still be written in real time.
-        QVERIFY2(lengthMs(s) >= lived - 20, qPrintable(QStringLiteral("%1 ms in %2 ms").arg(lengthMs(s)).arg(lived)));
+        // Silence skips the synth but must still be written in real time: half a second of it missing shows,
+        // a busy machine's lag does not.
+        QVERIFY2(lengthMs(s) >= lived - 250, qPrintable(QStringLiteral("%1 ms in %2 ms").arg(lengthMs(s)).arg(lived)));
         QVERIFY2(peak(s) > 1000, "no sound while playing");
         const int tail = peak(s, wavSamples(lengthMs(s) - 400));
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("tail peak %1").arg(tail)));
