@@ -42,14 +42,12 @@ class TestAbout : public QObject {
 
     std::unique_ptr<frmAbout> openAbout()
     {
-        const Services s{.settings = m_store.get(),
-                         .dialogs = &m_dialogs,
-                         .sounds = &m_sounds,
-                         .clock = &m_clock,
-                         .device = nullptr,
-                         .makeMixer = {},
-                         .programDir = {},
-                         .programFile = QCoreApplication::applicationFilePath()};
+        Services s;
+        s.settings = m_store.get();
+        s.dialogs = &m_dialogs;
+        s.sounds = &m_sounds;
+        s.clock = &m_clock;
+        s.programFile = QCoreApplication::applicationFilePath();
         auto dlg = std::make_unique<frmAbout>(s, m_main.get());
         dlg->show();
         return dlg;

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/singleinstance.h"
 #include "testenv.h"
 #include <QtNetwork>
@@ -7,14 +8,17 @@
 #include <ctime>
 #include <unistd.h>
 
+using CommandLine::Action;
+using CommandLine::Stage;
+Q_DECLARE_METATYPE(CommandLine::Action)
+Q_DECLARE_METATYPE(CommandLine::Stage)
+
 namespace {
 
-// Helper mode: `--claim <epoch ms> [hang|serve|wait|closing] [hex path...]`
-// waits for that moment, claims with the paths and prints "holder", "handed",
-// "unanswered" or "closing". A holder prints "activated" per hand-over, then
-// "paths" and the hex of each path it was given, and ends when its standard
-// input closes; with "hang" it never serves, with "wait" it answers that the
-// paths wait, with "closing" that it closes.
+// Helper mode: `--claim <epoch ms> [serve] [hex path...]` waits for that
+// moment, claims with the paths and prints "holder", "handed" or what else
+// became of them. A holder prints "activated" per hand-over, then "paths" and
+// the hex of each path it was given, and ends when its standard input closes.
 int claimAndReport(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -32,18 +36,12 @@ int claimAndReport(int argc, char **argv)
     const SingleInstance::Claim claim = instance.claim(paths);
     say(claim == SingleInstance::Claim::Holder       ? "holder"
         : claim == SingleInstance::Claim::HandedOver ? "handed"
-        : claim == SingleInstance::Claim::Closing    ? "closing"
-                                                     : "unanswered");
-    const QByteArray mode = argc > 3 ? argv[3] : "";
+                                                     : "not handed");
     if (claim != SingleInstance::Claim::Holder)
         return 0;
-    if (mode == "hang")
-        return ::sleep(30);
     QObject::connect(&instance, &SingleInstance::requested, [&](const QList<QByteArray> &given, quint64 id) {
         // Answered first: a long line may fill the pipe until the test reads it.
-        instance.answer(id, mode == "wait"      ? SingleInstance::Outcome::Waiting
-                            : mode == "closing" ? SingleInstance::Outcome::Closing
-                                                : SingleInstance::Outcome::Taken);
+        instance.answer(id, SingleInstance::Outcome::Taken);
         say("activated");
         QByteArray line = "paths";
         for (const QByteArray &p : given)
@@ -62,7 +60,8 @@ int claimAndReport(int argc, char **argv)
 
 }   // namespace
 
-// Starts that race each other: one copy holds the place, every time.
+// What the arguments ask for, the paths as the running copy is given them, and
+// starts that race each other: one copy holds the place, every time.
 class TestAppSingleInstance : public QObject {
     Q_OBJECT
 private:
@@ -79,9 +78,9 @@ private:
             p.waitForReadyRead(50);
         return p.readLine();
     }
-    static bool holds(QProcess &p, const QStringList &extra = {})
+    static bool holds(QProcess &p)
     {
-        startClaim(p, 0, extra);
+        startClaim(p, 0);
         return line(p) == "holder\n";
     }
     // waitForFinished() alone fails for a process that has already ended.
@@ -92,6 +91,43 @@ private:
 
 private slots:
     void initTestCase() { TestEnv::setUp(); }
+
+    void parse_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("args");
+        QTest::addColumn<Stage>("stage");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<QList<QByteArray>>("paths");
+        using L = QList<QByteArray>;
+        QTest::newRow("help") << L{"--help"} << Stage::BeforeQt << Action::Help << L{};
+        QTest::newRow("short version") << L{"-v"} << Stage::BeforeQt << Action::Version << L{};
+        QTest::newRow("version after a path") << L{"a.mid", "--version"} << Stage::AfterQt << Action::Version << L{};
+        QTest::newRow("unknown option") << L{"--bogus", "a.mid"} << Stage::BeforeQt << Action::Error << L{};
+        QTest::newRow("Qt option left to Qt") << L{"-platform", "offscreen"} << Stage::BeforeQt << Action::Run << L{};
+        QTest::newRow("Qt option after Qt") << L{"-platform"} << Stage::AfterQt << Action::Error << L{};
+        QTest::newRow("relative and absolute") << L{"a.mid", "sub/../b.mid", "/x/./c.mid"} << Stage::AfterQt
+                                               << Action::Run << L{"/w/d/a.mid", "/w/d/b.mid", "/x/c.mid"};
+        QTest::newRow("after --") << L{"--", "-v", "--help"} << Stage::AfterQt << Action::Run
+                                  << L{"/w/d/-v", "/w/d/--help"};
+        QTest::newRow("file URL in bytes") << L{"file:///m/a%20b%FF.mid", "FILE://localhost/m/c.mid"} << Stage::AfterQt
+                                           << Action::Run << L{"/m/a b\xff.mid", "/m/c.mid"};
+        QTest::newRow("other addresses as given") << L{"http://host/a.mid", "file://far/a.mid"} << Stage::AfterQt
+                                                  << Action::Run << L{"http://host/a.mid", "file://far/a.mid"};
+        QTest::newRow("any bytes") << L{"/m/new\nline \"q\" \xfe.mid"} << Stage::AfterQt << Action::Run
+                                   << L{"/m/new\nline \"q\" \xfe.mid"};
+    }
+
+    void parse()
+    {
+        QFETCH(QList<QByteArray>, args);
+        QFETCH(Stage, stage);
+        QFETCH(Action, action);
+        QFETCH(QList<QByteArray>, paths);
+        const CommandLine::Request r = CommandLine::parse(QList<QByteArray>{"lyrabox"} + args, "/w/d", stage);
+        QCOMPARE(r.action, action);
+        QCOMPARE(r.error.isEmpty(), action != Action::Error);
+        QCOMPARE(r.paths, paths);
+    }
 
     // holderCrashes: each pair's holder is killed, leaving its socket behind
     // for the next pair.
@@ -132,27 +168,6 @@ private slots:
         QCOMPARE(notOneHolder, 0);
     }
 
-    void startGivesUpOnAHungHolder_data()
-    {
-        QTest::addColumn<QStringList>("paths");
-        QTest::newRow("no paths") << QStringList{};
-        QTest::newRow("paths") << QStringList{QByteArray("/a.mid").toHex()};
-    }
-    void startGivesUpOnAHungHolder()
-    {
-        QFETCH(QStringList, paths);
-        QProcess hung, second;
-        QVERIFY(holds(hung, {"hang"}));
-        QElapsedTimer t;
-        t.start();
-        startClaim(second, 0, QStringList{"serve"} + paths);
-        QVERIFY(ended(second));
-        QCOMPARE(second.readLine(), "unanswered\n");
-        QVERIFY(t.elapsed() < 3000);
-        hung.kill();
-        ended(hung);
-    }
-
     // Names with any bytes reach the running copy as they were.
     void pathsSurviveTheHandOver_data()
     {
@@ -176,34 +191,6 @@ private slots:
         QCOMPARE(second.readLine(), "handed\n");
         QCOMPARE(line(holder), "activated\n");
         QCOMPARE(line(holder), "paths " + hex.mid(1).join(' ').toLatin1() + '\n');
-        holder.closeWriteChannel();
-        QVERIFY(ended(holder));
-    }
-
-    // A holder that cannot take the paths at once says so and answers later;
-    // one that closes says so, also to a start it had told to wait.
-    void answersWhatBecameOfThePaths_data()
-    {
-        QTest::addColumn<QString>("mode");
-        QTest::addColumn<QByteArray>("told");   // on the second start's stderr
-        QTest::newRow("closing") << "closing" << QByteArray("is closing");
-        QTest::newRow("waiting, then closing") << "wait" << QByteArray("open box");
-    }
-    void answersWhatBecameOfThePaths()
-    {
-        QFETCH(QString, mode);
-        QFETCH(QByteArray, told);
-        QProcess holder, second;
-        QVERIFY(holds(holder, {mode}));
-        startClaim(second, 0, {"serve", QByteArray("/a.mid").toHex()});
-        QByteArray err;
-        QTRY_VERIFY2_WITH_TIMEOUT((err += second.readAllStandardError()).contains(told), err.constData(), 5000);
-        if (mode == "wait") {
-            QCOMPARE(second.state(), QProcess::Running);
-            holder.closeWriteChannel();
-        }
-        QVERIFY(ended(second));
-        QCOMPARE(second.readLine(), "closing\n");
         holder.closeWriteChannel();
         QVERIFY(ended(holder));
     }

@@ -1,10 +1,39 @@
 #include "app/core/numbers.h"
 #include "app/core/terminal.h"
 #include "app/core/texts.h"
+#include "components/core/beside.h"
+#include "components/core/settingkeys.h"
 #include "components/core/settingsstore.h"
 #include "components/core/systemtools.h"
 #include <QtTest>
 #include <unistd.h>
+
+namespace {
+QString fullName(const Setting &s)
+{
+    return s.section() + QLatin1Char('\\') + s.keyText();
+}
+
+// The README's table of settings set by hand, each as "Section\Key". The
+// sentence above it names the usual section; a row may name another.
+QStringList readmeSettings()
+{
+    QFile f(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../README.md"));
+    const QString text = f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(f.readAll()) : QString();
+    const auto intro = QRegularExpression(
+                           QStringLiteral(R"(set by hand, in the `\[(\w+)\]` section as `(\w+)\\Name[^\n]*\n\n)"))
+                           .match(text);
+    const QString table = text.mid(intro.hasMatch() ? intro.capturedEnd() : text.size())
+                              .section(QStringLiteral("\n\n"), 0, 0);
+    static const QRegularExpression row(QStringLiteral(R"(^\| `(\w+)`(?: \(in `(\w+)\\`\))? \|)"),
+                                        QRegularExpression::MultilineOption);
+    QStringList names;
+    for (const auto &m : row.globalMatch(table))
+        names << intro.captured(1) + QLatin1Char('\\') + (m.hasCaptured(2) ? m.captured(2) : intro.captured(2))
+                     + QLatin1Char('\\') + m.captured(1);
+    return names;
+}
+}
 
 class TestCoreNumbers : public QObject {
     Q_OBJECT
@@ -101,25 +130,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QByteArray>("want");
-        QTest::newRow("plain") << "File x.mid not found."
-                               << "lyrabox" << QByteArray("lyrabox: File x.mid not found.\n");
-        QTest::newRow("tool prefix") << "a.mid: no"
-                                     << "lyrabox-render" << QByteArray("lyrabox-render: a.mid: no\n");
-        QTest::newRow("no prefix") << "Try it."
-                                   << "" << QByteArray("Try it.\n");
-        QTest::newRow("line breaks") << "a\nb\r\nc"
-                                     << "p" << QByteArray("p: a\\nb\\r\\nc\n");
-        QTest::newRow("tab, escape, NUL")
-            << QString("\t\x1b[2J") + QChar(0) << "p" << QByteArray("p: \\t\\x1b[2J\\x00\n");
-        QTest::newRow("DEL, C1") << QString("\x7f") + QChar(0x9b) << "p" << QByteArray("p: \\x7f\\x9b\n");
-        QTest::newRow("separator, override")
-            << QString(QChar(0x2028)) + QChar(0x202e) << "p" << QByteArray("p: \\u2028\\u202e\n");
-        QTest::newRow("letters kept") << QString::fromUtf8("Caf\u00e9 \u266a \\ \U0001f3b5") << "p"
-                                      << QByteArray("p: Caf\xc3\xa9 \xe2\x99\xaa \\ \xf0\x9f\x8e\xb5\n");
-        QTest::newRow("lone surrogate") << QString(QChar(0xd800)) + "x"
-                                        << "p" << QByteArray("p: \\ud800x\n");
-        QTest::newRow("name not UTF-8") << QFile::decodeName("caf\xe9\n.mid") << "p"
-                                        << QByteArray("p: caf\xef\xbf\xbd\\n.mid\n");
+        const auto row = [](const char *tag, const QString &text, const char *prefix, const QByteArray &want) {
+            QTest::newRow(tag) << text << QString(prefix) << want;
+        };
+        row("plain", "File x.mid not found.", "lyrabox", "lyrabox: File x.mid not found.\n");
+        row("tool prefix", "a.mid: no", "lyrabox-render", "lyrabox-render: a.mid: no\n");
+        row("no prefix", "Try it.", "", "Try it.\n");
+        row("line breaks", "a\nb\r\nc", "p", "p: a\\nb\\r\\nc\n");
+        row("tab, escape, NUL", QString("\t\x1b[2J") + QChar(0), "p", "p: \\t\\x1b[2J\\x00\n");
+        row("DEL, C1", QString("\x7f") + QChar(0x9b), "p", "p: \\x7f\\x9b\n");
+        row("separator, override", QString(QChar(0x2028)) + QChar(0x202e), "p", "p: \\u2028\\u202e\n");
+        row("letters kept", QString::fromUtf8("Caf\u00e9 \u266a \\ \U0001f3b5"), "p",
+            "p: Caf\xc3\xa9 \xe2\x99\xaa \\ \xf0\x9f\x8e\xb5\n");
+        row("lone surrogate", QString(QChar(0xd800)) + "x", "p", "p: \\ud800x\n");
+        row("name not UTF-8", QFile::decodeName("caf\xe9\n.mid"), "p", "p: caf\xef\xbf\xbd\\n.mid\n");
     }
     void tellTerminal()
     {
@@ -136,6 +160,23 @@ private slots:
         QFile written(file.fileName());
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), want);
+    }
+
+    // A window of 400 x 500 beside a player of 300 x 40 on a desk of 800 x 800: below, above, right or left,
+    // the first side where it is whole on the desk and leaves the player free; else below, on the desk.
+    void besidePlayer_data()
+    {
+        QTest::addColumn<QRect>("player");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("top left: below") << QRect(0, 0, 300, 40) << QPoint(0, 40);
+        QTest::newRow("bottom right: above") << QRect(500, 760, 300, 40) << QPoint(400, 260);
+        QTest::newRow("right edge, half way down: left") << QRect(500, 380, 300, 40) << QPoint(100, 300);
+        QTest::newRow("no room: below") << QRect(0, 0, 800, 800) << QPoint(0, 300);
+    }
+    void besidePlayer()
+    {
+        QFETCH(QRect, player);
+        QTEST(::besidePlayer(player, QSize(400, 500), QRect(0, 0, 800, 800)), "at");
     }
 
     void settingsStore()
@@ -162,6 +203,32 @@ private slots:
         QFile f(file);
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(!f.readAll().contains("@Variant"));
+    }
+
+    // Both ways: a row the program no longer reads, or a hand-set key no row explains.
+    void readmeListsTheHandSetSettings()
+    {
+        const QStringList rows = readmeSettings();
+        QVERIFY2(!rows.isEmpty(), "no table of settings set by hand in the README");
+        const QSet<QString> listed(rows.cbegin(), rows.cend());
+        QSet<QString> handSet;
+        for (const Setting &s : Settings::All)
+            if (s.byHand)
+                handSet << fullName(s);
+        const QString diff = QStringLiteral("README only: %1; table only: %2")
+                                 .arg(QStringList((listed - handSet).values()).join(QLatin1Char(' ')),
+                                      QStringList((handSet - listed).values()).join(QLatin1Char(' ')));
+        QVERIFY2(listed == handSet, qPrintable(diff));
+    }
+
+    // Two names for one stored value would overwrite each other.
+    void everySettingHasItsOwnPlace()
+    {
+        QSet<QString> seen;
+        for (const Setting &s : Settings::All) {
+            QVERIFY2(!seen.contains(fullName(s).toLower()), qPrintable(fullName(s)));
+            seen.insert(fullName(s).toLower());
+        }
     }
 };
 

@@ -1,9 +1,22 @@
 #include "components/core/soundsettings.h"
+#include "playback/core/soundbank.h"
 #include <QtTest>
 
+namespace {
+// The smallest file whose header says it is a whole SoundFont.
+const QByteArray Bank("RIFF\x04\0\0\0sfbk", 12);
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+}
+
+// Which sound banks are played, and the sound settings as stored.
 class TestCoreSoundSettings : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir, m_find;
     QString m_top, m_bottom;   // two files with a sound bank's header
     int m_stores = 0;
 
@@ -17,19 +30,68 @@ private slots:
     {
         m_top = m_dir.filePath(QStringLiteral("top.sf2"));
         m_bottom = m_dir.filePath(QStringLiteral("bottom.sf3"));
-        const auto write = [](const QString &path, const QByteArray &bytes) {
-            QFile f(path);
-            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-        };
-        const QByteArray bank("RIFF\x04\0\0\0sfbk", 12);
         for (const QString &p : {m_top, m_bottom})
-            QVERIFY(write(p, bank));
+            QVERIFY(write(p, Bank));
         QVERIFY(write(m_dir.filePath(QStringLiteral("empty.sf2")), {}));
         QVERIFY(write(m_dir.filePath(QStringLiteral("cut.sf2")), QByteArray("RIFF\x10\0\0\0sfbk", 12)));
         // The default bank comes from here.
         QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("sf2"))));
         QVERIFY(QFile::copy(m_top, m_dir.filePath(QStringLiteral("sf2/default-GM.sf2"))));
         qputenv("LYRABOX_SF2_DIR", m_dir.filePath(QStringLiteral("sf2")).toUtf8());
+    }
+
+    // files: what the sf2 folder holds ("-" = unreadable, "/" = folder, "!" = cut short);
+    // setting relative to the sf2 folder.
+    void find_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QString>("expected");
+        const QStringList all{"b.sf2", "a.sf2", "default-GM.sf2", "own/mine.sf2"};
+        const auto row = [](const char *tag, const QStringList &files, const char *setting, const char *expected) {
+            QTest::newRow(tag) << files << QString(setting) << QString(expected);
+        };
+        row("setting wins", all, "own/mine.sf2", "own/mine.sf2");
+        row("setting missing", all, "own/gone.sf2", "default-GM.sf2");
+        row("setting is a folder", all, "own", "default-GM.sf2");
+        row("setting cut short", {"!own/mine.sf2", "a.sf2"}, "own/mine.sf2", "a.sf2");
+        row("damaged default skipped", {"!default-GM.sf2", "!a.sf2", "b.sf2"}, "", "b.sf2");
+        row("setting empty", all, "", "default-GM.sf2");
+        row("first by name", {"b.sf2", "a.sf2"}, "", "a.sf2");
+        row("upper-case extension", {"Z.SF2"}, "", "Z.SF2");
+        row("unreadable skipped", {"-a.sf2", "b.sf2"}, "", "b.sf2");
+        row("folder named sf2 skipped", {"/a.sf2", "c.sf2"}, "", "c.sf2");
+        row("hidden skipped", {".a.sf2"}, "", "");
+        row("other files only", {"readme.txt", "x.sf3"}, "", "");
+        row("nothing", {}, "", "");
+    }
+    void find()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, setting);
+        QFETCH(QString, expected);
+        QDir root(m_find.path());
+        QVERIFY(root.removeRecursively() && root.mkpath(QStringLiteral("sf2/own")));
+        const QString folder = m_find.filePath(QStringLiteral("sf2"));
+        for (QString name : files) {
+            const QChar kind = name.at(0);
+            if (kind == '-' || kind == '/' || kind == '!')
+                name.remove(0, 1);
+            const QString path = "sf2/" + name;
+            if (kind == '/') {
+                QVERIFY(root.mkpath(path));
+                continue;
+            }
+            QVERIFY(write(m_find.filePath(path), Bank.chopped(kind == '!' ? 1 : 0)));
+            if (kind == '-') {
+                QFile::setPermissions(m_find.filePath(path), QFileDevice::WriteOwner);
+                if (QFileInfo(m_find.filePath(path)).isReadable())
+                    QSKIP("this account reads every file");
+            }
+        }
+        const QString abs = setting.isEmpty() ? setting : folder + "/" + setting;
+        const QString found = findSoundBank(abs, folder);
+        QCOMPARE(found, expected.isEmpty() ? expected : folder + "/" + expected);
     }
 
     // What is written is read back the same, also by a new store on the same file.

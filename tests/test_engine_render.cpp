@@ -6,6 +6,7 @@
 #include "playback/engine/offlinerender.h"
 #include "testenv.h"
 #include <QtTest>
+#include <csignal>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,17 +68,43 @@ struct Stuck : SongRender {
 };
 }
 
-// Songs rendered to audio files by the engine the tool and the export window use.
+// Songs rendered to audio files by the engine the tool and the export window use, and
+// lyrabox-render started as a user would, with the small bank.
 class TestEngineRender : public QObject {
     Q_OBJECT
+    struct Run {
+        int code = -1;
+        QString err;
+    };
+
+    Run tool(const QStringList &args, const QString &cwd = {})
+    {
+        QProcess p;
+        p.setWorkingDirectory(cwd);   // empty: this one
+        p.start(qEnvironmentVariable("LYRABOX_RENDER"), QStringList{"-s", TestEnv::soundFont()} + args);
+        if (!p.waitForFinished(60000))
+            return {};
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+
+    QString writeSong(const QString &name, int ms) { return TestEnv::writeMidi(m_songs.filePath(name), ms); }
+
 private slots:
     void initTestCase()
     {
         TestEnv::setUp();
-        if (!QFileInfo::exists(TestEnv::soundFont()))
-            QSKIP("the small GM bank is not installed");
+        if (qEnvironmentVariable("LYRABOX_RENDER").isEmpty() || !QFileInfo::exists(TestEnv::soundFont()))
+            QSKIP("needs lyrabox-render and the small GM bank");
         // Dense: every part at full force, far past full scale without the limiter.
         QVERIFY(TestEnv::writeFile(m_dir.filePath("dense.mid"), dense::song(0, 3)));
+        writeSong("a.mid", 1500);
+        writeSong("b.mid", 900);
+        writeSong("c.mid", 2200);
+        // Not sound banks: a FIFO would hold a reader for ever, an empty file does not load.
+        QVERIFY(QDir(m_songs.path()).mkpath("banks"));
+        QVERIFY(::mkfifo(QFile::encodeName(m_songs.filePath("banks/pipe.sf2")).constData(), 0600) == 0);
+        QVERIFY(TestEnv::writeFile(m_songs.filePath("banks/empty.sf2"), {}));
     }
 
     // The whole song from its first tick, its tail after it, no sample at full scale.
@@ -128,29 +155,6 @@ private slots:
         const Audio a = readAudio(m_dir.filePath("fresh.wav"));
         QVERIFY(a.frames() > 0);
         QVERIFY(a.samples == readAudio(m_dir.filePath("used.wav")).samples);
-    }
-
-    // Cancelled on its way, a song leaves nothing; while it renders, its file has no name a kill could leave.
-    void cancelLeavesNothing()
-    {
-        QTemporaryDir out;
-        const QString song = TestEnv::writeMidi(m_dir.filePath("long.mid"), 600000);
-        OfflineRender r(options());
-        std::atomic<bool> cancel{false};
-        QStringList seen;
-        QString error;
-        const bool ok = r.render(
-            {song, out.filePath("long.wav"), AudioFormat::Wav, false}, cancel,
-            [&](double done, double) {
-            seen += entries(out.path());
-            if (done > 0.01)
-                cancel = true;
-            },
-            &error);
-        QVERIFY(!ok);
-        QCOMPARE(error, QStringLiteral("Cancelled."));
-        QCOMPARE(seen, QStringList());
-        QCOMPARE(entries(out.path()), QStringList());
     }
 
     // An organ note never let go sounds to the end of the tail and fades there: the file ends quiet, not in a click.
@@ -256,8 +260,144 @@ private slots:
         queue.wait();
     }
 
+    // Where the files go and in which format.
+    void outputs_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("into");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("one song, named file, format by its name")
+            << QStringList{"-o", "out/x.flac", "a.mid"} << "out" << QStringList{"x.flac"};
+        QTest::newRow("several into a new folder")
+            << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub" << QStringList{"a.wav", "b.wav"};
+        QTest::newRow("no output: here, format asked")
+            << QStringList{"-f", "ogg", "a.mid"} << "." << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
+    }
+
+    void outputs()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, into);
+        QFETCH(QStringList, written);
+        QDir(m_songs.path()).mkpath("out");
+        const Run r = tool(args, m_songs.path());
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QString dir = m_songs.filePath(into);
+        written.sort();
+        QCOMPARE(entries(dir), written);
+        for (const QString &f : std::as_const(written))
+            QVERIFY(f.endsWith(".mid") || QFileInfo(dir + "/" + f).size() > 1000);
+        QFile::remove(m_songs.filePath("a.ogg"));
+    }
+
+    // Each bad input fails on its own line with the reader's reason; the good ones are written.
+    // A second song of the same name does not write over the first one's file.
+    void badInputsAmongGoodOnes()
+    {
+        QTemporaryDir out;
+        const QString fifo = m_songs.filePath("pipe.mid");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        const QString text = m_songs.filePath("text.mid");
+        QVERIFY(TestEnv::writeFile(text, "not a song"));
+        QTemporaryDir other;
+        const QString twin = TestEnv::writeMidi(other.filePath("a.mid"), 300);
+        const QStringList args{
+            "--overwrite", "-o",           out.path(), m_songs.filePath("a.mid"), m_songs.filePath("missing.mid"),
+            fifo,          m_songs.path(), text,       m_songs.filePath("b.mid"), twin};
+        const Run r = tool(args);
+        QFile::remove(fifo);
+        QFile::remove(text);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(entries(out.path()), (QStringList{"a.wav", "b.wav"}));
+        const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.size() == 5, qPrintable(r.err));
+        for (const QString &says :
+             QStringList{twin + ": Another song of this export is written to", "missing.mid: The file does not exist.",
+                         "pipe.mid: This is not a regular file.", ": This is a folder, not a file.", "text.mid: "})
+            QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    }
+
+    // Ended by a signal in the middle of a song: nothing is left, not even the temporary file, even when killed.
+    void signalLeavesNothing_data()
+    {
+        QTest::addColumn<int>("sig");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGKILL") << int(SIGKILL);
+    }
+
+    void signalLeavesNothing()
+    {
+        QFETCH(int, sig);
+        QTemporaryDir out;
+        const QString longSong = writeSong("long.mid", 1800000);
+        QProcess p;
+        p.start(qEnvironmentVariable("LYRABOX_RENDER"),
+                {"-s", TestEnv::soundFont(), "-j", "1", "-o", out.path(), longSong, m_songs.filePath("a.mid")});
+        QVERIFY(p.waitForStarted());
+        const pid_t pid = pid_t(p.processId());
+        QTRY_VERIFY_WITH_TIMEOUT(TestEnv::writesInto(pid, out.path()), 20000);
+        QTest::qWait(100);
+        QCOMPARE(p.state(), QProcess::Running);
+        ::kill(pid, sig);
+        QVERIFY(p.waitForFinished(10000));
+        QFile::remove(longSong);
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);   // ended by the signal, as its default would
+        QCOMPARE(entries(out.path()), QStringList());
+    }
+
+    // Songs in parallel come out exactly as one after the other.
+    void sameAudioWithTwoJobs()
+    {
+        QTemporaryDir one, two;
+        const QStringList songs{m_songs.filePath("a.mid"), m_songs.filePath("b.mid"), m_songs.filePath("c.mid")};
+        QCOMPARE(tool(QStringList{"-j", "1", "-o", one.path()} + songs).code, 0);
+        QCOMPARE(entries(one.path()), (QStringList{"a.wav", "b.wav", "c.wav"}));
+        // Files there stay unless --overwrite is given, as each run below gives it.
+        QVERIFY(TestEnv::writeFile(two.filePath("b.wav"), "mine"));
+        const Run kept = tool(QStringList{"-o", two.path()} + songs);
+        QVERIFY2(kept.code == 1 && kept.err.contains("b.wav already exists"), qPrintable(kept.err));
+        QCOMPARE(TestEnv::readFile(two.filePath("b.wav")), "mine");
+        QCOMPARE(entries(two.path()), entries(one.path()));
+        // Each run is a new process: the first synths of a process are made at the same instant.
+        for (int run = 0; run < 16; ++run) {
+            const Run r = tool(QStringList{"-j", "2", "--overwrite", "-o", two.path()} + songs);
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+            for (const QString &f : entries(one.path()))
+                QVERIFY2(TestEnv::readFile(one.filePath(f)) == TestEnv::readFile(two.filePath(f)), qPrintable(f));
+        }
+    }
+
+    void badUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("no song") << QStringList{} << QStringList{};
+        QTest::newRow("unknown format") << QStringList{"-f", "mp3", "a.mid"} << QStringList{"mp3"};
+        QTest::newRow("format not told by the name") << QStringList{"-o", "x.mp3", "a.mid"} << QStringList{"x.mp3"};
+        QTest::newRow("format against the name")
+            << QStringList{"-f", "ogg", "-o", "x.flac", "a.mid"} << QStringList{"ogg", "x.flac"};
+        QTest::newRow("bank is a FIFO") << QStringList{"-s", "banks/pipe.sf2", "a.mid"} << QStringList{"pipe.sf2"};
+        QTest::newRow("bank is empty") << QStringList{"-s", "banks/empty.sf2", "a.mid"}
+                                       << QStringList{"empty.sf2", "empty"};
+        QTest::newRow("no jobs") << QStringList{"-j", "0", "a.mid"} << QStringList{};
+        QTest::newRow("rate") << QStringList{"-r", "44k", "a.mid"} << QStringList{};
+        QTest::newRow("unknown option") << QStringList{"--loud", "a.mid"} << QStringList{};
+    }
+
+    void badUsage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, says);
+        const Run r = tool(args, m_songs.path());
+        QCOMPARE(r.code, 2);
+        for (const QString &word : says << "lyrabox-render: ")
+            QVERIFY2(r.err.contains(word), qPrintable(r.err));
+        QCOMPARE(entries(m_songs.path()), (QStringList{"a.mid", "b.mid", "c.mid"}));
+    }
+
 private:
-    QTemporaryDir m_dir;
+    QTemporaryDir m_dir, m_songs;
 };
 
 QTEST_GUILESS_MAIN(TestEngineRender)

@@ -55,14 +55,10 @@ private slots:
         QVERIFY(QFile::exists(TestEnv::soundFont()));
         m_short = TestEnv::writeMidi(path("short.mid"), 600);
         // Organ (no decay) held by the sustain pedal: note off at 2 s, end at 8 s.
-        m_sustained = writeTracks(path("sustained.mid"), {QByteArray("\x00\xC0\x13"
-                                                                     "\x00\xB0\x40\x7F"
-                                                                     "\x00\x90\x3C\x7F"
-                                                                     "\x8F\x00\x80\x3C\x00"
-                                                                     "\xAD\x00\xB0\x07\x64",
-                                                                     21)});
-        QFile garbage(path("garbage.mid"));
-        QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("Plain text, not a song.\n") > 0);
+        m_sustained = writeTracks(
+            path("sustained.mid"),
+            {QByteArray("\x00\xC0\x13\x00\xB0\x40\x7F\x00\x90\x3C\x7F\x8F\x00\x80\x3C\x00\xAD\x00\xB0\x07\x64", 21)});
+        QVERIFY(TestEnv::writeFile(path("garbage.mid"), "Plain text, not a song.\n"));
         QVERIFY(!m_short.isEmpty() && !m_sustained.isEmpty());
         QVERIFY(!writeTracks(path("128.mid"), QVector<QByteArray>(128)).isEmpty());
         QVERIFY(!writeTracks(path("129.mid"), QVector<QByteArray>(129)).isEmpty());
@@ -130,8 +126,9 @@ private slots:
         }
         const qint64 lived = clock.elapsed();
         const QVector<qint16> s = readWav(out);
-        // Silence skips the synth but must still be written in real time.
-        QVERIFY2(lengthMs(s) >= lived - 20, qPrintable(QStringLiteral("%1 ms in %2 ms").arg(lengthMs(s)).arg(lived)));
+        // Silence skips the synth but must still be written in real time: half a second of it missing shows,
+        // a busy machine's lag does not.
+        QVERIFY2(lengthMs(s) >= lived - 250, qPrintable(QStringLiteral("%1 ms in %2 ms").arg(lengthMs(s)).arg(lived)));
         QVERIFY2(peak(s) > 1000, "no sound while playing");
         const int tail = peak(s, wavSamples(lengthMs(s) - 400));
         QVERIFY2(tail < 40, qPrintable(QStringLiteral("tail peak %1").arg(tail)));
@@ -198,9 +195,7 @@ private slots:
     // as loud as at the plain gain without the limiter. The three play at once.
     void loudness()
     {
-        QFile dense(path("dense.mid"));
-        QVERIFY(dense.open(QIODevice::WriteOnly) && dense.write(dense::song(0, 4)) > 0);
-        dense.close();
+        QVERIFY(TestEnv::writeFile(path("dense.mid"), dense::song(0, 4)));
         const QString quiet = QDir(TestEnv::samplesDir()).filePath("busy-bench.mid");
         struct Run {
             QString song;
@@ -208,7 +203,7 @@ private slots:
             QString wav;
             std::unique_ptr<FluidSequencer> dev;
         };
-        Run runs[] = {{dense.fileName(), false, path("dense.wav"), nullptr},
+        Run runs[] = {{path("dense.mid"), false, path("dense.wav"), nullptr},
                       {quiet, false, path("quiet.wav"), nullptr},
                       {quiet, true, path("plain.wav"), nullptr}};
         for (Run &r : runs) {

@@ -1,4 +1,5 @@
 #include "bench/densesong.h"
+#include "components/engine/systemmixer.h"
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/soundsetup.h"
 #include "testenv.h"
@@ -61,6 +62,13 @@ double distance(const QVector<double> &a, const QVector<double> &b)
     return diff / std::max(sum, 1e-9);
 }
 
+int indexOf(SystemMixer &m, const QString &name)
+{
+    for (int i = 1; i <= m.SourceCount(); ++i)
+        if (m.SetNameIndex(i) && m.SourceName() == name)
+            return i - 1;
+    return -1;
+}
 }
 
 class TestEngineSound : public QObject {
@@ -312,7 +320,90 @@ private slots:
         QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(poly).arg(room).arg(voices).arg(mode),
                  QStringLiteral("100 0.4 7 xg"));
     }
+
+    // Without a card the synth is the whole mixer, and finding that out is quick.
+    void withoutCard()
+    {
+        FluidSequencer engine({TestEnv::soundFont(), QStringLiteral("file"), QStringLiteral("/dev/null")});
+        QElapsedTimer t;
+        t.start();
+        SystemMixer mixer(&engine, QByteArrayLiteral("hw:97"));
+        QVERIFY2(t.elapsed() < 500, "opening the mixer blocked");
+        QCOMPARE(mixer.SourceCount(), 1);
+        QCOMPARE(indexOf(mixer, QStringLiteral("Lyrabox Synth")), 0);
+        QVERIFY(mixer.SetVolume(1234) && !mixer.SetVolume(65536) && !mixer.SetMute(2));
+        QVERIFY(mixer.TakeError());
+        QCOMPARE(engine.level(), 1234);
+        SystemMixer none(nullptr, QByteArrayLiteral("hw:97"));
+        QCOMPARE(none.SourceCount(), 0);
+        none.Volume();
+        QVERIFY(none.TakeError());   // no source: reads fail, and say so
+    }
+
+    // The mixer's level is what a sounding note plays at, and a mute does not end it.
+    void synthLevelChangesSound()
+    {
+        // Organ (no decay): one chord held for 5 s.
+        const QString song = TestEnv::writeTracks(
+            path("held.mid"),
+            {QByteArray("\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
+        const QString wav = path("level.wav");
+        QVERIFY(!song.isEmpty());
+        // Each setting holds for StepMs; the level is measured in the middle half of what was written meanwhile.
+        constexpr int StepMs = 600;
+        const struct {
+            int volume;
+            int mute;
+        } steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};
+        QVector<qsizetype> at;   // samples in the file when each step began, and at the end
+        {
+            FluidSequencer engine({TestEnv::soundFont(), QStringLiteral("file"), wav});
+            SystemMixer mixer(&engine, QByteArrayLiteral("hw:97"));
+            QVERIFY(mixer.SetSourceIndex(indexOf(mixer, QStringLiteral("Lyrabox Synth"))));
+            QCOMPARE(engine.open(song), 0);
+            QCOMPARE(engine.play(0), 0);
+            for (const auto &s : steps) {
+                QVERIFY(mixer.SetVolume(s.volume) && mixer.SetMute(s.mute));
+                at << TestEnv::readWav(wav).size();
+                QThread::msleep(StepMs);
+            }
+            at << TestEnv::readWav(wav).size();
+        }
+        const QVector<qint16> s = TestEnv::readWav(wav);
+        auto level = [&](int i) {
+            const qsizetype quarter = (at[i + 1] - at[i]) / 4;
+            return TestEnv::peak(s, at[i] + quarter, at[i + 1] - quarter);
+        };
+        const int full = level(0), half = level(1), muted = level(2), zero = level(3), again = level(4);
+        const QString seen = QStringLiteral("%1 %2 %3 %4 %5").arg(full).arg(half).arg(muted).arg(zero).arg(again);
+        QVERIFY2(full > 1000 && half < full * 0.6 && half > full * 0.1, qPrintable(seen));
+        QVERIFY2(muted < full / 100 && zero < full / 100 && again > full * 0.8, qPrintable(seen));
+    }
+
+    // A real card's controls, where one answers. They are put back as found.
+    void alsaSources()
+    {
+        SystemMixer mixer(nullptr);
+        if (mixer.SourceCount() == 0)
+            QSKIP("no ALSA mixer answers on \"default\" here (no sound card or sound server)");
+        QVERIFY(indexOf(mixer, QStringLiteral("Master")) < 0);   // offered as "Main Volume"
+        for (int i = 0; i < mixer.SourceCount(); ++i) {
+            QVERIFY(mixer.SetSourceIndex(i));
+            const int volume = mixer.Volume(), mute = mixer.Mute();
+            const int other = volume > 32768 ? volume / 4 : 65535 - volume / 4;
+            // A card has far fewer steps than 65535: a step's width is allowed.
+            if (mixer.VolumeEnabled()) {
+                QVERIFY(mixer.SetVolume(other));
+                const int back = mixer.Volume();
+                QVERIFY(mixer.SetVolume(volume));
+                QVERIFY2(qAbs(back - other) < 65535 / 16, qPrintable(QString::number(back)));
+            }
+            if (mixer.MuteEnabled())
+                QVERIFY(mixer.SetMute(1 - mute) && mixer.Mute() == 1 - mute && mixer.SetMute(mute));
+            QVERIFY(!mixer.TakeError());
+        }
+    }
 };
 
-QTEST_GUILESS_MAIN(TestEngineSound)
+QTEST_MAIN(TestEngineSound)
 #include "test_engine_sound.moc"

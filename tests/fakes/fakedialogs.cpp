@@ -6,8 +6,7 @@ Dialogs::Answer FakeDialogs::message(QWidget *, const QString &text, Style style
     messages.append(m);
     if (onMessage)
         onMessage(m);
-    if (onAsk)
-        onAsk(QStringLiteral("message"));
+    asked("message");
     if (!answers.isEmpty())
         return answers.dequeue();
     return asksYesNo(style) ? Answer::No : Answer::Ok;
@@ -17,8 +16,7 @@ std::optional<QString> FakeDialogs::openFile(QWidget *, const QString &title, co
                                              const QString &filter)
 {
     fileAsks.append({false, title, initial, filter});
-    if (onAsk)
-        onAsk(QStringLiteral("open"));
+    asked("open");
     return openResults.isEmpty() ? std::nullopt : openResults.dequeue();
 }
 
@@ -26,25 +24,26 @@ std::optional<QString> FakeDialogs::saveFile(QWidget *, const QString &title, co
                                              const QString &filter)
 {
     fileAsks.append({true, title, initial, filter});
-    if (onAsk)
-        onAsk(QStringLiteral("save"));
+    asked("save");
     return saveResults.isEmpty() ? std::nullopt : saveResults.dequeue();
 }
 
-std::optional<QColor> FakeDialogs::color(QWidget *, const QColor &initial)
+std::optional<QColor> FakeDialogs::color(QWidget *, const QColor &)
 {
-    colorAsks.append(initial);
-    if (onAsk)
-        onAsk(QStringLiteral("color"));
+    asked("color");
     return colorResults.isEmpty() ? std::nullopt : colorResults.dequeue();
 }
 
-std::optional<QString> FakeDialogs::folder(QWidget *, const QString &, const QString &initial)
+std::optional<QString> FakeDialogs::folder(QWidget *, const QString &, const QString &)
 {
-    folderAsks.append(initial);
-    if (onAsk)
-        onAsk(QStringLiteral("folder"));
+    asked("folder");
     return folderResults.isEmpty() ? std::nullopt : folderResults.dequeue();
+}
+
+void FakeDialogs::asked(const char *kind)
+{
+    if (onAsk)
+        onAsk(QLatin1String(kind));
 }
 
 void FakeDialogs::clear()

@@ -48,11 +48,12 @@ public:
     // Records.
     QList<Message> messages;
     QList<FileAsk> fileAsks;
-    QList<QColor> colorAsks;
-    QStringList folderAsks;   // the initial folder of each ask
 
     // Runs while a message is "open", as a modal box would let events run.
     std::function<void(const Message &)> onMessage;
     // Runs while any box or dialog is open: "message", "open", "save", "color" or "folder".
     std::function<void(const QString &kind)> onAsk;
+
+private:
+    void asked(const char *kind);
 };
