@@ -17,6 +17,18 @@ QByteArray library(int index, const QStringList &paths)
     return out;
 }
 
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+QByteArray read(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // A session over a temporary folder, with what a window following its signals would show.
 struct Rig {
     Rig()
@@ -35,25 +47,6 @@ struct Rig {
         });
     }
     QString at(const QString &name) const { return dir.filePath(name); }
-    bool write(const QString &name, const QByteArray &bytes) const
-    {
-        QDir().mkpath(QFileInfo(at(name)).path());
-        QFile f(at(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    }
-    // Songs (a MIDI header is all the planner looks at); their paths.
-    QStringList songs(const QStringList &names) const
-    {
-        QStringList paths;
-        for (const QString &n : names)
-            paths << (write(n, "MThd") ? at(n) : QString());
-        return paths;
-    }
-    QByteArray read(const QString &name) const
-    {
-        QFile f(at(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     int toldOf(const QString &text) const { return heard.filter(text).size(); }
 
     QTemporaryDir dir;
@@ -83,21 +76,32 @@ struct Life {
     bool taken = false;
     int fresh = -1;
 };
+// Paths given from outside: names in the songs' folder ("file:" before one gives it as a URL), whether
+// x.mid, the one entry, played; then the entry names, the song that plays, one failure naming each of named.
+struct Given {
+    QStringList given;
+    bool playing;
+    QStringList list;
+    QString plays;
+    QStringList named{};
+};
 }   // namespace
 
 class TestCoreLibrarySession : public QObject {
     Q_OBJECT
-    QTemporaryDir m_songs;   // the songs the tables' libraries name
+    QTemporaryDir m_songs;   // the songs the tables name (a MIDI header is all the planner looks at)
 
     QString in(const QString &name) const { return m_songs.filePath(name); }
 
 private slots:
     void initTestCase()
     {
-        for (const char *name : {"a.mid", "c.mid", "many.mid", "n.mid"}) {
-            QFile f(in(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        }
+        for (const char *n : {"a.mid", "b.mid", "c.mid", "many.mid", "n.mid", "x.mid", "with space.mid", "noext",
+                              "folder/z.mid", "folder/c.kar", "folder/sub/y.MIDI", "folder/sub/.hidden/h.mid"})
+            QVERIFY(write(in(n), "MThd"));
+        for (const char *n : {"notes.txt", "fake.mid", "folder/sub/readme.txt"})
+            QVERIFY(write(in(n), "not a song\n"));
+        QVERIFY(LibraryFile::write(in("party.mfl"), 0, {in("gone.mid"), in("a.mid"), in("b.mid")}, nullptr));
     }
 
     // A library that did not load whole is never written over; a list built on it, or after New, is
@@ -110,13 +114,14 @@ private slots:
         const QStringList acg{in("a.mid"), in("c.mid"), in("gone.mid")};
         const QString absent = "File(s) not present", nan = "not a number", cut = "only the first 1001";
         const QString odd = in("say \"hi\".mid");
+        const QByteArray oddLib = "2\r\n\"" + in("a.mid").toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\""
+                                  + in("c.mid").toUtf8() + "\"\r\n";
+        const QByteArray gone = library(0, {in("gone.mid")}), both = library(0, {in("many.mid"), in("n.mid")});
+        const QByteArray ac = library(1, {in("a.mid"), in("c.mid")});
         const auto row = [](const char *tag, const Life &l) { QTest::newRow(tag) << l; };
         row("opened, current gone",
             {.bytes = library(2, acg), .steps = "open quit", .entries = 3, .sel = 0, .after = library(0, acg)});
-        row("opened, none present", {.bytes = library(0, {in("gone.mid"), in("gone.mid")}),
-                                     .steps = "open quit",
-                                     .said = absent,
-                                     .entries = 2});
+        row("opened, none present", {.bytes = gone, .steps = "open quit", .said = absent, .entries = 1});
         row("opened, first line only", {.bytes = "0\r\n", .steps = "open quit", .said = absent, .entries = 0});
         row("opened, zero bytes", {.bytes = {}, .steps = "open quit", .entries = 0, .heading = "L (Empty)"});
         row("opened, bad first line",
@@ -140,18 +145,10 @@ private slots:
             {.bytes = text, .steps = "start add other", .said = nan, .fresh = 1});
         row("1002 entries, untouched, then paths", {.bytes = lots, .steps = "start paths", .said = cut});
         row("untouched, then New", {.bytes = one, .steps = "start new"});
-        row("cannot be saved, then room again", {.bytes = one,
-                                                 .steps = "start add lose paths room paths",
-                                                 .said = "could not be saved",
-                                                 .after = library(0, {in("many.mid"), in("n.mid")})});
+        row("cannot be saved, then room again",
+            {.bytes = one, .steps = "start add lose paths room paths", .said = "could not be saved", .after = both});
         row("names a library cannot hold, told once",
-            {.bytes = "2\r\n\"" + in("a.mid").toUtf8() + "\"\r\n" + odd.toUtf8() + "\r\n\"" + in("c.mid").toUtf8()
-                      + "\"\r\n",
-             .steps = "start save save quit",
-             .said = odd,
-             .entries = 3,
-             .sel = 2,
-             .after = library(1, {in("a.mid"), in("c.mid")})});
+            {.bytes = oddLib, .steps = "start save save quit", .said = odd, .entries = 3, .sel = 2, .after = ac});
     }
     void life()
     {
@@ -160,9 +157,9 @@ private slots:
         const QString file = r.at("lib/L.mfl"), other = r.at("Other.mfl");
         const QString newLib = r.at(l.taken ? "data/New Library 2.mfl" : "data/New Library.mfl");
         if (l.taken)
-            r.write("data/New Library.mfl", "taken");
-        r.write("lib/L.mfl", l.bytes);
-        r.write("Other.mfl", library(0, {in("many.mid")}));
+            write(r.at("data/New Library.mfl"), "taken");
+        write(file, l.bytes);
+        write(other, library(0, {in("many.mid")}));
         QString saved = "not asked";
         const QStringList steps = l.steps.split(' ');
         for (const QString &step : steps) {
@@ -184,23 +181,21 @@ private slots:
             } else {
                 step == "quit" ? void(saved = r.lib.saveAtExit()) : step == "new" ? r.lib.newLibrary() : r.lib.clear();
             }
-            if (&step == &steps.first()) {
-                if (l.entries >= 0) {
-                    QCOMPARE(r.lib.list().count(), l.entries);
-                    QCOMPARE(r.device.openFile, l.sel >= 0 ? r.lib.list().path(l.sel) : QString());
-                }
+            if (&step == &steps.first() && l.entries >= 0) {
+                QCOMPARE(r.lib.list().count(), l.entries);
+                QCOMPARE(r.device.openFile, l.sel >= 0 ? r.lib.list().path(l.sel) : QString());
             }
         }
         const QString heard = r.heard.join('|');
         QVERIFY2(l.said.isEmpty() ? heard.isEmpty() : heard.contains(l.said) && r.told <= 1, qPrintable(heard));
         if (!l.heading.isEmpty())
             QCOMPARE(r.heading, l.heading);
-        QCOMPARE(r.read("lib/L.mfl"), l.after.isEmpty() ? l.bytes : l.after);
+        QCOMPARE(read(file), l.after.isEmpty() ? l.bytes : l.after);
         const QStringList fresh = LibraryFile::read(newLib).paths;
         QCOMPARE(fresh.size(), qMax(l.fresh, 0));
         QVERIFY(l.fresh != 1 || fresh == QStringList{in("n.mid")});
         if (l.taken)
-            QCOMPARE(r.read("data/New Library.mfl"), "taken");
+            QCOMPARE(read(r.at("data/New Library.mfl")), "taken");
         const QString last = steps.last();
         if (last == "quit")   // the library to reopen next time
             QCOMPARE(saved.isEmpty() ? r.lib.libFile() : saved, l.fresh < 0 ? file : newLib);
@@ -213,7 +208,7 @@ private slots:
     void addAndRemove()
     {
         Rig r;
-        const QStringList songs = r.songs({"a.mid", "b.mid"});
+        const QStringList songs{in("a.mid"), in("b.mid")};
         QCOMPARE(r.lib.addFiles(songs), 2);
         QCOMPARE(r.heading + r.device.openFile, "New Library: 2 files" + songs[0]);
         r.play.setSelIndex(1);
@@ -230,60 +225,44 @@ private slots:
         QCOMPARE(r.heading, "New Library: 1000 files");
     }
 
-    // Names are files in the case's "in" folder; "file:" before a name gives it as a URL.
-    // The list starts with x.mid, open and stopped.
     void carryOut_data()
     {
-        QTest::addColumn<QStringList>("given");
-        QTest::addColumn<bool>("playingBefore");
-        QTest::addColumn<QStringList>("list");    // entry names afterwards
-        QTest::addColumn<QString>("plays");       // file name that plays
-        QTest::addColumn<QStringList>("named");   // one failure naming each
-        const auto row = [](const char *tag, const QStringList &given, bool playing, const QStringList &list,
-                            const char *plays, const QStringList &named = {}) {
-            QTest::newRow(tag) << given << playing << list << QString(plays) << named;
-        };
+        QTest::addColumn<Given>("g");
         const QStringList x{"x.mid"};
-        row("one song previews", {"b.mid"}, false, x, "b.mid");
-        row("one song while playing", {"b.mid"}, true, x, "b.mid");
-        row("songs and a folder", {"b.mid", "a.mid", "folder"}, false,
-            {"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}, "b.mid");
-        row("songs while playing", {"b.mid", "a.mid"}, true, {"x.mid", "b.mid", "a.mid"}, "b.mid");
-        row("library", {"party.mfl"}, true, {"gone.mid", "a.mid", "b.mid"}, "a.mid");
-        row("missing and not MIDI", {"nowhere.mid", "a.mid", "notes.txt", "b.mid"}, false, {"x.mid", "a.mid", "b.mid"},
-            "a.mid", {"nowhere.mid", "notes.txt"});
-        row("file URL", {"file:with space.mid"}, false, x, "with space.mid");
-        row("by content", {"fake.mid", "noext"}, false, x, "noext", {"fake.mid"});
+        const auto row = [](const char *tag, const Given &g) { QTest::newRow(tag) << g; };
+        row("one song previews", {{"b.mid"}, false, x, "b.mid"});
+        row("one song while playing", {{"b.mid"}, true, x, "b.mid"});
+        row("songs and a folder",
+            {{"b.mid", "a.mid", "folder"}, false, {"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}, "b.mid"});
+        row("songs while playing", {{"b.mid", "a.mid"}, true, {"x.mid", "b.mid", "a.mid"}, "b.mid"});
+        row("library", {{"party.mfl"}, true, {"gone.mid", "a.mid", "b.mid"}, "a.mid"});
+        row("missing and not MIDI", {{"nowhere.mid", "a.mid", "notes.txt", "b.mid"},
+                                     false,
+                                     {"x.mid", "a.mid", "b.mid"},
+                                     "a.mid",
+                                     {"nowhere.mid", "notes.txt"}});
+        row("file URL", {{"file:with space.mid"}, false, x, "with space.mid"});
+        row("by content", {{"fake.mid", "noext"}, false, x, "noext", {"fake.mid"}});
     }
     void carryOut()
     {
-        QFETCH(QStringList, given);
-        QFETCH(bool, playingBefore);
-        QFETCH(QStringList, list);
-        QFETCH(QString, plays);
-        QFETCH(QStringList, named);
+        QFETCH(Given, g);
         Rig r;
-        r.songs({"x.mid", "in/a.mid", "in/b.mid", "in/with space.mid", "in/noext", "in/folder/z.mid", "in/folder/c.kar",
-                 "in/folder/sub/y.MIDI", "in/folder/sub/.hidden/h.mid"});
-        for (const char *n : {"in/notes.txt", "in/fake.mid", "in/folder/sub/readme.txt"})
-            QVERIFY(r.write(n, "not a song\n"));
-        const QString in = r.at("in/");
-        QVERIFY(LibraryFile::write(in + "party.mfl", 0, {in + "gone.mid", in + "a.mid", in + "b.mid"}, nullptr));
-        r.lib.addFiles({r.at("x.mid")});
-        if (playingBefore)
+        r.lib.addFiles({in("x.mid")});
+        if (g.playing)
             r.play.play();
         QStringList paths;
-        for (const QString &g : given)
-            paths << (g.startsWith("file:") ? QUrl::fromLocalFile(in + g.mid(5)).toString() : in + g);
+        for (const QString &name : g.given)
+            paths << (name.startsWith("file:") ? QUrl::fromLocalFile(in(name.mid(5))).toString() : in(name));
         r.lib.carryOut(OpenPlanner::plan(paths, r.dir.path()));
-        QCOMPARE(r.lib.list().names(), list);
-        QCOMPARE(QFileInfo(r.device.openFile).fileName(), plays);
+        QCOMPARE(r.lib.list().names(), g.list);
+        QCOMPARE(QFileInfo(r.device.openFile).fileName(), g.plays);
         QCOMPARE(r.device.mode(), SequencerDevice::Mode::Playing);
-        QCOMPARE(r.told, named.size());
-        for (const QString &n : named)
-            QCOMPARE(r.toldOf(in + n), 1);
-        QCOMPARE(r.lib.libFile(), given.first() == "party.mfl" ? in + "party.mfl" : QString());
-        QCOMPARE(r.play.previewFile(), list == QStringList{"x.mid"} ? plays : QString());
+        QCOMPARE(r.told, g.named.size());
+        for (const QString &n : g.named)
+            QCOMPARE(r.toldOf(in(n)), 1);
+        QCOMPARE(r.lib.libFile(), g.given.first() == "party.mfl" ? in("party.mfl") : QString());
+        QCOMPARE(r.play.previewFile(), g.list == QStringList{"x.mid"} ? g.plays : QString());
     }
 };
 

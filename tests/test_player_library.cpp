@@ -59,9 +59,8 @@ private slots:
         QVERIFY2(m.controls().Label1->toolTip().startsWith("Midi selection\n")
                      && m.controls().Label1->toolTip().contains("not a number"),
                  qPrintable(m.controls().Label1->toolTip()));
-        QVERIFY(f.dialogs.shown("OpenLib error: "));
         m.controls().cmdOpen->click();   // cancelled: nothing changes
-        QCOMPARE(m.library()->libFile(), bad);
+        QCOMPARE(f.dialogs.count("OpenLib error: "), 1);
         m.library()->addFiles(f.songs({"a.mid"}));
         m.controls().cmdClear->click();
         QCOMPARE(m.controls().Label5->text() + '|' + m.controls().Label3->text(), "Bad (Empty)|Total: 0:00 ");

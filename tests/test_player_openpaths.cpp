@@ -1,8 +1,6 @@
 #include "fakes/playerfixture.h"
-#include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
-#include <QMimeData>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -14,34 +12,17 @@ private slots:
     void initTestCase() { TestEnv::setUp(); }
 
     // Paths given from outside reach the library session once the player is free (what it makes of them:
-    // test_core_librarysession); a name that cannot be used is told in a box. Every MIDI name is offered in
-    // the browser and taken from a drop.
-    void openPathsAndDrops()
+    // test_core_librarysession); a name that cannot be used is told in a box.
+    void openPaths()
     {
         PlayerFixture f;
-        const QString in = f.dir() + "/in/";
-        QDir().mkpath(in);
-        const QStringList names{"a.MID", "b.midi", "c.Kar", "d.rmi", "e.smf"};
-        for (const QString &n : names)
-            TestEnv::writeMidi(in + n);
-        QVERIFY(TestEnv::writeFile(in + "f.txt", "not a song\n"));
+        const QStringList songs = f.songs({"b.mid", "a.mid"});
         Midi &m = f.startWith({"x.mid"});
-        m.openPaths({QUrl::fromLocalFile(in + "b.midi").toString(), in + "a.MID", in + "f.txt"});
-        QCOMPARE(m.library()->list().names(), QStringList({"x.mid", "b.midi", "a.MID"}));
-        QCOMPARE(f.device.openFile, in + "b.midi");
+        m.openPaths({QUrl::fromLocalFile(songs[0]).toString(), songs[1], f.dir() + "/gone.mid"});
+        QCOMPARE(m.library()->list().names(), QStringList({"x.mid", "b.mid", "a.mid"}));
+        QCOMPARE(f.device.openFile, songs[0]);
         QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
-        QCOMPARE(f.dialogs.texts(), QStringList{in + "f.txt is neither a MIDI file nor a library (.mfl)."});
-        f.press("Stop");
-        m.controls().cmdClear->click();
-        QVERIFY(m.controls().Dir1->setPath(in));
-        QCOMPARE(m.controls().File1->count(), names.size());
-        QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(in)});
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(m.controls().List1->viewport(), &enter);
-        QApplication::sendEvent(m.controls().List1->viewport(), &drop);
-        QCOMPARE(m.library()->list().names(), names);
+        QCOMPARE(f.dialogs.texts(), QStringList{f.dir() + "/gone.mid cannot be found."});
     }
 
     // Paths that come while a handler waits on a box run once it has returned;
