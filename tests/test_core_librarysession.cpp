@@ -198,7 +198,7 @@ private slots:
             QCOMPARE(read(r.at("data/New Library.mfl")), "taken");
         const QString last = steps.last();
         if (last == "quit")   // the library to reopen next time
-            QCOMPARE(saved.isEmpty() ? r.lib.libFile() : saved, l.fresh < 0 ? file : newLib);
+            QCOMPARE(saved + '|' + r.lib.libFile(), l.fresh < 0 ? '|' + file : newLib + '|' + newLib);
         else if (last != "save")
             QCOMPARE(r.lib.libFile(), last == "new" ? QString() : other);
     }
