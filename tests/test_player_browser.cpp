@@ -64,17 +64,14 @@ private slots:
         PlayerFixture f;
         Midi &m = f.startWith({"a.mid", "b.mid", "c.mid"});
         const QStringList songs = m.library()->list().paths();
-        QFile::remove(songs[1]);
-        // Nothing selected: SelIndex stays.
+        // Nothing selected: SelIndex stays. Stopped, the chosen entry opens; while playing, it plays at once.
         m.controls().List1->setCurrentRow(-1);
         emit m.controls().List1->enterPressed();
         QCOMPARE(m.playSession()->selIndex(), 0);
-        // A missing entry opens the next present one.
-        m.controls().List1->setCurrentRow(1);
+        m.controls().List1->setCurrentRow(2);
         emit m.controls().List1->enterPressed();
         QCOMPARE(m.playSession()->selIndex(), 2);
         QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
-        // While playing, the chosen entry plays at once.
         m.playSession()->play();
         m.controls().List1->setCurrentRow(0);
         emit m.controls().List1->enterPressed();
@@ -99,35 +96,47 @@ private slots:
         QVERIFY(m.controls().File1->item(0)->text().contains("cannot be read"));
     }
 
-    void folderListShowsWhereItIs_data()
+    // The folder list shows the way down from the volume's root, each row one step further in, then what
+    // lies inside; a click on a row goes there, and a double click goes no further than its first click.
+    void folderList_data()
     {
         QTest::addColumn<QString>("folder");   // below the case's data folder
         QTest::addColumn<QStringList>("subs");
-        QTest::newRow("with sub-folders") << "music" << QStringList{"A", "b"};
-        QTest::newRow("none inside") << "music/A" << QStringList{};
-        QTest::newRow("inside a hidden one") << "music/.hidden" << QStringList{"in"};
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<bool>("twice");
+        QTest::addColumn<QString>("goesTo");
+        QTest::newRow("with sub-folders, double click")
+            << "music" << QStringList{"A", "b"} << "b" << true << "music/b/";
+        QTest::newRow("none inside, a folder on the way") << "music/A" << QStringList{} << "data" << false << "";
+        QTest::newRow("inside a hidden one, a sub-folder")
+            << "music/.hidden" << QStringList{"in"} << "in" << false << "music/.hidden/in/";
     }
-    void folderListShowsWhereItIs()
+    void folderList()
     {
         QFETCH(QString, folder);
         QFETCH(QStringList, subs);
+        QFETCH(QString, row);
+        QFETCH(bool, twice);
+        QFETCH(QString, goesTo);
         PlayerFixture f;
-        for (const char *d : {"music/b/deep", "music/A", "music/.hidden/in"})
+        for (const char *d : {"music/b/deep/deeper", "music/A", "music/.hidden/in"})
             QDir().mkpath(f.dir() + "/data/" + d);
+        TestEnv::writeMidi(f.dir() + "/data/" + goesTo + "here.mid");
         Midi &m = f.start();
+        DirList *list = m.controls().Dir1;
+        list->resize(list->width(), 600);   // rows stay where they are
         const QString here = f.dir() + "/data/" + folder + '/';
-        QVERIFY(m.controls().Dir1->setPath(here));
-        // The way down from the volume's root, each row one step further in, then what lies inside.
+        QVERIFY(list->setPath(here));
         const QString root = DriveCombo::volumeOf(here);
         const QStringList way = QStringList{root} + here.mid(root.size()).split('/', Qt::SkipEmptyParts);
         const QStringList want = way + subs;
-        QCOMPARE(m.controls().Dir1->count(), want.size());
+        QCOMPARE(list->count(), want.size());
         const auto image = [&](QStyle::StandardPixmap p) {
-            return m.controls().Dir1->style()->standardIcon(p).pixmap(16).toImage();
+            return list->style()->standardIcon(p).pixmap(16).toImage();
         };
         QString path = root;
         for (int i = 0; i < want.size(); ++i) {
-            const QListWidgetItem *it = m.controls().Dir1->item(i);
+            const QListWidgetItem *it = list->item(i);
             const bool onTheWay = i < way.size();
             if (i > 0)
                 path = (onTheWay ? path : here) + want[i] + '/';
@@ -138,35 +147,12 @@ private slots:
                      image(onTheWay ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
             QCOMPARE(it->isSelected(), i == way.size() - 1);
         }
-        QCOMPARE(m.controls().Dir1->path(), here);
-    }
-
-    void folderListClicks_data()
-    {
-        QTest::addColumn<QString>("row");
-        QTest::addColumn<bool>("twice");
-        QTest::addColumn<QString>("goesTo");   // below the case's data folder
-        QTest::newRow("a sub-folder") << "A" << false << "music/A/";
-        QTest::newRow("a folder on the way") << "data" << false << "";
-        QTest::newRow("double click") << "b" << true << "music/b/";
-    }
-    void folderListClicks()
-    {
-        QFETCH(QString, row);
-        QFETCH(bool, twice);
-        QFETCH(QString, goesTo);
-        PlayerFixture f;
-        for (const char *d : {"music/b/deep/deeper", "music/A"})
-            QDir().mkpath(f.dir() + "/data/" + d);
-        TestEnv::writeMidi(f.dir() + "/data/" + goesTo + "here.mid");
-        Midi &m = f.start();
-        m.controls().Dir1->resize(m.controls().Dir1->width(), 600);   // rows stay where they are
-        m.controls().Dir1->setPath(f.dir() + "/data/music/");
-        QListWidgetItem *it = m.controls().Dir1->findItems(row, Qt::MatchExactly).value(0);
+        QCOMPARE(list->path(), here);
+        QListWidgetItem *it = list->findItems(row, Qt::MatchExactly).value(0);
         QVERIFY(it);
-        m.controls().Dir1->scrollToItem(it);
-        const QPoint at = m.controls().Dir1->visualItemRect(it).center();
-        QWidget *vp = m.controls().Dir1->viewport();
+        list->scrollToItem(it);
+        const QPoint at = list->visualItemRect(it).center();
+        QWidget *vp = list->viewport();
         QTest::mouseClick(vp, Qt::LeftButton, {}, at);
         if (twice) {   // the second click lands on whatever row the first one put there
             QCoreApplication::processEvents();
@@ -176,7 +162,7 @@ private slots:
             QTest::mouseRelease(vp, Qt::LeftButton, {}, at);
             QCoreApplication::processEvents();
         }
-        QTRY_COMPARE(m.controls().Dir1->path(), f.dir() + "/data/" + goesTo);
+        QTRY_COMPARE(list->path(), f.dir() + "/data/" + goesTo);
         QVERIFY(!m.controls().File1->findItems("here.mid", Qt::MatchExactly).isEmpty());   // the change handler ran
     }
 
