@@ -9,12 +9,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+// The format itself is tested on its own: here its bytes stand for a library's contents.
 QByteArray library(int index, const QStringList &paths)
 {
-    QByteArray out = QByteArray::number(index) + "\r\n";
-    for (const QString &p : paths)
-        out += '"' + p.toUtf8() + "\"\r\n";
-    return out;
+    return LibraryFile::serialize(index, paths);
 }
 
 bool write(const QString &path, const QByteArray &bytes)
