@@ -234,6 +234,7 @@ private slots:
             {{"b.mid", "a.mid", "folder"}, false, {"x.mid", "b.mid", "a.mid", "c.kar", "y.MIDI", "z.mid"}, "b.mid"});
         row("songs while playing", {{"b.mid", "a.mid"}, true, {"x.mid", "b.mid", "a.mid"}, "b.mid"});
         row("library", {{"party.mfl"}, true, {"gone.mid", "a.mid", "b.mid"}, "a.mid"});
+        row("library and a song", {{"party.mfl", "c.mid"}, false, {"gone.mid", "a.mid", "b.mid", "c.mid"}, "a.mid"});
         row("missing and not MIDI", {{"nowhere.mid", "a.mid", "notes.txt", "b.mid"},
                                      false,
                                      {"x.mid", "a.mid", "b.mid"},

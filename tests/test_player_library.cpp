@@ -36,6 +36,7 @@ private slots:
         QCOMPARE(n.library()->list().paths(), songs);
         QCOMPARE(n.controls().List1->currentRow(), 1);
         QCOMPARE(g.device.openFile, songs[1]);
+        QCOMPARE(n.controls().Dir1->path(), f.dir() + "/data/");   // the browser shows where it is
         QCOMPARE(n.controls().Label4->text() + '|' + n.controls().Label5->text(),
                  "Midi Library: New Library|New Library: 2 files");
     }
