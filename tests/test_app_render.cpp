@@ -36,6 +36,12 @@ private slots:
         song("a.mid", 1500);
         song("b.mid", 900);
         song("c.mid", 2200);
+        QVERIFY(QDir(m_songs.path()).mkpath("sung"));
+        QVERIFY(!TestEnv::writeTracks(m_songs.filePath("sung/words.mid"), {QByteArray("\x00\x90\x3c\x50\x00\xff\x05\x03"
+                                                                                      "One\x83\x60\xff\x05\x03"
+                                                                                      "two\x83\x60\x80\x3c\x00",
+                                                                                      24)})
+                     .isEmpty());
         // Not sound banks: a FIFO would hold a reader for ever, an empty file does not load.
         QVERIFY(QDir(m_songs.path()).mkpath("banks"));
         QVERIFY(::mkfifo(QFile::encodeName(m_songs.filePath("banks/pipe.sf2")).constData(), 0600) == 0);
@@ -54,6 +60,9 @@ private slots:
             << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub" << QStringList{"a.wav", "b.wav"};
         QTest::newRow("no output: here, format asked")
             << QStringList{"-f", "ogg", "a.mid"} << "." << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
+        QTest::newRow("--lrc: the words beside the song that has them")
+            << QStringList{"--lrc", "-o", "sung/out", "sung/words.mid", "a.mid"} << "sung/out"
+            << QStringList{"a.wav", "words.lrc", "words.wav"};
     }
 
     void outputs()
@@ -68,7 +77,9 @@ private slots:
         written.sort();
         QCOMPARE(entries(dir), written);
         for (const QString &f : std::as_const(written)) {
-            if (!f.endsWith(".mid"))
+            if (f.endsWith(".lrc"))
+                QCOMPARE(TestEnv::readFile(dir + "/" + f), "[00:00.00]<00:00.00>One<00:00.50>two\n");
+            else if (!f.endsWith(".mid"))
                 QVERIFY(QFileInfo(dir + "/" + f).size() > 1000);
         }
         QFile::remove(m_songs.filePath("a.ogg"));
