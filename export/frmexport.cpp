@@ -7,6 +7,7 @@
 #include "components/windowplace.h"
 #include "export/exportjob.h"
 #include "library/core/librarysession.h"
+#include "lyrics/core/lrc.h"
 #include "playback/core/playsession.h"
 #include <QAction>
 #include <QCheckBox>
@@ -215,8 +216,10 @@ void FrmExport::cmdExport_Click()
     const ExportPlan plan = planExport(songs, folder + QLatin1Char('/'), format, folder);
     QStringList there;
     for (const QString &out : plan.outputs) {
-        if (QFileInfo::exists(out))
-            there << QFileInfo(out).fileName();
+        for (const QString &file : {out, chkLrc->isChecked() ? lrc::pathBeside(out) : QString()}) {
+            if (!file.isEmpty() && QFileInfo::exists(file))
+                there << QFileInfo(file).fileName();
+        }
     }
     const bool replace = !there.isEmpty()
                          && m_dialogs->message(this,

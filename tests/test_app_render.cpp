@@ -85,6 +85,20 @@ private slots:
         QFile::remove(m_songs.filePath("a.ogg"));
     }
 
+    // Words already beside the audio are kept unless --overwrite; the audio is written all the same.
+    void lrcKeptUnlessOverwrite()
+    {
+        QTemporaryDir out;
+        QVERIFY(TestEnv::writeFile(out.filePath("words.lrc"), "mine"));
+        const QStringList args{"--lrc", "-o", out.filePath("words.wav"), m_songs.filePath("sung/words.mid")};
+        const Run kept = render(args);
+        QVERIFY2(kept.code == 1 && kept.err.contains("words.lrc is already there"), qPrintable(kept.err));
+        QCOMPARE(TestEnv::readFile(out.filePath("words.lrc")), "mine");
+        QCOMPARE(render(QStringList{"--overwrite"} + args).code, 0);
+        QVERIFY(TestEnv::readFile(out.filePath("words.lrc")).startsWith("[00:00.00]"));
+        QCOMPARE(entries(out.path()), (QStringList{"words.lrc", "words.wav"}));
+    }
+
     // Each bad input fails on its own line with the reader's reason; the good ones are written.
     // A second song of the same name does not write over the first one's file.
     void badInputsAmongGoodOnes()

@@ -50,15 +50,15 @@ QString pathBeside(const QString &audio)
     return fi.dir().filePath(fi.completeBaseName() + QLatin1String(".lrc"));
 }
 
-bool writeBeside(const QString &song, const QString &audio, QString *error)
+bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error)
 {
     const QString words = text(loadSongText(song));
     if (words.isEmpty())
         return true;
     const QString path = pathBeside(audio);
     const QFileInfo there(path);
-    if (there.exists() && !there.isFile()) {
-        *error = QStringLiteral("%1 is there and is not a file; the words were not written.").arg(path);
+    if (there.exists() && (!overwrite || !there.isFile())) {
+        *error = QStringLiteral("the words were not written: %1 is already there.").arg(path);
         return false;
     }
     QSaveFile file(path);

@@ -13,8 +13,9 @@ QString text(const SongText &song);
 // Where the words of the audio file go: beside it, named as it with ".lrc".
 QString pathBeside(const QString &audio);
 
-// Writes the words of the song beside its audio file, whole or not at all.
+// Writes the words of the song beside its audio file, whole or not at all;
+// a file already there is kept unless overwrite (a pipe or device always).
 // A song without words writes nothing. False with the reason in *error.
-bool writeBeside(const QString &song, const QString &audio, QString *error);
+bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error);
 
 }

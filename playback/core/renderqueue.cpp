@@ -75,7 +75,8 @@ void RenderQueue::work(int worker, bool lowPriority)
                 m_events.progress(song, done, seconds);
             },
             &error);
-        if (ok && m_jobs[song].words && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, &error)) {
+        if (ok && m_jobs[song].words
+            && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, m_jobs[song].overwrite, &error)) {
             ok = false;
             error = QStringLiteral("%1 was written, but %2").arg(m_jobs[song].output, error);
         }
