@@ -2,7 +2,6 @@
 #include "lyrics/core/textdecoding.h"
 
 #include <QHash>
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <clocale>
@@ -127,13 +126,11 @@ void readNames(const QVector<SongTextEvent> &events, const QByteArray &encoding,
             firstName = clean(e.bytes, encoding);
         }
     }
-    if (!titleLines.isEmpty()) {
-        out.title = titleLines[0];
-        if (titleLines.size() > 1 && !titleLines[1].isEmpty())
-            out.artists << titleLines[1];
-    } else if (!isGenericName(firstName)) {
+    out.title = titleLines.value(0);
+    if (titleLines.size() > 1 && !titleLines[1].isEmpty())
+        out.artists << titleLines[1];
+    if (out.title.isEmpty() && !isGenericName(firstName))
         out.title = firstName;
-    }
     out.copyright = copyrights.join(u'\n');
 }
 
@@ -142,45 +139,19 @@ void readNames(const QVector<SongTextEvent> &events, const QByteArray &encoding,
 bool isGenericName(const QString &name)
 {
     // Numbers and punctuation around a word do not make it a name: "Track 1", "Untitled-2", "(Piano)".
-    static const QRegularExpression edges(QStringLiteral("^[\\d\\s\\p{P}\\p{S}]+|[\\d\\s\\p{P}\\p{S}]+$"));
-    static const QStringList generic{"track",
-                                     "untitled",
-                                     "sequence",
-                                     "midi",
-                                     "tempo track",
-                                     "tempo",
-                                     "conductor",
-                                     "song",
-                                     "new song",
-                                     "title",
-                                     "karaoke",
-                                     "soft karaoke",
-                                     "words",
-                                     "lyrics",
-                                     "melody",
-                                     "piano",
-                                     "acoustic grand piano",
-                                     "grand piano",
-                                     "drums",
-                                     "drum",
-                                     "percussion",
-                                     "bass",
-                                     "guitar",
-                                     "strings",
-                                     "organ",
-                                     "vocal",
-                                     "voice",
-                                     "instrument",
-                                     "system",
-                                     "setup",
-                                     "general midi",
-                                     "gm",
-                                     "gs",
-                                     "xg",
-                                     "format",
-                                     "control track"};
-    const QString word = name.toLower().remove(edges);
-    return word.isEmpty() || generic.contains(word);
+    const auto edge = [](QChar c) { return c.isDigit() || c.isSpace() || c.isPunct() || c.isSymbol(); };
+    static const QStringList generic = QStringLiteral("track|untitled|sequence|midi|tempo track|tempo|conductor|"
+                                                      "control track|song|new song|title|karaoke|soft karaoke|words|"
+                                                      "lyrics|melody|vocal|voice|piano|grand piano|"
+                                                      "acoustic grand piano|drums|drum|percussion|bass|guitar|"
+                                                      "strings|organ|instrument|system|setup|general midi|gm|gs|xg")
+                                           .split(u'|');
+    qsizetype from = 0, to = name.size();
+    while (from < to && edge(name[from]))
+        ++from;
+    while (to > from && edge(name[to - 1]))
+        --to;
+    return from == to || generic.contains(name.mid(from, to - from).toLower());
 }
 
 SongText fromEvents(const QVector<SongTextEvent> &events, const QByteArray &encoding, const QByteArray &localeFallback,
