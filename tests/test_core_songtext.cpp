@@ -54,6 +54,8 @@ private slots:
             << "0 0 N Tide Song;0 10 L Hel;0 20 L lo\r;0 30 L world\n;0 40 L \n;0 50 L again;0 60 L \r\nstart;"
                "0 70 L mid\rdle"
             << false << QByteArray() << "Tide Song||Hel@10,lo@20,/world@30,//again@50,/start@60,mid@70,/dle@70";
+        QTest::newRow("a language marker is not sung") << "0 0 L {@LATIN}Ho;0 5 L la;0 9 L {@JP};0 20 L \\{@X}y" << true
+                                                       << QByteArray() << "||Ho@0,la@5,\\{@X}y@20";
         QTest::newRow("both kinds: more syllables win") << "1 0 T @T Two;1 10 T \\a;1 20 T b;2 10 L x;2 20 L y;2 30 L z"
                                                         << false << QByteArray() << "Two||x@10,y@20,z@30";
         QTest::newRow("both kinds: karaoke text on a tie")

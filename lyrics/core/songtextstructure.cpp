@@ -23,6 +23,17 @@ bool isLineEnd(QChar c)
     return c == u'\n' || c == u'\r';
 }
 
+// Where the text after a language marker ("{@LATIN}", "{@JP}") at i starts, or i.
+qsizetype pastLanguageMarker(const QString &text, qsizetype i)
+{
+    if (!QStringView(text).sliced(i).startsWith(u"{@"))
+        return i;
+    qsizetype j = i + 2;
+    while (j < text.size() && j - i < 24 && (text[j].isLetterOrNumber() || text[j] == u'_' || text[j] == u'-'))
+        ++j;
+    return j < text.size() && text[j] == u'}' ? j + 1 : i;
+}
+
 // Cuts one event's text into syllables at its line ends. Line ends and
 // karaoke marks since the last syllable decide the next one's break: one
 // ends the line, two (or a "\") the paragraph.
@@ -37,6 +48,7 @@ public:
             m_ends = std::max(m_ends, text[0] == u'/' ? 1 : 2);
             i = 1;
         }
+        i = pastLanguageMarker(text, i);   // it names the encoding; it is not sung
         while (i < text.size()) {
             while (i < text.size() && isLineEnd(text[i])) {
                 // CR LF is one line end.
