@@ -124,10 +124,7 @@ QString helpText()
 
 QString versionText()
 {
-    return QStringLiteral("Lyrabox %1.%2.%3\n")
-        .arg(AppInfo::VersionMajor)
-        .arg(AppInfo::VersionMinor)
-        .arg(AppInfo::VersionRevision);
+    return QStringLiteral("Lyrabox %1\n").arg(AppInfo::VersionNumber());
 }
 
 int answer(const Request &request)

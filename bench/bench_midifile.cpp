@@ -2,6 +2,7 @@
 // to measure the lengths of 1001 files on disk (a full play list). Each is
 // reported with a reference measured in the same run: a plain pass over the
 // same bytes, and reading the same files without parsing them.
+#include "lyrics/core/songtextreader.h"
 #include "playback/core/midifile.h"
 #include "tools/smfwriter.h"
 
@@ -24,6 +25,21 @@ using smf::vlq;
 void be32(QByteArray &out, quint32 v)
 {
     smf::appendBe32(out, v);
+}
+
+// A words track: a title line, then syllables of made-up words, a line end every sixth.
+QByteArray wordsTrack(int syllables)
+{
+    QByteArray trk;
+    trk.append(vlq(0)).append("\xff\x01\x0b@TSome Song", 14);
+    for (int i = 0; i < syllables; ++i) {
+        const QByteArray s = (i % 6 == 0 ? "/" : "") + QByteArray("la") + QByteArray::number(i % 10);
+        trk.append(vlq(120)).append("\xff\x01", 2).append(vlq(quint32(s.size()))).append(s);
+    }
+    trk.append(vlq(0)).append("\xff\x2f\x00", 3);
+    QByteArray out("MTrk");
+    be32(out, quint32(trk.size()));
+    return out + trk;
 }
 
 // A song of made-up but typical content: notes with running status,
@@ -78,7 +94,8 @@ const QByteArray &bigSong()
 }
 
 // 1001 files of the sizes a library holds (a few KB to ~200 KB), written
-// once into a temporary folder for the whole run.
+// once into a temporary folder for the whole run; every third one a
+// karaoke file with 400 syllables of words.
 struct Library {
     QTemporaryDir dir;
     QStringList paths;
@@ -88,7 +105,11 @@ struct Library {
         for (int i = 0; i < 1001; ++i) {
             const int tracks = 1 + int((i * 7) % 16);
             const int notes = 50 + int((i * 7919) % 1500);
-            const QByteArray song = makeSong(quint32(i), tracks, notes, tracks == 1 ? 0 : 1);
+            QByteArray song = makeSong(quint32(i), tracks, notes, tracks == 1 ? 0 : 1);
+            if (i % 3 == 0 && tracks > 1) {   // one more track
+                song[11] = char(tracks + 1);
+                song.append(wordsTrack(400));
+            }
             const QString path = dir.filePath(QStringLiteral("song-%1.mid").arg(i, 4, 10, QLatin1Char('0')));
             QFile f(path);
             if (!f.open(QIODevice::WriteOnly) || f.write(song) != song.size())
@@ -152,6 +173,35 @@ void BM_Lengths1001FromDisk(benchmark::State &state)
 }
 BENCHMARK(BM_Lengths1001FromDisk)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+// What opening a song takes in the core (read, check, the bytes for the
+// sequencer), alone and with the song's words and names read too: from the
+// song already read, or read again by name.
+enum class Words { None, FromSong, ByName };
+void BM_Open1001(benchmark::State &state)
+{
+    Library &lib = library();
+    const auto words = Words(state.range(0));
+    for (auto _ : state) {
+        qint64 total = 0;
+        for (const QString &path : lib.paths) {
+            const MidiFile f = MidiFile::load(path);
+            total += f.playableBytes().size();
+            if (words == Words::FromSong)
+                total += readSongText(f, path).lyrics.size();
+            else if (words == Words::ByName)
+                total += loadSongText(path).lyrics.size();
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["files"] = double(lib.paths.size());
+}
+BENCHMARK(BM_Open1001)
+    ->Arg(int(Words::None))
+    ->Arg(int(Words::FromSong))
+    ->Arg(int(Words::ByName))
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
+
 // Reference: reading the same 1001 files without parsing them.
 void BM_ReferenceRead1001(benchmark::State &state)
 {
@@ -207,6 +257,13 @@ int main(int argc, char **argv)
     if (lengths > 0 && read > 0)
         std::printf("1001 lengths from disk: %.1f ms CPU; %.2fx the time of only reading the files (%.1f ms)\n",
                     lengths * 1e3, lengths / read, read * 1e3);
+    const double open = get("BM_Open1001/0/min_time:2.000");
+    const double fromSong = get("BM_Open1001/1/min_time:2.000");
+    const double byName = get("BM_Open1001/2/min_time:2.000");
+    if (open > 0 && fromSong > 0 && byName > 0)
+        std::printf("opening 1001 songs: %.1f ms CPU; with their words from the song read %.1f ms (%.2fx), "
+                    "read again by name %.1f ms (%.2fx)\n",
+                    open * 1e3, fromSong * 1e3, fromSong / open, byName * 1e3, byName / open);
     benchmark::Shutdown();
     return 0;
 }

@@ -8,8 +8,10 @@
 #include "components/windowplace.h"
 #include "export/exportjob.h"
 #include "library/core/librarysession.h"
+#include "lyrics/core/lrc.h"
 #include "playback/core/playsession.h"
 #include <QAction>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -97,6 +99,11 @@ void FrmExport::buildControls()
     folderRow->addWidget(cmdFolder);
     form->addRow(QStringLiteral("Folder:"), folderRow);
     layout->addLayout(form);
+    chkLrc = new QCheckBox(QStringLiteral("Write the words (.lrc) beside each file"), this);
+    chkLrc->setObjectName(QStringLiteral("chkLrc"));
+    chkLrc->setToolTip(QStringLiteral("For songs that have words: timed lines for music players, named as the audio "
+                                      "file."));
+    layout->addWidget(chkLrc);
 
     lblSong = new QLabel(this);
     lblSong->setObjectName(QStringLiteral("lblSong"));
@@ -136,6 +143,7 @@ void FrmExport::restoreChoices()
     const QString folder = m_settings->GetValue(Settings::MidiExportFolder).trimmed();
     if (!folder.isEmpty())
         txtFolder->setText(folder);
+    chkLrc->setChecked(m_settings->GetValue(Settings::MidiExportLrc).trimmed() == QLatin1String("1"));
 }
 
 void FrmExport::storeChoices()
@@ -144,6 +152,9 @@ void FrmExport::storeChoices()
     m_settings->SetValue(Settings::MidiExportFormat, audioFormatExtension(format));
     if (!txtFolder->text().trimmed().isEmpty())
         m_settings->SetValue(Settings::MidiExportFolder, txtFolder->text().trimmed());
+    // Not stored while never ticked: the settings stay as they were.
+    if (chkLrc->isChecked() || !m_settings->GetValue(Settings::MidiExportLrc, QString()).isEmpty())
+        m_settings->SetValue(Settings::MidiExportLrc, chkLrc->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FrmExport::fillChoices()
@@ -207,8 +218,10 @@ void FrmExport::cmdExport_Click()
     const ExportPlan plan = planExport(songs, folder + QLatin1Char('/'), format, folder);
     QStringList there;
     for (const QString &out : plan.outputs) {
-        if (QFileInfo::exists(out))
-            there << QFileInfo(out).fileName();
+        for (const QString &file : {out, chkLrc->isChecked() ? lrc::pathBeside(out) : QString()}) {
+            if (!file.isEmpty() && QFileInfo::exists(file))
+                there << QFileInfo(file).fileName();
+        }
     }
     const bool replace = !there.isEmpty()
                          && m_dialogs->message(this,
@@ -226,7 +239,7 @@ void FrmExport::cmdExport_Click()
     m_folder = folder;
     for (int i = 0; i < songs.size(); ++i) {
         if (plan.problems[i].isEmpty())
-            jobs.append({songs[i], plan.outputs[i], plan.format, replace});
+            jobs.append({songs[i], plan.outputs[i], plan.format, replace, chkLrc->isChecked()});
         else
             m_failed << QStringLiteral("%1: %2").arg(QFileInfo(songs[i]).fileName(), plan.problems[i]);
     }
@@ -265,8 +278,8 @@ void FrmExport::cmdCancel_Click()
 
 void FrmExport::setRunning(bool on)
 {
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder, cmdExport})
+    for (QWidget *w : std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder,
+                                                       chkLrc, cmdExport})
         w->setEnabled(!on);
     if (!on)
         fillChoices();

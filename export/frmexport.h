@@ -12,6 +12,7 @@ class LibrarySession;
 class PlaySession;
 class QItemSelectionModel;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -81,6 +82,7 @@ private:
     QComboBox *cmbFormat;
     QLineEdit *txtFolder;
     QPushButton *cmdFolder, *cmdExport, *cmdCancel;
+    QCheckBox *chkLrc;
     QLabel *lblSong;
     QProgressBar *prgAll;
 

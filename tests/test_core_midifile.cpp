@@ -2,6 +2,8 @@
 // damaged files, the generated samples. Random bytes: fuzz/fuzz_midifile.cpp.
 #include "playback/core/midifile.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 
 #include <limits>
@@ -489,6 +491,31 @@ private slots:
         QCOMPARE(lines[0], good + "\t2000\t0\t1");   // length, format, tracks
         QVERIFY2(lines[1].startsWith(dir.filePath("bad\\n\\t.mid\terror\t")) && lines[1].count('\t') == 2,
                  qPrintable(lines[1]));   // a name that would break the line shows escaped
+
+        // --json: names and words with their times; for a file it cannot read, the reason.
+        const QString sung = dir.filePath("sung.mid");
+        write(sung, header(1, 2, 480)
+                        + track(QByteArray("\x00\xff\x03\x09"
+                                           "Dune Song",
+                                           13))
+                        + track(QByteArray("\x00\xff\x05\x05Sand\r\x83\x60\xff\x05\x05"
+                                           "dunes",
+                                           19)));
+        p.start(tool, {"--json", sung, bad});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(p.exitCode(), 1);
+        const QList<QByteArray> json = p.readAllStandardOutput().split('\n');
+        QCOMPARE(json.size(), 3);
+        QJsonObject o = QJsonDocument::fromJson(json[0]).object();
+        QVERIFY2(!o.value("encoding").toString().isEmpty(), json[0].constData());
+        o.remove("encoding");
+        QCOMPARE(o, QJsonDocument::fromJson(R"({"file":")" + sung.toUtf8() + R"(","lengthMs":500,"title":"Dune Song",
+            "artist":null,"copyright":null,"lyrics":[{"ms":0,"text":"Sand","break":"none"},
+            {"ms":500,"text":"dunes","break":"line"}]})")
+                        .object());
+        o = QJsonDocument::fromJson(json[1]).object();
+        QVERIFY2(o.value("file") == bad && o.value("error").toString().startsWith("This is not a MIDI file"),
+                 json[1].constData());
     }
 };
 

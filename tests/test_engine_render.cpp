@@ -101,6 +101,12 @@ private slots:
         writeSong("a.mid", 1500);
         writeSong("b.mid", 900);
         writeSong("c.mid", 2200);
+        QVERIFY(QDir(m_songs.path()).mkpath("sung"));
+        QVERIFY(!TestEnv::writeTracks(m_songs.filePath("sung/words.mid"), {QByteArray("\x00\x90\x3c\x50\x00\xff\x05\x03"
+                                                                                      "One\x83\x60\xff\x05\x03"
+                                                                                      "two\x83\x60\x80\x3c\x00",
+                                                                                      24)})
+                     .isEmpty());
         // Not sound banks: a FIFO would hold a reader for ever, an empty file does not load.
         QVERIFY(QDir(m_songs.path()).mkpath("banks"));
         QVERIFY(::mkfifo(QFile::encodeName(m_songs.filePath("banks/pipe.sf2")).constData(), 0600) == 0);
@@ -272,6 +278,9 @@ private slots:
             << QStringList{"-o", "new/sub", "a.mid", "b.mid"} << "new/sub" << QStringList{"a.wav", "b.wav"};
         QTest::newRow("no output: here, format asked")
             << QStringList{"-f", "ogg", "a.mid"} << "." << QStringList{"a.ogg", "a.mid", "b.mid", "c.mid"};
+        QTest::newRow("--lrc: the words beside the song that has them")
+            << QStringList{"--lrc", "-o", "sung/out", "sung/words.mid", "a.mid"} << "sung/out"
+            << QStringList{"a.wav", "words.lrc", "words.wav"};
     }
 
     void outputs()
@@ -285,9 +294,27 @@ private slots:
         const QString dir = m_songs.filePath(into);
         written.sort();
         QCOMPARE(entries(dir), written);
-        for (const QString &f : std::as_const(written))
-            QVERIFY(f.endsWith(".mid") || QFileInfo(dir + "/" + f).size() > 1000);
+        for (const QString &f : std::as_const(written)) {
+            if (f.endsWith(".lrc"))
+                QCOMPARE(TestEnv::readFile(dir + "/" + f), "[00:00.00]<00:00.00>One<00:00.50>two\n");
+            else
+                QVERIFY(f.endsWith(".mid") || QFileInfo(dir + "/" + f).size() > 1000);
+        }
         QFile::remove(m_songs.filePath("a.ogg"));
+    }
+
+    // Words already beside the audio are kept unless --overwrite; the audio is written all the same.
+    void lrcKeptUnlessOverwrite()
+    {
+        QTemporaryDir out;
+        QVERIFY(TestEnv::writeFile(out.filePath("words.lrc"), "mine"));
+        const QStringList args{"--lrc", "-o", out.filePath("words.wav"), m_songs.filePath("sung/words.mid")};
+        const Run kept = tool(args, m_songs.path());
+        QVERIFY2(kept.code == 1 && kept.err.contains("words.lrc is already there"), qPrintable(kept.err));
+        QCOMPARE(TestEnv::readFile(out.filePath("words.lrc")), "mine");
+        QCOMPARE(tool(QStringList{"--overwrite"} + args, m_songs.path()).code, 0);
+        QVERIFY(TestEnv::readFile(out.filePath("words.lrc")).startsWith("[00:00.00]"));
+        QCOMPARE(entries(out.path()), (QStringList{"words.lrc", "words.wav"}));
     }
 
     // Each bad input fails on its own line with the reader's reason; the good ones are written.

@@ -156,7 +156,8 @@ private slots:
         QCOMPARE(m.playSession()->playState(), PlayState::Playing);
     }
 
-    // The next window starts with the format and folder used last; a stored format it does not write reads as WAV.
+    // The next window starts with the format, folder and words choice used last; a stored format it does not write
+    // reads as WAV.
     void remembersFormatAndFolder()
     {
         PlayerFixture fx;
@@ -168,11 +169,14 @@ private slots:
         fx.dialogs.folderResults.enqueue(out.path());
         child<QPushButton>(w, "cmdFolder")->click();
         child<QComboBox>(w, "cmbFormat")->setCurrentIndex(2);
+        QVERIFY(!child<QCheckBox>(w, "chkLrc")->isChecked());
+        child<QCheckBox>(w, "chkLrc")->setChecked(true);
         w->close();
         QTRY_VERIFY(!w);
         w = openExport(m, fx);
         QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 2);
         QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), out.path());
+        QVERIFY(child<QCheckBox>(w, "chkLrc")->isChecked());
     }
 
     // Quitting the player while an export runs asks first: Yes ends both and leaves no unfinished file,

@@ -1,7 +1,8 @@
-// lyrabox-render [-o OUTPUT] [-f wav|flac|ogg] [-s BANK.sf2]... [-r RATE] [-j JOBS] [-q] [--overwrite] FILE...
+// lyrabox-render [-o OUTPUT] [-f wav|flac|ogg] [-s BANK.sf2]... [-r RATE] [-j JOBS] [-q] [--overwrite] [--lrc] FILE...
 // Writes songs as audio files, faster than they play, sounding as the player
 // plays them. Exit status: 0 when every song was written, 1 when one was
 // not, 2 for a wrong command line.
+#include "app/core/appinfo.h"
 #include "app/core/terminal.h"
 #include "components/core/settingsstore.h"
 #include "components/core/soundsettings.h"
@@ -78,6 +79,7 @@ struct Command {
     int jobs = 1;
     bool quiet = false;
     bool overwrite = false;
+    bool words = false;
 };
 
 // Empty when the command line is fine, else why not.
@@ -99,7 +101,9 @@ QString parse(const QStringList &args, Command *cmd)
                                   QString::number(QThread::idealThreadCount()));
     const QCommandLineOption quiet({"q", "quiet"}, "No progress lines.");
     const QCommandLineOption overwrite("overwrite", "Replace files that are already there.");
-    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite});
+    const QCommandLineOption lrc("lrc", "Also write the words of each song that has them beside its audio file, "
+                                        "as .lrc (UTF-8, with the time of each syllable).");
+    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite, lrc});
     p.addPositionalArgument("FILE", "MIDI files (.mid, .rmi).", "FILE...");
     if (!p.parse(args))
         return p.errorText();
@@ -127,6 +131,7 @@ QString parse(const QStringList &args, Command *cmd)
     }
     cmd->quiet = p.isSet(quiet);
     cmd->overwrite = p.isSet(overwrite);
+    cmd->words = p.isSet(lrc);
     return {};
 }
 
@@ -250,8 +255,7 @@ int main(int argc, char **argv)
     catchSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("lyrabox-render"));
-    QCoreApplication::setApplicationVersion(
-        QStringLiteral("%1.%2.%3").arg(LYRABOX_VERSION_MAJOR).arg(LYRABOX_VERSION_MINOR).arg(LYRABOX_VERSION_PATCH));
+    QCoreApplication::setApplicationVersion(AppInfo::VersionNumber());
     Command cmd;
     if (const QString why = parse(QCoreApplication::arguments(), &cmd); !why.isEmpty())
         return usage(why);
@@ -278,7 +282,7 @@ int main(int argc, char **argv)
             say(QStringLiteral("%1: %2").arg(cmd.inputs[i], plan.problems[i]));
             ++failed;
         } else {
-            jobs.append({cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite});
+            jobs.append({cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite, cmd.words});
         }
     }
     const bool ok = run(jobs, options, cmd, failed);

@@ -27,4 +27,9 @@ inline const QString SupportMail = QStringLiteral("support@example.com");
 inline constexpr int VersionMajor = LYRABOX_VERSION_MAJOR;
 inline constexpr int VersionMinor = LYRABOX_VERSION_MINOR;
 inline constexpr int VersionRevision = LYRABOX_VERSION_PATCH;
+// As --version shows it after the program's name.
+inline QString VersionNumber()
+{
+    return QStringLiteral("%1.%2.%3").arg(VersionMajor).arg(VersionMinor).arg(VersionRevision);
+}
 }

@@ -56,6 +56,7 @@ inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
 // The export window's last choices; the folder defaults to the user's music folder.
 inline constexpr Setting MidiExportFormat{&AppletSection, "MidiExportFormat", "wav", true};
 inline constexpr Setting MidiExportFolder{&AppletSection, "MidiExportFolder", nullptr, true};
+inline constexpr Setting MidiExportLrc{&AppletSection, "MidiExportLrc", "0", true};
 
 inline constexpr Setting Update{&FamilySection, "Update", "0"};
 inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
@@ -66,5 +67,5 @@ inline constexpr std::array All{MouseActive,      DataPath,         MidiLib,    
                                 MidiSoundBanks,   MidiReverb,       MidiReverbRoom,  MidiReverbDamp,  MidiReverbWidth,
                                 MidiReverbLevel,  MidiChorus,       MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
                                 MidiPolyphony,    MidiBankMode,     MidiSongReset,   MidiAudioDevice, MidiAudioBuffer,
-                                MidiExportFormat, MidiExportFolder, Update,          UpdateDate};
+                                MidiExportFormat, MidiExportFolder, MidiExportLrc,   Update,          UpdateDate};
 }

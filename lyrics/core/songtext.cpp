@@ -1,7 +1,8 @@
 #include "lyrics/core/songtext.h"
+#include "lyrics/core/songtextreader.h"
+#include "playback/core/midifile.h"
 
-// Interim: the reader of text events replaces this.
-SongText loadSongText(const QString &, const QByteArray &)
+SongText loadSongText(const QString &path, const QByteArray &encoding)
 {
-    return {};
+    return readSongText(MidiFile::load(path), path, encoding);
 }

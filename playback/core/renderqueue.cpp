@@ -1,4 +1,5 @@
 #include "playback/core/renderqueue.h"
+#include "lyrics/core/lrc.h"
 #include <algorithm>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -67,13 +68,18 @@ void RenderQueue::work(int worker, bool lowPriority)
         if (m_events.started)
             m_events.started(song);
         QString error;
-        const bool ok = render->render(
+        bool ok = render->render(
             m_jobs[song], m_cancel,
             [&](double done, double seconds) {
             if (m_events.progress)
                 m_events.progress(song, done, seconds);
             },
             &error);
+        if (ok && m_jobs[song].words
+            && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, m_jobs[song].overwrite, &error)) {
+            ok = false;
+            error = QStringLiteral("%1 was written, but %2").arg(m_jobs[song].output, error);
+        }
         if (m_events.finished)
             m_events.finished(song, ok, error);
     }

@@ -11,6 +11,7 @@ struct RenderJob {
     QString output;
     AudioFormat format = AudioFormat::Wav;
     bool overwrite = false;   // else an existing output makes the song fail
+    bool words = false;       // also the song's words beside the output, as .lrc
 };
 
 // Renders songs to audio files, one at a time; each worker has its own.
