@@ -17,16 +17,26 @@ struct Mark {
 const Mark &markFor(const QByteArray &tag)
 {
     static const Mark marks[] = {
-        {"LATIN", {"WINDOWS-1252"}, true},     {"EU", {"WINDOWS-1252"}, true},
-        {"CE", {"WINDOWS-1250"}, true},        {"TR", {"WINDOWS-1254"}, true},
-        {"RU", {"WINDOWS-1251"}, true},        {"CYR", {"WINDOWS-1251"}, true},
-        {"GR", {"WINDOWS-1253"}, true},        {"EL", {"WINDOWS-1253"}, true},
-        {"HE", {"WINDOWS-1255"}, true},        {"AR", {"WINDOWS-1256"}, true},
-        {"TH", {"TIS-620"}, true},             {"VN", {"WINDOWS-1258"}, true},
-        {"JP", {"CP932", "EUC-JP"}, false},    {"JA", {"CP932", "EUC-JP"}, false},
-        {"CHS", {"GB18030"}, false},           {"GB", {"GB18030"}, false},
-        {"CHT", {"BIG5", "BIG5-HKSCS"}, false}, {"BIG5", {"BIG5", "BIG5-HKSCS"}, false},
-        {"KR", {"CP949"}, false},              {"KO", {"CP949"}, false},
+        {"LATIN", {"WINDOWS-1252"}, true},
+        {"EU", {"WINDOWS-1252"}, true},
+        {"CE", {"WINDOWS-1250"}, true},
+        {"TR", {"WINDOWS-1254"}, true},
+        {"RU", {"WINDOWS-1251"}, true},
+        {"CYR", {"WINDOWS-1251"}, true},
+        {"GR", {"WINDOWS-1253"}, true},
+        {"EL", {"WINDOWS-1253"}, true},
+        {"HE", {"WINDOWS-1255"}, true},
+        {"AR", {"WINDOWS-1256"}, true},
+        {"TH", {"TIS-620"}, true},
+        {"VN", {"WINDOWS-1258"}, true},
+        {"JP", {"CP932", "EUC-JP"}, false},
+        {"JA", {"CP932", "EUC-JP"}, false},
+        {"CHS", {"GB18030"}, false},
+        {"GB", {"GB18030"}, false},
+        {"CHT", {"BIG5", "BIG5-HKSCS"}, false},
+        {"BIG5", {"BIG5", "BIG5-HKSCS"}, false},
+        {"KR", {"CP949"}, false},
+        {"KO", {"CP949"}, false},
     };
     static const Mark none{"", {}, false};
     for (const Mark &m : marks)

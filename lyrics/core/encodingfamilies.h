@@ -9,6 +9,8 @@ namespace textdecoding {
 QByteArray iconvName(const QByteArray &name);
 // encoding first, then the encodings of its script that detectors confuse it with.
 QList<QByteArray> sameFamily(const QByteArray &encoding);
+// Points a decoding in encoding loses for being seldom used for song text.
+int rarity(const QByteArray &encoding);
 // One encoding of every family, to try when nothing else is known.
 QList<QByteArray> everyFamily();
 }

@@ -42,7 +42,7 @@ System systemOf(char32_t c)
 bool sameWord(System a, System b)
 {
     const auto eastAsian = [](System s) { return s == Han || s == Kana || s == Hangul; };
-    return a == b || (eastAsian(a) && eastAsian(b));
+    return a == b || a == OtherScript || b == OtherScript || (eastAsian(a) && eastAsian(b));
 }
 
 struct Tally {
@@ -53,20 +53,27 @@ struct Tally {
 
     void letter(char32_t c, char32_t prev)
     {
-        points += 1;
+        const System s = systemOf(c);
+        if (c >= 0x80 && s == OtherScript) {   // modifier signs such as the kana length mark
+            points -= usualSign(c) ? 0 : oddSignCost;
+            return;
+        }
+        points += (s == Han || s == Kana || s == Hangul) && c < 0xFF61 ? 2 : 1;   // a point per byte, about
         if (QChar::isLower(prev) && QChar::isUpper(c))
             points -= mixedCaseCost;
-        if (QChar::isLetter(prev) && !sameWord(systemOf(prev), systemOf(c)))
+        if (QChar::isLetter(prev) && !sameWord(systemOf(prev), s))
             points -= mixedScriptCost;
         if (c < 0x80)
             return;
-        const System s = systemOf(c);
+        const char32_t lower = QChar::toLower(c);
+        points += commonBonus(lower == 'i' ? c : lower);   // the dotted capital I is Turkish
+        if (lower < 0x80)
+            return;
         ++letters[s];
-        points += commonBonus(c);
         if (s != Latin)
             return;
         ++latinAccents;
-        for (quint32 bits = latinLanguages(QChar::toLower(c)); bits; bits &= bits - 1)
+        for (quint32 bits = latinLanguages(lower); bits; bits &= bits - 1)
             ++accents[std::countr_zero(bits)];
     }
 

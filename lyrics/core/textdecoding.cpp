@@ -4,6 +4,7 @@
 #include "lyrics/core/plausibility.h"
 
 #include <QByteArrayView>
+#include <QHash>
 #include <cerrno>
 #include <iconv.h>
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr QByteArrayView utf8Bom("\xEF\xBB\xBF");
 constexpr qsizetype weighedBytes = 64 * 1024;   // enough to tell encodings apart, quick on huge songs
-constexpr qint64 clearlyBetter = 12;   // a few odd signs fewer: a short text may read in another script
+constexpr qint64 clearlyBetter = 8;             // a few odd signs fewer: a short text may read in another script
 
 QByteArrayView withoutBom(const QByteArray &bytes)
 {
@@ -28,31 +29,28 @@ bool allUtf8(const QList<QByteArray> &texts)
     return true;
 }
 
-// One converter per thread, kept for the next text of the same song.
-class Converter {
+// Converters stay open for the thread's life: opening one loads its tables
+// again each time (tens of microseconds), and a song is weighed in many encodings.
+class Converters {
 public:
-    ~Converter() { close(); }
+    ~Converters()
+    {
+        for (iconv_t cd : std::as_const(m_open))
+            if (cd != iconv_t(-1))
+                iconv_close(cd);
+    }
     iconv_t get(const QByteArray &encoding)
     {
-        if (encoding != m_name) {
-            close();
-            m_cd = iconv_open("UTF-8", encoding.constData());
-            m_name = encoding;
-        }
-        if (m_cd != iconv_t(-1))
-            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);   // back to the initial shift state
-        return m_cd;
+        auto it = m_open.find(encoding);
+        if (it == m_open.end())
+            it = m_open.insert(encoding, iconv_open("UTF-8", encoding.constData()));
+        if (*it != iconv_t(-1))
+            iconv(*it, nullptr, nullptr, nullptr, nullptr);   // back to the initial shift state
+        return *it;
     }
 
 private:
-    void close()
-    {
-        if (m_cd != iconv_t(-1))
-            iconv_close(m_cd);
-        m_cd = iconv_t(-1);
-    }
-    QByteArray m_name;
-    iconv_t m_cd = iconv_t(-1);
+    QHash<QByteArray, iconv_t> m_open;   // names iconv knows: a bounded set
 };
 
 QString convert(iconv_t cd, const QByteArray &bytes)
@@ -100,10 +98,8 @@ QList<QByteArray> sample(const QList<QByteArray> &texts)
 
 qint64 plausibilityAs(const QList<QByteArray> &texts, const QByteArray &encoding)
 {
-    QString all;
-    for (const QByteArray &t : texts)
-        all += decode(t, encoding) + QLatin1Char('\n');
-    return plausibility(all);
+    // As one text: a newline ends a character cut off at the end of a text as its own end would.
+    return plausibility(decode(texts.join('\n'), encoding)) - rarity(encoding);
 }
 
 // The first of the most plausible: candidates come likeliest first.
@@ -133,19 +129,17 @@ QByteArray chooseEncoding(const QList<QByteArray> &texts, const QByteArray &loca
     const QList<QByteArray> marked = markedEncodings(texts);
     if (!marked.isEmpty())
         return mostPlausible(marked, some);
+    // The detector's guess, else the user's locale; another script only when it reads clearly better.
     const QByteArray guess = detectedEncoding(texts.join('\n'));
-    qint64 score = 0;
-    const QByteArray likely = guess.isEmpty() || guess == "UTF-8" ? QByteArray() : mostPlausible(sameFamily(guess), some, &score);
-    // Nothing detected, or the detector's script reads as no words at all
-    // (short texts): the user's locale, unless another reads clearly better.
     const QByteArray locale = iconvName(localeFallback);
-    QList<QByteArray> wider = likely.isEmpty() && !locale.isEmpty() && locale != "UTF-8" ? sameFamily(locale) : QList<QByteArray>{};
-    for (const QByteArray &e : everyFamily())
-        if (!wider.contains(e) && e != likely)
-            wider.append(e);
-    qint64 widerScore = 0;
-    const QByteArray other = mostPlausible(wider, some, &widerScore);
-    return likely.isEmpty() || widerScore > score + clearlyBetter ? other : likely;
+    const QByteArray first = !guess.isEmpty() && guess != "UTF-8" ? guess : locale != "UTF-8" ? locale : QByteArray();
+    const QList<QByteArray> family = first.isEmpty() ? QList<QByteArray>{} : sameFamily(first);
+    qint64 score = 0, otherScore = 0;
+    const QByteArray likely = mostPlausible(family, some, &score);
+    QList<QByteArray> others = everyFamily();
+    others.removeIf([&](const QByteArray &e) { return family.contains(e); });
+    const QByteArray other = mostPlausible(others, some, &otherScore);
+    return likely.isEmpty() || otherScore > score + clearlyBetter ? other : likely;
 }
 
 QString decode(const QByteArray &bytes, const QByteArray &encoding)
@@ -153,8 +147,8 @@ QString decode(const QByteArray &bytes, const QByteArray &encoding)
     const QByteArray name = iconvName(encoding);
     if (name.isEmpty() || name == "UTF-8")
         return QString::fromUtf8(withoutBom(bytes));
-    thread_local Converter converter;
-    const iconv_t cd = converter.get(name);
+    thread_local Converters converters;
+    const iconv_t cd = converters.get(name);
     return cd == iconv_t(-1) ? QString::fromUtf8(withoutBom(bytes)) : convert(cd, bytes);
 }
 
