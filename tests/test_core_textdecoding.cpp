@@ -1,3 +1,4 @@
+#include "lyrics/core/plausibility.h"
 #include "lyrics/core/textdecoding.h"
 #include <QtTest>
 #include <iconv.h>
@@ -165,6 +166,42 @@ private slots:
         QFETCH(QByteArray, locale);
         QFETCH(QByteArray, want);
         QCOMPARE(textdecoding::chooseEncoding(texts, locale), want);
+    }
+
+    // The readings detectors confuse: the right one reads as more plausible words.
+    void plausibleReading_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("right");
+        QTest::addColumn<QByteArray>("wrong");
+        const auto row = [](const char *name, const char16_t *text, const char *right, const char *wrong) {
+            QTest::newRow(name) << QString::fromUtf16(text) << QByteArray(right) << QByteArray(wrong);
+        };
+        row("Big5 is not GB", u"我們在雨中等待明天的太陽", "BIG5", "GB18030");
+        row("GB is not Big5", u"我们在雨中等待明天的太阳", "GB18030", "BIG5");
+        row("Spanish is not 1250", u"¿Por qué lloras, niña? ¡Mañana!", "WINDOWS-1252", "WINDOWS-1250");
+        row("Spanish is not 8859-2", u"¿Por qué lloras, niña? ¡Mañana!", "WINDOWS-1252", "ISO-8859-2");
+        row("Polish is not Western", u"Księżyc świeci nad łąką", "WINDOWS-1250", "WINDOWS-1252");
+        row("French is not 8859-15", u"Mon cœur bat pour toi", "WINDOWS-1252", "ISO-8859-15");
+        row("1251 is not KOI8-R", u"Солнце встаёт над морем", "WINDOWS-1251", "KOI8-R");
+        row("KOI8-R is not 1251", u"Солнце встаёт над морем", "KOI8-R", "WINDOWS-1251");
+        row("866 is not 1251", u"Солнце встаёт над морем", "IBM866", "WINDOWS-1251");
+        row("1253 is not 8859-7", u"Άνοιξη στην καρδιά μου", "WINDOWS-1253", "ISO-8859-7");
+        row("8859-7 is not 1253", u"Άνοιξη στην καρδιά μου", "ISO-8859-7", "WINDOWS-1253");
+        row("Turkish is not Western", u"Işıklar söndü, ağlıyorum", "WINDOWS-1254", "WINDOWS-1252");
+        row("Hebrew is not Greek", u"שלום לך ילדה", "ISO-8859-8", "ISO-8859-7");
+        row("Shift_JIS is not EUC-JP", u"さくらの花が咲いた", "CP932", "EUC-JP");
+        row("Korean is not GB", u"사랑해요 영원히", "CP949", "GB18030");
+    }
+    void plausibleReading()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, right);
+        QFETCH(QByteArray, wrong);
+        const QByteArray bytes = encode(text, right);
+        QCOMPARE(textdecoding::decode(bytes, right), text);
+        QCOMPARE_GT(textdecoding::plausibility(textdecoding::decode(bytes, right)),
+                    textdecoding::plausibility(textdecoding::decode(bytes, wrong)));
     }
 
     void decode_data()

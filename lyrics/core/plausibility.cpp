@@ -66,7 +66,7 @@ struct Tally {
         if (c < 0x80)
             return;
         const char32_t lower = QChar::toLower(c);
-        points += commonBonus(lower == 'i' ? c : lower);   // the dotted capital I is Turkish
+        points += commonBonus(lower);
         if (lower < 0x80)
             return;
         ++letters[s];

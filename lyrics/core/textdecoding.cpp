@@ -82,7 +82,7 @@ QString convert(iconv_t cd, const QByteArray &bytes)
     return QString::fromUtf8(out);
 }
 
-// The texts as the detector reads them, and the first of them up to weighedBytes.
+// The first texts, up to weighedBytes: what the encodings are weighed on.
 QList<QByteArray> sample(const QList<QByteArray> &texts)
 {
     QList<QByteArray> out;
