@@ -13,7 +13,7 @@ namespace {
 
 constexpr QByteArrayView utf8Bom("\xEF\xBB\xBF");
 constexpr qsizetype weighedBytes = 64 * 1024;   // enough to tell encodings apart, quick on huge songs
-constexpr qint64 clearlyBetter = 8;             // a few odd signs fewer: a short text may read in another script
+constexpr qint64 clearlyBetter = 4;             // an odd sign fewer: a short text may read in another script
 
 QByteArrayView withoutBom(const QByteArray &bytes)
 {
