@@ -213,6 +213,9 @@ private slots:
         QTest::newRow("UTF-8 drops its BOM") << QByteArray("\xEF\xBB\xBF"
                                                            "a")
                                              << QByteArray("UTF-8") << "a";
+        QTest::newRow("a second BOM is text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                            "a")
+                                              << QByteArray("UTF-8") << u"\uFEFFa"_qs;
         QTest::newRow("bad UTF-8") << QByteArray("a\xC3") << QByteArray("UTF-8") << u"a\uFFFD"_qs;
         QTest::newRow("cut at the end") << QByteArray("a\x82") << QByteArray("SHIFT_JIS") << u"a\uFFFD"_qs;
         QTest::newRow("no such byte") << QByteArray("\xA0"

@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 #include <QHash>
+#include <QStringDecoder>
 #include <cerrno>
 #include <iconv.h>
 
@@ -142,14 +143,26 @@ QByteArray chooseEncoding(const QList<QByteArray> &texts, const QByteArray &loca
     return likely.isEmpty() || otherScore > score + clearlyBetter ? other : likely;
 }
 
+namespace {
+
+// Exactly one byte order mark goes: a second one is text (QString::fromUtf8 would drop it too).
+QString fromUtf8(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(withoutBom(bytes));
+}
+
+}   // namespace
+
 QString decode(const QByteArray &bytes, const QByteArray &encoding)
 {
     const QByteArray name = iconvName(encoding);
     if (name.isEmpty() || name == "UTF-8")
-        return QString::fromUtf8(withoutBom(bytes));
+        return fromUtf8(bytes);
     thread_local Converters converters;
     const iconv_t cd = converters.get(name);
-    return cd == iconv_t(-1) ? QString::fromUtf8(withoutBom(bytes)) : convert(cd, bytes);
+    return cd == iconv_t(-1) ? fromUtf8(bytes) : convert(cd, bytes);
 }
 
 }
