@@ -224,6 +224,9 @@ private slots:
         QTest::newRow("no such letter") << QByteArray("\xC0\xE0") << QByteArray("ISO-8859-8") << u"\uFFFD\u05D0"_qs;
         QTest::newRow("last letter not held back")
             << QByteArray("\xF9\xE9\xF8") << QByteArray("windows-1255") << u"שיר"_qs;
+        QTest::newRow("unassigned Korean pair") << QByteArray("\xA2\xE8"
+                                                              "a\xA2\xE8")
+                                                << QByteArray("CP949") << u"\uFFFDa\uFFFD"_qs;
         QTest::newRow("EUC-KR reads as CP949") << QByteArray("\x81\x41") << QByteArray("EUC-KR") << u"갂"_qs;
         QTest::newRow("shifted") << QByteArray("\x1B$B$3\x1B(B") << QByteArray("ISO-2022-JP") << u"こ"_qs;
         QTest::newRow("unknown reads as UTF-8") << QByteArray("\xC3\xA9") << QByteArray("NO-SUCH") << u"é"_qs;

@@ -54,6 +54,18 @@ private:
     QHash<QByteArray, iconv_t> m_open;   // names iconv knows: a bounded set
 };
 
+// Whether a character starts at p. The reader of Korean CP949 reports some
+// unassigned pairs as errors only after reading past them.
+bool startsCharacter(iconv_t cd, char *p, size_t left)
+{
+    char *in = p, buffer[32], *to = buffer;
+    size_t inLeft = qMin<size_t>(left, 4), toLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    iconv(cd, &in, &inLeft, &to, &toLeft);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return in != p;
+}
+
 QString convert(iconv_t cd, const QByteArray &bytes)
 {
     static const QByteArray replacement("\xEF\xBF\xBD");
@@ -62,7 +74,7 @@ QString convert(iconv_t cd, const QByteArray &bytes)
     char *in = const_cast<char *>(bytes.constData());
     size_t inLeft = size_t(bytes.size());
     while (inLeft > 0) {
-        char *to = chunk.data();
+        char *to = chunk.data(), *from = in;
         size_t toLeft = size_t(chunk.size());
         const size_t done = iconv(cd, &in, &inLeft, &to, &toLeft);
         const int error = errno;
@@ -71,9 +83,11 @@ QString convert(iconv_t cd, const QByteArray &bytes)
             continue;
         // A byte that starts nothing valid here, or a character cut off at the end.
         out.append(replacement);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (inLeft == 0 || (in != from && startsCharacter(cd, in, inLeft)))
+            continue;
         ++in;
         --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     // Some converters hold back the last letter for a mark that may follow it.
     char *to = chunk.data();
