@@ -239,7 +239,8 @@ void FrmExport::cmdExport_Click()
     m_folder = folder;
     for (int i = 0; i < songs.size(); ++i) {
         if (plan.problems[i].isEmpty())
-            jobs.append({songs[i], plan.outputs[i], plan.format, replace, chkLrc->isChecked()});
+            jobs.append({songs[i], plan.outputs[i], plan.format, replace, chkLrc->isChecked(),
+                         m_player.songText ? m_player.songText->chosenEncoding(songs[i]) : QByteArray()});
         else
             m_failed << QStringLiteral("%1: %2").arg(QFileInfo(songs[i]).fileName(), plan.problems[i]);
     }

@@ -1,6 +1,7 @@
 #include "lyrics/lyricswindow.h"
 #include "lyrics/core/songtextsource.h"
 #include "playback/core/playsession.h"
+#include "lyrics/core/textdecoding.h"
 #include <QAccessible>
 #include <QActionGroup>
 #include <QContextMenuEvent>
@@ -218,10 +219,13 @@ void LyricsWindow::contextMenuEvent(QContextMenuEvent *event)
     auto *group = new QActionGroup(encodings);
     QList<QByteArray> offered = m_source->encodings();
     offered.prepend(QByteArray());
+    const QByteArray chosen = m_source->chosenEncoding(m_song);
     for (const QByteArray &e : std::as_const(offered)) {
-        QAction *a = encodings->addAction(e.isEmpty() ? QStringLiteral("Automatic") : QString::fromLatin1(e));
+        QAction *a = encodings->addAction(
+            e.isEmpty() ? QStringLiteral("Automatic (%1)").arg(textdecoding::encodingLabel(m_text.encoding))
+                        : textdecoding::encodingLabel(e));
         a->setCheckable(true);
-        a->setChecked(!e.isEmpty() && e.compare(m_text.encoding, Qt::CaseInsensitive) == 0);
+        a->setChecked(e.compare(chosen, Qt::CaseInsensitive) == 0);
         group->addAction(a);
         connect(a, &QAction::triggered, this, [this, e] { chooseEncoding(e); });
     }

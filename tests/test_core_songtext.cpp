@@ -1,6 +1,7 @@
 // Song text: the text events read from a song, the words and names made of
 // them (karaoke and lyric events), and the .lrc text. Random bytes: fuzz/fuzz_songtext.cpp.
 #include "lyrics/core/lrc.h"
+#include "lyrics/core/textdecoding.h"
 #include "lyrics/core/songtextreader.h"
 #include "lyrics/core/songtextstructure.h"
 #include "playback/core/midifile.h"
@@ -136,6 +137,21 @@ private slots:
         QCOMPARE(QStringList({t.title, t.artists.join(','), t.copyright, shown(t.lyrics)}),
                  QStringList({"Evening Bells", "Ada Quill", "(c) Test", "Ring@500,/far@3000"}));
         QVERIFY(!loadSongText(dir.filePath("none.mid")).hasLyrics());
+
+        // Words beside exported audio are read with the encoding chosen for the song.
+        const QByteArray river("\xf0\xe5\xf7\xea\xe0");
+        smf::Track sung;
+        sung.meta(0, 0x05, river);
+        QFile song(dir.filePath("river.mid"));
+        QVERIFY(song.open(QIODevice::WriteOnly) && song.write(smf::file(0, {sung})) > 0);
+        song.close();
+        QString error;
+        QVERIFY2(lrc::writeBeside({song.fileName(), dir.filePath("river.wav"), {}, false, true, "KOI8-R"}, &error),
+                 qPrintable(error));
+        QFile written(dir.filePath("river.lrc"));
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(written.readAll()),
+                 "[00:00.00]<00:00.00>" + textdecoding::decode(river, "KOI8-R") + "\n");
     }
 };
 

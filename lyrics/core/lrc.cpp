@@ -50,14 +50,14 @@ QString pathBeside(const QString &audio)
     return fi.dir().filePath(fi.completeBaseName() + QLatin1String(".lrc"));
 }
 
-bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error)
+bool writeBeside(const RenderJob &job, QString *error)
 {
-    const QString words = text(loadSongText(song));
+    const QString words = text(loadSongText(job.input, job.wordsEncoding));
     if (words.isEmpty())
         return true;
-    const QString path = pathBeside(audio);
+    const QString path = pathBeside(job.output);
     const QFileInfo there(path);
-    if (there.exists() && (!overwrite || !there.isFile())) {
+    if (there.exists() && (!job.overwrite || !there.isFile())) {
         *error = QStringLiteral("the words were not written: %1 is already there.").arg(path);
         return false;
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "lyrics/core/songtext.h"
+#include "playback/core/songrender.h"
 
 // The words of a song as timed lines for music players (.lrc, with the time
 // of each syllable).
@@ -16,6 +17,6 @@ QString pathBeside(const QString &audio);
 // Writes the words of the song beside its audio file, whole or not at all;
 // a file already there is kept unless overwrite (a pipe or device always).
 // A song without words writes nothing. False with the reason in *error.
-bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error);
+bool writeBeside(const RenderJob &job, QString *error);
 
 }

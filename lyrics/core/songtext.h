@@ -27,7 +27,7 @@ struct SongText {
     QString title;
     QStringList artists;
     QString copyright;
-    QByteArray encoding;   // the name used to decode, as iconv knows it
+    QByteArray encoding;             // the name used to decode, as iconv knows it
     QVector<LyricSyllable> lyrics;   // in time order
     bool hasLyrics() const { return !lyrics.isEmpty(); }
 };

@@ -12,7 +12,8 @@ public:
     virtual SongText textOf(const QString &path) = 0;
     // Remembers encoding for the song at path (empty: back to the automatic choice).
     virtual void chooseEncoding(const QString &path, const QByteArray &encoding) = 0;
-    virtual QList<QByteArray> encodings() const = 0;   // to offer by hand
+    virtual QByteArray chosenEncoding(const QString &path) = 0;   // empty: automatic
+    virtual QList<QByteArray> encodings() const = 0;              // to offer by hand
 
 signals:
     void changed(const QString &path);   // its text reads differently now

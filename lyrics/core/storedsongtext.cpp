@@ -2,17 +2,6 @@
 #include "components/core/songstore.h"
 #include "lyrics/core/textdecoding.h"
 
-namespace {
-
-// Offered by hand; the decoder's own list replaces this once it has one.
-QList<QByteArray> offeredEncodings()
-{
-    return {"UTF-8",        "WINDOWS-1252", "ISO-8859-1", "WINDOWS-1250", "WINDOWS-1251", "KOI8-R", "WINDOWS-1253",
-            "WINDOWS-1254", "WINDOWS-1255", "SHIFT_JIS",  "EUC-JP",       "GB18030",      "BIG5",   "EUC-KR"};
-}
-
-}   // namespace
-
 StoredSongText::StoredSongText(SongStore *store, QObject *parent) : SongTextSource(parent), m_store(store), m_read(8) {}
 
 SongText StoredSongText::textOf(const QString &path)
@@ -21,8 +10,7 @@ SongText StoredSongText::textOf(const QString &path)
         return {};
     if (const SongText *known = m_read.object(path))
         return *known;
-    const QByteArray chosen = m_store ? m_store->value(path, QLatin1String(EncodingKey)).toLatin1() : QByteArray();
-    auto *text = new SongText(loadSongText(path, chosen));
+    auto *text = new SongText(loadSongText(path, chosenEncoding(path)));
     const SongText copy = *text;
     m_read.insert(path, text);
     return copy;
@@ -45,7 +33,12 @@ void StoredSongText::chooseEncoding(const QString &path, const QByteArray &encod
     emit changed(path);
 }
 
+QByteArray StoredSongText::chosenEncoding(const QString &path)
+{
+    return m_store ? m_store->value(path, QLatin1String(EncodingKey)).toLatin1() : QByteArray();
+}
+
 QList<QByteArray> StoredSongText::encodings() const
 {
-    return offeredEncodings();
+    return textdecoding::offeredEncodings();
 }

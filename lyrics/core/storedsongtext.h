@@ -13,6 +13,7 @@ public:
     explicit StoredSongText(SongStore *store, QObject *parent = nullptr);
     SongText textOf(const QString &path) override;
     void chooseEncoding(const QString &path, const QByteArray &encoding) override;
+    QByteArray chosenEncoding(const QString &path) override;
     QList<QByteArray> encodings() const override;
     // Where choices are kept from now on (the data folder is known once the player has started).
     void setStore(SongStore *store);

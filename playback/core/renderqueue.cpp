@@ -75,8 +75,7 @@ void RenderQueue::work(int worker, bool lowPriority)
                 m_events.progress(song, done, seconds);
             },
             &error);
-        if (ok && m_jobs[song].words
-            && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, m_jobs[song].overwrite, &error)) {
+        if (ok && m_jobs[song].words && !lrc::writeBeside(m_jobs[song], &error)) {
             ok = false;
             error = QStringLiteral("%1 was written, but %2").arg(m_jobs[song].output, error);
         }

@@ -10,8 +10,9 @@ struct RenderJob {
     QString input;
     QString output;
     AudioFormat format = AudioFormat::Wav;
-    bool overwrite = false;   // else an existing output makes the song fail
-    bool words = false;       // also the song's words beside the output, as .lrc
+    bool overwrite = false;          // else an existing output makes the song fail
+    bool words = false;              // also the song's words beside the output, as .lrc
+    QByteArray wordsEncoding = {};   // as chosen for the song; empty: automatic
 };
 
 // Renders songs to audio files, one at a time; each worker has its own.

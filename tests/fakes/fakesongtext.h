@@ -19,6 +19,7 @@ public:
         chosen[path] = encoding;
         emit changed(path);
     }
+    QByteArray chosenEncoding(const QString &path) override { return chosen.value(path); }
     QList<QByteArray> encodings() const override { return {"UTF-8", "KOI8-R"}; }
 
     QHash<QString, SongText> texts;
