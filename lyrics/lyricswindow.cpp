@@ -1,7 +1,7 @@
 #include "lyrics/lyricswindow.h"
 #include "lyrics/core/songtextsource.h"
-#include "playback/core/playsession.h"
 #include "lyrics/core/textdecoding.h"
+#include "playback/core/playsession.h"
 #include <QAccessible>
 #include <QActionGroup>
 #include <QContextMenuEvent>
@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -156,7 +157,16 @@ void LyricsWindow::follow()
 {
     if (!m_text.hasLyrics() || m_play->playState() == PlayState::Interlude || m_song.isEmpty())
         return;
-    showPlace(lyriclines::placeAt(m_lines, m_text.lyrics, m_play->positionMs()));
+    const qint64 now = m_play->positionMs();
+    showPlace(lyriclines::placeAt(m_lines, m_text.lyrics, now));
+    if (!m_timer.isActive())
+        return;
+    // Wake at the next syllable, not up to a whole tick after it.
+    const auto &words = m_text.lyrics;
+    const auto next = std::upper_bound(words.cbegin(), words.cend(), now,
+                                       [](qint64 ms, const LyricSyllable &s) { return ms < s.ms; });
+    const qint64 wait = next == words.cend() ? FollowMs : next->ms - now;
+    m_timer.setInterval(int(std::clamp<qint64>(wait, 1, FollowMs)));
 }
 
 void LyricsWindow::showPlace(const lyriclines::Place &place)

@@ -32,6 +32,7 @@ public:
     // Looks at the position now (the timer does this every FollowMs while a song plays).
     void follow();
     bool following() const { return m_timer.isActive(); }
+    int nextLookMs() const { return m_timer.interval(); }
     void zoom(int steps);   // 0: back to the default size
     void chooseEncoding(const QByteArray &encoding);
 

@@ -77,6 +77,12 @@ private slots:
             QCOMPARE(w.following(), s.following);
         }
         QCOMPARE(w.findChild<QLabel *>(u"CurrentLine"_s)->accessibleName(), low);
+        f.press(u"Play"_s);
+        for (const qint64 ms : {0, 990}) {
+            f.tick(ms);
+            w.follow();
+        }
+        QCOMPARE(w.nextLookMs(), 10);   // it looks again as "Low " is sung, not a whole tick later
         QCOMPARE(m.controls().Label1->toolTip(), u"Midi selection\n"_s + k);
         // An encoding picked by hand is kept for the song, and its words and title read again.
         f.songText.texts[u"k.kar"_s].title = u"Abend"_s;
