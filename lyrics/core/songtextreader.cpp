@@ -29,16 +29,8 @@ QVector<SongTextEvent> readSongTextEvents(const MidiFile &file)
     qint64 pos = 8 + qint64(be32(b + 4));
     for (int t = 0; t < file.trackCount(); ++t) {
         qint64 len = 0;
-        for (;;) {   // the reader took the file: a track chunk follows, after chunks of other kinds
-            if (n - pos < 8)
-                return out;
-            len = be32(b + pos + 4);
-            const bool track = std::memcmp(b + pos, "MTrk", 4) == 0;
-            pos += 8;
-            if (track)
-                break;
-            pos += len;
-        }
+        if (!nextTrackChunk(b, n, pos, len))   // the reader took the file
+            return out;
         const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
         qint64 tick = 0;
         const uchar *at = nullptr;

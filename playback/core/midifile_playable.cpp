@@ -56,16 +56,8 @@ QByteArray MidiFile::playableBytes() const
     qint64 pos = 8 + qint64(be32(b + 4));
     for (int t = 1; t <= m_tracks; ++t) {
         qint64 len = 0;
-        for (;;) {   // validated: a track chunk follows, after chunks of other kinds
-            if (n - pos < 8)
-                return {};
-            len = be32(b + pos + 4);
-            const bool track = std::memcmp(b + pos, "MTrk", 4) == 0;
-            pos += 8;
-            if (track)
-                break;
-            pos += len;
-        }
+        if (!nextTrackChunk(b, n, pos, len))   // validated
+            return {};
         const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
         const qsizetype header = out.size();
         out.append("MTrk\0\0\0\0", 8);

@@ -69,6 +69,22 @@ inline WalkError readVlq(const uchar *&p, const uchar *end, quint32 &value)
     return p >= end ? WalkError::Truncated : WalkError::LongNumber;
 }
 
+// Moves pos past the next track chunk's header, skipping chunks of other
+// kinds; len is its stated length. False when no track chunk is left.
+inline bool nextTrackChunk(const uchar *b, qint64 n, qint64 &pos, qint64 &len)
+{
+    for (;;) {
+        if (n - pos < 8)
+            return false;
+        len = be32(b + pos + 4);
+        const bool track = std::memcmp(b + pos, "MTrk", 4) == 0;
+        pos += 8;
+        if (track)
+            return true;
+        pos += len;
+    }
+}
+
 // Number of data bytes of a channel message (status 0x80..0xEF).
 inline int channelDataBytes(quint8 status)
 {
