@@ -100,8 +100,7 @@ bool isDrivePath(const QString &text)
 
 bool namesAList(const QString &path)
 {
-    PlayListFormat format;
-    return isPlayListFile(path, &format) || path.endsWith(QLatin1String(".mfl"), Qt::CaseInsensitive);
+    return isPlayListFile(path) || path.endsWith(QLatin1String(".mfl"), Qt::CaseInsensitive);
 }
 
 class Resolver {
@@ -331,11 +330,19 @@ QString notText(QByteArrayView bytes)
 
 bool isPlayListFile(const QString &path, PlayListFormat *format)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const PlayListFormat f = suffix == QLatin1String("m3u8")  ? PlayListFormat::M3u8
-                             : suffix == QLatin1String("pls") ? PlayListFormat::Pls
-                                                              : PlayListFormat::M3u;
-    if (suffix != QLatin1String("m3u") && suffix != QLatin1String("m3u8") && suffix != QLatin1String("pls"))
+    // Asked of every entry of a long list: no QFileInfo here.
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || path.indexOf(QLatin1Char('/'), dot) >= 0)
+        return false;
+    const QStringView suffix = QStringView(path).sliced(dot + 1);
+    PlayListFormat f;
+    if (suffix.compare(QLatin1String("m3u"), Qt::CaseInsensitive) == 0)
+        f = PlayListFormat::M3u;
+    else if (suffix.compare(QLatin1String("m3u8"), Qt::CaseInsensitive) == 0)
+        f = PlayListFormat::M3u8;
+    else if (suffix.compare(QLatin1String("pls"), Qt::CaseInsensitive) == 0)
+        f = PlayListFormat::Pls;
+    else
         return false;
     if (format)
         *format = f;
