@@ -52,8 +52,9 @@ private slots:
         m3u8("CR only, BOM, UTF-8", "\xEF\xBB\xBFM\xC3\xBCsik/\xE6\x97\xA5.mid\rb.mid\r",
              {"F/Müsik/日.mid", "F/b.mid"});
         m3u8("file URLs and other links",
-             "file:///x/a%20b%C3%A9.mid\nFILE://localhost/y.mid\nhttp://h/s.mid\nfile://server/z.mid\nfile:rel.mid\n",
-             {"/x/a bé.mid", "/y.mid"}, {"1 entry is a web address", "2 entries are not paths on this computer"});
+             "file:///x/a%20b%C3%A9.mid\nFILE://localhost/y.mid\nhttp://h/s.mid\nfile://server/"
+             "z.mid\nfile:rel.mid\nfile:://x/a.mid\n",
+             {"/x/a bé.mid", "/y.mid"}, {"1 entry is a web address", "3 entries are not paths on this computer"});
         m3u8("not UTF-8", "\xE9t\xE9.mid\nok.mid\n", {"F/\uFFFDt\uFFFD.mid", "F/ok.mid"}, {"1 entry holds bytes"});
         m3u8("Windows drives: found beside the list or left out",
              "C:\\Music\\a.mid\nD:\\Songs\\c.mid\nE:\\x.mid\n\\\\h\\s\\y.mid\n", {"F/Music/a.mid", "F/c.mid"},

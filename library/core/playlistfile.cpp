@@ -137,7 +137,7 @@ private:
                 || !(host.isEmpty() || host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0))
                 return refuse(Foreign, text);
             *path = url.path(QUrl::FullyDecoded);
-            if (!QDir::isAbsolutePath(*path) || hasControl(*path))
+            if (!path->startsWith(QLatin1Char('/')) || hasControl(*path))   // ":/x" is absolute to Qt: a resource
                 return refuse(hasControl(*path) ? Control : Foreign, text);
         } else if (isDrivePath(text) || text.startsWith(QLatin1String("\\\\"))) {
             if (!besideList(text, path))
