@@ -51,6 +51,8 @@ private slots:
              {"F/a.mid", "/abs/b.mid", "F/sub/d.mid", m_dir.path() + "/up.mid"});
         m3u8("CR only, BOM, UTF-8", "\xEF\xBB\xBFM\xC3\xBCsik/\xE6\x97\xA5.mid\rb.mid\r",
              {"F/Müsik/日.mid", "F/b.mid"});
+        m3u8("stray byte order marks", "a.mid\n \xEF\xBB\xBF#EXTM3U\n\xEF\xBB\xBF b.mid \xEF\xBB\xBF\n",
+             {"F/a.mid", "F/b.mid"});
         m3u8("file URLs and other links",
              "file:///x/a%20b%C3%A9.mid\nFILE://localhost/y.mid\nhttp://h/s.mid\nfile://server/"
              "z.mid\nfile:rel.mid\nfile:://x/a.mid\n",

@@ -67,13 +67,25 @@ bool hasControl(const QString &text)
     return false;
 }
 
+// Spaces and stray byte order marks (from lists pasted together) around a line.
+QString stripped(const QString &line)
+{
+    const auto blank = [](QChar c) { return c.isSpace() || c.unicode() == 0xFEFF; };
+    qsizetype start = 0, end = line.size();
+    while (start < end && blank(line[start]))
+        ++start;
+    while (end > start && blank(line[end - 1]))
+        --end;
+    return line.sliced(start, end - start);
+}
+
 QString cleanTitle(QString title)
 {
     for (QChar &c : title) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = QLatin1Char(' ');
     }
-    return title.trimmed();
+    return stripped(title);
 }
 
 // "http:", "file:" - but not "C:", a drive.
@@ -112,7 +124,7 @@ public:
 
     void add(const QString &line, const QString &title, int seconds)
     {
-        const QString text = line.trimmed();
+        const QString text = stripped(line);
         if (text.isEmpty())
             return;
         QString path;
@@ -249,7 +261,7 @@ void readM3u(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
     QString title;
     int seconds = -1;
     forEachLine(bytes, [&](QByteArrayView raw) {
-        const QString line = decode(raw);
+        const QString line = stripped(decode(raw));
         if (line.startsWith(QLatin1Char('#'))) {
             if (line.startsWith(QLatin1String("#EXTINF:"), Qt::CaseInsensitive)) {
                 const QStringView info = QStringView(line).sliced(8);
@@ -277,7 +289,7 @@ void readPls(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
     QMap<quint64, Item> items;   // by N; a later line for the same N wins
     bool inList = true;          // keys before any section are read too
     forEachLine(bytes, [&](QByteArrayView raw) {
-        const QString line = decode(raw).trimmed();
+        const QString line = stripped(decode(raw));
         if (line.startsWith(QLatin1Char('['))) {
             inList = line.compare(QLatin1String("[playlist]"), Qt::CaseInsensitive) == 0;
             return;
@@ -407,7 +419,7 @@ QByteArray lineFor(const QString &path, const QString &folder)
     const QString rel = QDir(folder).relativeFilePath(path);
     const bool below = !rel.startsWith(QLatin1String("../")) && rel != QLatin1String("..") && QDir::isRelativePath(rel);
     const QString plain = below ? rel : path;
-    const bool misread = plain.startsWith(QLatin1Char('#')) || plain != plain.trimmed() || hasControl(plain)
+    const bool misread = plain.startsWith(QLatin1Char('#')) || plain != stripped(plain) || hasControl(plain)
                          || plain.contains(QLatin1Char('\\')) || schemeLength(plain) > 0 || isDrivePath(plain);
     return misread ? QUrl::fromLocalFile(path).toEncoded() : plain.toUtf8();
 }
