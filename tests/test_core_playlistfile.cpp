@@ -61,6 +61,8 @@ private slots:
         m3u8("Windows drives: found beside the list or left out",
              "C:\\Music\\a.mid\nD:\\Songs\\c.mid\nE:\\x.mid\n\\\\h\\s\\y.mid\n", {"F/Music/a.mid", "F/c.mid"},
              {"2 entries are not paths on this computer and were left out (first: E:\\x.mid)"});
+        m3u8("Windows paths: after 64 that are not beside the list, none is looked for",
+             QByteArray("E:\\x.mid\n").repeated(64) + "C:\\Music\\a.mid\n", {}, {"65 entries are not paths"});
         m3u8("lists are not followed", "o.m3u\nlib.MFL\nx.pls\nself.m3u8\nfile:///l.M3U\na.mid\n", {"F/a.mid"},
              {"5 entries name other play lists"});
         m3u8("control characters",

@@ -127,11 +127,11 @@ public:
         const QString text = stripped(line);
         if (text.isEmpty())
             return;
+        if (m_out->entries.size() >= PlayList::Capacity)
+            return m_problems->add(Full, text);
         QString path;
         if (!resolve(text, &path))
             return;
-        if (m_out->entries.size() >= PlayList::Capacity)
-            return m_problems->add(Full, text);
         m_out->entries.append({path, cleanTitle(title), seconds});
     }
 
@@ -167,18 +167,22 @@ private:
 
     // A list carried over from Windows with its songs: "E:\Music\a.mid" may lie
     // as Music/a.mid or a.mid beside the list. Nothing else is guessed.
-    bool besideList(const QString &text, QString *path) const
+    bool besideList(const QString &text, QString *path)
     {
-        if (!isDrivePath(text))
+        // Each guess costs a look at the disk: a long list none of whose
+        // songs came along stops being searched.
+        if (!isDrivePath(text) || (m_found == 0 && m_missed >= 64))
             return false;
         const QString tail = text.mid(2).replace(QLatin1Char('\\'), QLatin1Char('/'));
         for (const QString &candidate :
              {m_folder + QLatin1Char('/') + tail, m_folder + QLatin1Char('/') + QFileInfo(tail).fileName()}) {
             if (QFileInfo(candidate).isFile()) {
                 *path = candidate;
+                ++m_found;
                 return true;
             }
         }
+        ++m_missed;
         return false;
     }
 
@@ -191,6 +195,7 @@ private:
     QString m_folder;
     PlayListContents *m_out;
     Problems *m_problems;
+    int m_found = 0, m_missed = 0;
 };
 
 // Line text in the file's encoding: .m3u8 is UTF-8; the others UTF-8 when the
