@@ -87,6 +87,11 @@ private slots:
             "[playlist]\r\nNumberOfEntries=3\r\nFile2=b.mid\r\nfile1=a.mid\r\nTitle1=A\r\nFILE3=http://h/y.mid\r\n"
             "File2=c.mid\r\nFile10=z.mid\r\nFileX=n.mid\r\nVersion=2\r\n",
             {"F/a.mid", "F/c.mid", "F/z.mid"}, {"1 entry is a web address"});
+        QByteArray descending = "[playlist]\n";
+        for (int i = 6000; i > 0; --i)
+            descending += "Title" + QByteArray::number(i) + "=t\nFile" + QByteArray::number(i) + "=s"
+                          + QByteArray::number(i - 1) + ".mid\n";
+        pls("pls: the lowest numbers are kept", descending, kept.mid(0, 1001), {"4999 entries are beyond"});
         pls("pls: other sections are not read", "[other]\nFile1=no.mid\n[PlayList]\nFile1=yes.mid\n", {"F/yes.mid"});
     }
     void read()

@@ -122,6 +122,13 @@ public:
     {
     }
 
+    // An entry left out unread, past what a play list holds.
+    void beyond(const QString &line)
+    {
+        if (!stripped(line).isEmpty())
+            m_problems->add(Full, stripped(line));
+    }
+
     void add(const QString &line, const QString &title, int seconds)
     {
         const QString text = stripped(line);
@@ -319,6 +326,12 @@ void readPls(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
                 item.title = value;
             else
                 item.seconds = lengthOf(value);
+            // Only the lowest numbers can be read: a huge list keeps no more in memory.
+            if (items.size() > 4 * PlayList::Capacity) {
+                const auto last = std::prev(items.end());
+                resolver.beyond(last->file);
+                items.erase(last);
+            }
             return;
         }
     });
