@@ -55,8 +55,9 @@ private slots:
              {"F/a.mid", "F/b.mid"});
         m3u8("file URLs and other links",
              "file:///x/a%20b%C3%A9.mid\nFILE://localhost/y.mid\nhttp://h/s.mid\nfile://server/"
-             "z.mid\nfile:rel.mid\nfile:://x/a.mid\n",
-             {"/x/a bé.mid", "/y.mid"}, {"1 entry is a web address", "3 entries are not paths on this computer"});
+             "z.mid\nfile:rel.mid\nfile:://x/a.mid\nSong: b.mid\n",
+             {"/x/a bé.mid", "/y.mid", "F/Song: b.mid"},
+             {"1 entry is a web address", "3 entries are not paths on this computer"});
         m3u8("not UTF-8", "\xE9t\xE9.mid\nok.mid\n", {"F/\uFFFDt\uFFFD.mid", "F/ok.mid"}, {"1 entry holds bytes"});
         m3u8("Windows drives: found beside the list or left out",
              "C:\\Music\\a.mid\nD:\\Songs\\c.mid\nE:\\x.mid\n\\\\h\\s\\y.mid\n", {"F/Music/a.mid", "F/c.mid"},

@@ -148,8 +148,12 @@ private:
         if (hasControl(text))
             return refuse(Control, text);
         if (const qsizetype n = schemeLength(text)) {
-            if (text.first(n).compare(QLatin1String("file"), Qt::CaseInsensitive) != 0)
-                return refuse(NotFile, text);
+            if (text.first(n).compare(QLatin1String("file"), Qt::CaseInsensitive) != 0) {
+                // "Artist: Song.mid" is a name; only "x://" is taken for a link.
+                if (QStringView(text).sliced(n + 1).startsWith(QLatin1String("//")))
+                    return refuse(NotFile, text);
+                return relative(text, path);
+            }
             const QUrl url(text);
             const QString host = url.host();
             if (!url.isValid()
@@ -164,8 +168,19 @@ private:
         } else if (text.startsWith(QLatin1Char('/'))) {
             *path = text;
         } else {
-            *path = m_folder + QLatin1Char('/') + QString(text).replace(QLatin1Char('\\'), QLatin1Char('/'));
+            return relative(text, path);
         }
+        return checked(text, path);
+    }
+
+    bool relative(const QString &text, QString *path)
+    {
+        *path = m_folder + QLatin1Char('/') + QString(text).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return checked(text, path);
+    }
+
+    bool checked(const QString &text, QString *path)
+    {
         *path = QDir::cleanPath(*path);
         if (namesAList(*path))
             return refuse(Nested, text);
