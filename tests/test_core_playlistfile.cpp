@@ -60,8 +60,10 @@ private slots:
              {"1 entry is a web address", "3 entries are not paths on this computer"});
         m3u8("not UTF-8", "\xE9t\xE9.mid\nok.mid\n", {"F/\uFFFDt\uFFFD.mid", "F/ok.mid"}, {"1 entry holds bytes"});
         m3u8("Windows drives: found beside the list or left out",
-             "C:\\Music\\a.mid\nD:\\Songs\\c.mid\nE:\\x.mid\n\\\\h\\s\\y.mid\n", {"F/Music/a.mid", "F/c.mid"},
-             {"2 entries are not paths on this computer and were left out (first: E:\\x.mid)"});
+             "C:\\Music\\a.mid\nD:\\Songs\\c.mid\nE:\\x.mid\n\\\\h\\s\\y.mid\nfile:///C:/Music/a.mid\nfile:///E:/"
+             "x.mid\n",
+             {"F/Music/a.mid", "F/c.mid", "F/Music/a.mid"},
+             {"3 entries are not paths on this computer and were left out (first: E:\\x.mid)"});
         m3u8("Windows paths: after 64 that are not beside the list, none is looked for",
              QByteArray("E:\\x.mid\n").repeated(64) + "C:\\Music\\a.mid\n", {}, {"65 entries are not paths"});
         m3u8("lists are not followed", "o.m3u\nlib.MFL\nx.pls\nself.m3u8\nfile:///l.M3U\na.mid\n", {"F/a.mid"},
@@ -134,7 +136,8 @@ private slots:
                                         {m_dir.path() + "/up.mid", "", -1},
                                         {m_folder + "/#1 hit.mid", "#", 0},
                                         {m_folder + "/ sp\\ace .mid", "", 3},
-                                        {m_folder + "/http:x.mid", "", 3}};
+                                        {m_folder + "/http:x.mid", "", 3},
+                                        {"/C:/a\\b.mid", "", 3}};
         QString error;
         QVERIFY2(writePlayListM3u8(list, ours, &error), qPrintable(error));
         const PlayListContents back = readPlayList(list);

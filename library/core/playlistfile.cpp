@@ -162,6 +162,8 @@ private:
             *path = url.path(QUrl::FullyDecoded);
             if (!path->startsWith(QLatin1Char('/')) || hasControl(*path))   // ":/x" is absolute to Qt: a resource
                 return refuse(hasControl(*path) ? Control : Foreign, text);
+            if (isDrivePath(path->sliced(1)) && !besideList(path->sliced(1), path))   // file:///C:/Music/a.mid
+                return refuse(Foreign, text);
         } else if (isDrivePath(text) || text.startsWith(QLatin1String("\\\\"))) {
             if (!besideList(text, path))
                 return refuse(Foreign, text);
@@ -446,15 +448,26 @@ PlayListContents readPlayList(const QString &path)
 
 namespace {
 
-// The line that names path in a list in folder, read back as the same path.
+// Whether the reader would take line for something else than the path it spells.
+bool misread(const QString &line)
+{
+    const bool relative = !line.startsWith(QLatin1Char('/'));   // absolute lines keep their backslashes
+    return line.startsWith(QLatin1Char('#')) || line != stripped(line) || hasControl(line)
+           || (relative && (line.contains(QLatin1Char('\\')) || schemeLength(line) > 0 || isDrivePath(line)));
+}
+
+// The line that names path in a list in folder, read back as the same path:
+// relative below the folder, else absolute, else a file URL.
 QByteArray lineFor(const QString &path, const QString &folder)
 {
     const QString rel = QDir(folder).relativeFilePath(path);
     const bool below = !rel.startsWith(QLatin1String("../")) && rel != QLatin1String("..") && QDir::isRelativePath(rel);
-    const QString plain = below ? rel : path;
-    const bool misread = plain.startsWith(QLatin1Char('#')) || plain != stripped(plain) || hasControl(plain)
-                         || plain.contains(QLatin1Char('\\')) || schemeLength(plain) > 0 || isDrivePath(plain);
-    return misread ? QUrl::fromLocalFile(path).toEncoded() : plain.toUtf8();
+    if (below && !misread(rel))
+        return rel.toUtf8();
+    // A URL of "/C:/x" would be read as the Windows path C:/x.
+    if (!misread(path) || isDrivePath(path.mid(1)))
+        return path.toUtf8();
+    return QUrl::fromLocalFile(path).toEncoded();
 }
 
 }   // namespace
