@@ -281,6 +281,9 @@ private slots:
         QTest::newRow("--lrc: the words beside the song that has them")
             << QStringList{"--lrc", "-o", "sung/out", "sung/words.mid", "a.mid"} << "sung/out"
             << QStringList{"a.wav", "words.lrc", "words.wav"};
+        QTest::newRow("--lrc at --tempo 50: the words' times as heard")
+            << QStringList{"--lrc", "--tempo", "50", "-o", "sung/slow", "sung/words.mid", "a.mid"} << "sung/slow"
+            << QStringList{"a.wav", "words.lrc", "words.wav"};
     }
 
     void outputs()
@@ -296,7 +299,9 @@ private slots:
         QCOMPARE(entries(dir), written);
         for (const QString &f : std::as_const(written)) {
             if (f.endsWith(".lrc"))
-                QCOMPARE(TestEnv::readFile(dir + "/" + f), "[00:00.00]<00:00.00>One<00:00.50>two\n");
+                QCOMPARE(TestEnv::readFile(dir + "/" + f), args.contains("50")
+                                                               ? "[00:00.00]<00:00.00>One<00:01.00>two\n"
+                                                               : "[00:00.00]<00:00.00>One<00:00.50>two\n");
             else
                 QVERIFY(f.endsWith(".mid") || QFileInfo(dir + "/" + f).size() > 1000);
         }

@@ -50,9 +50,12 @@ QString pathBeside(const QString &audio)
     return fi.dir().filePath(fi.completeBaseName() + QLatin1String(".lrc"));
 }
 
-bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error)
+bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error, int tempoPercent)
 {
-    const QString words = text(loadSongText(song));
+    SongText sung = loadSongText(song);
+    for (LyricSyllable &s : sung.lyrics)
+        s.ms = s.ms * 100 / std::max(tempoPercent, 1);
+    const QString words = text(sung);
     if (words.isEmpty())
         return true;
     const QString path = pathBeside(audio);

@@ -16,6 +16,7 @@ QString pathBeside(const QString &audio);
 // Writes the words of the song beside its audio file, whole or not at all;
 // a file already there is kept unless overwrite (a pipe or device always).
 // A song without words writes nothing. False with the reason in *error.
-bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error);
+// The times follow the audio, rendered at tempoPercent of the song's own tempo.
+bool writeBeside(const QString &song, const QString &audio, bool overwrite, QString *error, int tempoPercent = 100);
 
 }

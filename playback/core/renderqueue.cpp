@@ -76,7 +76,8 @@ void RenderQueue::work(int worker, bool lowPriority)
             },
             &error);
         if (ok && m_jobs[song].words
-            && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, m_jobs[song].overwrite, &error)) {
+            && !lrc::writeBeside(m_jobs[song].input, m_jobs[song].output, m_jobs[song].overwrite, &error,
+                                 m_jobs[song].tempoPercent)) {
             ok = false;
             error = QStringLiteral("%1 was written, but %2").arg(m_jobs[song].output, error);
         }
