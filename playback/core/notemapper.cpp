@@ -92,7 +92,7 @@ NoteMapper::Out NoteMapper::map(Message in)
     return out;
 }
 
-void NoteMapper::sysex(const QByteArray &message)
+QVector<NoteMapper::Message> NoteMapper::sysex(const QByteArray &message)
 {
     QByteArray data = message;
     if (data.startsWith('\xF0'))
@@ -104,13 +104,15 @@ void NoteMapper::sysex(const QByteArray &message)
     const bool gs = startsWith(data, {0x41, -1, 0x42, 0x12, 0x40, 0x00, 0x7F});
     const bool xg = startsWith(data, {0x43, -1, 0x4C, 0x00, 0x00, 0x7E});
     if (gm || gs || xg) {
+        const QVector<Message> ended = offs();
         reset();
-        return;
+        return ended;
     }
     // GS "use for rhythm part": 40 1x 15, value 0 a voice, 1 or 2 a drum map.
     if (startsWith(data, {0x41, -1, 0x42, 0x12, 0x40}) && data.size() >= 8 && (quint8(data[5]) & 0xF0) == 0x10
         && data[6] == 0x15)
         m_drums[size_t(gsPartChannel(data[5] & 0x0F))] = data[7] != 0;
+    return {};
 }
 
 QVector<NoteMapper::Message> NoteMapper::offs()

@@ -31,8 +31,10 @@ public:
 
     // What to send for a channel message (none when the note would leave 0..127).
     Out map(Message in);
-    // A system exclusive message, with or without its F0 and F7: resets and drum parts.
-    void sysex(const QByteArray &data);
+    // A system exclusive message, with or without its F0 and F7: resets and
+    // drum parts. A reset gives the offs of the notes it forgets, as not every
+    // synth ends them.
+    QVector<Message> sysex(const QByteArray &data);
     // The synth put the channel's preset in its drum bank (or out of it).
     void setDrumBank(int channel, bool drums);
     bool drums(int channel) const;

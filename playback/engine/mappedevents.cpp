@@ -53,13 +53,14 @@ int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, fluid_midi_event_t *eve
         break;
     case 0xC0: in.data1 = quint8(fluid_midi_event_get_program(event)); break;
     default: {
-        const int rc = fluid_synth_handle_midi_event(synth, event);
+        if (type != 0xF0)
+            return fluid_synth_handle_midi_event(synth, event);
         // A reset or a part made drums by a system exclusive message.
-        if (type == 0xF0) {
-            mapper.sysex(sysexBytes(event));
-            for (int c = 0; c < 16; ++c)
-                noteDrumBank(synth, mapper, c);
-        }
+        for (const auto &m : mapper.sysex(sysexBytes(event)))
+            send(synth, m);
+        const int rc = fluid_synth_handle_midi_event(synth, event);
+        for (int c = 0; c < 16; ++c)
+            noteDrumBank(synth, mapper, c);
         return rc;
     }
     }
