@@ -400,8 +400,8 @@ private slots:
                                            << "90 3D 64;B0 79 00;80 3D 00";
         QTest::newRow("GM reset") << "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64"
                                   << "90 3C 64;80 3C 00;90 25 64";
-        QTest::newRow("GS reset") << "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;stop"
-                                  << "90 3D 64;80 3D 00";
+        QTest::newRow("GS reset") << "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00"
+                                  << "90 3D 64;B0 07 64;80 3D 00";
         QTest::newRow("XG reset") << "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64"
                                   << "B1 00 7F;C1 00 00;91 3D 64";
         QTest::newRow("stop") << "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00"

@@ -103,10 +103,17 @@ QVector<NoteMapper::Message> NoteMapper::sysex(const QByteArray &message)
     const bool gm = startsWith(data, {0x7E, -1, 0x09}) && data.size() >= 4 && (data[3] == 1 || data[3] == 3);
     const bool gs = startsWith(data, {0x41, -1, 0x42, 0x12, 0x40, 0x00, 0x7F});
     const bool xg = startsWith(data, {0x43, -1, 0x4C, 0x00, 0x00, 0x7E});
-    if (gm || gs || xg) {
+    if (gm) {
         const QVector<Message> ended = offs();
         reset();
         return ended;
+    }
+    if (gs || xg) {
+        // Notes sound on through these (FluidSynth's too): their offs must still find them.
+        const auto sent = m_sent;
+        reset();
+        m_sent = sent;
+        return {};
     }
     // GS "use for rhythm part": 40 1x 15, value 0 a voice, 1 or 2 a drum map.
     if (startsWith(data, {0x41, -1, 0x42, 0x12, 0x40}) && data.size() >= 8 && (quint8(data[5]) & 0xF0) == 0x10

@@ -32,8 +32,8 @@ public:
     // What to send for a channel message (none when the note would leave 0..127).
     Out map(Message in);
     // A system exclusive message, with or without its F0 and F7: resets and
-    // drum parts. A reset gives the offs of the notes it forgets, as not every
-    // synth ends them.
+    // drum parts. A GM reset gives the offs of the notes it forgets, for
+    // synths that do not end them.
     QVector<Message> sysex(const QByteArray &data);
     // The synth put the channel's preset in its drum bank (or out of it).
     void setDrumBank(int channel, bool drums);
