@@ -1,6 +1,8 @@
 // The MIDI file reader: formats, running status, tempo maps, SMPTE, RIFF-MIDI, seeking,
-// damaged files, the generated samples. Random bytes: fuzz/fuzz_midifile.cpp.
+// damaged files, the generated samples; the notes moved in key as they are sent.
+// Random bytes: fuzz/fuzz_midifile.cpp.
 #include "playback/core/midifile.h"
+#include "playback/core/notemapper.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -353,6 +355,86 @@ private slots:
             header(0, 1, 12384) + track(tempo(0, 16000000) + tempo(0x0fffffff, 6) + ev(1000, {0xb0, 7, 100})));
         for (qint64 t = fast.lastTick() - 1000; t <= fast.lastTick(); ++t)
             QCOMPARE(fast.msToTick(fast.tickToMs(t)), t);
+    }
+
+    // Each step: "t N" transposes, "sx .." a sysex, "bank C 0|1" the synth's drum bank,
+    // "stop" asks for the offs, else one channel message; all in hex.
+    void noteMapping_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("unused") << "90 3C 64;A0 3C 10;80 3C 40"
+                                << "90 3C 64;A0 3C 10;80 3C 40";
+        QTest::newRow("up") << "t 2;90 3C 64;A0 3C 10;80 3C 40"
+                            << "90 3E 64;A0 3E 10;80 3E 40";
+        QTest::newRow("change mid-note") << "t 2;90 3C 64;t -3;91 3C 64;90 3C 00;81 3C 00"
+                                         << "90 3E 64;91 39 64;90 3E 00;81 39 00";
+        QTest::newRow("same key again") << "t 2;90 3C 64;t 5;90 3C 50;80 3C 00"
+                                        << "90 3E 64;80 3E 00;90 41 50;80 41 00";
+        QTest::newRow("off range") << "t 24;90 70 64;A0 70 10;80 70 00;t -24;90 05 64;80 05 00"
+                                   << "";
+        QTest::newRow("no on: no off") << "t 3;80 3C 00"
+                                       << "";
+        QTest::newRow("clamped") << "t 99;90 00 64"
+                                 << "90 18 64";
+        QTest::newRow("channel 10") << "t 5;99 24 64;89 24 00"
+                                    << "99 24 64;89 24 00";
+        QTest::newRow("GS drum part")
+            << "t 5;sx F0 41 10 42 12 40 11 15 02 18 F7;90 24 64;sx 41 10 42 12 40 1A 15 01 0F;"
+               "9A 24 64;sx 41 10 42 12 40 11 15 00 1A;90 24 64"
+            << "90 24 64;9A 24 64;80 24 00;90 29 64";
+        QTest::newRow("GS part 0") << "t 5;sx 41 10 42 12 40 10 15 00 1B;99 24 64"
+                                   << "99 29 64";
+        QTest::newRow("XG drums at program")
+            << "t 1;B2 00 7F;92 24 64;C2 00;92 26 64;B2 00 7E;C2 00;92 28 64;B2 00 00;C2 00;92 28 64"
+            << "B2 00 7F;92 25 64;C2 00 00;92 26 64;B2 00 7E;C2 00 00;92 28 64;B2 00 00;C2 00 00;82 28 00;92 29 64";
+        QTest::newRow("bank 0 keeps ch 10") << "t 1;B9 00 00;C9 00;99 24 64"
+                                            << "B9 00 00;C9 00 00;99 24 64";
+        QTest::newRow("drum bank") << "t 1;bank 3;93 24 64;bank -3;93 26 64"
+                                   << "93 24 64;93 27 64";
+        QTest::newRow("all notes off") << "t 1;90 3C 64;B0 7B 00;80 3C 00;stop"
+                                       << "90 3D 64;B0 7B 00";
+        QTest::newRow("all sound off") << "t 1;90 3C 64;B0 78 00;80 3C 00"
+                                       << "90 3D 64;B0 78 00";
+        QTest::newRow("reset controllers") << "t 1;90 3C 64;B0 79 00;t 0;80 3C 00"
+                                           << "90 3D 64;B0 79 00;80 3D 00";
+        QTest::newRow("GM reset") << "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64"
+                                  << "90 3C 64;80 3C 00;90 25 64";
+        QTest::newRow("GS reset") << "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00"
+                                  << "90 3D 64;B0 07 64;80 3D 00";
+        QTest::newRow("XG reset") << "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64"
+                                  << "B1 00 7F;C1 00 00;91 3D 64";
+        QTest::newRow("stop") << "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00"
+                              << "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00";
+    }
+    void noteMapping()
+    {
+        QFETCH(QString, steps);
+        NoteMapper mapper;
+        QStringList got;
+        auto hex = [](const NoteMapper::Message &m) {
+            return QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
+        };
+        for (const QString &step : steps.split(QLatin1Char(';'))) {
+            const QStringList w = step.split(QLatin1Char(' '));
+            if (w[0] == QLatin1String("t"))
+                mapper.setTranspose(w[1].toInt());
+            else if (w[0] == QLatin1String("bank"))
+                mapper.setDrumBank(qAbs(w[1].toInt()), !w[1].startsWith(QLatin1Char('-')));
+            else if (w[0] == QLatin1String("sx"))
+                for (const auto &m : mapper.sysex(QByteArray::fromHex(w.mid(1).join(QString()).toLatin1())))
+                    got << hex(m);
+            else if (w[0] == QLatin1String("stop"))
+                for (const auto &m : mapper.offs())
+                    got << hex(m);
+            else {
+                const auto out = mapper.map({quint8(w[0].toUInt(nullptr, 16)), quint8(w[1].toUInt(nullptr, 16)),
+                                             quint8(w.value(2).toUInt(nullptr, 16))});
+                for (int i = 0; i < out.count; ++i)
+                    got << hex(out.at[size_t(i)]);
+            }
+        }
+        QTEST(got.join(QLatin1Char(';')), "sent");
     }
 
     void riffMidi()

@@ -281,6 +281,9 @@ private slots:
         QTest::newRow("--lrc: the words beside the song that has them")
             << QStringList{"--lrc", "-o", "sung/out", "sung/words.mid", "a.mid"} << "sung/out"
             << QStringList{"a.wav", "words.lrc", "words.wav"};
+        QTest::newRow("--lrc at --tempo 50: the words' times as heard")
+            << QStringList{"--lrc", "--tempo", "50", "-o", "sung/slow", "sung/words.mid", "a.mid"} << "sung/slow"
+            << QStringList{"a.wav", "words.lrc", "words.wav"};
     }
 
     void outputs()
@@ -296,11 +299,54 @@ private slots:
         QCOMPARE(entries(dir), written);
         for (const QString &f : std::as_const(written)) {
             if (f.endsWith(".lrc"))
-                QCOMPARE(TestEnv::readFile(dir + "/" + f), "[00:00.00]<00:00.00>One<00:00.50>two\n");
+                QCOMPARE(TestEnv::readFile(dir + "/" + f), args.contains("50")
+                                                               ? "[00:00.00]<00:00.00>One<00:01.00>two\n"
+                                                               : "[00:00.00]<00:00.00>One<00:00.50>two\n");
             else
                 QVERIFY(f.endsWith(".mid") || QFileInfo(dir + "/" + f).size() > 1000);
         }
         QFile::remove(m_songs.filePath("a.ogg"));
+    }
+
+    // Tempo and key as asked, against the song rendered plainly: at 50 % one more song length (an
+    // organ note, its release the same), at +12 the sound of the note an octave up, drums as they were.
+    void tempoAndKey_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("song");
+        QTest::addColumn<QByteArray>("plain");
+        QTest::addColumn<int>("longer");   // frames; -1: the same samples
+        const QByteArray organ("\x00\xC0\x13\x00\x90\x3C\x64\x87\x40\x80\x3C\x00", 12);
+        QByteArray octave = organ;
+        octave[5] = octave[10] = 0x48;
+        const QByteArray drums("\x00\x99\x24\x64\x00\x99\x2A\x64\x87\x40\x89\x24\x00\x00\x89\x2A\x00", 17);
+        // Part 2 made drums by GS: F0 41 10 42 12 40 12 15 02 17 F7.
+        QByteArray gs("\x00\xF0\x0A\x41\x10\x42\x12\x40\x12\x15\x02\x17\xF7\x00\x91\x24\x64\x87\x40\x81\x24\x00", 22);
+        QTest::newRow("--tempo 50") << QStringList{"--tempo", "50"} << organ << organ << 44100;
+        QTest::newRow("--transpose 12") << QStringList{"--transpose", "12"} << organ << octave << -1;
+        QTest::newRow("channel 10 at +5") << QStringList{"--transpose", "5"} << drums << drums << -1;
+        QTest::newRow("GS drum part at -7") << QStringList{"--transpose", "-7"} << gs << gs << -1;
+    }
+
+    void tempoAndKey()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, song);
+        QFETCH(QByteArray, plain);
+        QFETCH(int, longer);
+        const QString in = TestEnv::writeTracks(m_dir.filePath("asked.mid"), {song});
+        const QString ref = TestEnv::writeTracks(m_dir.filePath("plain.mid"), {plain});
+        QVERIFY(!in.isEmpty() && !ref.isEmpty());
+        const QString out = m_dir.filePath("asked.wav"), plainOut = m_dir.filePath("plain.wav");
+        QCOMPARE(tool(args + QStringList{"--overwrite", "-q", "-o", out, in}).code, 0);
+        QCOMPARE(tool({"--overwrite", "-q", "-o", plainOut, ref}).code, 0);
+        const Audio a = readAudio(out), b = readAudio(plainOut);
+        QVERIFY(TestEnv::peak(b.samples, 0) > 1000);
+        if (longer < 0)
+            QVERIFY(a.samples == b.samples);
+        else   // within one rendered block
+            QVERIFY2(qAbs(a.frames() - b.frames() - longer) <= 4096,
+                     qPrintable(QString::number(a.frames() - b.frames())));
     }
 
     // Words already beside the audio are kept unless --overwrite; the audio is written all the same.
@@ -410,6 +456,10 @@ private slots:
         QTest::newRow("no jobs") << QStringList{"-j", "0", "a.mid"} << QStringList{};
         QTest::newRow("rate") << QStringList{"-r", "44k", "a.mid"} << QStringList{};
         QTest::newRow("unknown option") << QStringList{"--loud", "a.mid"} << QStringList{};
+        QTest::newRow("tempo too slow") << QStringList{"--tempo", "24", "a.mid"} << QStringList{"tempo"};
+        QTest::newRow("tempo not a number") << QStringList{"--tempo", "fast", "a.mid"} << QStringList{"tempo"};
+        QTest::newRow("transpose too far") << QStringList{"--transpose", "-25", "a.mid"} << QStringList{"transpose"};
+        QTest::newRow("transpose a fraction") << QStringList{"--transpose", "1.5", "a.mid"} << QStringList{"transpose"};
     }
 
     void badUsage()

@@ -1,4 +1,5 @@
-// lyrabox-render [-o OUTPUT] [-f wav|flac|ogg] [-s BANK.sf2]... [-r RATE] [-j JOBS] [-q] [--overwrite] [--lrc] FILE...
+// lyrabox-render [-o OUTPUT] [-f wav|flac|ogg] [-s BANK.sf2]... [-r RATE] [-j JOBS] [-q] [--overwrite] [--lrc]
+//                [--tempo PERCENT] [--transpose SEMITONES] FILE...
 // Writes songs as audio files, faster than they play, sounding as the player
 // plays them. Exit status: 0 when every song was written, 1 when one was
 // not, 2 for a wrong command line.
@@ -80,6 +81,8 @@ struct Command {
     bool quiet = false;
     bool overwrite = false;
     bool words = false;
+    int tempo = 100;
+    int transpose = 0;
 };
 
 // Empty when the command line is fine, else why not.
@@ -103,7 +106,11 @@ QString parse(const QStringList &args, Command *cmd)
     const QCommandLineOption overwrite("overwrite", "Replace files that are already there.");
     const QCommandLineOption lrc("lrc", "Also write the words of each song that has them beside its audio file, "
                                         "as .lrc (UTF-8, with the time of each syllable).");
-    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite, lrc});
+    const QCommandLineOption tempo("tempo", "Tempo in percent of the song's own, 25 to 200 (default 100).", "PERCENT",
+                                   "100");
+    const QCommandLineOption transpose(
+        "transpose", "Semitones to move the notes by, -24 to 24; drums stay (default 0).", "SEMITONES", "0");
+    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite, lrc, tempo, transpose});
     p.addPositionalArgument("FILE", "MIDI files (.mid, .rmi).", "FILE...");
     if (!p.parse(args))
         return p.errorText();
@@ -124,6 +131,12 @@ QString parse(const QStringList &args, Command *cmd)
     cmd->jobs = p.value(jobs).toInt(&ok);
     if (!ok || cmd->jobs < 1 || cmd->jobs > 256)
         return QStringLiteral("the number of jobs must be from 1 to 256.");
+    cmd->tempo = p.value(tempo).toInt(&ok);
+    if (!ok || cmd->tempo < 25 || cmd->tempo > 200)
+        return QStringLiteral("the tempo must be a percentage from 25 to 200.");
+    cmd->transpose = p.value(transpose).toInt(&ok);
+    if (!ok || cmd->transpose < -24 || cmd->transpose > 24)
+        return QStringLiteral("the transpose must be a number of semitones from -24 to 24.");
     cmd->banks = p.values(bank);
     for (const QString &b : std::as_const(cmd->banks)) {
         if (const QString why = soundBankProblem(b); !why.isEmpty())
@@ -282,7 +295,8 @@ int main(int argc, char **argv)
             say(QStringLiteral("%1: %2").arg(cmd.inputs[i], plan.problems[i]));
             ++failed;
         } else {
-            jobs.append({cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite, cmd.words});
+            jobs.append(
+                {cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite, cmd.words, {}, cmd.tempo, cmd.transpose});
         }
     }
     const bool ok = run(jobs, options, cmd, failed);

@@ -52,7 +52,10 @@ QString pathBeside(const QString &audio)
 
 bool writeBeside(const RenderJob &job, QString *error)
 {
-    const QString words = text(loadSongText(job.input, job.wordsEncoding));
+    SongText sung = loadSongText(job.input, job.wordsEncoding);
+    for (LyricSyllable &s : sung.lyrics)
+        s.ms = s.ms * 100 / std::max(job.tempoPercent, 1);
+    const QString words = text(sung);
     if (words.isEmpty())
         return true;
     const QString path = pathBeside(job.output);

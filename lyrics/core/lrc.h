@@ -17,6 +17,7 @@ QString pathBeside(const QString &audio);
 // Writes the words of the song beside its audio file, whole or not at all;
 // a file already there is kept unless overwrite (a pipe or device always).
 // A song without words writes nothing. False with the reason in *error.
+// The times follow the audio, rendered at the job's tempo.
 bool writeBeside(const RenderJob &job, QString *error);
 
 }

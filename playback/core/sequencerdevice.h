@@ -31,4 +31,9 @@ public:
     // failure's text is then taken with takeFault(). A device that cannot fail
     // while playing never calls it.
     virtual void setFaultListener(std::function<void()> listener) { (void)listener; }
+    // Tempo in percent of the song's own (25..200) and key in semitones
+    // (-24..24), heard at once while a song plays. Positions and the length
+    // stay in the song's own time.
+    virtual void setTempoPercent(int percent) { (void)percent; }
+    virtual void setTranspose(int semitones) { (void)semitones; }
 };

@@ -13,6 +13,8 @@ struct RenderJob {
     bool overwrite = false;          // else an existing output makes the song fail
     bool words = false;              // also the song's words beside the output, as .lrc
     QByteArray wordsEncoding = {};   // as chosen for the song; empty: automatic
+    int tempoPercent = 100;          // of the song's own
+    int transpose = 0;               // semitones; drums stay
 };
 
 // Renders songs to audio files, one at a time; each worker has its own.

@@ -1,6 +1,7 @@
 #include "playback/engine/fluidoutput.h"
 #include "playback/engine/bankfile.h"
 #include "playback/engine/fluidlog.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QtEndian>
@@ -222,6 +223,9 @@ bool FluidOutput::bankBroken() const
 
 void FluidOutput::setPlayerLocked(fluid_player_t *player)
 {
+    // A note the mapper moved would not end at its key without it.
+    sendMappedOffs(m_synth->synth(), m_mapper);
+    m_mapper.reset();
     m_player = player;
     if (player) {
         m_hushed = false;
@@ -337,7 +341,8 @@ int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
     // missing sample data, and FluidSynth crashes on that.
     if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0 && self->m_synth->broken())
         return FLUID_OK;
-    return fluid_synth_handle_midi_event(self->m_synth->synth(), event);
+    self->m_mapper.setTranspose(self->m_transpose.load(std::memory_order_relaxed));
+    return sendMapped(self->m_synth->synth(), self->m_mapper, event);
 }
 
 int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[], int nout, float *out[])

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/notemapper.h"
 #include "playback/core/peaklimiter.h"
 #include "playback/core/soundconfig.h"
 #include <QString>
@@ -75,6 +76,8 @@ public:
     // Factor applied to the rendered samples, 0..1. Level and mute go here and
     // not into the synth's gain, which would end quiet voices for good.
     void setScale(float scale) { m_scale = scale; }
+    // Semitones the player's notes are moved by from their next note-on; any thread.
+    void setTranspose(int semitones) { m_transpose = semitones; }
     // Stop now: once the voices are gone, the effects' tail is not rendered
     // either (the next play's reset clears it). Under lock().
     void hushLocked() { m_hushed = true; }
@@ -125,6 +128,8 @@ private:
     std::unique_ptr<PeakLimiter> m_limiter;   // null: none; under m_lock
     QString m_fault;                          // under m_lock
     std::function<void()> m_faultNotice;      // under m_lock
+    NoteMapper m_mapper;                      // the player's notes; under m_lock
     std::atomic<float> m_scale{1.0f};
+    std::atomic<int> m_transpose{0};
     std::atomic<bool> m_rendering{false};
 };

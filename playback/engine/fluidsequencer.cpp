@@ -35,6 +35,7 @@ int FluidSequencer::ensureOutput()
         return MediaError::DriverLoad;
     m_lock = &m_out->lock();
     m_out->setFaultNotice(faultNotice());
+    m_out->setTranspose(m_transpose);
     applyGain();
     return 0;
 }
@@ -118,6 +119,7 @@ int FluidSequencer::startPlayerLocked(qint64 tick)
         return MediaError::NotAvailable;
     }
     m_started = false;
+    fluid_player_set_tempo(player, FLUID_PLAYER_TEMPO_INTERNAL, m_tempoPercent / 100.0);
     fluid_player_set_tick_callback(player, &FluidSequencer::onTick, this);
     m_player = player;
     m_out->setPlayerLocked(player);
@@ -231,6 +233,26 @@ qint64 FluidSequencer::currentTickLocked() const
         return m_heldTick;
     // Until the player has taken its seek it still reports tick 0.
     return std::max<qint64>(fluid_player_get_current_tick(m_player), m_startTick);
+}
+
+void FluidSequencer::setTempoPercent(int percent)
+{
+    percent = std::clamp(percent, 25, 200);
+    if (!m_lock) {
+        m_tempoPercent = percent;
+        return;
+    }
+    std::lock_guard guard(*m_lock);
+    m_tempoPercent = percent;
+    if (m_player)
+        fluid_player_set_tempo(m_player, FLUID_PLAYER_TEMPO_INTERNAL, percent / 100.0);
+}
+
+void FluidSequencer::setTranspose(int semitones)
+{
+    m_transpose = std::clamp(semitones, -NoteMapper::MaxTranspose, NoteMapper::MaxTranspose);
+    if (m_out)
+        m_out->setTranspose(m_transpose);
 }
 
 void FluidSequencer::dropPlayerLocked()

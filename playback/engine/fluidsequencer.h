@@ -58,6 +58,8 @@ public:
     qint64 position() const override;
     qint64 length() const override;
     Mode mode() const override;
+    void setTempoPercent(int percent) override;
+    void setTranspose(int semitones) override;
 
     int level() const override { return m_level; }
     void setLevel(int level) override;
@@ -117,6 +119,8 @@ private:
     // Presets of the previous song, kept loaded so a next song with the same
     // instruments starts without reading their samples again.
     QVector<std::array<int, 3>> m_pinned;
+    int m_tempoPercent = 100;   // under the lock
+    int m_transpose = 0;
     std::atomic<bool> m_started{false};
     std::atomic<int> m_level{65535};
     std::atomic<bool> m_muted{false};

@@ -4,6 +4,7 @@
 #include "playback/core/tailcut.h"
 #include "playback/engine/audiofilewriter.h"
 #include "playback/engine/fluidsequencer.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
@@ -113,6 +114,12 @@ QString refusal(const MidiFile &song)
 }
 }
 
+int OfflineRender::playEvent(void *data, fluid_midi_event_t *event)
+{
+    auto *self = static_cast<OfflineRender *>(data);
+    return sendMapped(self->m_synth, self->m_mapper, event);
+}
+
 OfflineRender::OfflineRender(Options options) : m_options(std::move(options)) {}
 
 SongRenderFactory OfflineRender::factory(const SoundConfig &sound)
@@ -193,6 +200,12 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
     const QByteArray bytes = song.playableBytes();
     sendSongReset(m_synth, m_options.sound.songReset);
     fluid_player_t *player = new_fluid_player(m_synth);
+    m_mapper.reset();
+    m_mapper.setTranspose(job.transpose);
+    if (player) {
+        fluid_player_set_playback_callback(player, &OfflineRender::playEvent, this);
+        fluid_player_set_tempo(player, FLUID_PLAYER_TEMPO_INTERNAL, job.tempoPercent / 100.0);
+    }
     if (!player || fluid_player_add_mem(player, bytes.constData(), size_t(bytes.size())) != FLUID_OK
         || fluid_player_play(player) != FLUID_OK) {
         if (player)
@@ -201,7 +214,7 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
         return false;
     }
     const int rate = m_options.sampleRate;
-    const auto songFrames = std::llround(song.tickToMs(song.lastTick()) * rate / 1000.0);
+    const auto songFrames = std::llround(song.tickToMs(song.lastTick()) * rate / 1000.0 * 100.0 / job.tempoPercent);
     Stream stream(*writer, songFrames, m_limiter ? m_limiter->latency() : 0, rate);
     std::vector<float> left(Block), right(Block);
     bool ok = true;

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/notemapper.h"
 #include "playback/core/songrender.h"
 #include "playback/core/soundconfig.h"
 #include <QString>
@@ -38,11 +39,13 @@ public:
     static SongRenderFactory factory(const SoundConfig &sound);
 
 private:
+    static int playEvent(void *data, fluid_midi_event_t *event);
     bool makeSynth(QString *error);
     void dropSynth();
 
     Options m_options;
     fluid_settings_t *m_settings = nullptr;
     fluid_synth_t *m_synth = nullptr;
+    NoteMapper m_mapper;   // the song's notes, moved by the job's transpose
     std::unique_ptr<PeakLimiter> m_limiter;
 };

@@ -1,0 +1,80 @@
+#include "playback/engine/mappedevents.h"
+
+namespace {
+int send(fluid_synth_t *synth, const NoteMapper::Message &m)
+{
+    const int ch = m.status & 0x0F;
+    switch (m.status & 0xF0) {
+    case 0x80: return fluid_synth_noteoff(synth, ch, m.data1);
+    case 0x90:
+        return m.data2 ? fluid_synth_noteon(synth, ch, m.data1, m.data2) : fluid_synth_noteoff(synth, ch, m.data1);
+    case 0xA0: return fluid_synth_key_pressure(synth, ch, m.data1, m.data2);
+    case 0xB0: return fluid_synth_cc(synth, ch, m.data1, m.data2);
+    default: return fluid_synth_program_change(synth, ch, m.data1);
+    }
+}
+
+// FluidSynth keeps a sysex's bytes as it keeps a text's and has a getter only for
+// texts: the event passes as a text for the time it takes to read them.
+QByteArray sysexBytes(fluid_midi_event_t *event)
+{
+    void *data = nullptr;
+    int size = 0;
+    fluid_midi_event_set_type(event, 0x01);
+    const bool read = fluid_midi_event_get_text(event, &data, &size) == FLUID_OK && data && size > 0;
+    fluid_midi_event_set_type(event, 0xF0);
+    return read ? QByteArray(static_cast<const char *>(data), size) : QByteArray();
+}
+
+// The synth knows which presets come from its drum bank, whatever message put them there.
+void noteDrumBank(fluid_synth_t *synth, NoteMapper &mapper, int channel)
+{
+    int font = 0, bank = 0, program = 0;
+    if (fluid_synth_get_program(synth, channel, &font, &bank, &program) == FLUID_OK)
+        mapper.setDrumBank(channel, bank == 128);
+}
+}
+
+int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, fluid_midi_event_t *event)
+{
+    const int type = fluid_midi_event_get_type(event);
+    const int ch = fluid_midi_event_get_channel(event) & 0x0F;
+    NoteMapper::Message in{quint8(type | ch), 0, 0};
+    switch (type) {
+    case 0x80:
+    case 0x90:
+    case 0xA0:
+        in.data1 = quint8(fluid_midi_event_get_key(event));
+        in.data2 = quint8(fluid_midi_event_get_velocity(event));
+        break;
+    case 0xB0:
+        in.data1 = quint8(fluid_midi_event_get_control(event));
+        in.data2 = quint8(fluid_midi_event_get_value(event));
+        break;
+    case 0xC0: in.data1 = quint8(fluid_midi_event_get_program(event)); break;
+    default: {
+        if (type != 0xF0)
+            return fluid_synth_handle_midi_event(synth, event);
+        // A reset or a part made drums by a system exclusive message.
+        for (const auto &m : mapper.sysex(sysexBytes(event)))
+            send(synth, m);
+        const int rc = fluid_synth_handle_midi_event(synth, event);
+        for (int c = 0; c < 16; ++c)
+            noteDrumBank(synth, mapper, c);
+        return rc;
+    }
+    }
+    const NoteMapper::Out out = mapper.map(in);
+    int rc = FLUID_OK;
+    for (int i = 0; i < out.count; ++i)
+        rc = send(synth, out.at[size_t(i)]);
+    if (type == 0xC0)
+        noteDrumBank(synth, mapper, ch);
+    return rc;
+}
+
+void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper)
+{
+    for (const auto &m : mapper.offs())
+        send(synth, m);
+}
