@@ -31,6 +31,7 @@ QList<Entry> entries()
         {C::Add, "Add to play list", {}},
         {C::Remove, "Remove from play list", {}},
         {C::Clear, "Clear play list", {}},
+        {C::Find, "Find...", {ctrl(Qt::Key_F)}},
         {C::Shuffle, "Shuffle", {}, true},
         {C::Loop, "Loop", {}, true},
         {C::Roll, "Roll out/in", {}},

@@ -29,6 +29,7 @@ public:
         Add,
         Remove,
         Clear,
+        Find,
         Shuffle,
         Loop,
         Roll,

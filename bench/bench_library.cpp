@@ -4,8 +4,12 @@
 #include "library/core/libraryfile.h"
 #include "library/core/playlist.h"
 #include "library/core/playlistfile.h"
+#include "library/core/playlistfilter.h"
+#include "library/core/playlistmodel.h"
+#include "library/core/songindex.h"
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -131,6 +135,81 @@ void BM_ReadPlayList_100000Lines(benchmark::State &state)
     }
 }
 
+
+// Words for made-up songs, some with accents, as a song book of a thousand songs would have them.
+const char *const Words[] = {"love",  "heart", "night", "amor",      "corazón", "noche",   "été",  "rêve", "Straße",
+                             "light", "river", "home",  "Sehnsucht", "día",     "canción", "road", "moon", "sing"};
+
+SongText madeUpSong(int n)
+{
+    SongText t;
+    t.title = QStringLiteral("Song number %1").arg(n);
+    t.artists = {QStringLiteral("Singer %1").arg(n % 37)};
+    for (int i = 0; i < 300; ++i) {
+        const unsigned pick = unsigned(n * 7919 + i * 104729) % std::size(Words);
+        t.lyrics.append({i * 400, QString::fromUtf8(Words[pick]) + u' ',
+                         i % 8 ? LyricSyllable::Break::None : LyricSyllable::Break::Line});
+    }
+    return t;
+}
+
+// One keystroke in the find field over a full play list whose songs all have words (about 300
+// each): the next prefix of the query, the filter looking at every entry again. Query 0 matches
+// some songs by their words, 1 matches none (every entry read to its end).
+void BM_FindKeystroke(benchmark::State &state)
+{
+    PlayListModel list;
+    for (int i = 0; i < PlayList::Capacity; ++i)
+        list.append(QStringLiteral("/music/Composer %1/Track %2 - A Song With A Longer Title.mid").arg(i / 50).arg(i));
+    SongIndex index(
+        [](const QString &path) { return madeUpSong(QFileInfo(path).baseName().section(u' ', 1, 1).toInt()); });
+    index.follow(list.paths());
+    index.readFor(0);
+    PlayListFilter filter(&index);
+    filter.setSourceModel(&list);
+    const QString query = state.range(0) ? QStringLiteral("corazon zebra") : QStringLiteral("corazon strasse");
+    int typed = 0;
+    for (auto _ : state) {
+        typed = typed % query.size() + 1;
+        filter.setQuery(query.left(typed));
+        benchmark::DoNotOptimize(filter.rowCount());
+    }
+}
+
+// Reading the words of 1001 songs for the find index, one small karaoke song each (200 syllables).
+void BM_IndexSongWords(benchmark::State &state)
+{
+    QByteArray track;
+    const auto meta = [&track](char type, const QByteArray &text) {
+        track += QByteArray("\x00\xFF", 2) + type + char(text.size()) + text;
+    };
+    meta(3, "A Song To Find");
+    for (int i = 0; i < 200; ++i)
+        meta(5, QByteArray(Words[i % std::size(Words)]) + ' ');
+    track += QByteArray("\x00\xFF\x2F\x00", 4);
+    QByteArray song("MThd\0\0\0\6\0\0\0\1\0\x60", 14);
+    const quint32 n = quint32(track.size());
+    song += "MTrk" + QByteArray(1, char(n >> 24)) + char(n >> 16) + char(n >> 8) + char(n) + track;
+    QStringList paths;
+    for (int i = 0; i < PlayList::Capacity; ++i) {
+        QFile f(fixture().dir.filePath(QStringLiteral("words %1.kar").arg(i)));
+        if (!f.open(QIODevice::WriteOnly) || f.write(song) != song.size()) {
+            state.SkipWithError("cannot write the songs");
+            return;
+        }
+        paths << f.fileName();
+    }
+    for (auto _ : state) {
+        SongIndex index([](const QString &path) { return loadSongText(path); });
+        index.follow(paths);
+        index.readFor(0);
+        if (!index.textOf(paths.last()).contains(u"corazon")) {
+            state.SkipWithError("the words were not read");
+            break;
+        }
+    }
+}
+
 }   // namespace
 
 BENCHMARK(BM_ReadPlayList_100000Lines)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
@@ -139,4 +218,6 @@ BENCHMARK(BM_OpenLibrary_HalfMissing)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveLibrary)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference_ReadBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference_WriteBytes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindKeystroke)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexSongWords)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

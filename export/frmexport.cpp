@@ -192,7 +192,7 @@ QStringList FrmExport::chosenSongs() const
     std::sort(rows.begin(), rows.end());
     QStringList songs;
     for (const QModelIndex &row : std::as_const(rows))
-        songs << list.path(row.row());
+        songs << row.data(PlayListModel::PathRole).toString();   // the row shown, maybe under a find
     return songs;
 }
 

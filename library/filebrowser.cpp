@@ -1,5 +1,6 @@
 #include "library/filebrowser.h"
 #include "components/core/systemtools.h"
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -224,15 +225,54 @@ PlayListBox::PlayListBox(QWidget *parent) : QListView(parent)
     setDropIndicatorShown(false);
 }
 
+QModelIndex PlayListBox::listIndex(const QModelIndex &shown) const
+{
+    const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model());
+    return proxy ? proxy->mapToSource(shown) : shown;
+}
+
+QModelIndex PlayListBox::shownIndex(const QModelIndex &entry) const
+{
+    const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model());
+    return proxy ? proxy->mapFromSource(entry) : entry;
+}
+
+QModelIndex PlayListBox::entryIndex(int row) const
+{
+    const auto *proxy = qobject_cast<const QAbstractProxyModel *>(model());
+    return (proxy ? proxy->sourceModel() : model())->index(row, 0);
+}
+
 void PlayListBox::setCurrentRow(int row)
 {
-    if (selectionModel())   // none until the box has its list
-        selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+    if (!selectionModel())   // none until the box has its list
+        return;
+    m_chosen = entryIndex(row);
+    selectionModel()->setCurrentIndex(shownIndex(m_chosen), QItemSelectionModel::ClearAndSelect);
 }
 
 bool PlayListBox::rowSelected(int row) const
 {
-    return selectionModel() && selectionModel()->isSelected(model()->index(row, 0));
+    if (!selectionModel())
+        return false;
+    return selectionModel()->isSelected(shownIndex(entryIndex(row)));
+}
+
+void PlayListBox::showingAboutToChange()
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid())   // else it is hidden: the one chosen before stays chosen
+        m_chosen = selectionModel()->isSelected(current) ? QPersistentModelIndex(listIndex(current))
+                                                         : QPersistentModelIndex();
+}
+
+void PlayListBox::showingChanged()
+{
+    const QModelIndex shown = shownIndex(m_chosen);
+    if (currentIndex().isValid() || !shown.isValid())
+        return;
+    selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
+    scrollTo(shown);
 }
 
 void PlayListBox::keyPressEvent(QKeyEvent *event)

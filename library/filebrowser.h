@@ -66,16 +66,21 @@ private:
     QString m_pattern;
 };
 
-// The play list's view: takes dropped files, Enter plays, Delete removes.
+// The play list's view: takes dropped files, Enter plays, Delete removes. Rows are the list's own
+// entries, also while a find shows only some of them.
 class PlayListBox : public QListView {
     Q_OBJECT
 public:
     explicit PlayListBox(QWidget *parent = nullptr);
     // -1 when no row is current.
-    int currentRow() const { return currentIndex().row(); }
-    // Makes row current and the only one selected; -1 clears both.
+    int currentRow() const { return listIndex(currentIndex()).row(); }
+    // Makes row current and the only one selected; -1 clears both. A row a find hides is chosen
+    // again when it shows.
     void setCurrentRow(int row);
     bool rowSelected(int row) const;
+    // Around a change of what a find shows: the chosen entry stays chosen, or is chosen again.
+    void showingAboutToChange();
+    void showingChanged();
 
 signals:
     void filesDropped(const QStringList &paths);
@@ -87,4 +92,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    QModelIndex listIndex(const QModelIndex &shown) const;
+    QModelIndex shownIndex(const QModelIndex &entry) const;
+    QModelIndex entryIndex(int row) const;
+    QPersistentModelIndex m_chosen;   // of the list, not of what shows
 };

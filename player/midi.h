@@ -19,6 +19,7 @@ class QItemSelectionModel;
 class ClosingDialogs;
 class LibrarySession;
 class Commands;
+class PlayListFind;
 
 // The player window: handlers and named state. The members are spread over
 // files by subsystem; the declarations below are grouped by the file that
@@ -124,6 +125,8 @@ private:
     void File1_DblClick();
     void List1_Click();
     void List1_DblClick();
+    // The find field over the play list, the panel rolled out first so that it shows.
+    void findInList();
     // player/midi_options.cpp: shuffle and the interlude field.
     void chkShuffle_Click();
     void txtPause_Change();
@@ -188,6 +191,7 @@ private:
     void setTextColor(qint64 color);
     void setCorners(bool light);
     void endRoll();
+    void rollOut();
 
     // player/midi_library.cpp
     void connectLibrary();
@@ -242,6 +246,7 @@ private:
     QList<PathsRequest> m_pendingPaths;
     bool m_pathsRetry = false;
     Commands *m_commands = nullptr;
+    PlayListFind *m_find = nullptr;
     QMenu *m_menu = nullptr;
     // Dragging by hand where the window system will not move the window.
     bool m_manualDrag = false;

@@ -5,6 +5,7 @@
 #include "library/core/librarysession.h"
 #include "library/core/midifiles.h"
 #include "library/filebrowser.h"
+#include "library/playlistfind.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
 #include <QDir>
@@ -46,6 +47,7 @@ void Midi::connectBrowser()
         if (cmdRemove->isEnabled())
             cmdRemove_Click();
     });
+    connect(m_find, &PlayListFind::playRequested, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::filesDropped, this, [this](const QStringList &paths) {
         if (cmdAdd->isEnabled())
             m_library->addFiles(midiFilesIn(paths));
@@ -116,4 +118,11 @@ void Midi::List1_DblClick()
     m_play->setUpdateInterval(0);
     if (m_play->openEntry() == Opened::File && wasPlaying)
         m_play->play();
+}
+
+void Midi::findInList()
+{
+    // A field on a rolled-in panel would take typing out of sight.
+    rollOut();
+    m_find->openField();
 }

@@ -1,6 +1,7 @@
 #include "app/core/twips.h"
 #include "library/core/librarysession.h"
 #include "library/filebrowser.h"
+#include "library/playlistfind.h"
 #include "player/headinglabel.h"
 #include "player/midi.h"
 #include "player/midigeometry.h"
@@ -223,7 +224,7 @@ void Midi::buildBrowser()
     File1 = place(new FileList(p), "File1", 120, 2100, 2415, 1845);
     File1->setToolTip(QStringLiteral("Select one or more files to add to play list; double click to preview file"));
     List1 = place(new PlayListBox(p), "List1", 3600, 960, 2175, 2985);
-    List1->setModel(m_library->model());
+    m_find = new PlayListFind(List1, m_library->model(), m_services.songText, p);
     List1->setToolTip(QStringLiteral("Play list--double click to open desired selection"));
 }
 

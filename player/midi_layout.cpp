@@ -109,6 +109,15 @@ void Midi::cmdExpand_Click()
     m_rollTimer.start();
 }
 
+void Midi::rollOut()
+{
+    if (m_heightTw >= RolledOutHeightTw || (rolling() && m_rollingOut))
+        return;
+    m_rollingOut = true;
+    SSPanel2->resize(SSPanel2->width(), Twips::toPixels(RolledOutPanelTw));
+    m_rollTimer.start();
+}
+
 void Midi::rollStep()
 {
     if (m_rollingOut && m_heightTw < RolledOutHeightTw)

@@ -21,7 +21,7 @@ void Midi::buildMenu()
     m_menu->setObjectName(QStringLiteral("PlayerMenu"));
     using C = Commands;
     const QList<QList<C::Id>> groups = {{C::PlayPause, C::Stop, C::Next, C::Previous},
-                                        {C::OpenFiles, C::OpenLibrary},
+                                        {C::OpenFiles, C::OpenLibrary, C::Find},
                                         {C::Loop, C::Shuffle, C::Roll},
                                         {C::Lyrics, C::Volume, C::Help, C::About},
                                         {C::Quit}};

@@ -1,6 +1,8 @@
 // The ".mfl" library file, the shuffle deal and the play list the views show. Random bytes: fuzz/fuzz_libraryfile.cpp.
 #include "library/core/libraryfile.h"
+#include "library/core/playlistfilter.h"
 #include "library/core/playlistmodel.h"
+#include "library/core/songindex.h"
 #include "library/core/shuffle.h"
 #include <QAbstractItemModelTester>
 #include <QtTest>
@@ -172,6 +174,55 @@ private slots:
         list.clear();
         QVERIFY(list.isEmpty() && list.rowCount() == 0 && list.name(0).isEmpty());
         QCOMPARE(reset.size() + in.size() + out.size(), 2 + PlayListModel::Capacity + 1);
+    }
+
+    // Find: every word of the query in the file name, title, artists or words of one entry, case and
+    // accents aside; a song not read yet is found by its file name only.
+    void find_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QStringList>("found");
+        const QStringList all{"Café.mid", "b.mid", "c.kar", "ﬁve.MID"};
+        QTest::newRow("empty shows all") << " " << true << all;
+        QTest::newRow("name, case and accent") << "CAFE" << true << QStringList{"Café.mid"};
+        QTest::newRow("title, two words") << "linden ÜNTER" << true << QStringList{"b.mid"};
+        QTest::newRow("artist") << "zoe" << true << QStringList{"b.mid"};
+        QTest::newRow("words, sharp s") << "STRASSE liebe" << true << QStringList{"c.kar"};
+        QTest::newRow("ligature") << "five" << true << QStringList{"ﬁve.MID"};
+        QTest::newRow("words of two songs") << "liebe zoe" << true << QStringList{};
+        QTest::newRow("not read: by name") << "b.m" << false << QStringList{"b.mid"};
+        QTest::newRow("not read: no title") << "linden" << false << QStringList{};
+    }
+    void find()
+    {
+        QFETCH(QString, query);
+        QFETCH(bool, read);
+        QFETCH(QStringList, found);
+        PlayListModel list;
+        for (const char *p : {"/m/Café.mid", "/m/b.mid", "/m/c.kar", "/m/ﬁve.MID"})
+            list.append(QString::fromUtf8(p));
+        SongIndex index([](const QString &path) {
+            SongText t;
+            if (path.endsWith("b.mid")) {
+                t.title = "Unter den Linden";
+                t.artists = {"Anna", "Zoë"};
+            } else if (path.endsWith("c.kar")) {
+                t.lyrics = {{0, "Die Stra", {}}, {9, "ße der Lie", {}}, {20, "be", {}}, {30, "Nacht", LyricSyllable::Break::Line}};
+            }
+            return t;
+        });
+        index.follow(list.paths());
+        if (read)
+            index.readFor(0);
+        PlayListFilter filter(&index);
+        filter.setSourceModel(&list);
+        QAbstractItemModelTester contract(&filter, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        filter.setQuery(query);
+        QStringList shown;
+        for (int row = 0; row < filter.rowCount(); ++row)
+            shown << list.name(filter.sourceRow(row));
+        QCOMPARE(shown, found);
     }
 };
 

@@ -85,6 +85,43 @@ private slots:
         QCOMPARE(f.device.openFile + m.controls().Label1->text(), songs[0] + "A");
     }
 
+    // Ctrl+F rolls the panel out and shows the field; typing filters, Enter plays the first entry shown,
+    // an entry hidden by the find is chosen again when Esc shows the whole list; Delete removes the
+    // right entry while filtering.
+    void findInList()
+    {
+        PlayerFixture f;
+        f.songText.texts["b.mid"].title = "Noche de Amor";
+        Midi &m = f.startWith({"a.mid", "b.mid", "c.mid", "d.mid"});
+        PlayListBox *list = m.controls().List1;
+        const QRect place = list->geometry();
+        auto *field = m.findChild<QLineEdit *>("txtFind");
+        QVERIFY(field && !field->isVisibleTo(&m));
+        QTest::keyClick(&m, Qt::Key_F, Qt::ControlModifier);
+        m.finishRoll();
+        QVERIFY(field->isVisibleTo(&m) && field->hasFocus() && m.heightTw() == 6720);
+        QCOMPARE(field->accessibleName(), "Find in play list");
+        QTest::keyClicks(field, "amor ");
+        QTRY_COMPARE(list->model()->rowCount(), 1);   // once the title is read, between events
+        QCOMPARE(m.findChild<QLabel *>("lblFound")->text(), "1 of 4");
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(f.device.openFile, m.library()->list().path(1));   // opened, not played: the space was typed
+        QCOMPARE(std::tuple(m.playSession()->selIndex(), list->currentRow(), m.controls().MMControl1->mode()),
+                 std::tuple(1, 1, SequencerDevice::Mode::Stopped));
+        f.press("Next");
+        QCOMPARE(std::pair(m.playSession()->selIndex(), list->currentRow()), std::pair(2, -1));
+        QTest::keyClick(field, Qt::Key_Escape);
+        QVERIFY(!field->isVisibleTo(&m));
+        QCOMPARE(std::tuple(list->model()->rowCount(), list->currentRow(), list->rowSelected(2), list->geometry()),
+                 std::tuple(4, 2, true, place));
+        m.commands()->run(Commands::Find);
+        QTest::keyClicks(field, "D.M");
+        list->setCurrentRow(3);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(m.library()->list().names(), QStringList({"a.mid", "b.mid", "c.mid"}));
+        QCOMPARE(m.findChild<QLabel *>("lblFound")->text(), "0 of 3");
+    }
+
     void unreadableFolderLeavesTheBrowser()
     {
         PlayerFixture f;
