@@ -7,6 +7,9 @@
 #include "library/core/playlistfilter.h"
 #include "library/core/playlistmodel.h"
 #include "library/core/songindex.h"
+#include "components/core/songstore.h"
+#include "lyrics/core/storedsongtext.h"
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -48,6 +51,10 @@ struct Fixture {
 
 Fixture &fixture()
 {
+    // The find index reads between events: it needs an application.
+    static int argc = 1;
+    static char name[] = "bench_library", *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
     static auto f = std::make_unique<Fixture>();
     return *f;
 }
@@ -158,6 +165,7 @@ SongText madeUpSong(int n)
 // some songs by their words, 1 matches none (every entry read to its end).
 void BM_FindKeystroke(benchmark::State &state)
 {
+    fixture();   // and its application
     PlayListModel list;
     for (int i = 0; i < PlayList::Capacity; ++i)
         list.append(QStringLiteral("/music/Composer %1/Track %2 - A Song With A Longer Title.mid").arg(i / 50).arg(i));
@@ -199,8 +207,12 @@ void BM_IndexSongWords(benchmark::State &state)
         }
         paths << f.fileName();
     }
+    // As the player reads them: through the song store, which has one choice in it.
+    SongStore store(fixture().dir.filePath(QStringLiteral("Song choices.sqlite")));
+    store.setValue(paths.first(), QLatin1String(StoredSongText::EncodingKey), QStringLiteral("UTF-8"));
     for (auto _ : state) {
-        SongIndex index([](const QString &path) { return loadSongText(path); });
+        StoredSongText stored(&store);
+        SongIndex index([&stored](const QString &path) { return stored.textOf(path); });
         index.follow(paths);
         index.readFor(0);
         if (!index.textOf(paths.last()).contains(u"corazon")) {
