@@ -268,11 +268,13 @@ void PlayListBox::showingAboutToChange()
 
 void PlayListBox::showingChanged()
 {
+    // The view moves the current row to a neighbour of one that hides, which Remove would then take.
     const QModelIndex shown = shownIndex(m_chosen);
-    if (currentIndex().isValid() || !shown.isValid())
+    if (currentIndex() == shown && (!shown.isValid() || selectionModel()->isSelected(shown)))
         return;
     selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect);
-    scrollTo(shown);
+    if (shown.isValid())
+        scrollTo(shown);
 }
 
 void PlayListBox::keyPressEvent(QKeyEvent *event)

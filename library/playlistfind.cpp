@@ -58,7 +58,7 @@ PlayListFind::PlayListFind(PlayListBox *list, PlayListModel *model, SongTextSour
         connect(m, &QAbstractItemModel::modelReset, this, &PlayListFind::showCount);
     }
     connect(m_filter, &QAbstractItemModel::layoutChanged, this, &PlayListFind::showCount);
-    connect(m_index, &SongIndex::songsRead, m_list, &PlayListBox::showingChanged);
+    connect(m_index, &SongIndex::songsRead, this, [this] { showing([this] { m_filter->refresh(); }); });
     // New entries are read as they come, once finding has begun.
     connect(model, &QAbstractItemModel::rowsInserted, this, &PlayListFind::followList);
     connect(model, &QAbstractItemModel::modelReset, this, &PlayListFind::followList);
@@ -99,11 +99,16 @@ void PlayListFind::followList()
         m_index->follow(m_model->paths());
 }
 
-void PlayListFind::search(const QString &text)
+void PlayListFind::showing(const std::function<void()> &change)
 {
     m_list->showingAboutToChange();
-    m_filter->setQuery(text);
+    change();
     m_list->showingChanged();
+}
+
+void PlayListFind::search(const QString &text)
+{
+    showing([&] { m_filter->setQuery(text); });
     showCount();
 }
 

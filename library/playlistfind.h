@@ -1,6 +1,7 @@
 #pragma once
 #include <QRect>
 #include <QWidget>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Makes a change of what shows, the chosen entry kept.
+    void showing(const std::function<void()> &change);
     void search(const QString &text);
     void showCount();
     void followList();

@@ -101,6 +101,9 @@ private slots:
         m.finishRoll();
         QVERIFY(field->isVisibleTo(&m) && field->hasFocus() && m.heightTw() == 6720);
         QCOMPARE(field->accessibleName(), "Find in play list");
+        QTest::keyClicks(field, "B.M");   // the selected entry hides: none is, not its neighbour
+        QCOMPARE(std::pair(list->model()->rowCount(), list->currentRow()), std::pair(1, -1));
+        field->clear();
         QTest::keyClicks(field, "amor ");
         QTRY_COMPARE(list->model()->rowCount(), 1);   // once the title is read, between events
         QCOMPARE(m.findChild<QLabel *>("lblFound")->text(), "1 of 4");

@@ -2,14 +2,12 @@
 #include "library/core/playlistmodel.h"
 #include "library/core/songindex.h"
 
-PlayListFilter::PlayListFilter(SongIndex *index, QObject *parent) : QSortFilterProxyModel(parent), m_index(index)
+PlayListFilter::PlayListFilter(SongIndex *index, QObject *parent) : QSortFilterProxyModel(parent), m_index(index) {}
+
+void PlayListFilter::refresh()
 {
-    if (m_index) {
-        connect(m_index, &SongIndex::songsRead, this, [this] {
-            if (!m_words.isEmpty())
-                invalidateRowsFilter();
-        });
-    }
+    if (!m_words.isEmpty())
+        invalidateRowsFilter();
 }
 
 void PlayListFilter::setQuery(const QString &query)

@@ -13,6 +13,8 @@ public:
     // index may be null: entries are found by their file names.
     explicit PlayListFilter(SongIndex *index, QObject *parent = nullptr);
     void setQuery(const QString &query);
+    // Looks again, as songs' texts are read.
+    void refresh();
     QString query() const { return m_query; }
     // The list entry shown at row, -1 when none.
     int sourceRow(int row) const { return mapToSource(index(row, 0)).row(); }
