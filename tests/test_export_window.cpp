@@ -63,7 +63,9 @@ private slots:
         Midi &m = fx.startWith({"a.mid", "b.mid", "c.mid"});
         PlayListBox *list = m.controls().List1;
         list->clearSelection();
-        if (choice == "optSelected") {
+        if (choice == "optSelected") {   // chosen under a find, where it shows as the first row
+            m.commands()->run(Commands::Find);
+            m.findChild<QLineEdit *>("txtFind")->setText("C.M");
             list->setCurrentRow(2);
         } else if (choice == "optOpen") {
             list->setCurrentRow(1);
