@@ -253,9 +253,7 @@ void PlayListBox::setCurrentRow(int row)
 
 bool PlayListBox::rowSelected(int row) const
 {
-    if (!selectionModel())
-        return false;
-    return selectionModel()->isSelected(shownIndex(entryIndex(row)));
+    return selectionModel() && selectionModel()->isSelected(shownIndex(entryIndex(row)));
 }
 
 void PlayListBox::showingAboutToChange()
