@@ -121,10 +121,18 @@ void PlayListFind::showCount()
 
 bool PlayListFind::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_field && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+    if (watched != m_field || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key == Qt::Key_Escape) {
         closeField();
-        return true;
+    } else if (key == Qt::Key_Down && m_filter->rowCount() > 0) {
+        // On to the songs found, for the keyboard.
+        if (m_list->currentRow() < 0)
+            m_list->setCurrentRow(m_filter->sourceRow(0));
+        m_list->setFocus(Qt::TabFocusReason);
+    } else {
+        return false;
     }
-    return QWidget::eventFilter(watched, event);
+    return true;
 }

@@ -12,7 +12,8 @@ class SongIndex;
 class SongTextSource;
 
 // The find field over the play list: typing shows only the entries that match, Enter plays the first
-// of them, Esc closes the field and shows the whole list again. Hidden, it takes no room.
+// of them, Down goes on to them, Esc closes the field and shows the whole list again. Hidden, it
+// takes no room.
 class PlayListFind : public QWidget {
     Q_OBJECT
 public:

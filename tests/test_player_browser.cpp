@@ -113,6 +113,10 @@ private slots:
                  std::tuple(1, 1, SequencerDevice::Mode::Stopped));
         f.press("Next");
         QCOMPARE(std::pair(m.playSession()->selIndex(), list->currentRow()), std::pair(2, -1));
+        QTest::keyClick(field, Qt::Key_Down);
+        QCOMPARE(std::pair(list->hasFocus(), list->currentRow()), std::pair(true, 1));
+        field->setFocus();
+        list->setCurrentRow(2);
         QTest::keyClick(field, Qt::Key_Escape);
         QVERIFY(!field->isVisibleTo(&m));
         QCOMPARE(std::tuple(list->model()->rowCount(), list->currentRow(), list->rowSelected(2), list->geometry()),
