@@ -88,8 +88,11 @@ void FluidSequencer::stackSongBank(const QString &bank)
     {
         std::lock_guard guard(*m_lock);
         // A pinned preset would keep the unloaded bank's samples.
-        m_pinned.removeIf([&synth, this](const std::array<int, 3> &p) {
-            return p[0] == synth.songBankId() && fluid_synth_unpin_preset(m_out->synth(), p[0], p[1], p[2]) == FLUID_OK;
+        m_pinned.removeIf([id = synth.songBankId(), this](const std::array<int, 3> &p) {
+            if (p[0] != id)
+                return false;
+            fluid_synth_unpin_preset(m_out->synth(), p[0], p[1], p[2]);
+            return true;
         });
         loaded = synth.setSongBank(bank, &why);
     }
