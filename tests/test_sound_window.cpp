@@ -37,14 +37,10 @@ public:
                                                : QStringList();
     }
     QString songBank() const override { return song; }
-    void watchSongBank(QObject *context, std::function<void()> changed) override
-    {
-        QObject::connect(context, &QObject::destroyed, [this] { watch = {}; });
-        watch = std::move(changed);
-    }
+    void watchSongBank(QObject *, std::function<void()> changed) override { watch = std::move(changed); }
 
     QString song;
-    std::function<void()> watch;
+    std::function<void()> watch = [] {};
     SoundConfig config;
     QStringList banks, refused;
     QList<SoundConfig> applied;
@@ -223,12 +219,11 @@ private slots:
     {
         m_sound.song = m_c;
         open();
-        // The song's own bank shows while it plays and goes with it; the list stays the user's.
+        // The song's own bank shows while it plays, and goes with it.
         auto *song = child<QLabel>("lblSongBank");
         QVERIFY(song->isVisible() && song->text() == "For this song: c.sf3");
         m_sound.song.clear();
-        if (m_sound.watch)
-            m_sound.watch();
+        m_sound.watch();
         QVERIFY(!song->isVisible());
         child<QPushButton>("cmdAddBank")->click();   // a is there already: nothing changes
         QVERIFY(m_sound.applied.isEmpty());
