@@ -281,6 +281,12 @@ private slots:
             for (int channel : {0, 9})
                 QCOMPARE(dev->channelPreset(channel).bankFile, *name ? bank : TestEnv::soundFont());
         }
+        // Kept on top of a stack made anew while the song plays.
+        SoundConfig other = dev->sound();
+        other.bankMode = SoundConfig::BankMode::XG;
+        QString error;
+        QVERIFY2(dev->setSound(other, &error) && dev->songBank() == dir + "b.sf2", qPrintable(error));
+        QCOMPARE(dev->channelPreset(0).bankFile, dir + "b.sf2");
         ::dup2(terminal, STDERR_FILENO);
         ::close(terminal);
         const QByteArray told = TestEnv::readFile(err.fileName());
