@@ -73,6 +73,9 @@ FrmSound::FrmSound(const Services &services, QWidget *player) : QWidget(player, 
     top->addWidget(output);
     top->addWidget(cmdClose, 0, Qt::AlignRight);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+    if (m_services.sound)
+        m_services.sound->watchSongBank(this, [this] { showSongBank(); });
+    showSongBank();
     refresh();
     adjustSize();
     nameForScreenReaders();
@@ -108,9 +111,14 @@ void FrmSound::buildBanks(QGridLayout *grid)
     grid->addWidget(cmdBankUp, 0, 3);
     grid->addWidget(cmdBankDown, 1, 3);
     grid->addWidget(cmdRemoveBank, 2, 3);
-    grid->addWidget(cmbSystemBanks, 3, 0, 1, 2);
-    grid->addWidget(cmdAddBank, 3, 2);
-    grid->addWidget(cmdAddFile, 3, 3);
+    // The bank kept beside the song that plays, on top of these while it plays.
+    lblSongBank = named(new QLabel(box), "lblSongBank");
+    lblSongBank->setTextFormat(Qt::PlainText);
+    lblSongBank->hide();
+    grid->addWidget(lblSongBank, 3, 0, 1, 4);
+    grid->addWidget(cmbSystemBanks, 4, 0, 1, 2);
+    grid->addWidget(cmdAddBank, 4, 2);
+    grid->addWidget(cmdAddFile, 4, 3);
     connect(cmdAddBank, &QPushButton::clicked, this, &FrmSound::cmdAddBank_Click);
     connect(cmdAddFile, &QPushButton::clicked, this, &FrmSound::cmdAddFile_Click);
     connect(cmdRemoveBank, &QPushButton::clicked, this, &FrmSound::cmdRemoveBank_Click);
@@ -348,6 +356,14 @@ void FrmSound::fillDevices(const QString &driver)
                 cmbDevice->addItem(device);
         }
     }
+}
+
+void FrmSound::showSongBank()
+{
+    const QString bank = m_services.sound ? m_services.sound->songBank() : QString();
+    lblSongBank->setText(QStringLiteral("For this song: %1").arg(QFileInfo(bank).fileName()));
+    lblSongBank->setToolTip(bank);
+    lblSongBank->setVisible(!bank.isEmpty());
 }
 
 void FrmSound::refresh()

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -47,9 +48,11 @@ private:
     // Shows the sound in use.
     void refresh();
     void fillDevices(const QString &driver);
+    void showSongBank();
 
     Services m_services;
     QListWidget *lstBanks;
+    QLabel *lblSongBank;
     QComboBox *cmbSystemBanks;
     QPushButton *cmdAddBank, *cmdAddFile, *cmdRemoveBank, *cmdBankUp, *cmdBankDown;
     QCheckBox *chkReverb, *chkChorus;

@@ -349,6 +349,26 @@ private slots:
                      qPrintable(QString::number(a.frames() - b.frames())));
     }
 
+    // A bank beside a song is on top for it, as in playback: beside the full GM bank a song sounds other than with
+    // the small one alone; a bank that is not one is told, and the song written as without it.
+    void songBankOnTop()
+    {
+        const QString full = QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2");
+        if (!QFileInfo::exists(full))
+            QSKIP("needs the full GM bank");
+        QTemporaryDir dir;
+        for (const char *song : {"full.mid", "junk.mid", "plain.mid"})
+            QVERIFY(!TestEnv::writeMidi(dir.filePath(song), 900).isEmpty());
+        QVERIFY(QFile::link(full, dir.filePath("full.sf2")) && TestEnv::writeFile(dir.filePath("junk.SF3"), "junk"));
+        const Run r = tool(
+            {"-q", "-o", dir.path(), dir.filePath("full.mid"), dir.filePath("junk.mid"), dir.filePath("plain.mid")});
+        QCOMPARE(r.err, "lyrabox-render: The sound bank " + dir.filePath("junk.SF3")
+                            + " beside the song is not used: the file is not a sound bank.\n");
+        const Audio plain = readAudio(dir.filePath("plain.wav"));
+        QVERIFY(r.code == 0 && plain.frames() > 0 && readAudio(dir.filePath("junk.wav")).samples == plain.samples);
+        QVERIFY(readAudio(dir.filePath("full.wav")).samples != plain.samples);
+    }
+
     // Words already beside the audio are kept unless --overwrite; the audio is written all the same.
     void lrcKeptUnlessOverwrite()
     {

@@ -4,6 +4,7 @@
 #include "testenv.h"
 #include <QtTest>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 using TestEnv::peak;
@@ -250,6 +251,51 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dev->position() > 350, 20000);
         QCOMPARE(dev->play(100000), 0);
         QCOMPARE(dev->position(), dev->length());
+    }
+
+    // A bank beside a song is on top while it plays and goes at the next song; one that is not a bank is
+    // told once, and the song plays with the user's. A bank put beside a song later is found.
+    void songBankBeside()
+    {
+        const QString dir = path("beside/");
+        QVERIFY(QDir().mkpath(dir + "e.sf2"));
+        for (const char *name : {"a.sf2", "c.SF3"})
+            QVERIFY(QFile::copy(TestEnv::soundFont(), dir + name));
+        QVERIFY(TestEnv::writeFile(dir + "d.sf2", "junk") && TestEnv::writeFile(dir + "d.sf3", ""));
+        const std::pair<const char *, const char *> steps[] = {
+            {"a.mid", "a.sf2"}, {"b.mid", ""}, {"c.kar", "c.SF3"}, {"d.mid", ""},
+            {"d.mid", ""},      {"e.mid", ""}, {"a.mid", "a.sf2"}, {"b.mid", "b.sf2"}};
+        auto dev = device(QStringLiteral("/dev/null"));
+        QTemporaryFile err;
+        QVERIFY(err.open());
+        const int terminal = ::dup(STDERR_FILENO);
+        ::dup2(err.handle(), STDERR_FILENO);
+        for (const auto &[song, name] : steps) {
+            QVERIFY(!TestEnv::writeMidi(dir + song, 300).isEmpty());
+            if (name == QLatin1String("b.sf2"))
+                QVERIFY(QFile::copy(TestEnv::soundFont(), dir + name));
+            QCOMPARE(dev->open(dir + song), 0);
+            QCOMPARE(dev->play(0), 0);
+            const QString bank = *name ? dir + name : QString();
+            QCOMPARE(dev->songBank(), bank);
+            for (int channel : {0, 9})
+                QCOMPARE(dev->channelPreset(channel).bankFile, *name ? bank : TestEnv::soundFont());
+        }
+        // Kept on top of a stack made anew while the song plays.
+        SoundConfig other = dev->sound();
+        other.bankMode = SoundConfig::BankMode::XG;
+        QString error;
+        QVERIFY2(dev->setSound(other, &error) && dev->songBank() == dir + "b.sf2", qPrintable(error));
+        QCOMPARE(dev->channelPreset(0).bankFile, dir + "b.sf2");
+        ::dup2(terminal, STDERR_FILENO);
+        ::close(terminal);
+        const QByteArray told = TestEnv::readFile(err.fileName());
+        QVERIFY2(told.count('\n') == 2
+                     && told.contains("d.sf2 beside the song is not used: the file is not a sound bank.")
+                     && told.contains("e.sf2 beside the song is not used: it is not a regular file."),
+                 told.data());
+        dev->close();
+        QCOMPARE(dev->songBank(), QString());
     }
 
     void openCloseLoop()

@@ -36,7 +36,11 @@ public:
         return driver == QLatin1String("sdl2") ? QStringList{QStringLiteral("default"), QStringLiteral("USB")}
                                                : QStringList();
     }
+    QString songBank() const override { return song; }
+    void watchSongBank(QObject *, std::function<void()> changed) override { watch = std::move(changed); }
 
+    QString song;
+    std::function<void()> watch = [] {};
     SoundConfig config;
     QStringList banks, refused;
     QList<SoundConfig> applied;
@@ -213,7 +217,14 @@ private slots:
 
     void banks()
     {
+        m_sound.song = m_c;
         open();
+        // The song's own bank shows while it plays, and goes with it.
+        auto *song = child<QLabel>("lblSongBank");
+        QVERIFY(song->isVisible() && song->text() == "For this song: c.sf3");
+        m_sound.song.clear();
+        m_sound.watch();
+        QVERIFY(!song->isVisible());
         child<QPushButton>("cmdAddBank")->click();   // a is there already: nothing changes
         QVERIFY(m_sound.applied.isEmpty());
         choose("cmbSystemBanks", 1);

@@ -237,8 +237,13 @@ bool run(const QVector<RenderJob> &jobs, const OfflineRender::Options &options, 
     Board board;
     board.songs.resize(jobs.size());
     board.failed = failedBefore;
+    OfflineRender::Options told = options;
+    told.notice = [&board](const QString &line) {
+        std::lock_guard g(board.lock);
+        board.lines << QStringLiteral("lyrabox-render: ") + line;
+    };
     RenderQueue queue(
-        jobs, [options] { return std::make_unique<OfflineRender>(options); }, events(board, jobs, chatty));
+        jobs, [told] { return std::make_unique<OfflineRender>(told); }, events(board, jobs, chatty));
     queue.start(cmd.jobs);
     std::unique_lock lock(board.lock);
     while (!board.allDone && !g_signal) {

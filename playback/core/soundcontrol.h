@@ -2,6 +2,9 @@
 #include "playback/core/soundconfig.h"
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QObject;
 
 // The sound as the sound window changes it: the engine in the program, a
 // fake in tests.
@@ -26,4 +29,9 @@ public:
     // terminal, and the devices a driver names (empty when it names none).
     virtual QList<AudioDriver> audioDrivers() = 0;
     virtual QStringList audioDevices(const QString &driver) = 0;
+    // The bank kept beside the song open now, stacked on top of sound().banks
+    // while it is open; empty when there is none.
+    virtual QString songBank() const = 0;
+    // Runs changed each time songBank() changes, until context is deleted.
+    virtual void watchSongBank(QObject *context, std::function<void()> changed) = 0;
 };

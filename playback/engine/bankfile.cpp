@@ -24,12 +24,16 @@ bool sameTime(const timespec &a, const timespec &b)
 }
 
 // One reader of a bank file. Readers share the bank's descriptor and read
-// with pread at their own position.
+// with pread at their own position. The loader reads a bank's headers a few
+// bytes at a time: those reads come from a block read ahead.
 struct BankFile::Handle {
+    static constexpr fluid_long_long_t ReadAhead = 64 * 1024;
     int fd;
     bool ownsFd;
     off_t pos;
     BankFile *bank;   // null for a file opened by name
+    std::vector<char> ahead = {};
+    off_t aheadAt = 0;
 };
 
 std::unique_ptr<BankFile> BankFile::open(const QString &path, QString *error)
@@ -120,17 +124,38 @@ int BankFile::readCallback(void *buf, fluid_long_long_t count, void *handle)
     auto *h = static_cast<Handle *>(handle);
     auto *to = static_cast<char *>(buf);
     while (count > 0) {
-        const ssize_t n = ::pread(h->fd, to, size_t(std::min<fluid_long_long_t>(count, 1 << 30)), h->pos);
-        if (n < 0 && errno == EINTR)
+        const off_t in = h->pos - h->aheadAt;
+        if (in >= 0 && in < off_t(h->ahead.size())) {
+            const auto n = std::min<fluid_long_long_t>(count, fluid_long_long_t(h->ahead.size()) - in);
+            std::memcpy(to, h->ahead.data() + in, size_t(n));
+            to += n;
+            h->pos += off_t(n);
+            count -= n;
+            continue;
+        }
+        // Samples are read whole, straight into place.
+        const bool small = count < Handle::ReadAhead;
+        if (small)
+            h->ahead.resize(size_t(Handle::ReadAhead));
+        const auto want = small ? Handle::ReadAhead : std::min<fluid_long_long_t>(count, 1 << 30);
+        const ssize_t n = ::pread(h->fd, small ? h->ahead.data() : to, size_t(want), h->pos);
+        const int err = errno;
+        if (small) {
+            h->aheadAt = h->pos;
+            h->ahead.resize(size_t(std::max<ssize_t>(n, 0)));
+        }
+        if (n < 0 && err == EINTR)
             continue;
         if (n <= 0) {
             if (h->bank)
-                h->bank->fail(n < 0 ? systemError(errno) : QStringLiteral("the file ends too early."));
+                h->bank->fail(n < 0 ? systemError(err) : QStringLiteral("the file ends too early."));
             return FLUID_FAILED;
         }
-        to += n;
-        h->pos += n;
-        count -= n;
+        if (!small) {
+            to += n;
+            h->pos += n;
+            count -= n;
+        }
     }
     return FLUID_OK;
 }

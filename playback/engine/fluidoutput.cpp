@@ -1,4 +1,5 @@
 #include "playback/engine/fluidoutput.h"
+#include "playback/core/soundbank.h"
 #include "playback/engine/bankfile.h"
 #include "playback/engine/fluidlog.h"
 #include "playback/engine/mappedevents.h"
@@ -76,7 +77,8 @@ FluidOutput::Synth::~Synth()
 
 bool FluidOutput::Synth::broken() const
 {
-    return std::any_of(m_banks.begin(), m_banks.end(), [](const auto &b) { return b->broken(); });
+    return std::any_of(m_banks.begin(), m_banks.end(), [](const auto &b) { return b->broken(); })
+           || (m_songBank && m_songBank->broken());
 }
 
 QString FluidOutput::Synth::problem() const
@@ -85,7 +87,37 @@ QString FluidOutput::Synth::problem() const
         if (b->broken())
             return QStringLiteral("The sound bank %1 can no longer be read: %2").arg(b->path(), b->problem());
     }
+    if (m_songBank && m_songBank->broken())
+        return QStringLiteral("The sound bank %1 can no longer be read: %2")
+            .arg(m_songBank->path(), m_songBank->problem());
     return {};
+}
+
+QString FluidOutput::Synth::songBank() const
+{
+    return m_songBank ? m_songBank->path() : QString();
+}
+
+bool FluidOutput::Synth::setSongBank(const QString &path, QString *why)
+{
+    if (m_songBankId != -1)
+        fluid_synth_sfunload(m_synth, m_songBankId, 1);
+    m_songBankId = -1;
+    m_songBank.reset();
+    if (path.isEmpty())
+        return true;
+    // In words for a user, before FluidSynth has a say.
+    *why = soundBankProblem(path);
+    auto bank = why->isEmpty() ? BankFile::open(path, why) : nullptr;
+    if (!bank) {
+        *why += QLatin1Char('.');
+        return false;
+    }
+    m_songBankId = loadBank(m_synth, path, why);
+    if (m_songBankId == FLUID_FAILED)
+        return false;
+    m_songBank = std::move(bank);
+    return true;
 }
 
 std::unique_ptr<FluidOutput::Synth> FluidOutput::makeSynth(const SoundConfig &sound, QString *error) const

@@ -39,11 +39,21 @@ public:
         // True once a bank's file can no longer be read; any thread.
         bool broken() const;
         QString problem() const;
+        // The bank on top of the others for one song; empty for none.
+        QString songBank() const;
+        int songBankId() const { return m_songBankId; }
+        // Puts the bank on top in place of the song's bank before, which is
+        // unloaded with its presets taken off the channels; an empty path only
+        // unloads. False with the reason in *why when the bank does not load:
+        // then none is on top. Under lock() for the synth heard.
+        bool setSongBank(const QString &path, QString *why);
 
     private:
         friend class FluidOutput;
         Synth() = default;
         std::vector<std::unique_ptr<BankFile>> m_banks;   // outlive the synth
+        std::unique_ptr<BankFile> m_songBank;
+        int m_songBankId = -1;
         fluid_settings_t *m_settings = nullptr;
         fluid_synth_t *m_synth = nullptr;
     };
@@ -67,6 +77,7 @@ public:
     bool restartOutput(const SoundConfig &sound, QString *error);
 
     fluid_synth_t *synth() const { return m_synth->synth(); }
+    Synth &heard() const { return *m_synth; }
     // The audio driver the output runs on (FluidSynth's pick when none is set).
     QString driverName() const { return m_driverName; }
     std::mutex &lock() { return m_lock; }

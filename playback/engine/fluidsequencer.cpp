@@ -1,4 +1,5 @@
 #include "playback/engine/fluidsequencer.h"
+#include "app/core/terminal.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/engine/fluidoutput.h"
 #include "playback/engine/soundsetup.h"
@@ -65,13 +66,60 @@ int FluidSequencer::open(const QString &path)
     }
     if (const int rc = ensureOutput())
         return rc;
+    stackSongBank(m_songBanks.find(path));
     m_song = std::move(song);
     m_bytes = m_song.playableBytes();
     m_heldTick = 0;
     m_startTick = 0;
     m_open = true;
     m_mode = Mode::Stopped;
+    showSongBank(m_out->heard().songBank());
     return 0;
+}
+
+void FluidSequencer::stackSongBank(const QString &bank)
+{
+    FluidOutput::Synth &synth = m_out->heard();
+    // The same bank for the next song stays; the user's banks always do.
+    if (bank == synth.songBank())
+        return;
+    QString why;
+    bool loaded = false;
+    {
+        std::lock_guard guard(*m_lock);
+        // A pinned preset would keep the unloaded bank's samples.
+        m_pinned.removeIf([id = synth.songBankId(), this](const std::array<int, 3> &p) {
+            if (p[0] != id)
+                return false;
+            fluid_synth_unpin_preset(m_out->synth(), p[0], p[1], p[2]);
+            return true;
+        });
+        loaded = synth.setSongBank(bank, &why);
+    }
+    const QString told = bank + QLatin1Char('\n') + why;
+    if (!loaded && !m_toldBanks.contains(told)) {
+        m_toldBanks.insert(told);
+        tellTerminal(QStringLiteral("The sound bank %1 beside the song is not used: %2").arg(bank, why));
+    }
+}
+
+void FluidSequencer::showSongBank(const QString &bank)
+{
+    if (bank == m_songBankShown)
+        return;
+    m_songBankShown = bank;
+    std::erase_if(m_songBankWatchers, [](const auto &w) { return w.first.isNull(); });
+    // A copy: a watcher may add another.
+    const auto watchers = m_songBankWatchers;
+    for (const auto &[context, changed] : watchers) {
+        if (context)
+            changed();
+    }
+}
+
+void FluidSequencer::watchSongBank(QObject *context, std::function<void()> changed)
+{
+    m_songBankWatchers.emplace_back(context, std::move(changed));
 }
 
 void FluidSequencer::close()
@@ -85,6 +133,7 @@ void FluidSequencer::close()
     m_bytes.clear();
     m_open = false;
     m_mode = Mode::NotOpen;
+    showSongBank({});
 }
 
 int FluidSequencer::play(qint64 fromMs)
@@ -325,10 +374,13 @@ FluidSequencer::ChannelPreset FluidSequencer::channelPreset(int channel) const
     if (!m_out)
         return p;
     std::lock_guard guard(*m_lock);
-    int sfont = 0;
-    if (fluid_synth_get_program(m_out->synth(), channel, &sfont, &p.bank, &p.program) != FLUID_OK)
+    // The preset itself: a reset picks one without naming its bank to the channel.
+    fluid_preset_t *preset = fluid_synth_get_channel_preset(m_out->synth(), channel);
+    if (!preset)
         return p;
-    if (fluid_sfont_t *font = fluid_synth_get_sfont_by_id(m_out->synth(), sfont))
+    p.bank = fluid_preset_get_banknum(preset);
+    p.program = fluid_preset_get_num(preset);
+    if (fluid_sfont_t *font = fluid_preset_get_sfont(preset))
         p.bankFile = QFile::decodeName(fluid_sfont_get_name(font));
     return p;
 }
@@ -357,6 +409,7 @@ bool FluidSequencer::setSound(const SoundConfig &config, QString *error)
     if (!config.sameSynth(m_sound)) {
         if (!changeSynth(config, error))
             return false;
+        showSongBank(m_open ? m_out->heard().songBank() : QString());
     } else {
         std::lock_guard guard(*m_lock);
         applySoundLive(m_out->synth(), config);
@@ -375,6 +428,9 @@ bool FluidSequencer::changeSynth(const SoundConfig &config, QString *error)
     auto fresh = m_out->makeSynth(config, error);
     if (!fresh)
         return false;
+    // The song's own bank stays on top of the new stack.
+    if (QString why; m_open && !fresh->setSongBank(m_songBankShown, &why))
+        tellTerminal(QStringLiteral("The sound bank %1 beside the song is not used: %2").arg(m_songBankShown, why));
     // The channels' instruments are chosen on the new synth before it is
     // heard, so their samples load here and not in the audio thread; the
     // player's seek then selects them again as the song set them.

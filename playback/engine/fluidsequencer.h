@@ -2,8 +2,11 @@
 #include "components/core/synthlevel.h"
 #include "playback/core/midifile.h"
 #include "playback/core/sequencerdevice.h"
+#include "playback/core/songbankfinder.h"
 #include "playback/core/soundcontrol.h"
 #include <QObject>
+#include <QPointer>
+#include <QSet>
 #include <QString>
 #include <fluidsynth.h>
 #include <QVector>
@@ -71,6 +74,8 @@ public:
     QStringList systemBanks() const override;
     QList<AudioDriver> audioDrivers() override;
     QStringList audioDevices(const QString &driver) override;
+    QString songBank() const override { return m_songBankShown; }
+    void watchSongBank(QObject *context, std::function<void()> changed) override;
 
     // The preset a channel plays now: the file of its bank, its bank and program numbers.
     struct ChannelPreset {
@@ -96,6 +101,8 @@ private:
     void dropPlayerLocked();
     void applyGain();
     void keepInstrumentsLocked();
+    void stackSongBank(const QString &bank);
+    void showSongBank(const QString &bank);
     std::function<void()> faultNotice();
     static int onTick(void *self, int tick);
 
@@ -119,6 +126,12 @@ private:
     // Presets of the previous song, kept loaded so a next song with the same
     // instruments starts without reading their samples again.
     QVector<std::array<int, 3>> m_pinned;
+    // The bank beside the song, stacked on top while the song is open, and
+    // kept loaded after it until another song is opened.
+    SongBankFinder m_songBanks;
+    QString m_songBankShown;
+    QSet<QString> m_toldBanks;   // bad banks told on the terminal, with why
+    std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_songBankWatchers;
     int m_tempoPercent = 100;   // under the lock
     int m_transpose = 0;
     std::atomic<bool> m_started{false};

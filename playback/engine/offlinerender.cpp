@@ -1,6 +1,8 @@
 #include "playback/engine/offlinerender.h"
+#include "app/core/terminal.h"
 #include "playback/core/midifile.h"
 #include "playback/core/peaklimiter.h"
+#include "playback/core/songbankfinder.h"
 #include "playback/core/tailcut.h"
 #include "playback/engine/audiofilewriter.h"
 #include "playback/engine/fluidsequencer.h"
@@ -173,6 +175,19 @@ bool OfflineRender::makeSynth(QString *error)
     return true;
 }
 
+void OfflineRender::stackSongBank(const QString &song)
+{
+    const QString bank = SongBankFinder().find(song);
+    QString why;
+    if (bank.isEmpty() || loadBank(m_synth, bank, &why) != FLUID_FAILED)
+        return;
+    const QString line = QStringLiteral("The sound bank %1 beside the song is not used: %2").arg(bank, why);
+    if (m_options.notice)
+        m_options.notice(line);
+    else
+        tellTerminal(line);
+}
+
 bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel, const Progress &progress,
                            QString *error)
 {
@@ -192,6 +207,7 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
     }
     if (!makeSynth(error))
         return false;
+    stackSongBank(job.input);
     std::unique_ptr<AudioFileWriter> writer = AudioFileWriter::create(job.output, job.format, m_options.sampleRate,
                                                                       error);
     if (!writer)

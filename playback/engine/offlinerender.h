@@ -3,6 +3,7 @@
 #include "playback/core/songrender.h"
 #include "playback/core/soundconfig.h"
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,7 +15,8 @@ class PeakLimiter;
 // player runs on the synth's sample clock, with no audio output. Sounds as
 // playback does: the same banks, effects, gain and output limiter. The file
 // holds the song from its first tick and its tail until that stays below
-// -60 dBFS, at most 5 s. Each song gets a synth of its own: a used one
+// -60 dBFS, at most 5 s. The bank kept beside a song is stacked on top of
+// the others for it, as in playback. Each song gets a synth of its own: a used one
 // keeps its clock and effects running, and the same song would come out
 // different after another one.
 class OfflineRender : public SongRender {
@@ -24,6 +26,9 @@ public:
         double gain;           // the synth's, as the player sets it
         bool limiter = true;   // as the player's output
         int sampleRate = 44100;
+        // Takes the line telling of a bank beside a song that is not used;
+        // none: the terminal.
+        std::function<void(const QString &)> notice = {};
     };
 
     explicit OfflineRender(Options options);
@@ -41,6 +46,7 @@ public:
 private:
     static int playEvent(void *data, fluid_midi_event_t *event);
     bool makeSynth(QString *error);
+    void stackSongBank(const QString &song);
     void dropSynth();
 
     Options m_options;

@@ -92,6 +92,21 @@ fluid_synth_t *newSynth(fluid_settings_t *settings)
     return new_fluid_synth(settings);
 }
 
+int loadBank(fluid_synth_t *synth, const QString &path, QString *why)
+{
+    // FluidSynth would wait for ever on a FIFO and says little about a damaged file.
+    *why = soundBankProblem(path);
+    if (!why->isEmpty()) {
+        *why += QLatin1Char('.');
+        return FLUID_FAILED;
+    }
+    const FluidLogCapture log;
+    const int id = fluid_synth_sfload(synth, QFile::encodeName(path).constData(), 0);
+    if (id == FLUID_FAILED)
+        *why = log.firstError().isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : log.firstError();
+    return id;
+}
+
 bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error)
 {
     if (banks.isEmpty()) {
@@ -100,21 +115,13 @@ bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error)
     }
     QList<int> loaded;
     for (auto it = banks.crbegin(); it != banks.crend(); ++it) {
-        // FluidSynth would wait for ever on a FIFO and says little about a damaged file.
-        QString why = soundBankProblem(*it);
-        if (why.isEmpty()) {
-            const FluidLogCapture log;
-            const int id = fluid_synth_sfload(synth, QFile::encodeName(*it).constData(), 0);
-            if (id != FLUID_FAILED) {
-                loaded << id;
-                continue;
-            }
-            why = log.firstError();
-        } else {
-            why += QLatin1Char('.');
+        QString why;
+        const int id = loadBank(synth, *it, &why);
+        if (id != FLUID_FAILED) {
+            loaded << id;
+            continue;
         }
-        *error = QStringLiteral("The sound bank %1 could not be loaded: %2")
-                     .arg(*it, why.isEmpty() ? QStringLiteral("FluidSynth gave no reason.") : why);
+        *error = QStringLiteral("The sound bank %1 could not be loaded: %2").arg(*it, why);
         for (const int done : std::as_const(loaded))
             fluid_synth_sfunload(synth, done, 0);
         return false;

@@ -19,6 +19,9 @@ void applySoundLive(fluid_synth_t *synth, const SoundConfig &config);
 // *error names the bank and why, and the banks loaded by this call are
 // unloaded again.
 bool loadBanks(fluid_synth_t *synth, const QStringList &banks, QString *error);
+// Loads one bank on top of the others, the channels' presets left as they are:
+// its id, else FLUID_FAILED with why it did not load as a sentence in *why.
+int loadBank(fluid_synth_t *synth, const QString &path, QString *why);
 
 // new_fluid_synth, one thread at a time: FluidSynth sets up its shared tables and
 // default modulators on the first call without a lock, so a second thread making
