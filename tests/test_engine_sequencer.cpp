@@ -252,6 +252,54 @@ private slots:
         QCOMPARE(dev->position(), dev->length());
     }
 
+    // The organ's note starts before A and the pedal holds it: only the jump can end it.
+    void loopSeams_data()
+    {
+        QTest::addColumn<qint64>("from");
+        QTest::addColumn<bool>("late");   // B set as play passes it
+        QTest::newRow("set before play") << qint64(0) << false;
+        QTest::newRow("B set as play passes it") << qint64(0) << true;
+        QTest::newRow("play from past B runs on") << qint64(1500) << false;
+    }
+    void loopSeams()
+    {
+        QFETCH(qint64, from);
+        QFETCH(bool, late);
+        const qint64 a = 300, b = 1000;
+        auto dev = device(QStringLiteral("/dev/null"));
+        QCOMPARE(dev->open(m_sustained), 0);
+        if (!late)
+            dev->setLoop(a, b);
+        QCOMPARE(dev->play(from), 0);
+        if (late) {
+            QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= b, 20000);
+            dev->setLoop(a, b);
+        }
+        int jumps = 0;
+        qint64 last = dev->position(), highest = 0, lowestAfter = b;
+        QElapsedTimer t;
+        t.start();
+        while (jumps < 3 && t.elapsed() < 20000 && last < 2500) {
+            QThread::msleep(20);
+            const qint64 now = dev->position();
+            if (now < last && ++jumps == 1) {
+                QThread::msleep(50);
+                QCOMPARE(dev->activeVoices(), 0);
+            }
+            if (jumps > 0) {
+                highest = qMax(highest, now);
+                lowestAfter = qMin(lowestAfter, now);
+            }
+            last = now;
+        }
+        QCOMPARE(jumps, from > b ? 0 : 3);
+        if (jumps > 0)
+            QVERIFY2(lowestAfter >= a && highest <= b,
+                     qPrintable(QStringLiteral("%1..%2").arg(lowestAfter).arg(highest)));
+        QCOMPARE(dev->stop(), 0);
+        QCOMPARE(dev->activeVoices(), 0);
+    }
+
     void openCloseLoop()
     {
         QStringList songs{m_short, m_sustained};
