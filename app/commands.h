@@ -34,6 +34,7 @@ public:
         Roll,
         Volume,
         Lyrics,
+        TempoKey,
         Colour,
         Help,
         About,

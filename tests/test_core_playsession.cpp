@@ -20,7 +20,7 @@ struct Rig {
     {
         for (const QString &n : names.split(u',', Qt::SkipEmptyParts)) {
             QFile file(dir.filePath(n));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(n.toUtf8()) > 0);   // songs differ by content
             list.append(file.fileName());
             if (lengthMs > 0)
                 device.lengths.insert(n, lengthMs);
@@ -543,61 +543,39 @@ private slots:
     }
 
     // Another open, or the player closing, while an open waits for the device or for events.
-    // Tempo, key and loop per song, kept in the song store; nothing is written until a choice is made.
+    // Tempo, key and loop per song, kept in the song store (only once chosen); a loop's jump is a move.
     void practiceRemembered()
     {
         Rig r(u"a.mid,b.mid"_s, 60000);
-        for (int i = 0; i < 2; ++i) {   // distinct songs, as the store knows them by content
-            QFile f(r.list.path(i));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(i + 1, 'x')) > 0);
-        }
         SongStore store(r.dir.filePath(u"choices.sqlite"_s));
         StoredPractice kept(&store);
         Practice *p = r.s.practice();
         p->setStore(&kept);
-        auto heard = [&r] {
-            return u"%1 %2 %3..%4"_s.arg(r.device.tempo)
-                .arg(r.device.key)
-                .arg(r.device.loop.first)
-                .arg(r.device.loop.second);
+        const auto heard = [&r](int song) {
+            r.openAt(song);
+            const auto &d = r.device;
+            return u"%1 %2 %3..%4"_s.arg(d.tempo).arg(d.key).arg(d.loop.first).arg(d.loop.second);
         };
-        QCOMPARE(r.openAt(0), PlaySession::Opened::File);
+        heard(0);
         p->setTempo(100);
         p->reset();
-        QVERIFY(!QFile::exists(store.fileName()));   // unused means unchanged
+        QVERIFY(!QFile::exists(store.fileName()));
         p->setTempo(10);
         p->setKey(-30);
         p->setLoopA(2000);
-        QVERIFY(!p->setLoopB(1500));
-        QVERIFY(p->setLoopB(90000));   // clamped to the song's end
-        QCOMPARE(heard(), u"25 -24 2000..60000"_s);
-        QCOMPARE(r.openAt(1), PlaySession::Opened::File);
-        QCOMPARE(heard(), u"100 0 -1..-1"_s);
-        QCOMPARE(r.openAt(0), PlaySession::Opened::File);
-        QCOMPARE(heard(), u"25 -24 2000..60000"_s);
-        QCOMPARE(p->choices().tempo, 25);
+        QVERIFY(!p->setLoopB(1500) && p->setLoopB(90000));   // B after A, at most the song's end
+        QCOMPARE(heard(1), u"100 0 -1..-1"_s);
+        QCOMPARE(heard(0), u"25 -24 2000..60000"_s);
+        r.run(u"Play +2500"_s);
+        r.device.play(2000);   // the device's own jump, as the real one makes it
+        r.run(u"+400 +500"_s);
+        QCOMPARE(r.jumps, QList<qint64>{2400});
         p->reset();
-        QCOMPARE(heard(), u"100 0 -1..-1"_s);
-        QCOMPARE(store.value(r.list.path(0), u"tempo"_s), QString());
+        QCOMPARE(heard(1), u"100 0 -1..-1"_s);
+        QCOMPARE(heard(0), u"100 0 -1..-1"_s);
         r.s.closeSong();
-        QVERIFY(p->song().isEmpty());
         p->setTempo(60);   // nothing open: nothing to choose for
         QCOMPARE(r.device.tempo, 100);
-    }
-
-    // A loop's jump back is announced as a move, once.
-    void loopJumpAnnounced()
-    {
-        Rig r(u"a.mid"_s, 60000);
-        QFile f(r.list.path(0));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") > 0);
-        QCOMPARE(r.openAt(0), PlaySession::Opened::File);
-        r.s.practice()->setLoopA(1000);
-        QVERIFY(r.s.practice()->setLoopB(3000));
-        r.run(u"Play +2500"_s);
-        r.device.play(1200);   // the device's own jump, as the real one makes it
-        r.run(u"+500 +500"_s);
-        QCOMPARE(r.jumps, QList<qint64>{1700});
     }
 
     void overtakenOpen_data()

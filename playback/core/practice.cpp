@@ -1,9 +1,35 @@
 #include "playback/core/practice.h"
 
-Practice::Practice(SequencerDevice *device, QObject *parent) : QObject(parent), m_device(device) {}
+Practice::Practice(SequencerDevice *device, QObject *parent) : QObject(parent), m_device(device)
+{
+    m_keep.setSingleShot(true);
+    m_keep.setInterval(500);
+    connect(&m_keep, &QTimer::timeout, this, &Practice::keepNow);
+}
+
+Practice::~Practice()
+{
+    keepNow();
+}
+
+void Practice::setStore(PracticeStore *store)
+{
+    keepNow();
+    m_store = store;
+}
+
+void Practice::keepNow()
+{
+    if (!m_keep.isActive())
+        return;
+    m_keep.stop();
+    if (m_store && !m_song.isEmpty())
+        m_store->keep(m_song, m_choices);
+}
 
 void Practice::songOpened(const QString &path, qint64 lengthMs)
 {
+    keepNow();
     m_song = path;
     m_length = lengthMs;
     PracticeChoices c = m_store ? m_store->choicesOf(path) : PracticeChoices();
@@ -19,6 +45,7 @@ void Practice::songClosed()
 {
     if (m_song.isEmpty())
         return;
+    keepNow();
     m_song.clear();
     m_length = 0;
     m_choices = PracticeChoices();
@@ -77,8 +104,7 @@ void Practice::choose(PracticeChoices choices)
         return;
     m_choices = choices;
     apply();
-    if (m_store)
-        m_store->keep(m_song, m_choices);
+    m_keep.start();
     emit changed(m_choices);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "playback/core/sequencerdevice.h"
 #include <QObject>
+#include <QTimer>
 #include <QString>
 
 // How one song is practised: its tempo, key and a stretch played over and over.
@@ -25,12 +26,14 @@ public:
 
 // The open song's tempo, key and loop: sent to the device as they change and
 // again at every open, and kept for the song once the user makes a choice.
+// A choice is heard at once and kept half a second later, or as the song closes.
 class Practice : public QObject {
     Q_OBJECT
 public:
     explicit Practice(SequencerDevice *device, QObject *parent = nullptr);
-    // store may be null: nothing is remembered.
-    void setStore(PracticeStore *store) { m_store = store; }
+    ~Practice() override;
+    // store may be null: nothing is remembered. What waits to be kept goes to the old one first.
+    void setStore(PracticeStore *store);
 
     // A song was opened into the device: its remembered choices apply.
     void songOpened(const QString &path, qint64 lengthMs);
@@ -55,10 +58,13 @@ signals:
 private:
     void choose(PracticeChoices choices);
     void apply();
+    void keepNow();
 
     SequencerDevice *m_device;
     PracticeStore *m_store = nullptr;
     QString m_song;
     qint64 m_length = 0;
     PracticeChoices m_choices;
+    // A slider's drag is kept once it rests, not at every step.
+    QTimer m_keep;
 };
