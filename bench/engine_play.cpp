@@ -103,7 +103,7 @@ int change(FluidSequencer &dev, const QString &song, int rounds)
         ms.push_back(clock.nsecsElapsed() / 1e6);
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("change_ms median %.3f max %.3f\n", ms[ms.size() / 2], ms.back());
+    std::printf("change_ms median %.3f p99 %.3f max %.3f\n", ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
     return 0;
 }
 }
@@ -111,9 +111,10 @@ int change(FluidSequencer &dev, const QString &song, int rounds)
 int main(int argc, char **argv)
 {
     if (argc != 5 && argc != 6) {
-        std::fprintf(stderr,
-                     "usage: %s play|idle|record|next|change <bank.sf2> <song.mid> <seconds|out.wav|rounds> [<other.mid>]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s play|idle|record|next|change <bank.sf2> <song.mid> <seconds|out.wav|rounds> [<other.mid>]\n",
+            argv[0]);
         return 2;
     }
     const QByteArray what(argv[1]);
