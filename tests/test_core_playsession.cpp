@@ -557,7 +557,6 @@ private slots:
             return u"%1 %2 %3..%4"_s.arg(d.tempo).arg(d.key).arg(d.loop.first).arg(d.loop.second);
         };
         heard(0);
-        p->setTempo(100);
         p->reset();
         QVERIFY(!QFile::exists(store.fileName()));
         p->setTempo(10);

@@ -5,7 +5,6 @@
 #include "playback/tempowindow.h"
 #include "testenv.h"
 #include <QPushButton>
-#include <QSlider>
 #include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -120,7 +119,6 @@ private slots:
         QCOMPARE(QList<int>({f.device.tempo, f.device.key}), QList<int>({80, -2}));
         QCOMPARE(f.device.loop, qMakePair(qint64(2000), qint64(5000)));
         QCOMPARE(w.loopText(), u"0:02.0 to 0:05.0"_s);
-        QCOMPARE(w.findChild<QSlider *>(u"TempoSlider"_s)->value(), 80);
         f.press(u"Next"_s);   // nothing kept without a store: the next song plays as it is
         QCOMPARE(w.findChild<QSpinBox *>(u"Tempo"_s)->value(), 100);
         QCOMPARE(w.loopText(), u"none"_s);

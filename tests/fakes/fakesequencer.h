@@ -43,8 +43,7 @@ public:
     bool stopsAtEnd = false;
     QString openFile;
     // What the device was last told to play at; an open clears the loop.
-    int tempo = 100;
-    int key = 0;
+    int tempo = 100, key = 0;
     QPair<qint64, qint64> loop{-1, -1};
 
 private:
