@@ -37,6 +37,7 @@ QList<Entry> entries()
         {C::Roll, "Roll out/in", {}},
         {C::Volume, "Volume...", {}},
         {C::Lyrics, "Lyrics...", {ctrl(Qt::Key_L)}},
+        {C::TempoKey, "Tempo and key...", {ctrl(Qt::Key_T)}},
         {C::Colour, "Change Color...", {}},
         {C::Help, "Help", {Qt::Key_F1}},
         {C::About, "About", {}},

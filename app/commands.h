@@ -35,6 +35,7 @@ public:
         Roll,
         Volume,
         Lyrics,
+        TempoKey,
         Colour,
         Help,
         About,

@@ -18,6 +18,8 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/engine/offlinerender.h"
 #include "playback/engine/soundsetup.h"
+#include "playback/core/storedpractice.h"
+#include "playback/tempowindow.h"
 #include "player/midi.h"
 #include "sound/frmsound.h"
 #include <QApplication>
@@ -125,6 +127,7 @@ int main(int argc, char *argv[])
     services.programFile = QCoreApplication::applicationFilePath();
     StoredSongText songText(nullptr);
     services.songText = &songText;
+    StoredPractice practiceStore(nullptr);
 
     Midi window(services);
     window.commands()->addWindow(QStringLiteral("Sound..."),
@@ -133,11 +136,14 @@ int main(int argc, char *argv[])
         [&window](const QString &text, const std::function<QWidget *()> &make) {
         return window.commands()->addWindow(text, make);
         },
-        {&window, window.playSession(), window.library(), window.listSelection(), &songText}, &dialogs, &settings,
-        [&engine] { return OfflineRender::factory(engine.sound()); });
+        {&window, window.playSession(), window.library(), window.listSelection(), &songText, &practiceStore}, &dialogs,
+        &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
     window.commands()->bindWindow(Commands::Lyrics, [&window, &songText] {
-        return new LyricsWindow(window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
+        return new LyricsWindow(
+            window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
     });
+    window.commands()->bindWindow(Commands::TempoKey,
+                                  [&window] { return new TempoWindow(window.playSession(), &window); });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::requested, &window,
@@ -163,6 +169,8 @@ int main(int argc, char *argv[])
         return 0;
     SongStore songStore(window.dataDir() + QStringLiteral("Song choices.sqlite"));
     songText.setStore(&songStore);
+    practiceStore.setStore(&songStore);
+    window.playSession()->practice()->setStore(&practiceStore);
     Mpris mpris(window.playSession(), window.library(), window.commands(), &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, [&window] { window.endBySystem(); },
@@ -175,5 +183,7 @@ int main(int argc, char *argv[])
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
     const int status = app.exec();
     songText.setStore(nullptr);
+    window.playSession()->practice()->setStore(nullptr);
+    practiceStore.setStore(nullptr);
     return status;
 }

@@ -49,6 +49,7 @@ Mpris::Mpris(PlaySession *play, LibrarySession *library, Commands *commands, Obs
         announceSeek(m_play->positionMs());
     });
     connect(level, &ObservedLevel::changed, this, &Mpris::refresh);
+    connect(play->practice(), &Practice::changed, this, &Mpris::refresh);
     connect(m_commands, &Commands::checkedChanged, this, &Mpris::refresh);
     const PlayListModel *list = &library->list();
     connect(list, &QAbstractItemModel::rowsInserted, this, &Mpris::refresh);

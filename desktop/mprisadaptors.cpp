@@ -102,10 +102,25 @@ bool MprisPlayer::shuffle() const
     return m_mpris->commands()->isChecked(Commands::Shuffle);
 }
 
+double MprisPlayer::rate() const
+{
+    return m_mpris->play()->practice()->choices().tempo / 100.0;
+}
+
 void MprisPlayer::setRate(double rate)
 {
-    if (rate != 1.0)
-        m_mpris->refuse(QDBusError::NotSupported, QStringLiteral("Songs play at their own tempo: the rate is 1."));
+    Practice *practice = m_mpris->play()->practice();
+    if (std::isnan(rate))
+        m_mpris->refuse(QDBusError::InvalidArgs, QStringLiteral("The rate is not a number."));
+    else if (rate == 0.0)   // what the desktop's interface asks for
+        run(m_mpris, Commands::Pause);
+    else if (practice->song().isEmpty())
+        m_mpris->refuse(QDBusError::Failed, QStringLiteral("No song is open: the rate is that of the next song."));
+    else if (!m_mpris->commands()->refusal().isEmpty())
+        refuse(m_mpris, QString());
+    else
+        practice->setTempo(int(std::lround(qBound(minimumRate(), rate, maximumRate()) * 100.0)));
+    m_mpris->refresh();
 }
 
 void MprisPlayer::setShuffle(bool on)

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/practice.h"
 #include <QDBusAbstractAdaptor>
 #include <QDBusObjectPath>
 #include <QStringList>
@@ -73,8 +74,8 @@ class MprisPlayer : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
     Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
     Q_PROPERTY(double Rate READ rate WRITE setRate)
-    Q_PROPERTY(double MinimumRate READ rate)
-    Q_PROPERTY(double MaximumRate READ rate)
+    Q_PROPERTY(double MinimumRate READ minimumRate)
+    Q_PROPERTY(double MaximumRate READ maximumRate)
     Q_PROPERTY(bool Shuffle READ shuffle WRITE setShuffle)
     Q_PROPERTY(QVariantMap Metadata READ metadata)
     Q_PROPERTY(double Volume READ volume WRITE setVolume)
@@ -90,8 +91,11 @@ public:
     QString playbackStatus() const;
     QString loopStatus() const;
     void setLoopStatus(const QString &status);
-    double rate() const { return 1.0; }
+    // The open song's tempo. Position stays in the song's own time, as its length in Metadata.
+    double rate() const;
     void setRate(double rate);
+    double minimumRate() const { return PracticeChoices::MinTempo / 100.0; }
+    double maximumRate() const { return PracticeChoices::MaxTempo / 100.0; }
     bool shuffle() const;
     void setShuffle(bool on);
     QVariantMap metadata() const;

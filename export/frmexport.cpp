@@ -9,6 +9,7 @@
 #include "export/exportjob.h"
 #include "library/core/librarysession.h"
 #include "lyrics/core/lrc.h"
+#include "playback/core/practice.h"
 #include "playback/core/playsession.h"
 #include <QAction>
 #include <QCheckBox>
@@ -104,6 +105,12 @@ void FrmExport::buildControls()
     chkLrc->setToolTip(QStringLiteral("For songs that have words: timed lines for music players, named as the audio "
                                       "file."));
     layout->addWidget(chkLrc);
+    chkPractice = new QCheckBox(QStringLiteral("Render with each song's tempo and key"), this);
+    chkPractice->setObjectName(QStringLiteral("chkPractice"));
+    chkPractice->setToolTip(
+        QStringLiteral("As chosen for the song in the Tempo and key window; the loop is left out."));
+    chkPractice->setVisible(m_player.practice != nullptr);
+    layout->addWidget(chkPractice);
 
     lblSong = new QLabel(this);
     lblSong->setObjectName(QStringLiteral("lblSong"));
@@ -144,6 +151,7 @@ void FrmExport::restoreChoices()
     if (!folder.isEmpty())
         txtFolder->setText(folder);
     chkLrc->setChecked(m_settings->GetValue(Settings::MidiExportLrc).trimmed() == QLatin1String("1"));
+    chkPractice->setChecked(m_settings->GetValue(Settings::MidiExportPractice).trimmed() == QLatin1String("1"));
 }
 
 void FrmExport::storeChoices()
@@ -155,6 +163,8 @@ void FrmExport::storeChoices()
     // Not stored while never ticked: the settings stay as they were.
     if (chkLrc->isChecked() || !m_settings->GetValue(Settings::MidiExportLrc, QString()).isEmpty())
         m_settings->SetValue(Settings::MidiExportLrc, chkLrc->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    if (chkPractice->isChecked() || !m_settings->GetValue(Settings::MidiExportPractice, QString()).isEmpty())
+        m_settings->SetValue(Settings::MidiExportPractice, QLatin1String(chkPractice->isChecked() ? "1" : "0"));
 }
 
 void FrmExport::fillChoices()
@@ -244,6 +254,13 @@ void FrmExport::cmdExport_Click()
         else
             m_failed << QStringLiteral("%1: %2").arg(QFileInfo(songs[i]).fileName(), plan.problems[i]);
     }
+    if (chkPractice->isChecked() && m_player.practice) {
+        for (RenderJob &job : jobs) {
+            const PracticeChoices c = m_player.practice->choicesOf(job.input);
+            job.tempoPercent = c.tempo;
+            job.transpose = c.key;
+        }
+    }
     m_done.fill(0.0, jobs.size());
     m_job = new ExportJob(jobs, m_renderers(), this);
     connect(m_job, &ExportJob::songStarted, this, &FrmExport::songStarted);
@@ -280,7 +297,7 @@ void FrmExport::cmdCancel_Click()
 void FrmExport::setRunning(bool on)
 {
     for (QWidget *w : std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder,
-                                                       chkLrc, cmdExport})
+                                                       chkLrc, chkPractice, cmdExport})
         w->setEnabled(!on);
     if (!on)
         fillChoices();

@@ -10,6 +10,7 @@ class Dialogs;
 class ExportJob;
 class LibrarySession;
 class PlaySession;
+class PracticeStore;
 class QItemSelectionModel;
 class QAction;
 class QCheckBox;
@@ -40,6 +41,7 @@ public:
         LibrarySession *library = nullptr;
         QItemSelectionModel *selection = nullptr;   // the play list's selected entries
         SongTextSource *songText = nullptr;         // songs' titles, shown beside their file names
+        PracticeStore *practice = nullptr;          // each song's tempo and key, to render as heard
     };
     FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;
@@ -82,7 +84,7 @@ private:
     QComboBox *cmbFormat;
     QLineEdit *txtFolder;
     QPushButton *cmdFolder, *cmdExport, *cmdCancel;
-    QCheckBox *chkLrc;
+    QCheckBox *chkLrc, *chkPractice;
     QLabel *lblSong;
     QProgressBar *prgAll;
 

@@ -3,6 +3,8 @@
 #include "fakes/fakesequencer.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/core/playsession.h"
+#include "components/core/songstore.h"
+#include "playback/core/storedpractice.h"
 #include <QSignalSpy>
 #include <QtTest>
 #include <climits>
@@ -18,7 +20,7 @@ struct Rig {
     {
         for (const QString &n : names.split(u',', Qt::SkipEmptyParts)) {
             QFile file(dir.filePath(n));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(n.toUtf8()) > 0);   // songs differ by content
             list.append(file.fileName());
             if (lengthMs > 0)
                 device.lengths.insert(n, lengthMs);
@@ -541,6 +543,40 @@ private slots:
     }
 
     // Another open, or the player closing, while an open waits for the device or for events.
+    // Tempo, key and loop per song, kept in the song store (only once chosen); a loop's jump is a move.
+    void practiceRemembered()
+    {
+        Rig r(u"a.mid,b.mid"_s, 60000);
+        SongStore store(r.dir.filePath(u"choices.sqlite"_s));
+        StoredPractice kept(&store);
+        Practice *p = r.s.practice();
+        p->setStore(&kept);
+        const auto heard = [&r](int song) {
+            r.openAt(song);
+            const auto &d = r.device;
+            return u"%1 %2 %3..%4"_s.arg(d.tempo).arg(d.key).arg(d.loop.first).arg(d.loop.second);
+        };
+        heard(0);
+        p->reset();
+        QVERIFY(!QFile::exists(store.fileName()));
+        p->setTempo(10);
+        p->setKey(-30);
+        p->setLoopA(2000);
+        QVERIFY(!p->setLoopB(1500) && p->setLoopB(90000));   // B after A, at most the song's end
+        QCOMPARE(heard(1), u"100 0 -1..-1"_s);
+        QCOMPARE(heard(0), u"25 -24 2000..60000"_s);
+        r.run(u"Play +2500"_s);
+        r.device.play(2000);   // the device's own jump, as the real one makes it
+        r.run(u"+400 +500"_s);
+        QCOMPARE(r.jumps, QList<qint64>{2400});
+        p->reset();
+        QCOMPARE(heard(1), u"100 0 -1..-1"_s);
+        QCOMPARE(heard(0), u"100 0 -1..-1"_s);
+        r.s.closeSong();
+        p->setTempo(60);   // nothing open: nothing to choose for
+        QCOMPARE(r.device.tempo, 100);
+    }
+
     void overtakenOpen_data()
     {
         QTest::addColumn<bool>("inDevice");

@@ -205,6 +205,13 @@ private slots:
         m.controls().chkLoop->setChecked(false);
         QTest::qWait(50);
         QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"None"_s);
+        // The rate is the tempo, clamped to what the player plays.
+        for (const auto &[rate, tempo] : {std::pair{0.5, 50}, {3.0, 200}, {0.1, 25}, {1.234, 123}}) {
+            set(u"Rate"_s, rate);
+            QCOMPARE(m_f->device.tempo, tempo);
+            QCOMPARE(lastChange(u"Rate"_s).toDouble(), tempo / 100.0);
+        }
+        QCOMPARE(property(u"MaximumRate"_s).toDouble(), 2.0);
         set(u"Volume"_s, 0.5);
         QCOMPARE(m_level.value, 32768);
         QCOMPARE(lastChange(u"Volume"_s).toDouble(), 32768 / 65535.0);
@@ -231,7 +238,7 @@ private slots:
         const QVariant otherTrack = QVariant::fromValue(QDBusObjectPath(u"/other"_s));
         row("shuffle while playing", true, "Set", set("Shuffle", true), E::Failed, "stop it first");
         row("loop one track", false, "Set", set("LoopStatus", u"Track"_s), E::NotSupported, "Playlist");
-        row("rate", false, "Set", set("Rate", 2.0), E::NotSupported, "own tempo");
+        row("rate not a number", false, "Set", set("Rate", qQNaN()), E::InvalidArgs, "not a number");
         row("volume not a number", false, "Set", set("Volume", qQNaN()), E::InvalidArgs, "not a number");
         row("wrong type", false, "Set", set("Shuffle", u"yes"_s), E::InvalidArgs, "type b.");
         row("read only", false, "Set", set("PlaybackStatus", u"Paused"_s), E::PropertyReadOnly, "read");

@@ -298,6 +298,48 @@ private slots:
         QCOMPARE(dev->songBank(), QString());
     }
 
+    // The organ's note starts before A and the pedal holds it: only the jump can end it.
+    void loopSeams_data()
+    {
+        QTest::addColumn<qint64>("from");
+        QTest::addColumn<bool>("late");   // B set as play passes it
+        QTest::newRow("set before play") << qint64(0) << false;
+        QTest::newRow("B set as play passes it") << qint64(0) << true;
+        QTest::newRow("play from past B runs on") << qint64(1500) << false;
+    }
+    void loopSeams()
+    {
+        QFETCH(qint64, from);
+        QFETCH(bool, late);
+        auto dev = device(QStringLiteral("/dev/null"));
+        QCOMPARE(dev->open(m_sustained), 0);
+        dev->setLoop(late ? -1 : 300, 1000);
+        QCOMPARE(dev->play(from), 0);
+        if (late) {
+            QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= 1000, 20000);
+            dev->setLoop(300, 1000);
+        }
+        int jumps = 0;
+        qint64 last = dev->position(), low = 1000, high = 0;
+        QElapsedTimer t;
+        t.start();
+        while (jumps < 3 && t.elapsed() < 20000 && last < 2500) {
+            QThread::msleep(20);
+            const qint64 now = dev->position();
+            jumps += now < last;
+            QVERIFY(jumps != 1 || now >= last || dev->activeVoices() == 0);
+            if (jumps > 0) {
+                low = qMin(low, now);
+                high = qMax(high, now);
+            }
+            last = now;
+        }
+        QCOMPARE(jumps, from > 1000 ? 0 : 3);
+        QVERIFY2(!jumps || (low >= 300 && high <= 1000), qPrintable(QStringLiteral("%1..%2").arg(low).arg(high)));
+        QCOMPARE(dev->stop(), 0);
+        QCOMPARE(dev->activeVoices(), 0);
+    }
+
     void openCloseLoop()
     {
         QStringList songs{m_short, m_sustained};

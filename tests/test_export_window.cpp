@@ -3,6 +3,7 @@
 #include "export/frmexport.h"
 #include "fakes/playerfixture.h"
 #include "library/filebrowser.h"
+#include "playback/core/practice.h"
 #include "playback/engine/offlinerender.h"
 #include "testenv.h"
 #include <QtTest>
@@ -15,15 +16,22 @@ class TestExportWindow : public QObject {
     // Opens the window from the player's menu, as a user would.
     static FrmExport *openExport(Midi &m, PlayerFixture &fx)
     {
+        // Every song was chosen a tempo and key.
+        static struct : PracticeStore {
+            PracticeChoices choicesOf(const QString &) override { return {150, 3}; }
+            void keep(const QString &, const PracticeChoices &) override {}
+        } practice;
         const auto renderers = [] {
             SoundConfig sound;
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-        addExportAction([&m](const QString &text,
-                             const std::function<QWidget *()> &make) { return m.commands()->addWindow(text, make); },
-                        {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText},
-                        &fx.dialogs, fx.settings.get(), renderers)
+        addExportAction(
+            [&m](const QString &text, const std::function<QWidget *()> &make) {
+            return m.commands()->addWindow(text, make);
+            },
+            {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText, &practice},
+            &fx.dialogs, fx.settings.get(), renderers)
             ->trigger();
         return m.findChild<FrmExport *>();
     }
@@ -86,8 +94,12 @@ private slots:
         if (choice == "optOpen")
             QCOMPARE(option->text(), "The open song: b.mid (Quiet Road)");
         option->setChecked(true);
+        child<QCheckBox>(w, "chkPractice")->setChecked(choice == "optOpen");
         child<QPushButton>(w, "cmdExport")->click();
         QVERIFY(w->running());
+        const RenderJob job = w->findChild<ExportJob *>()->jobs().constFirst();
+        const QList<int> heard{job.tempoPercent, job.transpose};
+        QCOMPARE(heard, choice == "optOpen" ? QList<int>({150, 3}) : QList<int>({100, 0}));
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
 
         QCOMPARE(files(out.path()), written);
@@ -173,12 +185,13 @@ private slots:
         child<QComboBox>(w, "cmbFormat")->setCurrentIndex(2);
         QVERIFY(!child<QCheckBox>(w, "chkLrc")->isChecked());
         child<QCheckBox>(w, "chkLrc")->setChecked(true);
+        child<QCheckBox>(w, "chkPractice")->setChecked(true);
         w->close();
         QTRY_VERIFY(!w);
         w = openExport(m, fx);
         QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 2);
         QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), out.path());
-        QVERIFY(child<QCheckBox>(w, "chkLrc")->isChecked());
+        QVERIFY(child<QCheckBox>(w, "chkLrc")->isChecked() && child<QCheckBox>(w, "chkPractice")->isChecked());
     }
 
     // Quitting the player while an export runs asks first: Yes ends both and leaves no unfinished file,

@@ -1,7 +1,11 @@
-// The lyrics window on a player of fakes: its command, which syllable is sung at which moment through
-// play, pause, seeks, song changes and the interlude, and the encoding picked by hand.
+// The lyrics window (and the tempo and key window) on a player of fakes: its command, which syllable is sung at which
+// moment through play, pause, seeks, song changes and the interlude, and the encoding picked by hand.
 #include "fakes/playerfixture.h"
 #include "lyrics/lyricswindow.h"
+#include "playback/tempowindow.h"
+#include "testenv.h"
+#include <QPushButton>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -92,6 +96,33 @@ private slots:
         QCOMPARE(m.controls().Label1->toolTip(), u"Midi selection\nAbend \u2014 Ana Ruiz, Tom Vale"_s);
         w.hide();   // closed: nothing looks at the position
         QVERIFY(!w.following());
+    }
+
+    // Tempo, key and loop set in the window reach the device and follow the song that is open.
+    void tempoWindow()
+    {
+        PlayerFixture f;
+        Midi &m = f.startWith({u"a.mid"_s, u"b.mid"_s}, 60000);
+        m.commands()->bindWindow(Commands::TempoKey, [&m] { return new TempoWindow(m.playSession(), &m); });
+        QVERIFY(m.menu()->actions().contains(m.commands()->action(Commands::TempoKey)));
+        QCOMPARE(m.commands()->action(Commands::TempoKey)->shortcut(), QKeySequence(u"Ctrl+T"_s));
+        QVERIFY(m.commands()->run(Commands::TempoKey));
+        TempoWindow &w = *m.findChild<TempoWindow *>();
+        auto click = [&w](const char *name) { w.findChild<QPushButton *>(QLatin1String(name))->click(); };
+        f.press(u"Play"_s);
+        f.tick(2000);
+        w.findChild<QSpinBox *>(u"Tempo"_s)->setValue(80);
+        w.findChild<QSpinBox *>(u"Key"_s)->setValue(-2);
+        click("SetA");
+        f.tick(3000);
+        click("SetB");
+        QCOMPARE(QList<int>({f.device.tempo, f.device.key}), QList<int>({80, -2}));
+        QCOMPARE(f.device.loop, qMakePair(qint64(2000), qint64(5000)));
+        QCOMPARE(w.loopText(), u"0:02.0 to 0:05.0"_s);
+        f.press(u"Next"_s);   // nothing kept without a store: the next song plays as it is
+        QCOMPARE(w.findChild<QSpinBox *>(u"Tempo"_s)->value(), 100);
+        QCOMPARE(w.loopText(), u"none"_s);
+        QCOMPARE(TestEnv::namelessControls(&w), QStringList());
     }
 };
 

@@ -57,15 +57,16 @@ inline constexpr Setting MixerSource{&AppletSection, "MixerSource", "Main"};
 inline constexpr Setting MidiExportFormat{&AppletSection, "MidiExportFormat", "wav", true};
 inline constexpr Setting MidiExportFolder{&AppletSection, "MidiExportFolder", nullptr, true};
 inline constexpr Setting MidiExportLrc{&AppletSection, "MidiExportLrc", "0", true};
+inline constexpr Setting MidiExportPractice{&AppletSection, "MidiExportPractice", "0", true};
 
 inline constexpr Setting Update{&FamilySection, "Update", "0"};
 inline constexpr Setting UpdateDate{&FamilySection, "UpdateDate", nullptr};
 
-inline constexpr std::array All{MouseActive,      DataPath,         MidiLib,         MidiBack,        MidiFore,
-                                MidiLeft,         MidiTop,          MidiLoop,        MidiRollup,      MidiShuffle,
-                                MidiPause,        MidiSoundFont,    MidiAudioDriver, MidiAudioFile,   MixerSource,
-                                MidiSoundBanks,   MidiReverb,       MidiReverbRoom,  MidiReverbDamp,  MidiReverbWidth,
-                                MidiReverbLevel,  MidiChorus,       MidiChorusLevel, MidiChorusDepth, MidiChorusVoices,
-                                MidiPolyphony,    MidiBankMode,     MidiSongReset,   MidiAudioDevice, MidiAudioBuffer,
-                                MidiExportFormat, MidiExportFolder, MidiExportLrc,   Update,          UpdateDate};
+inline constexpr std::array All{
+    MouseActive,      DataPath,         MidiLib,         MidiBack,       MidiFore,        MidiLeft,
+    MidiTop,          MidiLoop,         MidiRollup,      MidiShuffle,    MidiPause,       MidiSoundFont,
+    MidiAudioDriver,  MidiAudioFile,    MixerSource,     MidiSoundBanks, MidiReverb,      MidiReverbRoom,
+    MidiReverbDamp,   MidiReverbWidth,  MidiReverbLevel, MidiChorus,     MidiChorusLevel, MidiChorusDepth,
+    MidiChorusVoices, MidiPolyphony,    MidiBankMode,    MidiSongReset,  MidiAudioDevice, MidiAudioBuffer,
+    MidiExportFormat, MidiExportFolder, MidiExportLrc,   Update,         UpdateDate,      MidiExportPractice};
 }

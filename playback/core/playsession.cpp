@@ -5,7 +5,8 @@
 #include <QCoreApplication>
 
 PlaySession::PlaySession(SequencerDevice *device, Clock *clock, const PlayList *list, QObject *parent)
-    : QObject(parent), m_device(device), m_clock(clock), m_list(list), m_monitor(this), m_interludeTimer(this)
+    : QObject(parent), m_device(device), m_clock(clock), m_list(list), m_monitor(this), m_interludeTimer(this),
+      m_practice(device)
 {
     m_monitor.setObjectName(QStringLiteral("StatusTimer"));
     connect(&m_monitor, &QTimer::timeout, this, &PlaySession::statusUpdate);
@@ -13,6 +14,7 @@ PlaySession::PlaySession(SequencerDevice *device, Clock *clock, const PlayList *
     m_interludeTimer.setObjectName(QStringLiteral("InterludeTimer"));
     connect(&m_interludeTimer, &QTimer::timeout, this, &PlaySession::interludeCheck);
     m_device->setFaultListener([this] { takeFault(); });
+    connect(this, &PlaySession::positionJumped, this, [this](qint64 ms) { m_lastProgress = ms; });
 }
 
 int PlaySession::command(Command command)
@@ -59,6 +61,7 @@ void PlaySession::setFrom(qint64 ms)
 {
     m_from = ms;
     m_fromSet = true;
+    m_lastProgress = -1;
 }
 
 void PlaySession::setUpdateInterval(int ms)
@@ -161,6 +164,8 @@ void PlaySession::notePlayState()
     const QString song = openSong();
     if (song != m_lastSong) {
         m_lastSong = song;
+        if (song.isEmpty())
+            m_practice.songClosed();
         emit songChanged();
     }
     const PlayState now = playState();

@@ -3,6 +3,7 @@
 #include "app/core/failure.h"
 #include "library/core/playlist.h"
 #include "playback/core/playeroptions.h"
+#include "playback/core/practice.h"
 #include "playback/core/playstate.h"
 #include "playback/core/sequencerdevice.h"
 #include <QObject>
@@ -72,6 +73,9 @@ public:
     // The file open in the device (an entry or a preview); empty when none.
     QString openSong() const;
     bool canSeek() const;
+
+    // The open song's tempo, key and loop.
+    Practice *practice() { return &m_practice; }
 
     PlayerOptions options() const { return m_options; }
     void setOptions(const PlayerOptions &options);
@@ -163,6 +167,8 @@ private:
     bool m_closePending = false;
     PlayState m_lastState = PlayState::Closed;
     QString m_lastSong;
+    Practice m_practice;
+    qint64 m_lastProgress = -1;   // where the monitor last saw play, to notice a loop's jump
 };
 
 // Marks a handler as running, so a close request waits for it to return.

@@ -58,6 +58,7 @@ PlaySession::Opened PlaySession::openFile(const QString &previewPath, quint64 ge
         emit failure({Failure::Kind::Notice, 0, QStringLiteral("Multimedia Error: zero length file")});
     setFrom(0);
     m_lengthSeconds = seconds;
+    m_practice.songOpened(m_fileName, lengthMs);
     emit opened(lengthMs);
     lockCommands(false);
     pumpEvents();

@@ -170,6 +170,10 @@ void PlaySession::statusUpdate()
     if (pos < m_from)
         return;
     m_playing = true;
+    // Play went back by itself: the loop's end took it to its start.
+    if (pos < m_lastProgress && m_practice.choices().hasLoop())
+        emit positionJumped(pos);
+    m_lastProgress = pos;
     emit progress(pos);
 }
 

@@ -36,4 +36,11 @@ public:
     // stay in the song's own time.
     virtual void setTempoPercent(int percent) { (void)percent; }
     virtual void setTranspose(int semitones) { (void)semitones; }
+    // Play that reaches bMs goes on from aMs, as the song is at aMs; -1 clears.
+    // Set after each open (an open clears it).
+    virtual void setLoop(qint64 aMs, qint64 bMs)
+    {
+        (void)aMs;
+        (void)bMs;
+    }
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include "playback/core/notemapper.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/core/peaklimiter.h"
 #include "playback/core/soundconfig.h"
 #include <QString>
@@ -89,6 +90,8 @@ public:
     void setScale(float scale) { m_scale = scale; }
     // Semitones the player's notes are moved by from their next note-on; any thread.
     void setTranspose(int semitones) { m_transpose = semitones; }
+    // Ends every note the player's notes started, at the key it sounds. Under lock().
+    void endNotesLocked() { sendMappedOffs(m_synth->synth(), m_mapper); }
     // Stop now: once the voices are gone, the effects' tail is not rendered
     // either (the next play's reset clears it). Under lock().
     void hushLocked() { m_hushed = true; }

@@ -128,6 +128,7 @@ void FluidSequencer::close()
         std::lock_guard guard(*m_lock);
         dropPlayerLocked();
         silenceLocked();
+        m_loopA = m_loopB = -1;
     }
     m_song = MidiFile();
     m_bytes.clear();
@@ -174,6 +175,7 @@ int FluidSequencer::startPlayerLocked(qint64 tick)
     m_out->setPlayerLocked(player);
     m_startTick = tick;
     m_heldTick = tick;
+    m_seenTick = tick;
     m_mode = Mode::Playing;
     return 0;
 }
@@ -362,10 +364,49 @@ void FluidSequencer::applyGain()
     m_out->setScale(m_muted ? 0.0f : float(x * x));
 }
 
-int FluidSequencer::onTick(void *self, int)
+void FluidSequencer::setLoop(qint64 aMs, qint64 bMs)
 {
-    static_cast<FluidSequencer *>(self)->m_started = true;
+    if (!m_open)
+        return;
+    const bool on = aMs >= 0 && bMs > aMs;
+    std::lock_guard guard(*m_lock);
+    m_loopA = on ? m_song.msToTick(double(aMs)) : -1;
+    m_loopB = on ? std::min(m_song.msToTick(double(bMs)), m_song.lastTick()) : -1;
+    // B set as play passes it (the user's reaction lags the music): the jump comes at once.
+    const qint64 now = currentTickLocked();
+    if (on && m_player && now >= m_loopB && now < m_song.msToTick(double(bMs) + 1000.0))
+        m_seenTick = m_loopB - 1;
+}
+
+// On the render thread, under the lock, after the player sent the events up to tick.
+int FluidSequencer::onTick(void *data, int tick)
+{
+    auto *self = static_cast<FluidSequencer *>(data);
+    self->m_started = true;
+    self->loopLocked(tick);
     return FLUID_OK;
+}
+
+void FluidSequencer::loopLocked(qint64 tick)
+{
+    const qint64 step = tick - m_seenTick;
+    const bool before = m_seenTick < m_loopB;
+    m_seenTick = tick;
+    // The jump is taken a block early rather than late: nothing of B or after is heard.
+    // Play started past B runs on to the end.
+    if (m_loopB <= m_loopA || !before || tick + std::max<qint64>(step, 1) < m_loopB || !m_player)
+        return;
+    fluid_synth_t *synth = m_out->synth();
+    m_out->endNotesLocked();
+    fluid_synth_all_sounds_off(synth, -1);
+    // The seek sends the controllers and programs of the song up to A again;
+    // pedals and bends that A's part never set are let go.
+    for (int chan = 0; chan < fluid_synth_count_midi_channels(synth); ++chan)
+        fluid_synth_cc(synth, chan, 121, 0);
+    if (fluid_player_seek(m_player, int(m_loopA)) == FLUID_OK) {
+        m_startTick = m_loopA;
+        m_seenTick = m_loopA;
+    }
 }
 
 FluidSequencer::ChannelPreset FluidSequencer::channelPreset(int channel) const

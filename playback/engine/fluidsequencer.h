@@ -63,6 +63,7 @@ public:
     Mode mode() const override;
     void setTempoPercent(int percent) override;
     void setTranspose(int semitones) override;
+    void setLoop(qint64 aMs, qint64 bMs) override;
 
     int level() const override { return m_level; }
     void setLevel(int level) override;
@@ -105,6 +106,7 @@ private:
     void showSongBank(const QString &bank);
     std::function<void()> faultNotice();
     static int onTick(void *self, int tick);
+    void loopLocked(qint64 tick);
 
     Config m_config;
     SoundConfig m_sound;
@@ -134,6 +136,10 @@ private:
     std::vector<std::pair<QPointer<QObject>, std::function<void()>>> m_songBankWatchers;
     int m_tempoPercent = 100;   // under the lock
     int m_transpose = 0;
+    // The loop in ticks, -1 for none, and the tick the player was last seen at; under the lock.
+    qint64 m_loopA = -1;
+    qint64 m_loopB = -1;
+    qint64 m_seenTick = 0;
     std::atomic<bool> m_started{false};
     std::atomic<int> m_level{65535};
     std::atomic<bool> m_muted{false};

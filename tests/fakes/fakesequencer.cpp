@@ -13,6 +13,7 @@ int FakeSequencer::open(const QString &path)
     if (!QFileInfo(path).isFile())
         return MediaError::InvalidFilename;
     openFile = path;
+    loop = {-1, -1};
     m_length = lengths.value(name, 200000);
     m_mode = Mode::Stopped;
     m_base = 0;

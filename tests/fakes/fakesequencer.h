@@ -23,6 +23,9 @@ public:
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
     void setFaultListener(std::function<void()> l) override { listener = std::move(l); }
+    void setTempoPercent(int percent) override { tempo = percent; }
+    void setTranspose(int semitones) override { key = semitones; }
+    void setLoop(qint64 aMs, qint64 bMs) override { loop = {aMs, bMs}; }
 
     // Scripts: length in ms and open error by file name (without folder).
     QHash<QString, qint64> lengths;
@@ -39,6 +42,9 @@ public:
     // Reports stopped once a song has played to its end, as some devices do.
     bool stopsAtEnd = false;
     QString openFile;
+    // What the device was last told to play at; an open clears the loop.
+    int tempo = 100, key = 0;
+    QPair<qint64, qint64> loop{-1, -1};
 
 private:
     const Clock *m_clock;
