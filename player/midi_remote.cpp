@@ -31,6 +31,7 @@ void Midi::bindCommands()
     c->bind(C::Stop, MMControl1->button(4));
     c->bind(C::PlayPause, [this, c] { c->run(m_play->playState() == PlayState::Playing ? C::Pause : C::Play); });
     c->bind(C::OpenFiles, [this] { openFilesFromMenu(); });
+    c->bind(C::SavePlayList, [this] { savePlayListAs(); });
     const std::pair<C::Id, QAbstractButton *> controls[] = {
         {C::OpenLibrary, cmdOpen}, {C::SaveLibrary, cmdSave}, {C::NewLibrary, cmdNew},  {C::Add, cmdAdd},
         {C::Remove, cmdRemove},    {C::Clear, cmdClear},      {C::Shuffle, chkShuffle}, {C::Loop, chkLoop},
