@@ -40,9 +40,11 @@ struct Parser {
         p.setApplicationDescription(
             QStringLiteral("Plays MIDI files and libraries of them. One song plays at once; several songs or a folder\n"
                            "(with its sub-folders) are added to the play list and the first of them plays; a library\n"
-                           "(.mfl) is opened and played. When Lyrabox is already running, it takes them."));
+                           "(.mfl) or a play list of another player (.m3u, .m3u8, .pls) is opened and played; a play\n"
+                           "list is kept as a library of its name in the data folder. When Lyrabox is already\n"
+                           "running, it takes them."));
         p.addPositionalArgument(QStringLiteral("paths"),
-                                QStringLiteral("MIDI files, folders, libraries or file: URLs."),
+                                QStringLiteral("MIDI files, folders, libraries, play lists or file: URLs."),
                                 QStringLiteral("[FILE|FOLDER|URL...]"));
     }
 };

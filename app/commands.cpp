@@ -27,6 +27,7 @@ QList<Entry> entries()
         {C::OpenFiles, "Open files...", {}},
         {C::OpenLibrary, "Open Library...", {ctrl(Qt::Key_O)}},
         {C::SaveLibrary, "Save Library...", {ctrl(Qt::Key_S)}},
+        {C::SavePlayList, "Save play list as...", {}},
         {C::NewLibrary, "New Library", {ctrl(Qt::Key_N)}},
         {C::Add, "Add to play list", {}},
         {C::Remove, "Remove from play list", {}},

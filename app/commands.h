@@ -25,6 +25,7 @@ public:
         OpenFiles,
         OpenLibrary,
         SaveLibrary,
+        SavePlayList,
         NewLibrary,
         Add,
         Remove,

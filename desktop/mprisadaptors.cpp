@@ -54,7 +54,10 @@ QStringList MprisRoot::supportedUriSchemes() const
 
 QStringList MprisRoot::supportedMimeTypes() const
 {
-    return {QStringLiteral("audio/midi"), QStringLiteral("audio/x-midi"), QStringLiteral("audio/sp-midi")};
+    // Songs, and other players' play lists, which open as libraries do.
+    return QStringLiteral("audio/midi audio/x-midi audio/sp-midi audio/x-mpegurl audio/mpegurl audio/x-scpls "
+                          "application/vnd.apple.mpegurl")
+        .split(QLatin1Char(' '));
 }
 
 void MprisRoot::Raise()

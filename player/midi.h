@@ -117,6 +117,7 @@ private:
     void cmdOpen_Click();
     void cmdSave_Click();
     void cmdClear_Click();
+    void savePlayListAs();
     // player/midi_browser.cpp: play-list editing and the file browser.
     void cmdAdd_Click();
     void cmdRemove_Click();

@@ -4,6 +4,7 @@
 #include "library/core/libraryfile.h"
 #include "library/core/librarysession.h"
 #include "library/core/midifiles.h"
+#include "library/core/playlistfile.h"
 #include "library/filebrowser.h"
 #include "library/playlistfind.h"
 #include "player/midi.h"
@@ -13,8 +14,8 @@
 #include <QLabel>
 #include <QToolButton>
 
-// Files and folders dropped from a file manager: folders one level deep.
-static QStringList midiFilesIn(const QStringList &paths)
+// Files and folders dropped from a file manager: folders one level deep, play lists by their entries.
+static QStringList midiFilesIn(const QStringList &paths, QStringList *problems)
 {
     QStringList out;
     const QStringList patterns = MidiFiles::namePatterns();
@@ -24,6 +25,8 @@ static QStringList midiFilesIn(const QStringList &paths)
             const QDir dir(p);
             for (const QString &name : dir.entryList(patterns, QDir::Files, QDir::Name | QDir::IgnoreCase))
                 out << dir.filePath(name);
+        } else if (info.isFile() && isPlayListFile(p)) {
+            out << LibrarySession::songsOfPlayList(p, problems);
         } else if (QDir::match(patterns, info.fileName())) {
             out << p;
         }
@@ -49,8 +52,12 @@ void Midi::connectBrowser()
     });
     connect(m_find, &PlayListFind::playRequested, this, &Midi::List1_DblClick);
     connect(List1, &PlayListBox::filesDropped, this, [this](const QStringList &paths) {
-        if (cmdAdd->isEnabled())
-            m_library->addFiles(midiFilesIn(paths));
+        if (!cmdAdd->isEnabled())
+            return;
+        QStringList problems;
+        m_library->addFiles(midiFilesIn(paths, &problems));
+        for (const QString &problem : std::as_const(problems))
+            showFailure({Failure::Kind::Warning, 0, problem});
     });
 }
 

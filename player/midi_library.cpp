@@ -5,6 +5,7 @@
 #include "library/filebrowser.h"
 #include "player/midi.h"
 #include "playback/mediacontrol.h"
+#include <QFileInfo>
 #include <QLabel>
 #include <QSlider>
 
@@ -40,7 +41,8 @@ void Midi::cmdOpen_Click()
     const QString file = m_library->libFile();
     const auto chosen = m_services.dialogs->openFile(this, QStringLiteral("Open Midi Library"),
                                                      file.isEmpty() ? m_dataDir : file,
-                                                     QStringLiteral("Midi File Library (*.mfl)"));
+                                                     QStringLiteral("Midi File Library (*.mfl);;"
+                                                                    "Play lists (*.m3u *.m3u8 *.pls)"));
     if (!chosen)
         return;
     DoEvents();
@@ -61,6 +63,41 @@ void Midi::cmdSave_Click()
                                                      QStringLiteral("Midi File Library (*.mfl)"));
     if (chosen)
         m_library->saveAs(*chosen);
+}
+
+// Other players read the list as .m3u8; the library stays as it is.
+void Midi::savePlayListAs()
+{
+    BusyGuard busy(m_play);
+    const auto tell = [this](const QString &text, Dialogs::Style style) {
+        return m_services.dialogs->message(this, text, style, AppInfo::AppName);
+    };
+    if (m_library->list().isEmpty()) {
+        tell(QStringLiteral("No entries in playlist to save"), Dialogs::Style::OkOnly);
+        return;
+    }
+    const auto chosen = m_services.dialogs->saveFile(this, QStringLiteral("Save Play List"),
+                                                     m_dataDir + m_library->libName() + QStringLiteral(".m3u8"),
+                                                     QStringLiteral("Play lists (*.m3u8)"));
+    if (!chosen)
+        return;
+    QString file = *chosen;
+    // A name typed without its suffix would not be known as a play list; the dialog asked about the name as typed.
+    if (QFileInfo(file).suffix().isEmpty()) {
+        file += QStringLiteral(".m3u8");
+        if (QFileInfo::exists(file)
+            && tell(QStringLiteral("%1 already exists. Replace it?").arg(file),
+                    Dialogs::Style::YesNo | Dialogs::Style::Question)
+                   != Dialogs::Answer::Yes)
+            return;
+    }
+    SongTextSource *songText = m_services.songText;
+    const auto titleOf = [songText](const QString &path) {
+        return songText ? songText->textOf(path).title : QString();
+    };
+    QString error;
+    if (!m_library->savePlayList(file, titleOf, &error))
+        tell(QStringLiteral("The play list could not be saved. %1").arg(error), Dialogs::Style::Exclamation);
 }
 
 void Midi::showSelectionTip()

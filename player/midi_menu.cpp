@@ -21,7 +21,7 @@ void Midi::buildMenu()
     m_menu->setObjectName(QStringLiteral("PlayerMenu"));
     using C = Commands;
     const QList<QList<C::Id>> groups = {{C::PlayPause, C::Stop, C::Next, C::Previous},
-                                        {C::OpenFiles, C::OpenLibrary, C::Find},
+                                        {C::OpenFiles, C::OpenLibrary, C::SavePlayList, C::Find},
                                         {C::Loop, C::Shuffle, C::Roll},
                                         {C::Lyrics, C::TempoKey, C::Volume, C::Help, C::About},
                                         {C::Quit}};
@@ -95,7 +95,8 @@ void Midi::openFilesFromMenu()
         return;
     const QStringList files = m_services.dialogs->openFiles(
         this, QStringLiteral("Open files"), Dir1->path(),
-        QStringLiteral("Midi files (*.mid *.midi *.kar *.rmi *.smf);;Library files (*.mfl)"));
+        QStringLiteral("Midi files (*.mid *.midi *.kar *.rmi *.smf);;Library files (*.mfl);;"
+                       "Play lists (*.m3u *.m3u8 *.pls)"));
     if (!files.isEmpty())
         openPaths(files);
 }

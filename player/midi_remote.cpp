@@ -32,6 +32,7 @@ void Midi::bindCommands()
     c->bind(C::PlayPause, [this, c] { c->run(m_play->playState() == PlayState::Playing ? C::Pause : C::Play); });
     c->bind(C::OpenFiles, [this] { openFilesFromMenu(); });
     c->bind(C::Find, [this] { findInList(); });
+    c->bind(C::SavePlayList, [this] { savePlayListAs(); });
     const std::pair<C::Id, QAbstractButton *> controls[] = {
         {C::OpenLibrary, cmdOpen}, {C::SaveLibrary, cmdSave}, {C::NewLibrary, cmdNew},  {C::Add, cmdAdd},
         {C::Remove, cmdRemove},    {C::Clear, cmdClear},      {C::Shuffle, chkShuffle}, {C::Loop, chkLoop},

@@ -11,8 +11,8 @@ private slots:
     void initTestCase() { TestEnv::setUp(); }
 
     // The browser offers every MIDI name (any case, no hidden files) and Add takes the selected ones; a drop
-    // takes songs and folders one level deep; Remove and Delete take the selected entry only, Delete not
-    // while the remove button is locked; Return plays.
+    // takes songs, folders one level deep and a play list's songs; Remove and Delete take the selected entry only,
+    // Delete not while the remove button is locked; Return plays.
     void listCommands()
     {
         PlayerFixture f;
@@ -30,12 +30,15 @@ private slots:
         QCOMPARE(m.library()->list().path(4), in + "e.smf");
         m.controls().cmdAdd->click();   // the files show afresh, none selected: nothing at all
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]), QUrl::fromLocalFile(in)});
+        TestEnv::writeFile(in + "../l.m3u", "x.mid\nhttp://host/z.mid\n");
+        mime.setUrls({QUrl::fromLocalFile(songs[0]), QUrl::fromLocalFile(songs[1]), QUrl::fromLocalFile(in),
+                      QUrl::fromLocalFile(in + "../l.m3u")});
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(m.controls().List1->viewport(), &enter);
         QApplication::sendEvent(m.controls().List1->viewport(), &drop);
-        QCOMPARE(m.library()->list().names(), names + QStringList{"x.mid"} + names);
+        QCOMPARE(m.library()->list().names(), names + QStringList{"x.mid"} + names + QStringList{"x.mid"});
+        QCOMPARE(f.dialogs.count("1 entry is a web address"), 1);
         m.controls().List1->setCurrentRow(0);
         m.controls().List1->clearSelection();   // current but not selected: stays
         m.controls().cmdRemove->click();
@@ -45,14 +48,14 @@ private slots:
         QCOMPARE(m.controls().List1->model()->index(1, 0).data().toString(), "c.Kar");
         QCOMPARE(m.controls().List1->currentRow(), -1);
         m.controls().cmdRemove->click();   // nothing selected: only the heading
-        QCOMPARE(m.controls().Label5->text(), "New Library: 10 files");
+        QCOMPARE(m.controls().Label5->text(), "New Library: 11 files");
         m.controls().List1->setCurrentRow(0);
         m.playSession()->lockCommands(true);
         QTest::keyClick(m.controls().List1, Qt::Key_Delete);
-        QCOMPARE(m.library()->list().count(), 10);
+        QCOMPARE(m.library()->list().count(), 11);
         m.playSession()->lockCommands(false);
         QTest::keyClick(m.controls().List1, Qt::Key_Delete);
-        QCOMPARE(m.library()->list().count(), 9);
+        QCOMPARE(m.library()->list().count(), 10);
         m.controls().List1->setCurrentRow(3);
         QTest::keyClick(m.controls().List1, Qt::Key_Return);
         QCOMPARE(f.device.openFile, songs[0]);

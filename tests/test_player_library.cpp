@@ -3,6 +3,7 @@
 #include "app/core/appinfo.h"
 #include "fakes/playerfixture.h"
 #include "library/core/libraryfile.h"
+#include "library/core/playlistfile.h"
 #include "library/filebrowser.h"
 #include "playback/mediacontrol.h"
 #include "testenv.h"
@@ -97,6 +98,17 @@ private slots:
         m.controls().cmdSave->click();
         QCOMPARE(LibraryFile::read(f.dir() + "/Party.mfl").paths, m.library()->list().paths());
         QCOMPARE(m.controls().Label5->text() + '|' + m.controls().Label4->text(), "Party: 1 files|Midi Library: Party");
+        // Save play list as: read back as listed, the title from the song's words, else its name.
+        f.songText.texts["b.mid"].title = "Bee";
+        TestEnv::writeFile(f.dir() + "/data/c.txt", "text");
+        m.library()->addFiles(f.songs({"b.mid"}) << f.dir() + "/data/c.txt");
+        f.dialogs.saveResults << f.dir() + "/gone/x.m3u8" << f.dir() + "/data/Mix";
+        m.commands()->run(Commands::SavePlayList);
+        m.commands()->run(Commands::SavePlayList);
+        QCOMPARE(f.dialogs.count("The play list could not be saved. Cannot write"), 1);
+        const QList<PlayListEntry> back = readPlayList(f.dir() + "/data/Mix.m3u8").entries;
+        const QStringList &paths = m.library()->list().paths();
+        QCOMPARE(back, (QList<PlayListEntry>{{paths[0], "a.mid", 2}, {paths[1], "Bee", 2}, {paths[2], "c.txt", -1}}));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "library/core/librarysession.h"
 #include "app/core/texts.h"
 #include "library/core/libraryfile.h"
+#include "library/core/playlistfile.h"
 #include "playback/core/playsession.h"
 #include <QFileInfo>
 
@@ -159,12 +160,19 @@ void LibrarySession::clear()
     emit headingShown(m_libName + QStringLiteral(" (Empty)"));
 }
 
-bool LibrarySession::openLibraryFile(const QString &file)
+bool LibrarySession::openLibraryFile(const QString &file, QStringList *problems)
 {
     BusyGuard busy(m_play);
-    if (!keepEditsBeforeReplace())
+    // A play list that is refused changes nothing.
+    const bool playList = isPlayListFile(file);
+    QStringList leftOut;
+    const QStringList songs = playList ? playListSongs(file, &leftOut) : QStringList();
+    if ((playList && songs.isEmpty()) || !keepEditsBeforeReplace())
         return false;
-    m_libFile = file;
+    QString library = file;
+    if (playList && !keepPlayList(file, songs, &library))
+        return false;
+    m_libFile = library;
     m_libName = Texts::libraryName(m_libFile);
     emit headingShown(QStringLiteral("Opening ") + m_libName);
     emit libraryLineShown(QStringLiteral("Midi Library Openning: ") + m_libName);
@@ -174,6 +182,14 @@ bool LibrarySession::openLibraryFile(const QString &file)
     OpenLib();
     m_play->lockCommands(false);
     m_play->pumpEvents();
+    if (!leftOut.isEmpty()) {
+        const QString text = QStringLiteral("In the play list %1:\n%2").arg(file, leftOut.join('\n'));
+        emit problemNoted(text);
+        if (problems)
+            *problems << text;
+        else
+            emit failure({Failure::Kind::Warning, 0, text});
+    }
     return true;
 }
 

@@ -36,8 +36,16 @@ public:
     void reopen();
     void newLibrary();
     void clear();
-    // Open Library once a file is chosen. False: the edited list could not be kept, so it stays.
-    bool openLibraryFile(const QString &file);
+    // Open Library once a file is chosen. Another player's play list is kept as a library named after it
+    // in the data folder, which opens. False: nothing opened (the edited list could not be kept, or the
+    // play list was refused), and the list stays. What was left out of a play list goes to *problems
+    // when given, for the caller to tell; else it is told at once.
+    bool openLibraryFile(const QString &file, QStringList *problems = nullptr);
+    // The songs a play list names, to add; what was left out of it, or why it was refused, goes to *problems.
+    static QStringList songsOfPlayList(const QString &file, QStringList *problems);
+    // Writes the list as a .m3u8 play list with each song's length and title (titleOf, else the entry's name).
+    bool savePlayList(const QString &file, const std::function<QString(const QString &)> &titleOf,
+                      QString *error) const;
     // Save Library once a file is chosen.
     void saveAs(const QString &file);
     // The save that asks nothing: into the list's library file, else as a new
@@ -72,6 +80,9 @@ signals:
 
 private:
     bool keepEditsBeforeReplace();
+    QStringList playListSongs(const QString &listFile, QStringList *problems);
+    bool keepPlayList(const QString &listFile, const QStringList &songs, QString *kept);
+    QString keptLibraryName(const QString &listFile, const QStringList &paths) const;
     void tellLeftOut(const QStringList &leftOut);
     void tellRefused(const QStringList &refused, int leftOut);
     void showHeading();

@@ -123,6 +123,7 @@ bool LibrarySession::stillOpen() const
 void LibrarySession::carryOut(const OpenPlan &plan)
 {
     BusyGuard busy(m_play);
+    QStringList problems = plan.problems;
     for (const QString &problem : plan.problems)
         tellTerminal(problem);
     switch (plan.action) {
@@ -139,7 +140,7 @@ void LibrarySession::carryOut(const OpenPlan &plan)
     }
     case OpenPlan::Action::Library:
         stopForListChange();
-        if (!openLibraryFile(plan.files.first()))
+        if (!openLibraryFile(plan.files.first(), &problems))
             break;
         if (plan.files.size() > 1 && stillOpen())
             addFiles(plan.files.mid(1));
@@ -148,7 +149,7 @@ void LibrarySession::carryOut(const OpenPlan &plan)
         break;
     }
     // Told after the rest has started, so a bad name does not hold up the music.
-    for (const QString &problem : plan.problems) {
+    for (const QString &problem : std::as_const(problems)) {
         if (!stillOpen())
             break;
         emit failure({Failure::Kind::Warning, 0, problem});

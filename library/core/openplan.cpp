@@ -1,5 +1,6 @@
 #include "library/core/openplan.h"
 #include "library/core/midifiles.h"
+#include "library/core/playlistfile.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -43,7 +44,8 @@ QString sortIn(const QString &given, const QString &workingDir, Sorted &into)
     // A hidden file counts as absent in a play list; a folder given by name is taken.
     if (info.fileName().startsWith(QLatin1Char('.')))
         return QStringLiteral("%1 is hidden; the player leaves hidden files out.").arg(path);
-    if (info.isFile() && MidiFiles::hasLibraryName(info.fileName())) {
+    // Another player's play list opens as a library does.
+    if (info.isFile() && (MidiFiles::hasLibraryName(info.fileName()) || isPlayListFile(info.fileName()))) {
         into.libraries << path;
         return {};
     }
@@ -51,7 +53,7 @@ QString sortIn(const QString &given, const QString &workingDir, Sorted &into)
         into.songs << path;
         return {};
     }
-    return QStringLiteral("%1 is neither a MIDI file nor a library (.mfl).").arg(path);
+    return QStringLiteral("%1 is not a MIDI file, a library (.mfl) or a play list (.m3u, .m3u8, .pls).").arg(path);
 }
 
 }
