@@ -36,6 +36,7 @@ QList<Entry> entries()
         {C::Roll, "Roll out/in", {}},
         {C::Volume, "Volume...", {}},
         {C::Lyrics, "Lyrics...", {ctrl(Qt::Key_L)}},
+        {C::Channels, "Channels...", {ctrl(Qt::Key_K)}},
         {C::Colour, "Change Color...", {}},
         {C::Help, "Help", {Qt::Key_F1}},
         {C::About, "About", {}},

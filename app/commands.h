@@ -34,6 +34,7 @@ public:
         Roll,
         Volume,
         Lyrics,
+        Channels,
         Colour,
         Help,
         About,

@@ -12,6 +12,8 @@
 #include "lyrics/core/storedsongtext.h"
 #include "lyrics/lyricswindow.h"
 #include "app/signalwatch.h"
+#include "channels/channelswindow.h"
+#include "channels/core/channelchoices.h"
 #include "app/singleinstance.h"
 #include "components/core/soundsettings.h"
 #include "components/engine/systemmixer.h"
@@ -138,6 +140,10 @@ int main(int argc, char *argv[])
     window.commands()->bindWindow(Commands::Lyrics, [&window, &songText] {
         return new LyricsWindow(window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
     });
+    ChannelChoices channelChoices(window.playSession(), &engine, nullptr);
+    window.commands()->bindWindow(Commands::Channels, [&window, &engine, &channelChoices] {
+        return new ChannelsWindow(window.playSession(), &engine, &channelChoices, &window);
+    });
     // Queued: the socket's handler has returned before the window gets busy.
     QObject::connect(
         &instance, &SingleInstance::requested, &window,
@@ -163,6 +169,7 @@ int main(int argc, char *argv[])
         return 0;
     SongStore songStore(window.dataDir() + QStringLiteral("Song choices.sqlite"));
     songText.setStore(&songStore);
+    channelChoices.setStore(&songStore);
     Mpris mpris(window.playSession(), window.library(), window.commands(), &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, [&window] { window.endBySystem(); },
@@ -175,5 +182,6 @@ int main(int argc, char *argv[])
         QTimer::singleShot(0, &window, [&window, &request] { window.openPaths(CommandLine::names(request.paths)); });
     const int status = app.exec();
     songText.setStore(nullptr);
+    channelChoices.setStore(nullptr);
     return status;
 }

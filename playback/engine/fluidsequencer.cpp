@@ -36,6 +36,10 @@ int FluidSequencer::ensureOutput()
     m_lock = &m_out->lock();
     m_out->setFaultNotice(faultNotice());
     m_out->setTranspose(m_transpose);
+    {
+        std::lock_guard guard(*m_lock);
+        m_out->setChannelMixLocked(m_mix);
+    }
     applyGain();
     return 0;
 }
@@ -253,6 +257,44 @@ void FluidSequencer::setTranspose(int semitones)
     m_transpose = std::clamp(semitones, -NoteMapper::MaxTranspose, NoteMapper::MaxTranspose);
     if (m_out)
         m_out->setTranspose(m_transpose);
+}
+
+void FluidSequencer::setChannelMix(const ChannelMix::Settings &mix)
+{
+    m_mix = mix;
+    if (!m_out)
+        return;
+    std::lock_guard guard(*m_lock);
+    m_out->setChannelMixLocked(mix);
+    m_mix = m_out->channelMixLocked();
+}
+
+ChannelMix::Settings FluidSequencer::channelMix() const
+{
+    return m_mix;
+}
+
+const ChannelActivity *FluidSequencer::channelActivity() const
+{
+    return m_out ? &m_out->activity() : nullptr;
+}
+
+SequencerDevice::ChannelSound FluidSequencer::channelSound(int channel) const
+{
+    ChannelSound sound;
+    if (!m_out || channel < 0 || channel >= 16)
+        return sound;
+    std::lock_guard guard(*m_lock);
+    int font = 0, bank = 0, program = 0;
+    fluid_synth_get_program(m_out->synth(), channel, &font, &bank, &program);
+    fluid_preset_t *preset = fluid_synth_get_channel_preset(m_out->synth(), channel);
+    if (!preset)
+        return {QString(), true};
+    sound.preset = QString::fromUtf8(fluid_preset_get_name(preset));
+    // The synth asks drum kits of its bank 128 whatever bank the song selected.
+    const int playsBank = fluid_preset_get_banknum(preset);
+    sound.substituted = fluid_preset_get_num(preset) != program || (playsBank != bank && playsBank != 128);
+    return sound;
 }
 
 void FluidSequencer::dropPlayerLocked()

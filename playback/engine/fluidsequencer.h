@@ -60,6 +60,10 @@ public:
     Mode mode() const override;
     void setTempoPercent(int percent) override;
     void setTranspose(int semitones) override;
+    void setChannelMix(const ChannelMix::Settings &mix) override;
+    ChannelMix::Settings channelMix() const override;
+    const ChannelActivity *channelActivity() const override;
+    ChannelSound channelSound(int channel) const override;
 
     int level() const override { return m_level; }
     void setLevel(int level) override;
@@ -121,6 +125,7 @@ private:
     QVector<std::array<int, 3>> m_pinned;
     int m_tempoPercent = 100;   // under the lock
     int m_transpose = 0;
+    ChannelMix::Settings m_mix;
     std::atomic<bool> m_started{false};
     std::atomic<int> m_level{65535};
     std::atomic<bool> m_muted{false};
