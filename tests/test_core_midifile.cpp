@@ -5,6 +5,7 @@
 #include "playback/core/midifile.h"
 #include "playback/core/notemapper.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -627,11 +628,18 @@ private slots:
         o.remove("encoding");
         QCOMPARE(o, QJsonDocument::fromJson(R"({"file":")" + sung.toUtf8() + R"(","lengthMs":500,"title":"Dune Song",
             "artist":null,"copyright":null,"lyrics":[{"ms":0,"text":"Sand","break":"none"},
-            {"ms":500,"text":"dunes","break":"line"}]})")
+            {"ms":500,"text":"dunes","break":"line"}],"channels":[]})")
                         .object());
         o = QJsonDocument::fromJson(json[1]).object();
         QVERIFY2(o.value("file") == bad && o.value("error").toString().startsWith("This is not a MIDI file"),
                  json[1].constData());
+        // With a bank: the preset it plays on each channel.
+        p.start(tool, {"--json", "-s", "/usr/share/sounds/sf2/TimGM6mb.sf2", good});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("channels"),
+                 QJsonDocument::fromJson(R"([{"channel":1,"tracks":[],"program":0,"bank":0,"notes":1,
+                     "preset":"Piano 1","substituted":false}])")
+                     .array());
     }
 };
 

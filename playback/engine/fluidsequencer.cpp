@@ -1,6 +1,7 @@
 #include "playback/engine/fluidsequencer.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/engine/fluidoutput.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
@@ -281,20 +282,10 @@ const ChannelActivity *FluidSequencer::channelActivity() const
 
 SequencerDevice::ChannelSound FluidSequencer::channelSound(int channel) const
 {
-    ChannelSound sound;
     if (!m_out || channel < 0 || channel >= 16)
-        return sound;
+        return {};
     std::lock_guard guard(*m_lock);
-    int font = 0, bank = 0, program = 0;
-    fluid_synth_get_program(m_out->synth(), channel, &font, &bank, &program);
-    fluid_preset_t *preset = fluid_synth_get_channel_preset(m_out->synth(), channel);
-    if (!preset)
-        return {QString(), true};
-    sound.preset = QString::fromUtf8(fluid_preset_get_name(preset));
-    // The synth asks drum kits of its bank 128 whatever bank the song selected.
-    const int playsBank = fluid_preset_get_banknum(preset);
-    sound.substituted = fluid_preset_get_num(preset) != program || (playsBank != bank && playsBank != 128);
-    return sound;
+    return channelSoundOf(m_out->synth(), channel);
 }
 
 void FluidSequencer::dropPlayerLocked()

@@ -90,3 +90,16 @@ void sendMessages(fluid_synth_t *synth, const QVector<NoteMapper::Message> &mess
     for (const auto &m : messages)
         send(synth, m);
 }
+
+SequencerDevice::ChannelSound channelSoundOf(fluid_synth_t *synth, int channel)
+{
+    int font = 0, bank = 0, program = 0;
+    fluid_synth_get_program(synth, channel, &font, &bank, &program);
+    fluid_preset_t *preset = fluid_synth_get_channel_preset(synth, channel);
+    if (!preset)
+        return {QString(), true};
+    // The synth asks drum kits of its bank 128 whatever bank the song selected.
+    const int plays = fluid_preset_get_banknum(preset);
+    return {QString::fromUtf8(fluid_preset_get_name(preset)),
+            fluid_preset_get_num(preset) != program || (plays != bank && plays != 128)};
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include "playback/core/channelmix.h"
 #include "playback/core/notemapper.h"
+#include "playback/core/sequencerdevice.h"
 #include <fluidsynth.h>
 
 // A player's event to the synth, its notes moved by the mapper and shaped by the mix.
@@ -9,3 +10,5 @@ int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix, fluid_
 void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix);
 // Messages as they are, to the synth.
 void sendMessages(fluid_synth_t *synth, const QVector<NoteMapper::Message> &messages);
+// The preset the synth plays on a channel, and whether it stands in for a missing one.
+SequencerDevice::ChannelSound channelSoundOf(fluid_synth_t *synth, int channel);
