@@ -33,6 +33,7 @@ ChannelChoices::ChannelChoices(PlaySession *play, SequencerDevice *device, SongS
 {
     connect(play, &PlaySession::opened, this, &ChannelChoices::songOpened);
     connect(play, &PlaySession::songChanged, this, &ChannelChoices::songOpened);
+    songOpened();
 }
 
 void ChannelChoices::setStore(SongStore *store)

@@ -22,6 +22,10 @@ public:
     Mode mode() const override;
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
+    void setChannelMix(const ChannelMix::Settings &m) override { mix = m; }
+    ChannelMix::Settings channelMix() const override { return mix; }
+    const ChannelActivity *channelActivity() const override { return &activity; }
+    ChannelSound channelSound(int channel) const override { return sounds.value(channel); }
     void setFaultListener(std::function<void()> l) override { listener = std::move(l); }
 
     // Scripts: length in ms and open error by file name (without folder).
@@ -39,6 +43,9 @@ public:
     // Reports stopped once a song has played to its end, as some devices do.
     bool stopsAtEnd = false;
     QString openFile;
+    ChannelMix::Settings mix;
+    ChannelActivity activity;
+    QHash<int, ChannelSound> sounds;   // by channel
 
 private:
     const Clock *m_clock;
