@@ -12,6 +12,7 @@
 namespace {
 // A meter falls to a tenth in about a third of a second.
 constexpr double Decay = 0.89;
+constexpr int MeterSteps = 16;
 const char *const Heads[] = {"Ch",   "Tracks", "Song asks for", "Bank plays", "Activity",
                              "Mute", "Solo",   "Level",         "Lock"};
 
@@ -75,7 +76,7 @@ ChannelsWindow::Row ChannelsWindow::makeRow(int channel)
           new QSpinBox};
     r.plays->setObjectName(QStringLiteral("Plays") + n);
     r.meter->setObjectName(QStringLiteral("Meter") + n);
-    r.meter->setRange(0, 127);
+    r.meter->setRange(0, MeterSteps);
     r.meter->setTextVisible(false);
     r.meter->setMaximumWidth(80);
     r.meter->setAccessibleName(QStringLiteral("Activity of channel %1").arg(n));
@@ -182,7 +183,8 @@ void ChannelsWindow::frame()
         const quint32 ons = a->noteOns[c].load(std::memory_order_relaxed);
         m_levels[c] = ons != m_noteOns[c] ? a->velocity[c].load(std::memory_order_relaxed) : m_levels[c] * Decay;
         m_noteOns[c] = ons;
-        m_rows[c].meter->setValue(int(m_levels[c]));
+        // In steps: a bar redrawn for every small fall would cost more than it shows.
+        m_rows[c].meter->setValue(int(m_levels[c] * MeterSteps / 127 + 0.5));
         if (!m_uses[c].drums)
             for (size_t w = 0; w < 2; ++w)
                 keys[c][w] = a->keys[c][w].load(std::memory_order_relaxed);
@@ -194,7 +196,7 @@ void ChannelsWindow::frame()
 
 int ChannelsWindow::meter(int channel) const
 {
-    return m_rows[size_t(channel)].meter->value();
+    return m_rows[size_t(channel)].meter->value() * 127 / MeterSteps;
 }
 
 QString ChannelsWindow::plays(int channel) const

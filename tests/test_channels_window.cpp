@@ -38,7 +38,7 @@ private slots:
         f.device.activity.keys[0][0] = quint64(1) << 60;
         f.device.sounds[0] = {"Grand", true};
         w.frame();
-        QCOMPARE(w.meter(0), 100);
+        QCOMPARE(w.meter(0), 103);   // in sixteenths of 127
         QCOMPARE(w.keyboard()->channelAt(60), 0);
         w.frame();   // no new note: the meter falls
         QVERIFY(w.meter(0) < 100 && w.meter(0) > 50);
