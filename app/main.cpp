@@ -129,18 +129,20 @@ int main(int argc, char *argv[])
     services.songText = &songText;
 
     Midi window(services);
+    ChannelChoices channelChoices(window.playSession(), &engine, nullptr);
     window.commands()->addWindow(QStringLiteral("Sound..."),
                                  [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(
         [&window](const QString &text, const std::function<QWidget *()> &make) {
         return window.commands()->addWindow(text, make);
         },
-        {&window, window.playSession(), window.library(), window.listSelection(), &songText}, &dialogs, &settings,
-        [&engine] { return OfflineRender::factory(engine.sound()); });
+        {&window, window.playSession(), window.library(), window.listSelection(), &songText,
+         [&channelChoices](const QString &song) { return channelChoices.storedFor(song); }},
+        &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
     window.commands()->bindWindow(Commands::Lyrics, [&window, &songText] {
-        return new LyricsWindow(window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
+        return new LyricsWindow(
+            window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
     });
-    ChannelChoices channelChoices(window.playSession(), &engine, nullptr);
     window.commands()->bindWindow(Commands::Channels, [&window, &engine, &channelChoices] {
         return new ChannelsWindow(window.playSession(), &engine, &channelChoices, &window);
     });

@@ -62,6 +62,19 @@ void ChannelChoices::songOpened()
     emit changed();
 }
 
+ChannelMix::Settings ChannelChoices::storedFor(const QString &song) const
+{
+    QMap<QString, QString> values;
+    for (const QString &name : Names)
+        if (m_store)
+            values[name] = m_store->value(song, name);
+    ChannelMix::Settings s = fromStore(values);
+    for (ChannelMix::Lock &lock : s.lock)
+        if (lock.program < 0)
+            lock = {};
+    return s;
+}
+
 void ChannelChoices::change(const ChannelMix::Settings &settings)
 {
     const QMap<QString, QString> before = toStore(m_device->channelMix());

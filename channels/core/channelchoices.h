@@ -18,6 +18,8 @@ public:
     void setStore(SongStore *store);
     ChannelMix::Settings settings() const;
     void change(const ChannelMix::Settings &settings);
+    // What is kept for a song, as an export plays it: a lock without its program is left out.
+    ChannelMix::Settings storedFor(const QString &song) const;
 
     // The store's names and values for the choices; none for a channel left as it is.
     static QMap<QString, QString> toStore(const ChannelMix::Settings &settings);
