@@ -39,6 +39,7 @@ QList<Entry> entries()
         {C::Volume, "Volume...", {}},
         {C::Lyrics, "Lyrics...", {ctrl(Qt::Key_L)}},
         {C::TempoKey, "Tempo and key...", {ctrl(Qt::Key_T)}},
+        {C::Channels, "Channels...", {ctrl(Qt::Key_K)}},
         {C::Colour, "Change Color...", {}},
         {C::Help, "Help", {Qt::Key_F1}},
         {C::About, "About", {}},

@@ -37,6 +37,7 @@ public:
         Volume,
         Lyrics,
         TempoKey,
+        Channels,
         Colour,
         Help,
         About,

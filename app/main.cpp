@@ -12,6 +12,8 @@
 #include "lyrics/core/storedsongtext.h"
 #include "lyrics/lyricswindow.h"
 #include "app/signalwatch.h"
+#include "channels/channelswindow.h"
+#include "channels/core/channelchoices.h"
 #include "app/singleinstance.h"
 #include "components/core/soundsettings.h"
 #include "components/engine/systemmixer.h"
@@ -130,17 +132,22 @@ int main(int argc, char *argv[])
     StoredPractice practiceStore(nullptr);
 
     Midi window(services);
+    ChannelChoices channelChoices(window.playSession(), &engine, nullptr);
     window.commands()->addWindow(QStringLiteral("Sound..."),
                                  [&services, &window] { return new FrmSound(services, &window); });
     addExportAction(
         [&window](const QString &text, const std::function<QWidget *()> &make) {
         return window.commands()->addWindow(text, make);
         },
-        {&window, window.playSession(), window.library(), window.listSelection(), &songText, &practiceStore}, &dialogs,
-        &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
+        {&window, window.playSession(), window.library(), window.listSelection(), &songText, &practiceStore,
+         [&channelChoices](const QString &song) { return channelChoices.storedFor(song); }},
+        &dialogs, &settings, [&engine] { return OfflineRender::factory(engine.sound()); });
     window.commands()->bindWindow(Commands::Lyrics, [&window, &songText] {
         return new LyricsWindow(
             window.playSession(), &songText, [&window] { return window.playerColours(); }, &window);
+    });
+    window.commands()->bindWindow(Commands::Channels, [&window, &engine, &channelChoices] {
+        return new ChannelsWindow(window.playSession(), &engine, &channelChoices, &window);
     });
     window.commands()->bindWindow(Commands::TempoKey,
                                   [&window] { return new TempoWindow(window.playSession(), &window); });
@@ -171,6 +178,7 @@ int main(int argc, char *argv[])
     songText.setStore(&songStore);
     practiceStore.setStore(&songStore);
     window.playSession()->practice()->setStore(&practiceStore);
+    channelChoices.setStore(&songStore);
     Mpris mpris(window.playSession(), window.library(), window.commands(), &level,
                 {[&window, &sounds] { bringToFront(window, sounds); },
                  [&window](const QStringList &uris) { window.openPaths(uris); }, [&window] { window.endBySystem(); },
@@ -185,5 +193,6 @@ int main(int argc, char *argv[])
     songText.setStore(nullptr);
     window.playSession()->practice()->setStore(nullptr);
     practiceStore.setStore(nullptr);
+    channelChoices.setStore(nullptr);
     return status;
 }

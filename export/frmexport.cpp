@@ -111,6 +111,12 @@ void FrmExport::buildControls()
         QStringLiteral("As chosen for the song in the Tempo and key window; the loop is left out."));
     chkPractice->setVisible(m_player.practice != nullptr);
     layout->addWidget(chkPractice);
+    if (m_player.mixOf) {
+        chkHeard = new QCheckBox(QStringLiteral("As heard: with each song's channel mutes, solos and levels"), this);
+        chkHeard->setObjectName(QStringLiteral("chkHeard"));
+        chkHeard->setToolTip(QStringLiteral("Practice tracks: the choices made for the song in the channels window."));
+        layout->addWidget(chkHeard);
+    }
 
     lblSong = new QLabel(this);
     lblSong->setObjectName(QStringLiteral("lblSong"));
@@ -248,10 +254,12 @@ void FrmExport::cmdExport_Click()
     m_stopped = 0;
     m_folder = folder;
     for (int i = 0; i < songs.size(); ++i) {
-        if (plan.problems[i].isEmpty())
+        if (plan.problems[i].isEmpty()) {
             jobs.append({songs[i], plan.outputs[i], plan.format, replace, chkLrc->isChecked(),
                          m_player.songText ? m_player.songText->chosenEncoding(songs[i]) : QByteArray()});
-        else
+            if (chkHeard && chkHeard->isChecked())
+                jobs.last().mix = m_player.mixOf(songs[i]);
+        } else
             m_failed << QStringLiteral("%1: %2").arg(QFileInfo(songs[i]).fileName(), plan.problems[i]);
     }
     if (chkPractice->isChecked() && m_player.practice) {
@@ -299,6 +307,8 @@ void FrmExport::setRunning(bool on)
     for (QWidget *w : std::initializer_list<QWidget *>{optSelected, optList, optOpen, cmbFormat, txtFolder, cmdFolder,
                                                        chkLrc, chkPractice, cmdExport})
         w->setEnabled(!on);
+    if (chkHeard)
+        chkHeard->setEnabled(!on);
     if (!on)
         fillChoices();
     cmdCancel->setText(on ? QStringLiteral("Cancel") : QStringLiteral("Close"));

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/channelmix.h"
 #include "playback/core/playstate.h"
 #include "playback/core/songrender.h"
 #include <QPointer>
@@ -42,6 +43,8 @@ public:
         QItemSelectionModel *selection = nullptr;   // the play list's selected entries
         SongTextSource *songText = nullptr;         // songs' titles, shown beside their file names
         PracticeStore *practice = nullptr;          // each song's tempo and key, to render as heard
+        // The channel choices kept for a song, for exports as heard; none: not offered.
+        std::function<ChannelMix::Settings(const QString &song)> mixOf = {};
     };
     FrmExport(const Player &player, Dialogs *dialogs, SettingsStore *settings, Renderers renderers);
     ~FrmExport() override;
@@ -85,6 +88,7 @@ private:
     QLineEdit *txtFolder;
     QPushButton *cmdFolder, *cmdExport, *cmdCancel;
     QCheckBox *chkLrc, *chkPractice;
+    QCheckBox *chkHeard = nullptr;
     QLabel *lblSong;
     QProgressBar *prgAll;
 

@@ -23,7 +23,7 @@ void Midi::buildMenu()
     const QList<QList<C::Id>> groups = {{C::PlayPause, C::Stop, C::Next, C::Previous},
                                         {C::OpenFiles, C::OpenLibrary, C::SavePlayList, C::Find},
                                         {C::Loop, C::Shuffle, C::Roll},
-                                        {C::Lyrics, C::TempoKey, C::Volume, C::Help, C::About},
+                                        {C::Lyrics, C::TempoKey, C::Channels, C::Volume, C::Help, C::About},
                                         {C::Quit}};
     for (const auto &group : groups) {
         if (!m_menu->isEmpty())

@@ -1,9 +1,11 @@
 // The MIDI file reader: formats, running status, tempo maps, SMPTE, RIFF-MIDI, seeking,
 // damaged files, the generated samples; the notes moved in key as they are sent.
 // Random bytes: fuzz/fuzz_midifile.cpp.
+#include "playback/core/channelmix.h"
 #include "playback/core/midifile.h"
 #include "playback/core/notemapper.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtTest>
@@ -406,32 +408,65 @@ private slots:
                                   << "B1 00 7F;C1 00 00;91 3D 64";
         QTest::newRow("stop") << "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00"
                               << "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00";
+        // Channel choices (m mute, s solo, v level, k lock, r after a reset), taking the keys as they sound.
+        QTest::newRow("mute") << "t 2;90 3C 64;91 40 64;m 1;91 40 00;91 43 64;m 0;80 3C 00;m 0;m 1;91 44 64"
+                              << "90 3E 64;91 42 64;81 42 00;80 3E 00;91 46 64";
+        QTest::newRow("mute, pedal down") << "B0 40 7F;90 3C 64;m 0;m 0;B0 40 00"
+                                          << "B0 40 7F;90 3C 64;80 3C 00;B0 78 00;B0 40 00";
+        QTest::newRow("solo") << "90 3C 64;91 3C 64;s 1;92 3C 64;91 3E 64;A0 3C 10;s 2;s 1;s 2;92 3D 64"
+                              << "90 3C 64;91 3C 64;80 3C 00;91 3E 64;81 3C 00;81 3E 00;92 3D 64";
+        QTest::newRow("level") << "B0 07 64;v 0 50;B0 07 50;v 0 200;90 3C 64;r;v 0 999;v 1 0"
+                               << "B0 07 64;B0 07 32;B0 07 28;B0 07 7F;90 3C 64;B0 07 7F;B1 07 00";
+        QTest::newRow("lock") << "C0 05;k 0;C0 07;90 3C 64;k 0;k 0 25;r;B0 00 08;k 0"
+                              << "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00";
+        QTest::newRow("lock, bank") << "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1"
+                                    << "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00";
     }
     void noteMapping()
     {
         QFETCH(QString, steps);
         NoteMapper mapper;
+        ChannelMix mix;
+        ChannelMix::Settings choice;
         QStringList got;
-        auto hex = [](const NoteMapper::Message &m) {
-            return QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
+        auto hex = [&got, &mix](NoteMapper::Message m) {
+            if (mix.filter(m))
+                got << QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
+        };
+        auto sent = [&got](const QVector<NoteMapper::Message> &list) {
+            for (const auto &m : list)
+                got << QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
         };
         for (const QString &step : steps.split(QLatin1Char(';'))) {
             const QStringList w = step.split(QLatin1Char(' '));
-            if (w[0] == QLatin1String("t"))
+            const auto ch = size_t(w.value(1).toInt());
+            if (QStringLiteral("msvk").contains(w[0])) {
+                if (w[0] == QLatin1String("m"))
+                    choice.muted[ch] = !choice.muted[ch];
+                else if (w[0] == QLatin1String("s"))
+                    choice.solo[ch] = !choice.solo[ch];
+                else if (w[0] == QLatin1String("v"))
+                    choice.level[ch] = w[2].toInt();
+                else
+                    choice.lock[ch] = {w.size() > 2 || !choice.lock[ch].on, -1, -1, qint16(w.value(2, "-1").toInt())};
+                sent(mix.apply(choice));
+            } else if (w[0] == QLatin1String("r"))
+                sent(mix.restore());
+            else if (w[0] == QLatin1String("t"))
                 mapper.setTranspose(w[1].toInt());
             else if (w[0] == QLatin1String("bank"))
                 mapper.setDrumBank(qAbs(w[1].toInt()), !w[1].startsWith(QLatin1Char('-')));
             else if (w[0] == QLatin1String("sx"))
                 for (const auto &m : mapper.sysex(QByteArray::fromHex(w.mid(1).join(QString()).toLatin1())))
-                    got << hex(m);
+                    hex(m);
             else if (w[0] == QLatin1String("stop"))
                 for (const auto &m : mapper.offs())
-                    got << hex(m);
+                    hex(m);
             else {
                 const auto out = mapper.map({quint8(w[0].toUInt(nullptr, 16)), quint8(w[1].toUInt(nullptr, 16)),
                                              quint8(w.value(2).toUInt(nullptr, 16))});
                 for (int i = 0; i < out.count; ++i)
-                    got << hex(out.at[size_t(i)]);
+                    hex(out.at[size_t(i)]);
             }
         }
         QTEST(got.join(QLatin1Char(';')), "sent");
@@ -593,11 +628,18 @@ private slots:
         o.remove("encoding");
         QCOMPARE(o, QJsonDocument::fromJson(R"({"file":")" + sung.toUtf8() + R"(","lengthMs":500,"title":"Dune Song",
             "artist":null,"copyright":null,"lyrics":[{"ms":0,"text":"Sand","break":"none"},
-            {"ms":500,"text":"dunes","break":"line"}]})")
+            {"ms":500,"text":"dunes","break":"line"}],"channels":[]})")
                         .object());
         o = QJsonDocument::fromJson(json[1]).object();
         QVERIFY2(o.value("file") == bad && o.value("error").toString().startsWith("This is not a MIDI file"),
                  json[1].constData());
+        // With a bank: the preset it plays on each channel.
+        p.start(tool, {"--json", "-s", "/usr/share/sounds/sf2/TimGM6mb.sf2", good});
+        QVERIFY(p.waitForFinished());
+        QCOMPARE(QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("channels"),
+                 QJsonDocument::fromJson(R"([{"channel":1,"tracks":[],"program":0,"bank":0,"notes":1,
+                     "preset":"Piano 1","substituted":false}])")
+                     .array());
     }
 };
 

@@ -326,6 +326,10 @@ private slots:
         QTest::newRow("--transpose 12") << QStringList{"--transpose", "12"} << organ << octave << -1;
         QTest::newRow("channel 10 at +5") << QStringList{"--transpose", "5"} << drums << drums << -1;
         QTest::newRow("GS drum part at -7") << QStringList{"--transpose", "-7"} << gs << gs << -1;
+        const QByteArray duet =
+            organ.left(7) + QByteArray("\x00\x91\x40\x64", 4) + organ.mid(7) + QByteArray("\x00\x81\x40\x00", 4);
+        QTest::newRow("--mute 2") << QStringList{"--mute", "2"} << duet << organ << -1;
+        QTest::newRow("--solo 3,1") << QStringList{"--solo", "3,1"} << duet << organ << -1;
     }
 
     void tempoAndKey()
@@ -480,6 +484,9 @@ private slots:
         QTest::newRow("tempo not a number") << QStringList{"--tempo", "fast", "a.mid"} << QStringList{"tempo"};
         QTest::newRow("transpose too far") << QStringList{"--transpose", "-25", "a.mid"} << QStringList{"transpose"};
         QTest::newRow("transpose a fraction") << QStringList{"--transpose", "1.5", "a.mid"} << QStringList{"transpose"};
+        QTest::newRow("mute channel 0") << QStringList{"--mute", "0", "a.mid"} << QStringList{"--mute", "\"0\""};
+        QTest::newRow("solo channel 17") << QStringList{"--solo", "1,17", "a.mid"} << QStringList{"--solo", "1,17"};
+        QTest::newRow("mute a name") << QStringList{"--mute", "bass", "a.mid"} << QStringList{"bass"};
     }
 
     void badUsage()

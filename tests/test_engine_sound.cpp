@@ -212,6 +212,47 @@ private slots:
         QVERIFY2(lastAbove(s, 40) < stoppedAt + Rate / 10, "sound after stop");
     }
 
+    // The preset each channel plays, named by the bank, marked when it stands in for a missing one
+    // (bank 8 piano); what the channels play as it happens; a lock keeps strings through a change.
+    void channelSounds_data()
+    {
+        QTest::addColumn<QString>("bank");
+        QTest::addColumn<QStringList>("names");   // piano, strings, drums
+        QTest::newRow("small") << TestEnv::soundFont() << QStringList{"Piano 1", "Strings CLP", "TR 808"};
+        QTest::newRow("full") << FullBank << QStringList{"Yamaha Grand Piano", "Strings", "TR-808"};
+    }
+    void channelSounds()
+    {
+        QFETCH(QString, bank);
+        QFETCH(QStringList, names);
+        const QString song = TestEnv::writeTracks(
+            path("parts.mid"), {QByteArray("\x00\xB0\x00\x08\x00\xC0\x00\x00\x90\x3C\x64\x00\xC1\x30\x00\x91\x40\x40"
+                                           "\x00\xC9\x19\x00\x99\x24\x64\x87\x40\xC1\x31\x87\x40\x80\x3C\x00",
+                                           34)});
+        SoundConfig sound;
+        sound.banks = QStringList{bank};
+        auto dev = device(path("parts.wav"), sound);
+        QCOMPARE(dev->open(song), 0);
+        QCOMPARE(dev->play(0), 0);
+        const ChannelActivity *a = dev->channelActivity();
+        QTRY_VERIFY_WITH_TIMEOUT(a->noteOns[1] == 1, 1000);
+        QVERIFY(a->sounding(0, 0x3C) && a->sounding(1, 0x40) && a->velocity[1] == 0x40 && a->noteOns[9] == 1);
+        ChannelMix::Settings mix;
+        mix.muted[0] = mix.lock[1].on = true;
+        dev->setChannelMix(mix);
+        QVERIFY(!a->sounding(0, 0x3C) && a->sounding(1, 0x40));
+        QCOMPARE(dev->channelMix().lock[1].program, 48);
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() > 1200, 2000);
+        const auto plays = [&dev](int ch) {
+            return std::pair{dev->channelSound(ch).preset, dev->channelSound(ch).substituted};
+        };
+        QCOMPARE(plays(0), std::pair(names[0], true));
+        QCOMPARE(plays(1), std::pair(names[1], false));
+        QCOMPARE(plays(9), std::pair(names[2], false));
+        dev->setChannelMix({});
+        QVERIFY(plays(1).first != names[1]);   // the song's own change, let through
+    }
+
     // A bank that will not load leaves the stack and the song as they were.
     void badBankRefused_data()
     {

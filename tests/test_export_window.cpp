@@ -14,7 +14,7 @@ class TestExportWindow : public QObject {
     Q_OBJECT
 
     // Opens the window from the player's menu, as a user would.
-    static FrmExport *openExport(Midi &m, PlayerFixture &fx)
+    static FrmExport *openExport(Midi &m, PlayerFixture &fx, FrmExport::Player player = {})
     {
         // Every song was chosen a tempo and key.
         static struct : PracticeStore {
@@ -30,7 +30,8 @@ class TestExportWindow : public QObject {
             [&m](const QString &text, const std::function<QWidget *()> &make) {
             return m.commands()->addWindow(text, make);
             },
-            {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText, &practice},
+            {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText, &practice,
+             player.mixOf},
             &fx.dialogs, fx.settings.get(), renderers)
             ->trigger();
         return m.findChild<FrmExport *>();
@@ -168,6 +169,32 @@ private slots:
         QCOMPARE(files(out.path()), QStringList{"b.wav"});
         QVERIFY(w->summary().contains("cancelled: 1 song not written"));
         QCOMPARE(m.playSession()->playState(), PlayState::Playing);
+    }
+
+    // As heard: the song's channel choices shape the export (its one part muted: silence).
+    void asHeard()
+    {
+        PlayerFixture fx;
+        Midi &m = fx.startWith({"a.mid"});
+        QVERIFY(!openExport(m, fx)->findChild<QCheckBox *>("chkHeard"));
+        m.findChild<FrmExport *>()->close();
+        QTRY_VERIFY(!m.findChild<FrmExport *>());
+        FrmExport::Player heard;
+        heard.mixOf = [](const QString &) {
+            ChannelMix::Settings s;
+            s.muted[0] = true;
+            return s;
+        };
+        FrmExport *w = openExport(m, fx, heard);
+        QTemporaryDir out;
+        fx.dialogs.folderResults.enqueue(out.path());
+        child<QPushButton>(w, "cmdFolder")->click();
+        child<QRadioButton>(w, "optList")->setChecked(true);
+        child<QCheckBox>(w, "chkHeard")->setChecked(true);
+        child<QPushButton>(w, "cmdExport")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
+        const QVector<qint16> audio = TestEnv::readWav(out.filePath("a.wav"));
+        QVERIFY(!audio.isEmpty() && TestEnv::peak(audio) < 8);   // dither only
     }
 
     // The next window starts with the format, folder and words choice used last; a stored format it does not write

@@ -1,5 +1,5 @@
 // lyrabox-render [-o OUTPUT] [-f wav|flac|ogg] [-s BANK.sf2]... [-r RATE] [-j JOBS] [-q] [--overwrite] [--lrc]
-//                [--tempo PERCENT] [--transpose SEMITONES] FILE...
+//                [--tempo PERCENT] [--transpose SEMITONES] [--mute CHANNELS] [--solo CHANNELS] FILE...
 // Writes songs as audio files, faster than they play, sounding as the player
 // plays them. Exit status: 0 when every song was written, 1 when one was
 // not, 2 for a wrong command line.
@@ -83,7 +83,21 @@ struct Command {
     bool words = false;
     int tempo = 100;
     int transpose = 0;
+    ChannelMix::Settings mix;
 };
+
+// Channel numbers 1..16, comma-separated; false for anything else.
+bool readChannels(const QString &text, std::array<bool, 16> *on)
+{
+    for (const QString &item : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const int ch = item.trimmed().toInt(&ok);
+        if (!ok || ch < 1 || ch > 16)
+            return false;
+        (*on)[size_t(ch - 1)] = true;
+    }
+    return true;
+}
 
 // Empty when the command line is fine, else why not.
 QString parse(const QStringList &args, Command *cmd)
@@ -110,7 +124,9 @@ QString parse(const QStringList &args, Command *cmd)
                                    "100");
     const QCommandLineOption transpose(
         "transpose", "Semitones to move the notes by, -24 to 24; drums stay (default 0).", "SEMITONES", "0");
-    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite, lrc, tempo, transpose});
+    const QCommandLineOption mute("mute", "Channels left silent, 1 to 16, comma-separated.", "CHANNELS");
+    const QCommandLineOption solo("solo", "The only channels heard, 1 to 16, comma-separated.", "CHANNELS");
+    p.addOptions({output, format, bank, rate, jobs, quiet, overwrite, lrc, tempo, transpose, mute, solo});
     p.addPositionalArgument("FILE", "MIDI files (.mid, .rmi).", "FILE...");
     if (!p.parse(args))
         return p.errorText();
@@ -137,6 +153,12 @@ QString parse(const QStringList &args, Command *cmd)
     cmd->transpose = p.value(transpose).toInt(&ok);
     if (!ok || cmd->transpose < -24 || cmd->transpose > 24)
         return QStringLiteral("the transpose must be a number of semitones from -24 to 24.");
+    for (const auto &[option, on] : {std::pair{&mute, &cmd->mix.muted}, std::pair{&solo, &cmd->mix.solo}}) {
+        for (const QString &list : p.values(*option))
+            if (!readChannels(list, on))
+                return QStringLiteral("--%1 takes channel numbers from 1 to 16, comma-separated, not \"%2\".")
+                    .arg(option->names().constFirst(), list);
+    }
     cmd->banks = p.values(bank);
     for (const QString &b : std::as_const(cmd->banks)) {
         if (const QString why = soundBankProblem(b); !why.isEmpty())
@@ -300,8 +322,15 @@ int main(int argc, char **argv)
             say(QStringLiteral("%1: %2").arg(cmd.inputs[i], plan.problems[i]));
             ++failed;
         } else {
-            jobs.append(
-                {cmd.inputs[i], plan.outputs[i], plan.format, cmd.overwrite, cmd.words, {}, cmd.tempo, cmd.transpose});
+            jobs.append({cmd.inputs[i],
+                         plan.outputs[i],
+                         plan.format,
+                         cmd.overwrite,
+                         cmd.words,
+                         {},
+                         cmd.tempo,
+                         cmd.transpose,
+                         cmd.mix});
         }
     }
     const bool ok = run(jobs, options, cmd, failed);

@@ -92,23 +92,40 @@ NoteMapper::Out NoteMapper::map(Message in)
     return out;
 }
 
-QVector<NoteMapper::Message> NoteMapper::sysex(const QByteArray &message)
+namespace {
+QByteArray sysexBody(const QByteArray &message)
 {
     QByteArray data = message;
     if (data.startsWith('\xF0'))
         data.remove(0, 1);
     if (data.endsWith('\xF7'))
         data.chop(1);
+    return data;
+}
+
+bool gmReset(const QByteArray &data)
+{
+    return startsWith(data, {0x7E, -1, 0x09}) && data.size() >= 4 && (data[3] == 1 || data[3] == 3);
+}
+}
+
+bool NoteMapper::isReset(const QByteArray &message)
+{
+    const QByteArray data = sysexBody(message);
+    return gmReset(data) || startsWith(data, {0x41, -1, 0x42, 0x12, 0x40, 0x00, 0x7F})
+           || startsWith(data, {0x43, -1, 0x4C, 0x00, 0x00, 0x7E});
+}
+
+QVector<NoteMapper::Message> NoteMapper::sysex(const QByteArray &message)
+{
+    const QByteArray data = sysexBody(message);
     // GM on (1 and 2), GS reset, XG reset: every part back to its power-on state.
-    const bool gm = startsWith(data, {0x7E, -1, 0x09}) && data.size() >= 4 && (data[3] == 1 || data[3] == 3);
-    const bool gs = startsWith(data, {0x41, -1, 0x42, 0x12, 0x40, 0x00, 0x7F});
-    const bool xg = startsWith(data, {0x43, -1, 0x4C, 0x00, 0x00, 0x7E});
-    if (gm) {
+    if (gmReset(data)) {
         const QVector<Message> ended = offs();
         reset();
         return ended;
     }
-    if (gs || xg) {
+    if (isReset(data)) {
         // Notes sound on through these (FluidSynth's too): their offs must still find them.
         const auto sent = m_sent;
         reset();

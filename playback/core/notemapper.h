@@ -35,6 +35,8 @@ public:
     // drum parts. A GM reset gives the offs of the notes it forgets, for
     // synths that do not end them.
     QVector<Message> sysex(const QByteArray &data);
+    // A GM, GS or XG reset, with or without its F0 and F7.
+    static bool isReset(const QByteArray &data);
     // The synth put the channel's preset in its drum bank (or out of it).
     void setDrumBank(int channel, bool drums);
     bool drums(int channel) const;

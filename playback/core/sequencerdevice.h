@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/channelmix.h"
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -42,5 +43,24 @@ public:
     {
         (void)aMs;
         (void)bMs;
+    }
+
+    // Each channel's mute, solo, level and instrument lock, heard within one
+    // audio block; they stay for the next songs until set again.
+    virtual void setChannelMix(const ChannelMix::Settings &mix) { (void)mix; }
+    // As set, a lock with the program it holds.
+    virtual ChannelMix::Settings channelMix() const { return {}; }
+    // What each channel plays now, read without waiting; null when nothing can play.
+    virtual const ChannelActivity *channelActivity() const { return nullptr; }
+    // The name of the preset the bank plays on a channel, and whether the bank
+    // lacked what the song asked for and another preset stands in.
+    struct ChannelSound {
+        QString preset;
+        bool substituted = false;
+    };
+    virtual ChannelSound channelSound(int channel) const
+    {
+        (void)channel;
+        return {};
     }
 };

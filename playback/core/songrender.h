@@ -1,5 +1,6 @@
 #pragma once
 #include "playback/core/audioformat.h"
+#include "playback/core/channelmix.h"
 #include <QString>
 #include <atomic>
 #include <functional>
@@ -15,6 +16,7 @@ struct RenderJob {
     QByteArray wordsEncoding = {};   // as chosen for the song; empty: automatic
     int tempoPercent = 100;          // of the song's own
     int transpose = 0;               // semitones; drums stay
+    ChannelMix::Settings mix = {};   // channels muted, soloed, levelled, locked
 };
 
 // Renders songs to audio files, one at a time; each worker has its own.

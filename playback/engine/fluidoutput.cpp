@@ -256,10 +256,12 @@ bool FluidOutput::bankBroken() const
 void FluidOutput::setPlayerLocked(fluid_player_t *player)
 {
     // A note the mapper moved would not end at its key without it.
-    sendMappedOffs(m_synth->synth(), m_mapper);
+    sendMappedOffs(m_synth->synth(), m_mapper, m_mix);
     m_mapper.reset();
     m_player = player;
     if (player) {
+        // The song reset before it forgot the scaled volumes and locked programs.
+        sendMessages(m_synth->synth(), m_mix.restore());
         m_hushed = false;
         fluid_player_set_playback_callback(player, &FluidOutput::playEvent, this);
     }
@@ -374,7 +376,12 @@ int FluidOutput::playEvent(void *data, fluid_midi_event_t *event)
     if (fluid_midi_event_get_type(event) == 0x90 && fluid_midi_event_get_velocity(event) > 0 && self->m_synth->broken())
         return FLUID_OK;
     self->m_mapper.setTranspose(self->m_transpose.load(std::memory_order_relaxed));
-    return sendMapped(self->m_synth->synth(), self->m_mapper, event);
+    return sendMapped(self->m_synth->synth(), self->m_mapper, self->m_mix, event);
+}
+
+void FluidOutput::setChannelMixLocked(const ChannelMix::Settings &settings)
+{
+    sendMessages(m_synth->synth(), m_mix.apply(settings));
 }
 
 int FluidOutput::renderCallback(void *data, int len, int nfx, float *fx[], int nout, float *out[])

@@ -1,4 +1,5 @@
 #pragma once
+#include "playback/core/channelmix.h"
 #include "playback/core/notemapper.h"
 #include "playback/engine/mappedevents.h"
 #include "playback/core/peaklimiter.h"
@@ -91,7 +92,13 @@ public:
     // Semitones the player's notes are moved by from their next note-on; any thread.
     void setTranspose(int semitones) { m_transpose = semitones; }
     // Ends every note the player's notes started, at the key it sounds. Under lock().
-    void endNotesLocked() { sendMappedOffs(m_synth->synth(), m_mapper); }
+    void endNotesLocked() { sendMappedOffs(m_synth->synth(), m_mapper, m_mix); }
+    // The channels' choices, heard from the next block. Under lock().
+    void setChannelMixLocked(const ChannelMix::Settings &settings);
+    // With the programs the locks hold. Under lock().
+    ChannelMix::Settings channelMixLocked() const { return m_mix.settings(); }
+    // What the player's channels play; read by any thread without the lock.
+    const ChannelActivity &activity() const { return m_mix.activity(); }
     // Stop now: once the voices are gone, the effects' tail is not rendered
     // either (the next play's reset clears it). Under lock().
     void hushLocked() { m_hushed = true; }
@@ -143,6 +150,7 @@ private:
     QString m_fault;                          // under m_lock
     std::function<void()> m_faultNotice;      // under m_lock
     NoteMapper m_mapper;                      // the player's notes; under m_lock
+    ChannelMix m_mix;                         // after the mapper; under m_lock
     std::atomic<float> m_scale{1.0f};
     std::atomic<int> m_transpose{0};
     std::atomic<bool> m_rendering{false};

@@ -2,6 +2,7 @@
 #include "app/core/terminal.h"
 #include "playback/core/mediaerrors.h"
 #include "playback/engine/fluidoutput.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/engine/soundsetup.h"
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +38,10 @@ int FluidSequencer::ensureOutput()
     m_lock = &m_out->lock();
     m_out->setFaultNotice(faultNotice());
     m_out->setTranspose(m_transpose);
+    {
+        std::lock_guard guard(*m_lock);
+        m_out->setChannelMixLocked(m_mix);
+    }
     applyGain();
     return 0;
 }
@@ -304,6 +309,34 @@ void FluidSequencer::setTranspose(int semitones)
     m_transpose = std::clamp(semitones, -NoteMapper::MaxTranspose, NoteMapper::MaxTranspose);
     if (m_out)
         m_out->setTranspose(m_transpose);
+}
+
+void FluidSequencer::setChannelMix(const ChannelMix::Settings &mix)
+{
+    m_mix = mix;
+    if (!m_out)
+        return;
+    std::lock_guard guard(*m_lock);
+    m_out->setChannelMixLocked(mix);
+    m_mix = m_out->channelMixLocked();
+}
+
+ChannelMix::Settings FluidSequencer::channelMix() const
+{
+    return m_mix;
+}
+
+const ChannelActivity *FluidSequencer::channelActivity() const
+{
+    return m_out ? &m_out->activity() : nullptr;
+}
+
+SequencerDevice::ChannelSound FluidSequencer::channelSound(int channel) const
+{
+    if (!m_out || channel < 0 || channel >= 16)
+        return {};
+    std::lock_guard guard(*m_lock);
+    return channelSoundOf(m_out->synth(), channel);
 }
 
 void FluidSequencer::dropPlayerLocked()

@@ -64,6 +64,10 @@ public:
     void setTempoPercent(int percent) override;
     void setTranspose(int semitones) override;
     void setLoop(qint64 aMs, qint64 bMs) override;
+    void setChannelMix(const ChannelMix::Settings &mix) override;
+    ChannelMix::Settings channelMix() const override;
+    const ChannelActivity *channelActivity() const override;
+    ChannelSound channelSound(int channel) const override;
 
     int level() const override { return m_level; }
     void setLevel(int level) override;
@@ -140,6 +144,7 @@ private:
     qint64 m_loopA = -1;
     qint64 m_loopB = -1;
     qint64 m_seenTick = 0;
+    ChannelMix::Settings m_mix;
     std::atomic<bool> m_started{false};
     std::atomic<int> m_level{65535};
     std::atomic<bool> m_muted{false};

@@ -35,7 +35,7 @@ void noteDrumBank(fluid_synth_t *synth, NoteMapper &mapper, int channel)
 }
 }
 
-int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, fluid_midi_event_t *event)
+int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix, fluid_midi_event_t *event)
 {
     const int type = fluid_midi_event_get_type(event);
     const int ch = fluid_midi_event_get_channel(event) & 0x0F;
@@ -56,25 +56,50 @@ int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, fluid_midi_event_t *eve
         if (type != 0xF0)
             return fluid_synth_handle_midi_event(synth, event);
         // A reset or a part made drums by a system exclusive message.
-        for (const auto &m : mapper.sysex(sysexBytes(event)))
-            send(synth, m);
+        const QByteArray bytes = sysexBytes(event);
+        for (auto m : mapper.sysex(bytes))
+            if (mix.filter(m))
+                send(synth, m);
         const int rc = fluid_synth_handle_midi_event(synth, event);
         for (int c = 0; c < 16; ++c)
             noteDrumBank(synth, mapper, c);
+        if (NoteMapper::isReset(bytes))
+            sendMessages(synth, mix.restore());
         return rc;
     }
     }
-    const NoteMapper::Out out = mapper.map(in);
+    NoteMapper::Out out = mapper.map(in);
     int rc = FLUID_OK;
     for (int i = 0; i < out.count; ++i)
-        rc = send(synth, out.at[size_t(i)]);
+        if (mix.filter(out.at[size_t(i)]))
+            rc = send(synth, out.at[size_t(i)]);
     if (type == 0xC0)
         noteDrumBank(synth, mapper, ch);
     return rc;
 }
 
-void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper)
+void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix)
 {
     for (const auto &m : mapper.offs())
         send(synth, m);
+    mix.reset();
+}
+
+void sendMessages(fluid_synth_t *synth, const QVector<NoteMapper::Message> &messages)
+{
+    for (const auto &m : messages)
+        send(synth, m);
+}
+
+SequencerDevice::ChannelSound channelSoundOf(fluid_synth_t *synth, int channel)
+{
+    int font = 0, bank = 0, program = 0;
+    fluid_synth_get_program(synth, channel, &font, &bank, &program);
+    fluid_preset_t *preset = fluid_synth_get_channel_preset(synth, channel);
+    if (!preset)
+        return {QString(), true};
+    // The synth asks drum kits of its bank 128 whatever bank the song selected.
+    const int plays = fluid_preset_get_banknum(preset);
+    return {QString::fromUtf8(fluid_preset_get_name(preset)),
+            fluid_preset_get_num(preset) != program || (plays != bank && plays != 128)};
 }

@@ -1,8 +1,14 @@
 #pragma once
+#include "playback/core/channelmix.h"
 #include "playback/core/notemapper.h"
+#include "playback/core/sequencerdevice.h"
 #include <fluidsynth.h>
 
-// A player's event to the synth, its notes moved by the mapper.
-int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, fluid_midi_event_t *event);
-// Ends every note the mapper sent, so that no voice remains.
-void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper);
+// A player's event to the synth, its notes moved by the mapper and shaped by the mix.
+int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix, fluid_midi_event_t *event);
+// Ends every note the mapper sent, so that no voice remains; the mix starts a new song.
+void sendMappedOffs(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix);
+// Messages as they are, to the synth.
+void sendMessages(fluid_synth_t *synth, const QVector<NoteMapper::Message> &messages);
+// The preset the synth plays on a channel, and whether it stands in for a missing one.
+SequencerDevice::ChannelSound channelSoundOf(fluid_synth_t *synth, int channel);

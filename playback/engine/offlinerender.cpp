@@ -119,7 +119,7 @@ QString refusal(const MidiFile &song)
 int OfflineRender::playEvent(void *data, fluid_midi_event_t *event)
 {
     auto *self = static_cast<OfflineRender *>(data);
-    return sendMapped(self->m_synth, self->m_mapper, event);
+    return sendMapped(self->m_synth, self->m_mapper, self->m_mix, event);
 }
 
 OfflineRender::OfflineRender(Options options) : m_options(std::move(options)) {}
@@ -218,6 +218,9 @@ bool OfflineRender::render(const RenderJob &job, const std::atomic<bool> &cancel
     fluid_player_t *player = new_fluid_player(m_synth);
     m_mapper.reset();
     m_mapper.setTranspose(job.transpose);
+    m_mix.reset();
+    sendMessages(m_synth, m_mix.apply(job.mix));
+    sendMessages(m_synth, m_mix.restore());
     if (player) {
         fluid_player_set_playback_callback(player, &OfflineRender::playEvent, this);
         fluid_player_set_tempo(player, FLUID_PLAYER_TEMPO_INTERNAL, job.tempoPercent / 100.0);

@@ -53,5 +53,6 @@ private:
     fluid_settings_t *m_settings = nullptr;
     fluid_synth_t *m_synth = nullptr;
     NoteMapper m_mapper;   // the song's notes, moved by the job's transpose
+    ChannelMix m_mix;      // the job's mutes and solos
     std::unique_ptr<PeakLimiter> m_limiter;
 };

@@ -22,6 +22,10 @@ public:
     Mode mode() const override;
     QString openError() const override { return openErrorText; }
     QString takeFault() override { return std::exchange(fault, QString()); }
+    void setChannelMix(const ChannelMix::Settings &m) override { mix = m; }
+    ChannelMix::Settings channelMix() const override { return mix; }
+    const ChannelActivity *channelActivity() const override { return &activity; }
+    ChannelSound channelSound(int channel) const override { return sounds.value(channel); }
     void setFaultListener(std::function<void()> l) override { listener = std::move(l); }
     void setTempoPercent(int percent) override { tempo = percent; }
     void setTranspose(int semitones) override { key = semitones; }
@@ -45,6 +49,9 @@ public:
     // What the device was last told to play at; an open clears the loop.
     int tempo = 100, key = 0;
     QPair<qint64, qint64> loop{-1, -1};
+    ChannelMix::Settings mix;
+    ChannelActivity activity;
+    QHash<int, ChannelSound> sounds;   // by channel
 
 private:
     const Clock *m_clock;
