@@ -154,12 +154,9 @@ private slots:
         QTest::addColumn<int>("entries");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("count") << 12 << ""
-                               << ": 12 files";
-        QTest::newRow("empty") << 0 << ""
-                               << " (Empty)";
-        QTest::newRow("opening") << -1 << "Opening "
-                                 << "";
+        QTest::newRow("count") << 12 << QString() << ": 12 files";
+        QTest::newRow("empty") << 0 << QString() << " (Empty)";
+        QTest::newRow("opening") << -1 << "Opening " << QString();
     }
     void longHeadingKeepsItsCount()
     {
