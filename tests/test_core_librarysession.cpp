@@ -248,7 +248,7 @@ private slots:
                                      false,
                                      {"x.mid", "a.mid", "b.mid"},
                                      "a.mid",
-                                     {"nowhere.mid", "notes.txt"}});
+                                     {"nowhere.mid cannot be found.", "notes.txt"}});
         row("file URL", {{"file:with space.mid"}, false, x, "with space.mid"});
         row("by content", {{"fake.mid", "noext"}, false, x, "noext", {"fake.mid"}});
         row("play list", {{"Trip.m3u8"}, true, {"gone.mid", "b.mid", "a.mid"}, "b.mid", {}, "data/Trip.mfl"});

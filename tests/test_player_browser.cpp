@@ -47,7 +47,9 @@ private slots:
         QCOMPARE(m.library()->list().names().mid(0, 3), QStringList({"a.MID", "c.Kar", "d.rmi"}));
         QCOMPARE(m.controls().List1->model()->index(1, 0).data().toString(), "c.Kar");
         QCOMPARE(m.controls().List1->currentRow(), -1);
-        m.controls().cmdRemove->click();   // nothing selected: only the heading
+        m.controls().cmdRemove->click();           // nothing selected: only the heading
+        emit m.controls().List1->enterPressed();   // nor does a double click move SelIndex
+        QCOMPARE(m.playSession()->selIndex(), 0);
         QCOMPARE(m.controls().Label5->text(), "New Library: 11 files");
         m.controls().List1->setCurrentRow(0);
         m.playSession()->lockCommands(true);
@@ -59,33 +61,6 @@ private slots:
         m.controls().List1->setCurrentRow(3);
         QTest::keyClick(m.controls().List1, Qt::Key_Return);
         QCOMPARE(f.device.openFile, songs[0]);
-    }
-
-    void doubleClicks()
-    {
-        PlayerFixture f;
-        Midi &m = f.startWith({"a.mid", "b.mid", "c.mid"});
-        const QStringList songs = m.library()->list().paths();
-        // Nothing selected: SelIndex stays. Stopped, the chosen entry opens; while playing, it plays at once.
-        m.controls().List1->setCurrentRow(-1);
-        emit m.controls().List1->enterPressed();
-        QCOMPARE(m.playSession()->selIndex(), 0);
-        m.controls().List1->setCurrentRow(2);
-        emit m.controls().List1->enterPressed();
-        QCOMPARE(m.playSession()->selIndex(), 2);
-        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Stopped);
-        m.playSession()->play();
-        m.controls().List1->setCurrentRow(0);
-        emit m.controls().List1->enterPressed();
-        QCOMPARE(f.device.openFile, songs[0]);
-        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
-        // A preview replaces the song and keeps the selection; a list entry ends it.
-        f.preview("c.mid");
-        QCOMPARE(m.playSession()->previewFile() + m.controls().Label1->text(), "c.midC");
-        QCOMPARE(m.playSession()->selIndex(), 0);
-        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
-        m.playSession()->openEntry();
-        QCOMPARE(f.device.openFile + m.controls().Label1->text(), songs[0] + "A");
     }
 
     // Ctrl+F rolls the panel out and shows the field; typing filters, Enter plays the first entry shown,
@@ -239,27 +214,6 @@ private slots:
         // Close ticked during play rolls the panel in; ticked while stopped does nothing.
         m.controls().chkClose->setChecked(true);
         QVERIFY(!m.rolling());
-    }
-
-    void colours()
-    {
-        PlayerFixture f;
-        Midi &m = f.start();
-        f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::Yes;
-        f.dialogs.colorResults << QColor(10, 20, 30);
-        m.controls().cmdColor->click();
-        QCOMPARE(m.playerColor(), qint64(10 | 20 << 8 | 30 << 16));
-        QCOMPARE(m.textColor(), qint64(0xFFFFFF));
-        QVERIFY(m.lightCorners());
-        QCOMPARE(f.dialogs.messages.first().title, "QuillMidi");
-        f.dialogs.answers << Dialogs::Answer::No;   // then the colour dialog is cancelled
-        m.controls().cmdColor->click();
-        QCOMPARE(m.textColor(), qint64(0xFFFFFF));
-        f.dialogs.answers << Dialogs::Answer::No << Dialogs::Answer::No;
-        f.dialogs.colorResults << QColor(1, 2, 3);
-        m.controls().cmdColor->click();
-        QCOMPARE(m.textColor(), qint64(0));
-        QVERIFY(!m.lightCorners());
     }
 };
 

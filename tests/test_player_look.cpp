@@ -154,12 +154,9 @@ private slots:
         QTest::addColumn<int>("entries");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("count") << 12 << ""
-                               << ": 12 files";
-        QTest::newRow("empty") << 0 << ""
-                               << " (Empty)";
-        QTest::newRow("opening") << -1 << "Opening "
-                                 << "";
+        QTest::newRow("count") << 12 << QString() << ": 12 files";
+        QTest::newRow("empty") << 0 << QString() << " (Empty)";
+        QTest::newRow("opening") << -1 << "Opening " << QString();
     }
     void longHeadingKeepsItsCount()
     {
@@ -194,6 +191,11 @@ private slots:
         f.dialogs.answers << Dialogs::Answer::No << (white ? Dialogs::Answer::Yes : Dialogs::Answer::No);
         f.dialogs.colorResults << back;
         m.controls().cmdColor->click();
+        f.dialogs.answers << Dialogs::Answer::No;   // then the colour dialog is cancelled: nothing changes
+        m.controls().cmdColor->click();
+        QCOMPARE(f.dialogs.messages.first().title, "QuillMidi");
+        QCOMPARE(std::tuple(m.playerColor(), m.textColor(), m.lightCorners()),
+                 std::tuple(qint64(back.red() | back.green() << 8 | back.blue() << 16), white ? 0xFFFFFF : 0, white));
         QCOMPARE(m.controls().UpDown1->geometry(), QRect(212, 24, 16, 17));
         const QImage img = m.controls().UpDown1->grab().toImage();
         for (const QRect r : {QRect(0, 0, 16, 8), QRect(0, 9, 16, 8)}) {

@@ -1,5 +1,4 @@
 #include "fakes/playerfixture.h"
-#include "playback/mediacontrol.h"
 #include "testenv.h"
 #include <QtTest>
 
@@ -10,20 +9,6 @@ class TestPlayerOpenPaths : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { TestEnv::setUp(); }
-
-    // Paths given from outside reach the library session once the player is free (what it makes of them:
-    // test_core_librarysession); a name that cannot be used is told in a box.
-    void openPaths()
-    {
-        PlayerFixture f;
-        const QStringList songs = f.songs({"b.mid", "a.mid"});
-        Midi &m = f.startWith({"x.mid"});
-        m.openPaths({QUrl::fromLocalFile(songs[0]).toString(), songs[1], f.dir() + "/gone.mid"});
-        QCOMPARE(m.library()->list().names(), QStringList({"x.mid", "b.mid", "a.mid"}));
-        QCOMPARE(f.device.openFile, songs[0]);
-        QCOMPARE(m.controls().MMControl1->mode(), SequencerDevice::Mode::Playing);
-        QCOMPARE(f.dialogs.texts(), QStringList{f.dir() + "/gone.mid cannot be found."});
-    }
 
     // Paths that come while a handler waits on a box run once it has returned;
     // when the player ends first they are dropped. Whoever gave them hears which.
@@ -44,7 +29,7 @@ private slots:
         const QString song = TestEnv::writeMidi(f.dir() + "/song.mid");
         Midi &m = f.start();
         QList<Midi::PathsFate> heard;
-        const auto give = [&] { m.openPaths({song}, [&heard](Midi::PathsFate fate) { heard << fate; }); };
+        const auto give = [&] { m.openPaths({song, song}, [&heard](Midi::PathsFate fate) { heard << fate; }); };
         bool ranInside = false;
         f.dialogs.onMessage = [&](const FakeDialogs::Message &) {
             give();
@@ -62,6 +47,7 @@ private slots:
         QVERIFY(!ranInside);
         QTRY_COMPARE(heard, told);
         QCOMPARE(f.device.openFile, end.isEmpty() ? song : QString());
+        QCOMPARE(m.library()->list().count(), end.isEmpty() ? 2 : 0);   // every path given
         QCOMPARE(m.unloaded(), !end.isEmpty());
     }
 };
