@@ -5,7 +5,8 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QProgressBar>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -25,6 +26,36 @@ QCheckBox *box(const QString &name, const QString &tip)
     return b;
 }
 }
+
+// One flat rectangle: a styled progress bar per row, sixty times a second, cost more than the sound.
+class MeterBar : public QWidget {
+public:
+    MeterBar() { setAttribute(Qt::WA_OpaquePaintEvent); }
+    int value() const { return m_value; }
+    void setValue(int value)
+    {
+        if (value == m_value)
+            return;
+        const int low = std::min(value, m_value), high = std::max(value, m_value);
+        m_value = value;
+        update(xAt(low), 0, xAt(high) - xAt(low) + 1, height());
+    }
+    QSize sizeHint() const override { return {80, fontMetrics().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPainter p(this);
+        p.fillRect(event->rect(), palette().base());
+        p.fillRect(QRect(0, 1, xAt(m_value), height() - 2) & event->rect(), palette().highlight());
+        p.setPen(palette().mid().color());
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+
+private:
+    int xAt(int value) const { return width() * value / MeterSteps; }
+    int m_value = 0;
+};
 
 ChannelsWindow::ChannelsWindow(PlaySession *play, SequencerDevice *device, ChannelChoices *choices, QWidget *parent)
     : QWidget(parent, Qt::Window), m_play(play), m_device(device), m_choices(choices)
@@ -69,15 +100,13 @@ ChannelsWindow::Row ChannelsWindow::makeRow(int channel)
           new QLabel,
           new QLabel,
           new QLabel,
-          new QProgressBar,
+          new MeterBar,
           box(QStringLiteral("Mute") + n, QStringLiteral("Mute channel %1").arg(n)),
           box(QStringLiteral("Solo") + n, QStringLiteral("Solo channel %1").arg(n)),
           box(QStringLiteral("Lock") + n, QStringLiteral("Lock the instrument of channel %1").arg(n)),
           new QSpinBox};
     r.plays->setObjectName(QStringLiteral("Plays") + n);
     r.meter->setObjectName(QStringLiteral("Meter") + n);
-    r.meter->setRange(0, MeterSteps);
-    r.meter->setTextVisible(false);
     r.meter->setMaximumWidth(80);
     r.meter->setAccessibleName(QStringLiteral("Activity of channel %1").arg(n));
     r.level->setObjectName(QStringLiteral("Level") + n);

@@ -9,8 +9,8 @@ class ChannelChoices;
 class PlaySession;
 class QCheckBox;
 class QLabel;
-class QProgressBar;
 class QSpinBox;
+class MeterBar;
 class SequencerDevice;
 
 // One row per channel the song plays (all 16 on request): the tracks that
@@ -39,7 +39,7 @@ protected:
 private:
     struct Row {
         QLabel *number, *tracks, *asks, *plays;
-        QProgressBar *meter;
+        MeterBar *meter;
         QCheckBox *mute, *solo, *lock;
         QSpinBox *level;
     };

@@ -1,4 +1,5 @@
 #include "channels/keyboardview.h"
+#include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -38,8 +39,14 @@ void KeyboardView::setKeys(const Keys &keys)
 {
     if (keys == m_keys)
         return;
+    // Only the keys whose colour changed: a whole keyboard sixty times a second is most of the window's cost.
+    std::array<int, 128> was;
+    for (int key = m_low; key <= m_high; ++key)
+        was[size_t(key)] = channelAt(key);
     m_keys = keys;
-    update();
+    for (int key = m_low; key <= m_high; ++key)
+        if (channelAt(key) != was[size_t(key)])
+            update(keyRect(key).toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
 int KeyboardView::channelAt(int key) const
@@ -65,13 +72,13 @@ QRectF KeyboardView::keyRect(int key) const
     return {x - w * 0.3, 0, w * 0.6, height() * 0.6};
 }
 
-void KeyboardView::paintEvent(QPaintEvent *)
+void KeyboardView::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
     p.setPen(QColor(60, 60, 60));
     for (int pass = 0; pass < 2; ++pass) {
         for (int key = m_low; key <= m_high; ++key) {
-            if (black(key) != (pass == 1))
+            if (black(key) != (pass == 1) || !event->region().intersects(keyRect(key).toAlignedRect()))
                 continue;
             const int ch = channelAt(key);
             p.setBrush(ch >= 0 ? channelColour(ch) : pass ? QColor(30, 30, 30) : QColor(250, 250, 250));
