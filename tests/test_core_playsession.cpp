@@ -49,12 +49,9 @@ struct Rig {
         QObject::connect(&s, &PlaySession::playStateChanged, [this](PlayState st) { heard << st; });
         QObject::connect(&s, &PlaySession::positionJumped, [this](qint64 ms) { jumps << ms; });
         QObject::connect(&s, &PlaySession::entrySelected, [this](int i) { selected = i; });
-        QObject::connect(&s, &PlaySession::failure, [this](const auto &f) {
-            using Kind = decltype(f.kind);
-            failures << failure(f.kind == Kind::Notice  ? "notice"
-                                : f.kind == Kind::Fault ? "fault"
-                                                        : "open",
-                                f.error, f.text);
+        QObject::connect(&s, &PlaySession::failure, [this](const Failure &f) {
+            static const char *const kinds[]{"notice", "information", "warning", "report", "open", "fault"};
+            failures << failure(kinds[int(f.kind)], f.error, f.text);
         });
     }
 

@@ -10,10 +10,7 @@
 
 // The engine writes in real time and fixes the WAV header only when it
 // closes, so the samples written so far run to the end of the file.
-namespace {
-using TestEnv::peak;
-using TestEnv::readWav;
-}
+using TestEnv::peak, TestEnv::readWav;
 
 class TestE2EPlay : public QObject {
     Q_OBJECT

@@ -195,9 +195,7 @@ private slots:
         PlayerFixture f;
         const QString file = f.settings->fileName();
         f.settings.reset();
-        QFile out(file);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(before) == before.size());
-        out.close();
+        QVERIFY(TestEnv::writeFile(file, before));
         f.settings = std::make_unique<SettingsStore>(file);
         f.services.settings = f.settings.get();
         Midi &m = f.start();
@@ -212,34 +210,21 @@ private slots:
         QVERIFY(folderInTheWay || get(SettingsStore(file), "MidiLoop") == "0");
     }
 
-    void interludeField_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<int>("presses");
-        QTest::addColumn<QString>("want");
-        QTest::newRow("75") << "75" << 0 << "60";
-        QTest::newRow("-4") << "-4" << 0 << "0";
-        QTest::newRow("2.5") << "2.5" << 0 << "2";
-        QTest::newRow("3.5") << "3.5" << 0 << "4";
-        QTest::newRow("12abc") << "12abc" << 0 << "12";
-        QTest::newRow("empty") << "" << 0 << "0";
-        QTest::newRow("a point typed") << "2." << 0 << "2";
-        QTest::newRow("up at 60") << "60" << 1 << "60";
-        QTest::newRow("down at 0") << "0" << -1 << "0";
-        QTest::newRow("7 and two up") << "7" << 2 << "9";
-    }
+    // Typed, arrow presses (down when negative), what the field shows; the arrows' own value stays 0.
     void interludeField()
     {
-        QFETCH(QString, typed);
-        QFETCH(int, presses);
-        QFETCH(QString, want);
         PlayerFixture f;
         Midi &m = f.start();
-        m.controls().txtPause->setText(typed);
-        for (int i = 0; i < qAbs(presses); ++i)
-            m.controls().UpDown1->stepBy(presses > 0 ? 1 : -1);
-        QCOMPARE(m.controls().txtPause->text(), want);
-        QCOMPARE(m.controls().UpDown1->value(), 0);
+        const std::tuple<const char *, int, const char *> rows[]{
+            {"75", 0, "60"}, {"-4", 0, "0"}, {"2.5", 0, "2"}, {"3.5", 0, "4"}, {"12abc", 0, "12"},
+            {"", 0, "0"},    {"2.", 0, "2"}, {"60", 1, "60"}, {"0", -1, "0"},  {"7", 2, "9"}};
+        for (const auto &[typed, presses, want] : rows) {
+            m.controls().txtPause->setText(typed);
+            for (int i = 0; i < qAbs(presses); ++i)
+                m.controls().UpDown1->stepBy(presses > 0 ? 1 : -1);
+            QCOMPARE(u"%1 -> %2 %3"_s.arg(typed, m.controls().txtPause->text()).arg(m.controls().UpDown1->value()),
+                     u"%1 -> %2 0"_s.arg(typed, want));
+        }
     }
 
     // The first deal of the run, though Shuffle was ticked on an empty list before.

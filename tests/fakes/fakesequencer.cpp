@@ -41,23 +41,13 @@ int FakeSequencer::play(qint64 fromMs)
     return 0;
 }
 
-int FakeSequencer::pause()
+int FakeSequencer::halt(Mode to, const char *command)
 {
     if (m_mode == Mode::NotOpen)
         return MediaError::DeviceNotOpen;
-    log << QStringLiteral("pause");
+    log << QLatin1String(command);
     m_base = position();
-    m_mode = Mode::Paused;
-    return 0;
-}
-
-int FakeSequencer::stop()
-{
-    if (m_mode == Mode::NotOpen)
-        return MediaError::DeviceNotOpen;
-    log << QStringLiteral("stop");
-    m_base = position();
-    m_mode = Mode::Stopped;
+    m_mode = to;
     return 0;
 }
 

@@ -15,8 +15,8 @@ public:
     int open(const QString &path) override;
     void close() override;
     int play(qint64 fromMs) override;
-    int pause() override;
-    int stop() override;
+    int pause() override { return halt(Mode::Paused, "pause"); }
+    int stop() override { return halt(Mode::Stopped, "stop"); }
     qint64 position() const override;
     qint64 length() const override { return m_mode == Mode::NotOpen ? 0 : m_length; }
     Mode mode() const override;
@@ -54,6 +54,7 @@ public:
     QHash<int, ChannelSound> sounds;   // by channel
 
 private:
+    int halt(Mode to, const char *command);   // pause or stop, where it is
     const Clock *m_clock;
     Mode m_mode = Mode::NotOpen;
     qint64 m_length = 0;
