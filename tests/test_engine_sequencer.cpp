@@ -327,7 +327,9 @@ private slots:
             QThread::msleep(20);
             const qint64 now = dev->position();
             jumps += now < last;
-            QVERIFY(jumps != 1 || now >= last || dev->activeVoices() == 0);
+            // The jump ends the held note: its voice is gone within a few blocks, or never.
+            if (jumps == 1 && now < last)
+                QTRY_VERIFY_WITH_TIMEOUT(dev->activeVoices() == 0, 300);
             if (jumps > 0) {
                 low = qMin(low, now);
                 high = qMax(high, now);

@@ -69,7 +69,11 @@ class TestSoundWindow : public QObject {
 
     FrmSound *open(QWidget *player = nullptr)
     {
-        m_win = new FrmSound({.settings = m_settings.get(), .dialogs = &m_dialogs, .sound = &m_sound}, player);
+        Services s;
+        s.settings = m_settings.get();
+        s.dialogs = &m_dialogs;
+        s.sound = &m_sound;
+        m_win = new FrmSound(s, player);
         m_win->show();
         return m_win;
     }
@@ -94,8 +98,10 @@ class TestSoundWindow : public QObject {
     {
         if (!saved.isEmpty())
             m_settings->SetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), saved);
-        const auto made = [mixer] { return std::unique_ptr<MixerControl>(mixer); };
-        m_vol = new MidiVol({.settings = m_settings.get(), .makeMixer = made}, nullptr, QPoint(300, 10));
+        Services s;
+        s.settings = m_settings.get();
+        s.makeMixer = [mixer] { return std::unique_ptr<MixerControl>(mixer); };
+        m_vol = new MidiVol(s, nullptr, QPoint(300, 10));
         m_vol->show();
     }
     QComboBox *combo() { return m_vol->findChild<QComboBox *>("cmbMixer"); }
