@@ -188,8 +188,7 @@ private slots:
         // Words read again in another encoding reach the desktop.
         m_f->songText.texts[u"a.mid"_s].title = u"Other"_s;
         m_f->songText.chooseEncoding(m_f->midi->playSession()->openSong(), "KOI8-R");
-        QTest::qWait(50);
-        QCOMPARE(qdbus_cast<QVariantMap>(lastChange(u"Metadata"_s)).value(u"xesam:title"_s).toString(), u"Other"_s);
+        QTRY_COMPARE(qdbus_cast<QVariantMap>(lastChange(u"Metadata"_s)).value(u"xesam:title"_s).toString(), u"Other"_s);
     }
 
     void optionsFollowTheBoxesAndAreSaved()
@@ -202,8 +201,7 @@ private slots:
         QVERIFY(m.controls().chkShuffle->isChecked());
         // A tick in the window reaches the desktop too.
         m.controls().chkLoop->setChecked(false);
-        QTest::qWait(50);
-        QCOMPARE(lastChange(u"LoopStatus"_s).toString(), u"None"_s);
+        QTRY_COMPARE(lastChange(u"LoopStatus"_s).toString(), u"None"_s);
         // The rate is the tempo, clamped to what the player plays.
         for (const auto &[rate, tempo] : {std::pair{0.5, 50}, {3.0, 200}, {0.1, 25}, {1.234, 123}}) {
             set(u"Rate"_s, rate);
@@ -216,8 +214,7 @@ private slots:
         QCOMPARE(lastChange(u"Volume"_s).toDouble(), 32768 / 65535.0);
         // The volume window's change reaches the desktop as well.
         m_observed.setLevel(0);
-        QTest::qWait(50);
-        QCOMPARE(lastChange(u"Volume"_s).toDouble(), 0.0);
+        QTRY_COMPARE(lastChange(u"Volume"_s).toDouble(), 0.0);
         m_f->quit();
         QCOMPARE(m_f->settings->GetValue(Settings::MidiShuffle), u"1"_s);
         QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);
