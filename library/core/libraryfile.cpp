@@ -284,20 +284,25 @@ bool write(const QString &fileName, int selIndex, const QStringList &paths, QStr
     const QByteArray bytes = serialize(selIndex, paths);
     if (bytes.size() > MaxFileSize)
         return fail(QStringLiteral("the library would be larger than %1 MiB.").arg(MaxFileSize / (1024 * 1024)));
+    QString reason;
+    return writeWhole(fileName, bytes, &reason) || fail(reason);
+}
 
+bool writeWhole(const QString &fileName, const QByteArray &bytes, QString *reason)
+{
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    bool ok = file.open(QIODevice::WriteOnly);
     // The bytes reach the disk at the flush, and commit() would still rename a
     // short file into place when the disk filled up: look at the flush.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+    if (ok && (file.write(bytes) != bytes.size() || !file.flush())) {
+        *reason = file.errorString();
         file.cancelWriting();
-        return fail(reason);
+        return false;
     }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    ok = ok && file.commit();
+    if (!ok)
+        *reason = file.errorString();
+    return ok;
 }
 
 bool canStore(const QString &path)

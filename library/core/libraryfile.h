@@ -32,6 +32,8 @@ QByteArray serialize(int selIndex, const QStringList &paths);
 bool write(const QString &fileName, int selIndex, const QStringList &paths, QString *error);
 // A path that a library file cannot hold (a double quote or a line break).
 bool canStore(const QString &path);
+// Puts bytes in place of fileName whole or not at all; false with the reason in *reason.
+bool writeWhole(const QString &fileName, const QByteArray &bytes, QString *reason);
 
 // What of a play list a library file can hold: the storable paths, the index
 // of the current entry among them (the next kept one when the current entry

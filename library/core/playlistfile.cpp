@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QUrl>
 #include <array>
@@ -491,17 +490,7 @@ bool writePlayListM3u8(const QString &path, const QList<PlayListEntry> &entries,
             *error = QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason);
         return false;
     };
-    const QByteArray bytes = serializePlayListM3u8(entries, QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    // As with library files: a full disk shows at the flush, not at commit().
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
-    }
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    QString reason;
+    return LibraryFile::writeWhole(path, serializePlayListM3u8(entries, QFileInfo(path).absolutePath()), &reason)
+           || fail(reason);
 }
