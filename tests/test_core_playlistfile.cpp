@@ -94,7 +94,8 @@ private slots:
         for (int i = 6000; i > 0; --i)
             descending += "Title" + QByteArray::number(i) + "=t\nFile" + QByteArray::number(i) + "=s"
                           + QByteArray::number(i - 1) + ".mid\n";
-        pls("pls: the lowest numbers are kept", descending, kept.mid(0, 1001), {"4999 entries are beyond"});
+        pls("pls: the lowest numbers are kept", descending, kept.mid(0, 1001),
+            {"4999 entries are beyond the 1001 songs a play list holds and were left out (first: s1001.mid)"});
         pls("pls: other sections are not read", "[other]\nFile1=no.mid\n[PlayList]\nFile1=yes.mid\n", {"F/yes.mid"});
     }
     void read()

@@ -20,10 +20,11 @@ enum Problem { NotFile, Foreign, Nested, Control, BadUtf8, Full, ProblemCount };
 // Counted per kind, so a list of 100,000 bad lines gives a few sentences, not 100,000.
 class Problems {
 public:
-    void add(Problem kind, const QString &example)
+    void add(Problem kind, const QString &example, int count = 1)
     {
-        if (m_count[kind]++ == 0)
+        if (count > 0 && m_count[kind] == 0)
             m_example[kind] = example.size() > 80 ? example.left(80) + QStringLiteral("...") : example;
+        m_count[kind] += count;
     }
     QStringList sentences() const
     {
@@ -121,12 +122,8 @@ public:
     {
     }
 
-    // An entry left out unread, past what a play list holds.
-    void beyond(const QString &line)
-    {
-        if (!stripped(line).isEmpty())
-            m_problems->add(Full, stripped(line));
-    }
+    // Entries left out unread, past what a play list holds; example is the lowest numbered.
+    void beyond(int count, const QString &example) { m_problems->add(Full, example, count); }
 
     void add(const QString &line, const QString &title, int seconds)
     {
@@ -316,6 +313,8 @@ void readPls(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
     };
     QMap<quint64, Item> items;   // by N; a later line for the same N wins
     bool inList = true;          // keys before any section are read too
+    int dropped = 0;
+    std::pair<quint64, QString> lowestDropped{UINT64_MAX, {}};
     forEachLine(bytes, [&](QByteArrayView raw) {
         const QString line = stripped(decode(raw));
         if (line.startsWith(QLatin1Char('['))) {
@@ -345,7 +344,10 @@ void readPls(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
             // Only the lowest numbers can be read: a huge list keeps no more in memory.
             if (items.size() > 4 * PlayList::Capacity) {
                 const auto last = std::prev(items.end());
-                resolver.beyond(last->file);
+                if (const QString file = stripped(last->file); !file.isEmpty()) {
+                    ++dropped;
+                    lowestDropped = std::min(lowestDropped, {last.key(), file});
+                }
                 items.erase(last);
             }
             return;
@@ -353,6 +355,8 @@ void readPls(QByteArrayView bytes, LineDecoder &decode, Resolver &resolver)
     });
     for (const Item &item : std::as_const(items))
         resolver.add(item.file, item.title, item.seconds);
+    // After the kept ones, which are lower numbered and may be beyond too.
+    resolver.beyond(dropped, lowestDropped.second);
 }
 
 // Why bytes are no play list at all, or empty when they may be one.
