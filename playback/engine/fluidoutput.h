@@ -93,6 +93,9 @@ public:
     void setTranspose(int semitones) { m_transpose = semitones; }
     // Ends every note the player's notes started, at the key it sounds. Under lock().
     void endNotesLocked() { sendMappedOffs(m_synth->synth(), m_mapper, m_mix); }
+    // Keeps the controllers a reset just set; sends them again at a loop's jump. Under lock().
+    void keepControlDefaultsLocked() { m_defaults.read(m_synth->synth()); }
+    void sendControlDefaultsLocked() { m_defaults.send(m_synth->synth(), m_mix); }
     // The channels' choices, heard from the next block. Under lock().
     void setChannelMixLocked(const ChannelMix::Settings &settings);
     // With the programs the locks hold. Under lock().
@@ -151,6 +154,7 @@ private:
     std::function<void()> m_faultNotice;      // under m_lock
     NoteMapper m_mapper;                      // the player's notes; under m_lock
     ChannelMix m_mix;                         // after the mapper; under m_lock
+    ControlDefaults m_defaults;               // under m_lock
     std::atomic<float> m_scale{1.0f};
     std::atomic<int> m_transpose{0};
     std::atomic<bool> m_rendering{false};

@@ -156,6 +156,7 @@ int FluidSequencer::play(qint64 fromMs)
     // reset drops sounding voices from the mixer without freeing them; the
     // sounds-off after it frees them (the other order leaks them for good).
     sendSongReset(m_out->synth(), m_sound.songReset);
+    m_out->keepControlDefaultsLocked();
     silenceLocked();
     // The old player is gone: a failed start leaves the song stopped where it was asked to start.
     m_heldTick = tick;
@@ -433,9 +434,10 @@ void FluidSequencer::loopLocked(qint64 tick)
     m_out->endNotesLocked();
     fluid_synth_all_sounds_off(synth, -1);
     // The seek sends the controllers and programs of the song up to A again;
-    // pedals and bends that A's part never set are let go.
+    // pedals, bends and volumes that A's part never set are let go.
     for (int chan = 0; chan < fluid_synth_count_midi_channels(synth); ++chan)
         fluid_synth_cc(synth, chan, 121, 0);
+    m_out->sendControlDefaultsLocked();
     if (fluid_player_seek(m_player, int(m_loopA)) == FLUID_OK) {
         m_startTick = m_loopA;
         m_seenTick = m_loopA;

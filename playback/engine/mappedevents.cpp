@@ -103,3 +103,25 @@ SequencerDevice::ChannelSound channelSoundOf(fluid_synth_t *synth, int channel)
     return {QString::fromUtf8(fluid_preset_get_name(preset)),
             fluid_preset_get_num(preset) != program || (plays != bank && plays != 128)};
 }
+
+void ControlDefaults::read(fluid_synth_t *synth)
+{
+    for (int ch = 0; ch < ChannelMix::Channels; ++ch) {
+        for (size_t i = 0; i < Controls.size(); ++i) {
+            int value = 0;
+            fluid_synth_get_cc(synth, ch, Controls[i], &value);
+            m_value[size_t(ch)][i] = quint8(value);
+        }
+    }
+}
+
+void ControlDefaults::send(fluid_synth_t *synth, ChannelMix &mix) const
+{
+    for (int ch = 0; ch < ChannelMix::Channels; ++ch) {
+        for (size_t i = 0; i < Controls.size(); ++i) {
+            NoteMapper::Message m{quint8(0xB0 | ch), Controls[i], m_value[size_t(ch)][i]};
+            if (mix.filter(m))   // the level scales the volume as it scales the song's
+                ::send(synth, m);
+        }
+    }
+}
