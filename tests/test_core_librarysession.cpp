@@ -144,13 +144,9 @@ private slots:
             {.bytes = one, .steps = "start new add quit", .heading = "New Library: 1 files", .fresh = 1});
         row("New Library.mfl taken", {.bytes = one, .steps = "start new add quit", .taken = true, .fresh = 1});
         row("added, then another library", {.bytes = {}, .steps = "start add other", .after = added});
-        row("added, then paths", {.bytes = {}, .steps = "start add paths", .after = added});
         row("added, then New", {.bytes = {}, .steps = "start add new", .after = added});
-        row("new list, then paths", {.bytes = one, .steps = "start new add paths", .taken = true, .fresh = 1});
         row("text file added, then another library",
             {.bytes = text, .steps = "start add other", .said = nan, .fresh = 1});
-        row("1002 entries, untouched, then paths", {.bytes = lots, .steps = "start paths", .said = cut});
-        row("untouched, then New", {.bytes = one, .steps = "start new"});
         row("cannot be saved, then room again",
             {.bytes = one, .steps = "start add lose paths room paths", .said = "could not be saved", .after = both});
         row("names a library cannot hold, told once",
