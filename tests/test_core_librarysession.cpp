@@ -218,8 +218,9 @@ private slots:
         QCOMPARE(r.play.selIndex(), 1);
         QCOMPARE(r.device.log.filter("open").size(), 1);
         QCOMPARE(r.lib.addFiles({songs[0], songs[0], songs[0], r.at("line\nbreak.mid"), r.at("bad\"name.mid")}), 1);
+        QCOMPARE(r.lib.addFiles({songs[0]}), 0);   // full: told, not ignored
         QCOMPARE(r.lib.list().count(), 1001);
-        QCOMPARE(r.toldOf("2 file(s) were not added"), 1);
+        QCOMPARE(r.toldOf("2 file(s) were not added") + r.toldOf("1 file(s) were not added"), 2);
         QVERIFY(r.toldOf("line\nbreak.mid") == 1 && r.toldOf("bad\"name.mid") == 1);
         r.lib.removeAt(1000);
         r.lib.removeAt(-1);   // nothing selected: only the heading
