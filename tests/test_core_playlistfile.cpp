@@ -11,8 +11,8 @@ class TestCorePlayListFile : public QObject {
 
     QStringList inFolder(QStringList paths) const
     {
-        for (QString &p : paths)
-            p.replace(QLatin1String("F/"), m_folder + QLatin1Char('/'));
+        for (QString &p : paths)   // only at the start: a temporary folder's name may end in F
+            p.replace(QRegularExpression(QStringLiteral("^F/")), m_folder + QLatin1Char('/'));
         return paths;
     }
 

@@ -40,38 +40,31 @@ private slots:
         qputenv("LYRABOX_SF2_DIR", m_dir.filePath(QStringLiteral("sf2")).toUtf8());
     }
 
-    // files: what the sf2 folder holds ("-" = unreadable, "/" = folder, "!" = cut short);
-    // setting relative to the sf2 folder.
+    // The bank played when none is stored. files: what the sf2 folder holds ("-" = unreadable, "/" = folder,
+    // "!" = cut short).
     void find_data()
     {
         QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("expected");
-        const QStringList all{"b.sf2", "a.sf2", "default-GM.sf2", "own/mine.sf2"};
-        const auto row = [](const char *tag, const QStringList &files, const char *setting, const char *expected) {
-            QTest::newRow(tag) << files << QString(setting) << QString(expected);
+        const auto row = [](const char *tag, const QStringList &files, const char *expected) {
+            QTest::newRow(tag) << files << QString(expected);
         };
-        row("setting wins", all, "own/mine.sf2", "own/mine.sf2");
-        row("setting missing", all, "own/gone.sf2", "default-GM.sf2");
-        row("setting is a folder", all, "own", "default-GM.sf2");
-        row("setting cut short", {"!own/mine.sf2", "a.sf2"}, "own/mine.sf2", "a.sf2");
-        row("damaged default skipped", {"!default-GM.sf2", "!a.sf2", "b.sf2"}, "", "b.sf2");
-        row("setting empty", all, "", "default-GM.sf2");
-        row("first by name", {"b.sf2", "a.sf2"}, "", "a.sf2");
-        row("upper-case extension", {"Z.SF2"}, "", "Z.SF2");
-        row("unreadable skipped", {"-a.sf2", "b.sf2"}, "", "b.sf2");
-        row("folder named sf2 skipped", {"/a.sf2", "c.sf2"}, "", "c.sf2");
-        row("hidden skipped", {".a.sf2"}, "", "");
-        row("other files only", {"readme.txt", "x.sf3"}, "", "");
-        row("nothing", {}, "", "");
+        row("the default first", {"b.sf2", "a.sf2", "default-GM.sf2"}, "default-GM.sf2");
+        row("damaged default skipped", {"!default-GM.sf2", "!a.sf2", "b.sf2"}, "b.sf2");
+        row("first by name", {"b.sf2", "a.sf2"}, "a.sf2");
+        row("upper-case extension", {"Z.SF2"}, "Z.SF2");
+        row("unreadable skipped", {"-a.sf2", "b.sf2"}, "b.sf2");
+        row("folder named sf2 skipped", {"/a.sf2", "c.sf2"}, "c.sf2");
+        row("hidden skipped", {".a.sf2"}, "");
+        row("other files only", {"readme.txt", "x.sf3"}, "");
+        row("nothing", {}, "");
     }
     void find()
     {
         QFETCH(QStringList, files);
-        QFETCH(QString, setting);
         QFETCH(QString, expected);
         QDir root(m_find.path());
-        QVERIFY(root.removeRecursively() && root.mkpath(QStringLiteral("sf2/own")));
+        QVERIFY(root.removeRecursively() && root.mkpath(QStringLiteral("sf2")));
         const QString folder = m_find.filePath(QStringLiteral("sf2"));
         for (QString name : files) {
             const QChar kind = name.at(0);
@@ -89,9 +82,7 @@ private slots:
                     QSKIP("this account reads every file");
             }
         }
-        const QString abs = setting.isEmpty() ? setting : folder + "/" + setting;
-        const QString found = findSoundBank(abs, folder);
-        QCOMPARE(found, expected.isEmpty() ? expected : folder + "/" + expected);
+        QCOMPARE(findSoundBank(QString(), folder), expected.isEmpty() ? expected : folder + "/" + expected);
     }
 
     // What is written is read back the same, also by a new store on the same file.
@@ -149,12 +140,12 @@ private slots:
                  qPrintable(problems[0]));
     }
 
-    // The stack, "MidiSoundFont" set by hand or by an older version, and missing files.
+    // The stack, "MidiSoundFont" set by hand or by an older version, missing files, and no bank anywhere.
     void banks_data()
     {
         QTest::addColumn<QString>("stack");
         QTest::addColumn<QString>("font");
-        QTest::addColumn<QString>("expected");   // "default" for the system's default bank
+        QTest::addColumn<QString>("expected");   // "default" for the system's default bank, "none": no sf2 folder
         QTest::addColumn<int>("problems");
         const auto row = [](const char *tag, const char *stack, const char *font, const char *expected, int problems) {
             QTest::newRow(tag) << QString(stack) << QString(font) << QString(expected) << problems;
@@ -167,6 +158,7 @@ private slots:
         row("all missing: the default", "gone.sf2", "gone.sf2", "default", 1);
         row("empty file left out", "empty.sf2|bottom.sf3", "empty.sf2", "bottom.sf3", 1);
         row("cut short: the default", "cut.sf2", "cut.sf2", "default", 1);
+        row("no bank anywhere", "gone.sf2", "gone.sf2", "none", 1);
     }
     void banks()
     {
@@ -180,23 +172,17 @@ private slots:
                 paths << m_dir.filePath(name == "default" ? QStringLiteral("sf2/default-GM.sf2") : name);
             return paths;
         };
+        const auto sf2 = qScopeGuard([old = qgetenv("LYRABOX_SF2_DIR")] { qputenv("LYRABOX_SF2_DIR", old); });
+        if (expected == "none")
+            qputenv("LYRABOX_SF2_DIR", m_dir.filePath(QStringLiteral("empty")).toUtf8());
         auto s = store();
         s->SetValue(Settings::MidiSoundBanks, full(stack).join('|'));
         s->SetValue(Settings::MidiSoundFont, full(font).join('|'));
         QStringList told;
-        QCOMPARE(readSoundConfig(*s, &told).banks, full(expected));
+        QCOMPARE(readSoundConfig(*s, &told).banks, expected == "none" ? QStringList() : full(expected));
         QVERIFY2(told.size() == problems, qPrintable(told.join('\n')));
         if (expected == "default" && problems)
             QVERIFY2(told.last().contains(full(expected).first()), qPrintable(told.last()));
-    }
-    void noBankAtAll()
-    {
-        const QByteArray saved = qgetenv("LYRABOX_SF2_DIR");
-        qputenv("LYRABOX_SF2_DIR", m_dir.filePath(QStringLiteral("empty")).toUtf8());
-        auto s = store();
-        const SoundConfig c = readSoundConfig(*s, nullptr);
-        qputenv("LYRABOX_SF2_DIR", saved);
-        QVERIFY(c.banks.isEmpty());
     }
 };
 

@@ -73,8 +73,7 @@ int LibrarySession::appendFiles(const QStringList &paths)
         else
             ++leftOut;
     }
-    if (added > 0)
-        tellRefused(refused, leftOut);
+    tellRefused(refused, leftOut);   // also when nothing went in: a full list must not ignore Add
     if (added == 0)
         return 0;
     m_listEdited = true;
