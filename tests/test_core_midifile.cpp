@@ -365,62 +365,48 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("unused") << "90 3C 64;A0 3C 10;80 3C 40"
-                                << "90 3C 64;A0 3C 10;80 3C 40";
-        QTest::newRow("up") << "t 2;90 3C 64;A0 3C 10;80 3C 40"
-                            << "90 3E 64;A0 3E 10;80 3E 40";
-        QTest::newRow("change mid-note") << "t 2;90 3C 64;t -3;91 3C 64;90 3C 00;81 3C 00"
-                                         << "90 3E 64;91 39 64;90 3E 00;81 39 00";
-        QTest::newRow("same key again") << "t 2;90 3C 64;t 5;90 3C 50;80 3C 00"
-                                        << "90 3E 64;80 3E 00;90 41 50;80 41 00";
-        QTest::newRow("off range") << "t 24;90 70 64;A0 70 10;80 70 00;t -24;90 05 64;80 05 00"
-                                   << "";
-        QTest::newRow("no on: no off") << "t 3;80 3C 00"
-                                       << "";
-        QTest::newRow("clamped") << "t 99;90 00 64"
-                                 << "90 18 64";
-        QTest::newRow("channel 10") << "t 5;99 24 64;89 24 00"
-                                    << "99 24 64;89 24 00";
-        QTest::newRow("GS drum part")
-            << "t 5;sx F0 41 10 42 12 40 11 15 02 18 F7;90 24 64;sx 41 10 42 12 40 1A 15 01 0F;"
-               "9A 24 64;sx 41 10 42 12 40 11 15 00 1A;90 24 64"
-            << "90 24 64;9A 24 64;80 24 00;90 29 64";
-        QTest::newRow("GS part 0") << "t 5;sx 41 10 42 12 40 10 15 00 1B;99 24 64"
-                                   << "99 29 64";
-        QTest::newRow("XG drums at program")
-            << "t 1;B2 00 7F;92 24 64;C2 00;92 26 64;B2 00 7E;C2 00;92 28 64;B2 00 00;C2 00;92 28 64"
-            << "B2 00 7F;92 25 64;C2 00 00;92 26 64;B2 00 7E;C2 00 00;92 28 64;B2 00 00;C2 00 00;82 28 00;92 29 64";
-        QTest::newRow("bank 0 keeps ch 10") << "t 1;B9 00 00;C9 00;99 24 64"
-                                            << "B9 00 00;C9 00 00;99 24 64";
-        QTest::newRow("drum bank") << "t 1;bank 3;93 24 64;bank -3;93 26 64"
-                                   << "93 24 64;93 27 64";
-        QTest::newRow("all notes off") << "t 1;90 3C 64;B0 7B 00;80 3C 00;stop"
-                                       << "90 3D 64;B0 7B 00";
-        QTest::newRow("all sound off") << "t 1;90 3C 64;B0 78 00;80 3C 00"
-                                       << "90 3D 64;B0 78 00";
-        QTest::newRow("reset controllers") << "t 1;90 3C 64;B0 79 00;t 0;80 3C 00"
-                                           << "90 3D 64;B0 79 00;80 3D 00";
-        QTest::newRow("GM reset") << "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64"
-                                  << "90 3C 64;80 3C 00;90 25 64";
-        QTest::newRow("GS reset") << "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00"
-                                  << "90 3D 64;B0 07 64;80 3D 00";
-        QTest::newRow("XG reset") << "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64"
-                                  << "B1 00 7F;C1 00 00;91 3D 64";
-        QTest::newRow("stop") << "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00"
-                              << "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00";
+        const auto row = [](const char *tag, const char *steps, const char *sent) {
+            QTest::newRow(tag) << QString(steps) << QString(sent);
+        };
+        row("unused", "90 3C 64;A0 3C 10;80 3C 40", "90 3C 64;A0 3C 10;80 3C 40");
+        row("up", "t 2;90 3C 64;A0 3C 10;80 3C 40", "90 3E 64;A0 3E 10;80 3E 40");
+        row("change mid-note", "t 2;90 3C 64;t -3;91 3C 64;90 3C 00;81 3C 00", "90 3E 64;91 39 64;90 3E 00;81 39 00");
+        row("same key again", "t 2;90 3C 64;t 5;90 3C 50;80 3C 00", "90 3E 64;80 3E 00;90 41 50;80 41 00");
+        row("off range", "t 24;90 70 64;A0 70 10;80 70 00;t -24;90 05 64;80 05 00", "");
+        row("no on: no off", "t 3;80 3C 00", "");
+        row("clamped", "t 99;90 00 64", "90 18 64");
+        row("channel 10", "t 5;99 24 64;89 24 00", "99 24 64;89 24 00");
+        row("GS drum part",
+            "t 5;sx F0 41 10 42 12 40 11 15 02 18 F7;90 24 64;sx 41 10 42 12 40 1A 15 01 0F;"
+            "9A 24 64;sx 41 10 42 12 40 11 15 00 1A;90 24 64",
+            "90 24 64;9A 24 64;80 24 00;90 29 64");
+        row("GS part 0", "t 5;sx 41 10 42 12 40 10 15 00 1B;99 24 64", "99 29 64");
+        row("XG drums at program",
+            "t 1;B2 00 7F;92 24 64;C2 00;92 26 64;B2 00 7E;C2 00;92 28 64;B2 00 00;C2 00;92 28 64",
+            "B2 00 7F;92 25 64;C2 00 00;92 26 64;B2 00 7E;C2 00 00;92 28 64;B2 00 00;C2 00 00;82 28 00;92 29 64");
+        row("bank 0 keeps ch 10", "t 1;B9 00 00;C9 00;99 24 64", "B9 00 00;C9 00 00;99 24 64");
+        row("drum bank", "t 1;bank 3;93 24 64;bank -3;93 26 64", "93 24 64;93 27 64");
+        row("all notes off", "t 1;90 3C 64;B0 7B 00;80 3C 00;stop", "90 3D 64;B0 7B 00");
+        row("all sound off", "t 1;90 3C 64;B0 78 00;80 3C 00", "90 3D 64;B0 78 00");
+        row("reset controllers", "t 1;90 3C 64;B0 79 00;t 0;80 3C 00", "90 3D 64;B0 79 00;80 3D 00");
+        row("GM reset", "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64",
+            "90 3C 64;80 3C 00;90 25 64");
+        row("GS reset", "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00", "90 3D 64;B0 07 64;80 3D 00");
+        row("XG reset", "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64", "B1 00 7F;C1 00 00;91 3D 64");
+        row("stop", "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00",
+            "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00");
         // Channel choices (m mute, s solo, v level, k lock, r after a reset), taking the keys as they sound.
-        QTest::newRow("mute") << "t 2;90 3C 64;91 40 64;m 1;91 40 00;91 43 64;m 0;80 3C 00;m 0;m 1;91 44 64"
-                              << "90 3E 64;91 42 64;81 42 00;80 3E 00;91 46 64";
-        QTest::newRow("mute, pedal down") << "B0 40 7F;90 3C 64;m 0;m 0;B0 40 00"
-                                          << "B0 40 7F;90 3C 64;80 3C 00;B0 78 00;B0 40 00";
-        QTest::newRow("solo") << "90 3C 64;91 3C 64;s 1;92 3C 64;91 3E 64;A0 3C 10;s 2;s 1;s 2;92 3D 64"
-                              << "90 3C 64;91 3C 64;80 3C 00;91 3E 64;81 3C 00;81 3E 00;92 3D 64";
-        QTest::newRow("level") << "B0 07 64;v 0 50;B0 07 50;v 0 200;90 3C 64;r;v 0 999;v 1 0"
-                               << "B0 07 64;B0 07 32;B0 07 28;B0 07 7F;90 3C 64;B0 07 7F;B1 07 00";
-        QTest::newRow("lock") << "C0 05;k 0;C0 07;90 3C 64;k 0;k 0 25;r;B0 00 08;k 0"
-                              << "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00";
-        QTest::newRow("lock, bank") << "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1"
-                                    << "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00";
+        row("mute", "t 2;90 3C 64;91 40 64;m 1;91 40 00;91 43 64;m 0;80 3C 00;m 0;m 1;91 44 64",
+            "90 3E 64;91 42 64;81 42 00;80 3E 00;91 46 64");
+        row("mute, pedal down", "B0 40 7F;90 3C 64;m 0;m 0;B0 40 00", "B0 40 7F;90 3C 64;80 3C 00;B0 78 00;B0 40 00");
+        row("solo", "90 3C 64;91 3C 64;s 1;92 3C 64;91 3E 64;A0 3C 10;s 2;s 1;s 2;92 3D 64",
+            "90 3C 64;91 3C 64;80 3C 00;91 3E 64;81 3C 00;81 3E 00;92 3D 64");
+        row("level", "B0 07 64;v 0 50;B0 07 50;v 0 200;90 3C 64;r;v 0 999;v 1 0",
+            "B0 07 64;B0 07 32;B0 07 28;B0 07 7F;90 3C 64;B0 07 7F;B1 07 00");
+        row("lock", "C0 05;k 0;C0 07;90 3C 64;k 0;k 0 25;r;B0 00 08;k 0",
+            "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00");
+        row("lock, bank", "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1",
+            "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00");
     }
     void noteMapping()
     {
