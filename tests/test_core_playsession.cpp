@@ -405,31 +405,6 @@ private slots:
         QCOMPARE(r.failures, QStringList{kGone});
     }
 
-    void songEnds_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("sliderAt");   // released there while stopped
-        QTest::newRow("zero length, first look") << 0 << 0;
-        QTest::newRow("From past the end") << 200600 << 201;
-    }
-    void songEnds()
-    {
-        QFETCH(int, length);
-        QFETCH(int, sliderAt);
-        Rig r(u"a.mid,b.mid"_s);
-        r.device.lengths.insert(u"a.mid"_s, length);
-        r.openAt(0);
-        r.s.holdPosition();
-        r.s.releasePosition(sliderAt);
-        r.press(u"Play"_s);
-        const int playFor = sliderAt ? 0 : length;
-        r.tick(qMax(0, playFor - 1));
-        QCOMPARE(r.s.selIndex(), playFor > 0 ? 0 : 1);
-        r.run(playFor > 0 ? u"+1 +1 +1000"_s : u"+0 +1 +1000"_s);   // the end, the interlude, a look at what follows
-        QCOMPARE(r.openName(), u"b.mid"_s);
-        QCOMPARE(r.shown, u"1s"_s);
-    }
-
     void sliderRelease_data()
     {
         QTest::addColumn<Release>("c");
@@ -438,6 +413,7 @@ private slots:
         QTest::newRow("paused at 60") << Release{"paused", false, 0, 60, "at 60", "61s", 60000};
         QTest::newRow("song ended while held") << Release{"playing", false, 200000, 3, "5s", "4s", 3000};
         QTest::newRow("device stopped while held") << Release{"playing", true, 200000, 3, "5s", "4s", 3000};
+        QTest::newRow("stopped past the end") << Release{"stopped", false, 0, 201, "at 201", "(Interlude)", 201000};
     }
     void sliderRelease()
     {
@@ -457,7 +433,7 @@ private slots:
             r.press(c.from == u"paused" ? u"Pause"_s : u"Play"_s);
         r.tick(1000);
         QCOMPARE(r.shown, c.after);
-        QCOMPARE(r.s.selIndex(), 0);
+        QCOMPARE(r.s.selIndex(), c.after == u"(Interlude)" ? 1 : 0);   // the end moved on
     }
 
     void opens_data()
@@ -503,6 +479,8 @@ private slots:
         QCOMPARE(r.state(), o.opened < 0 ? u"closed"_s : u"stopped"_s);
         QCOMPARE(r.locked, false);
         QCOMPARE(r.s.canSeek(), o.opened >= 1000);
+        r.run(u"Play +0"_s);   // a song of no length ends at the first look
+        QCOMPARE(r.s.selIndex(), o.length == 0 ? 0 : 1);
     }
 
     void missingEntries_data()
