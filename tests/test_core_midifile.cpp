@@ -301,6 +301,11 @@ private slots:
             h + track(music));
         row("huge track length, end of track before the next", h2 + lengthOff(endAt240, 0x7fff0000) + other,
             h2 + endAt240 + other);
+        // RIFF-MIDI: an odd-length chunk before the data (padded), one after it; an odd SMF with its pad byte.
+        const QByteArray smf = simpleFile(960), rmid = riff({{"LIST", "INFOx"}, {"data", smf}, {"DISP", "ab"}});
+        row("RIFF-MIDI", rmid, smf);
+        row("RIFF-MIDI of a wrong size", QByteArray(rmid).replace(4, 4, le32(3)), smf);
+        row("RIFF-MIDI, odd SMF", riff({{"data", smf + "X"}}), smf + "X");
     }
 
     void oddFiles()
@@ -312,7 +317,7 @@ private slots:
         QCOMPARE(f.lastTick(), clean.lastTick());
         QCOMPARE(f.lengthMs(), clean.lengthMs());
         QCOMPARE(f.tempoMap().size(), clean.tempoMap().size());
-        QCOMPARE(f.smfBytes(), file);
+        QCOMPARE(f.smfBytes(), file.startsWith("RIFF") ? twin : file);
         QVERIFY(f.playableBytes() != file);
         QCOMPARE(strictEvents(f.playableBytes()), strictEvents(twin));
         QVERIFY(!strictEvents(twin).first().startsWith("error"));
@@ -456,18 +461,6 @@ private slots:
             }
         }
         QTEST(got.join(QLatin1Char(';')), "sent");
-    }
-
-    void riffMidi()
-    {
-        const QByteArray smf = simpleFile(960);
-        // An odd-length chunk before the data (padded), one after it.
-        QByteArray file = riff({{"LIST", "INFOx"}, {"data", smf}, {"DISP", "ab"}});
-        const MidiFile f = MidiFile::parse(file);
-        QCOMPARE(f.smfBytes(), smf);
-        QCOMPARE(f.lengthMs(), 1000);
-        QVERIFY(MidiFile::parse(file.replace(4, 4, le32(3))).isValid());          // a wrong RIFF size is common
-        QCOMPARE(MidiFile::parse(riff({{"data", smf + "X"}})).lastTick(), 960);   // odd SMF, pad byte
     }
 
     void damagedFiles_data()
