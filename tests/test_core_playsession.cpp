@@ -356,7 +356,6 @@ private slots:
         row("wrap to a missing first, loop", {abc, "a", 2, true, false, 1, "playing"});
         row("all gone", {abc, "abc", 0, false, false, 0, "closed", kGone});
         row("all gone, loop", {abc, "abc", 0, true, false, 0, "closed", kGone});
-        row("all gone, wrap, loop", {abc, "abc", 2, true, false, 0, "closed", kGone});
         row("all gone, wrap, loop, shuffle", {abc, "abc", 2, true, true, 0, "closed", kGone});
     }
     void nextAtTheEnd()
