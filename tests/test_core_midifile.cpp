@@ -355,7 +355,6 @@ private slots:
                  (QList<qint64>{11, 10, 0, 0}));
         QVERIFY(g.msToTick(std::numeric_limits<double>::infinity()) > g.lastTick());
         QCOMPARE(g.tickToMs(-10), 0.0);
-        QVERIFY(!MidiFile().isValid() && MidiFile().msToTick(100) == 0);   // an object that read nothing
         // Days into a song at a very fast tempo a tick is a few units of the
         // last place of the time in ms: still one tick each, not a few at once.
         const MidiFile fast = MidiFile::parse(

@@ -489,7 +489,6 @@ private slots:
         QTest::newRow("last missing wraps") << Missing{"++-", 2, 0, "a.mid"};
         QTest::newRow("past the end") << Missing{"+++", 7, 0, "a.mid"};
         QTest::newRow("all missing") << Missing{"---", 1, 0, ""};
-        QTest::newRow("empty list") << Missing{"", 0, 0, ""};
         QTest::newRow("negative: nothing happens") << Missing{"++", -1, -1, ""};
     }
     void missingEntries()
