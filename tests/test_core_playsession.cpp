@@ -166,13 +166,6 @@ struct Missing {
 
 }
 
-Q_DECLARE_METATYPE(Step)
-Q_DECLARE_METATYPE(Wait)
-Q_DECLARE_METATYPE(NextCase)
-Q_DECLARE_METATYPE(Release)
-Q_DECLARE_METATYPE(Open)
-Q_DECLARE_METATYPE(Missing)
-
 class TestCorePlaySession : public QObject {
     Q_OBJECT
 private slots:
