@@ -95,6 +95,12 @@ void write(const QString &path, const QByteArray &data)
     QCOMPARE(f.write(data), data.size());
 }
 
+// What a reading comes to: last tick, length in ms, format, tracks, tempo changes.
+QList<qint64> facts(const MidiFile &f)
+{
+    return {f.lastTick(), f.lengthMs(), f.format(), f.trackCount(), f.tempoMap().size()};
+}
+
 // A valid file's playable bytes are valid too, metrical, plain, and keep the timing.
 void checkPlayable(const MidiFile &f)
 {
@@ -102,10 +108,7 @@ void checkPlayable(const MidiFile &f)
     const MidiFile p = MidiFile::parse(playable);
     QVERIFY2(p.isValid(), qPrintable(p.error()));
     QVERIFY(!p.isSmpte());
-    QCOMPARE(p.lastTick(), f.lastTick());
-    QCOMPARE(p.lengthMs(), f.lengthMs());
-    QCOMPARE(p.format(), f.format());
-    QCOMPARE(p.trackCount(), f.trackCount());
+    QCOMPARE(facts(p), facts(f));
     QCOMPARE(p.playableBytes(), playable);   // nothing left to rewrite
 }
 
@@ -180,12 +183,12 @@ private slots:
     void validFiles_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<qint64>("lastTick");
-        QTest::addColumn<qint64>("lengthMs");
-        QTest::addColumn<int>("tempos");       // entries in the tempo map
-        QTest::addColumn<bool>("rewritten");   // playableBytes() differs from the SMF
-        const auto row = [](const char *tag, const QByteArray &file, qint64 lastTick, qint64 ms, int tempos,
-                            bool rewritten) { QTest::newRow(tag) << file << lastTick << ms << tempos << rewritten; };
+        QTest::addColumn<QList<qint64>>("facts");   // format and tracks as the header bytes say
+        QTest::addColumn<bool>("rewritten");        // playableBytes() differs from the SMF
+        const auto row =
+            [](const char *tag, const QByteArray &file, qint64 lastTick, qint64 ms, int tempos, bool rewritten) {
+            QTest::newRow(tag) << file << QList<qint64>{lastTick, ms, file[9], file[11], tempos} << rewritten;
+        };
         const QByteArray h = header(0, 1, 480);
         const QByteArray music = ev(0, {0x90, 60, 100}) + ev(960, {0x80, 60, 0});   // 1000 ms at 120 bpm
         row("format 0", simpleFile(), 1920, 2000, 1, false);                        // four quarters at 500000 us
@@ -251,12 +254,8 @@ private slots:
         QFETCH(bool, rewritten);
         const MidiFile f = MidiFile::parse(file);
         QVERIFY2(f.isValid(), qPrintable(f.error()));
-        QCOMPARE(f.format(), int(file[9]));
-        QCOMPARE(f.trackCount(), int(file[11]));
+        QTEST(facts(f), "facts");
         QCOMPARE(f.isSmpte(), bool(file[12] & 0x80));
-        QTEST(f.lastTick(), "lastTick");
-        QTEST(f.lengthMs(), "lengthMs");
-        QTEST(int(f.tempoMap().size()), "tempos");
         QCOMPARE(f.smfBytes(), file);
         QCOMPARE(f.playableBytes() != file, rewritten);
         checkPlayable(f);
@@ -301,6 +300,11 @@ private slots:
             h + track(music));
         row("huge track length, end of track before the next", h2 + lengthOff(endAt240, 0x7fff0000) + other,
             h2 + endAt240 + other);
+        // RIFF-MIDI: an odd-length chunk before the data (padded), one after it; an odd SMF with its pad byte.
+        const QByteArray smf = simpleFile(960), rmid = riff({{"LIST", "INFOx"}, {"data", smf}, {"DISP", "ab"}});
+        row("RIFF-MIDI", rmid, smf);
+        row("RIFF-MIDI of a wrong size", QByteArray(rmid).replace(4, 4, le32(3)), smf);
+        row("RIFF-MIDI, odd SMF", riff({{"data", smf + "X"}}), smf + "X");
     }
 
     void oddFiles()
@@ -309,10 +313,8 @@ private slots:
         QFETCH(QByteArray, twin);
         const MidiFile f = MidiFile::parse(file), clean = MidiFile::parse(twin);
         QVERIFY2(f.isValid(), qPrintable(f.error()));
-        QCOMPARE(f.lastTick(), clean.lastTick());
-        QCOMPARE(f.lengthMs(), clean.lengthMs());
-        QCOMPARE(f.tempoMap().size(), clean.tempoMap().size());
-        QCOMPARE(f.smfBytes(), file);
+        QCOMPARE(facts(f), facts(clean));
+        QCOMPARE(f.smfBytes(), file.startsWith("RIFF") ? twin : file);
         QVERIFY(f.playableBytes() != file);
         QCOMPARE(strictEvents(f.playableBytes()), strictEvents(twin));
         QVERIFY(!strictEvents(twin).first().startsWith("error"));
@@ -350,7 +352,6 @@ private slots:
                  (QList<qint64>{11, 10, 0, 0}));
         QVERIFY(g.msToTick(std::numeric_limits<double>::infinity()) > g.lastTick());
         QCOMPARE(g.tickToMs(-10), 0.0);
-        QVERIFY(!MidiFile().isValid() && MidiFile().msToTick(100) == 0);   // an object that read nothing
         // Days into a song at a very fast tempo a tick is a few units of the
         // last place of the time in ms: still one tick each, not a few at once.
         const MidiFile fast = MidiFile::parse(
@@ -365,62 +366,48 @@ private slots:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("unused") << "90 3C 64;A0 3C 10;80 3C 40"
-                                << "90 3C 64;A0 3C 10;80 3C 40";
-        QTest::newRow("up") << "t 2;90 3C 64;A0 3C 10;80 3C 40"
-                            << "90 3E 64;A0 3E 10;80 3E 40";
-        QTest::newRow("change mid-note") << "t 2;90 3C 64;t -3;91 3C 64;90 3C 00;81 3C 00"
-                                         << "90 3E 64;91 39 64;90 3E 00;81 39 00";
-        QTest::newRow("same key again") << "t 2;90 3C 64;t 5;90 3C 50;80 3C 00"
-                                        << "90 3E 64;80 3E 00;90 41 50;80 41 00";
-        QTest::newRow("off range") << "t 24;90 70 64;A0 70 10;80 70 00;t -24;90 05 64;80 05 00"
-                                   << "";
-        QTest::newRow("no on: no off") << "t 3;80 3C 00"
-                                       << "";
-        QTest::newRow("clamped") << "t 99;90 00 64"
-                                 << "90 18 64";
-        QTest::newRow("channel 10") << "t 5;99 24 64;89 24 00"
-                                    << "99 24 64;89 24 00";
-        QTest::newRow("GS drum part")
-            << "t 5;sx F0 41 10 42 12 40 11 15 02 18 F7;90 24 64;sx 41 10 42 12 40 1A 15 01 0F;"
-               "9A 24 64;sx 41 10 42 12 40 11 15 00 1A;90 24 64"
-            << "90 24 64;9A 24 64;80 24 00;90 29 64";
-        QTest::newRow("GS part 0") << "t 5;sx 41 10 42 12 40 10 15 00 1B;99 24 64"
-                                   << "99 29 64";
-        QTest::newRow("XG drums at program")
-            << "t 1;B2 00 7F;92 24 64;C2 00;92 26 64;B2 00 7E;C2 00;92 28 64;B2 00 00;C2 00;92 28 64"
-            << "B2 00 7F;92 25 64;C2 00 00;92 26 64;B2 00 7E;C2 00 00;92 28 64;B2 00 00;C2 00 00;82 28 00;92 29 64";
-        QTest::newRow("bank 0 keeps ch 10") << "t 1;B9 00 00;C9 00;99 24 64"
-                                            << "B9 00 00;C9 00 00;99 24 64";
-        QTest::newRow("drum bank") << "t 1;bank 3;93 24 64;bank -3;93 26 64"
-                                   << "93 24 64;93 27 64";
-        QTest::newRow("all notes off") << "t 1;90 3C 64;B0 7B 00;80 3C 00;stop"
-                                       << "90 3D 64;B0 7B 00";
-        QTest::newRow("all sound off") << "t 1;90 3C 64;B0 78 00;80 3C 00"
-                                       << "90 3D 64;B0 78 00";
-        QTest::newRow("reset controllers") << "t 1;90 3C 64;B0 79 00;t 0;80 3C 00"
-                                           << "90 3D 64;B0 79 00;80 3D 00";
-        QTest::newRow("GM reset") << "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64"
-                                  << "90 3C 64;80 3C 00;90 25 64";
-        QTest::newRow("GS reset") << "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00"
-                                  << "90 3D 64;B0 07 64;80 3D 00";
-        QTest::newRow("XG reset") << "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64"
-                                  << "B1 00 7F;C1 00 00;91 3D 64";
-        QTest::newRow("stop") << "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00"
-                              << "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00";
+        const auto row = [](const char *tag, const char *steps, const char *sent) {
+            QTest::newRow(tag) << QString(steps) << QString(sent);
+        };
+        row("unused", "90 3C 64;A0 3C 10;80 3C 40", "90 3C 64;A0 3C 10;80 3C 40");
+        row("up", "t 2;90 3C 64;A0 3C 10;80 3C 40", "90 3E 64;A0 3E 10;80 3E 40");
+        row("change mid-note", "t 2;90 3C 64;t -3;91 3C 64;90 3C 00;81 3C 00", "90 3E 64;91 39 64;90 3E 00;81 39 00");
+        row("same key again", "t 2;90 3C 64;t 5;90 3C 50;80 3C 00", "90 3E 64;80 3E 00;90 41 50;80 41 00");
+        row("off range", "t 24;90 70 64;A0 70 10;80 70 00;t -24;90 05 64;80 05 00", "");
+        row("no on: no off", "t 3;80 3C 00", "");
+        row("clamped", "t 99;90 00 64", "90 18 64");
+        row("channel 10", "t 5;99 24 64;89 24 00", "99 24 64;89 24 00");
+        row("GS drum part",
+            "t 5;sx F0 41 10 42 12 40 11 15 02 18 F7;90 24 64;sx 41 10 42 12 40 1A 15 01 0F;"
+            "9A 24 64;sx 41 10 42 12 40 11 15 00 1A;90 24 64",
+            "90 24 64;9A 24 64;80 24 00;90 29 64");
+        row("GS part 0", "t 5;sx 41 10 42 12 40 10 15 00 1B;99 24 64", "99 29 64");
+        row("XG drums at program",
+            "t 1;B2 00 7F;92 24 64;C2 00;92 26 64;B2 00 7E;C2 00;92 28 64;B2 00 00;C2 00;92 28 64",
+            "B2 00 7F;92 25 64;C2 00 00;92 26 64;B2 00 7E;C2 00 00;92 28 64;B2 00 00;C2 00 00;82 28 00;92 29 64");
+        row("bank 0 keeps ch 10", "t 1;B9 00 00;C9 00;99 24 64", "B9 00 00;C9 00 00;99 24 64");
+        row("drum bank", "t 1;bank 3;93 24 64;bank -3;93 26 64", "93 24 64;93 27 64");
+        row("all notes off", "t 1;90 3C 64;B0 7B 00;80 3C 00;stop", "90 3D 64;B0 7B 00");
+        row("all sound off", "t 1;90 3C 64;B0 78 00;80 3C 00", "90 3D 64;B0 78 00");
+        row("reset controllers", "t 1;90 3C 64;B0 79 00;t 0;80 3C 00", "90 3D 64;B0 79 00;80 3D 00");
+        row("GM reset", "t 1;sx 41 10 42 12 40 11 15 01 19;90 3C 64;sx F0 7E 7F 09 01 F7;80 3C 00;90 24 64",
+            "90 3C 64;80 3C 00;90 25 64");
+        row("GS reset", "t 1;90 3C 64;sx 41 10 42 12 40 00 7F 00 41;B0 07 64;80 3C 00", "90 3D 64;B0 07 64;80 3D 00");
+        row("XG reset", "t 1;B1 00 7F;C1 00;sx 43 10 4C 00 00 7E 00;91 3C 64", "B1 00 7F;C1 00 00;91 3D 64");
+        row("stop", "t 1;90 3C 64;99 24 64;t 2;95 3C 64;stop;stop;80 3C 00",
+            "90 3D 64;99 24 64;95 3E 64;80 3D 00;85 3E 00;89 24 00");
         // Channel choices (m mute, s solo, v level, k lock, r after a reset), taking the keys as they sound.
-        QTest::newRow("mute") << "t 2;90 3C 64;91 40 64;m 1;91 40 00;91 43 64;m 0;80 3C 00;m 0;m 1;91 44 64"
-                              << "90 3E 64;91 42 64;81 42 00;80 3E 00;91 46 64";
-        QTest::newRow("mute, pedal down") << "B0 40 7F;90 3C 64;m 0;m 0;B0 40 00"
-                                          << "B0 40 7F;90 3C 64;80 3C 00;B0 78 00;B0 40 00";
-        QTest::newRow("solo") << "90 3C 64;91 3C 64;s 1;92 3C 64;91 3E 64;A0 3C 10;s 2;s 1;s 2;92 3D 64"
-                              << "90 3C 64;91 3C 64;80 3C 00;91 3E 64;81 3C 00;81 3E 00;92 3D 64";
-        QTest::newRow("level") << "B0 07 64;v 0 50;B0 07 50;v 0 200;90 3C 64;r;v 0 999;v 1 0"
-                               << "B0 07 64;B0 07 32;B0 07 28;B0 07 7F;90 3C 64;B0 07 7F;B1 07 00";
-        QTest::newRow("lock") << "C0 05;k 0;C0 07;90 3C 64;k 0;k 0 25;r;B0 00 08;k 0"
-                              << "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00";
-        QTest::newRow("lock, bank") << "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1"
-                                    << "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00";
+        row("mute", "t 2;90 3C 64;91 40 64;m 1;91 40 00;91 43 64;m 0;80 3C 00;m 0;m 1;91 44 64",
+            "90 3E 64;91 42 64;81 42 00;80 3E 00;91 46 64");
+        row("mute, pedal down", "B0 40 7F;90 3C 64;m 0;m 0;B0 40 00", "B0 40 7F;90 3C 64;80 3C 00;B0 78 00;B0 40 00");
+        row("solo", "90 3C 64;91 3C 64;s 1;92 3C 64;91 3E 64;A0 3C 10;s 2;s 1;s 2;92 3D 64",
+            "90 3C 64;91 3C 64;80 3C 00;91 3E 64;81 3C 00;81 3E 00;92 3D 64");
+        row("level", "B0 07 64;v 0 50;B0 07 50;v 0 200;90 3C 64;r;v 0 999;v 1 0",
+            "B0 07 64;B0 07 32;B0 07 28;B0 07 7F;90 3C 64;B0 07 7F;B1 07 00");
+        row("lock", "C0 05;k 0;C0 07;90 3C 64;k 0;k 0 25;r;B0 00 08;k 0",
+            "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00");
+        row("lock, bank", "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1",
+            "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00");
     }
     void noteMapping()
     {
@@ -429,13 +416,11 @@ private slots:
         ChannelMix mix;
         ChannelMix::Settings choice;
         QStringList got;
-        auto hex = [&got, &mix](NoteMapper::Message m) {
-            if (mix.filter(m))
-                got << QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
-        };
-        auto sent = [&got](const QVector<NoteMapper::Message> &list) {
-            for (const auto &m : list)
-                got << QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
+        // What the mapper gives passes the channel choices; what the choices send does not.
+        auto sent = [&got, &mix](const QVector<NoteMapper::Message> &list, bool mapped = true) {
+            for (NoteMapper::Message m : list)
+                if (!mapped || mix.filter(m))
+                    got << QString::asprintf("%02X %02X %02X", m.status, m.data1, m.data2);
         };
         for (const QString &step : steps.split(QLatin1Char(';'))) {
             const QStringList w = step.split(QLatin1Char(' '));
@@ -449,48 +434,31 @@ private slots:
                     choice.level[ch] = w[2].toInt();
                 else
                     choice.lock[ch] = {w.size() > 2 || !choice.lock[ch].on, -1, -1, qint16(w.value(2, "-1").toInt())};
-                sent(mix.apply(choice));
+                sent(mix.apply(choice), false);
             } else if (w[0] == QLatin1String("r"))
-                sent(mix.restore());
+                sent(mix.restore(), false);
             else if (w[0] == QLatin1String("t"))
                 mapper.setTranspose(w[1].toInt());
             else if (w[0] == QLatin1String("bank"))
                 mapper.setDrumBank(qAbs(w[1].toInt()), !w[1].startsWith(QLatin1Char('-')));
             else if (w[0] == QLatin1String("sx"))
-                for (const auto &m : mapper.sysex(QByteArray::fromHex(w.mid(1).join(QString()).toLatin1())))
-                    hex(m);
+                sent(mapper.sysex(QByteArray::fromHex(w.mid(1).join(QString()).toLatin1())));
             else if (w[0] == QLatin1String("stop"))
-                for (const auto &m : mapper.offs())
-                    hex(m);
+                sent(mapper.offs());
             else {
                 const auto out = mapper.map({quint8(w[0].toUInt(nullptr, 16)), quint8(w[1].toUInt(nullptr, 16)),
                                              quint8(w.value(2).toUInt(nullptr, 16))});
-                for (int i = 0; i < out.count; ++i)
-                    hex(out.at[size_t(i)]);
+                sent({out.at.begin(), out.at.begin() + out.count});
             }
         }
         QTEST(got.join(QLatin1Char(';')), "sent");
-    }
-
-    void riffMidi()
-    {
-        const QByteArray smf = simpleFile(960);
-        // An odd-length chunk before the data (padded), one after it.
-        QByteArray file = riff({{"LIST", "INFOx"}, {"data", smf}, {"DISP", "ab"}});
-        const MidiFile f = MidiFile::parse(file);
-        QCOMPARE(f.smfBytes(), smf);
-        QCOMPARE(f.lengthMs(), 1000);
-        QVERIFY(MidiFile::parse(file.replace(4, 4, le32(3))).isValid());          // a wrong RIFF size is common
-        QCOMPARE(MidiFile::parse(riff({{"data", smf + "X"}})).lastTick(), 960);   // odd SMF, pad byte
     }
 
     void damagedFiles_data()
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("reason");
-        const QByteArray ok = track(note(0, 60, 480));
-        const QByteArray smf = header(0, 1, 480) + ok;
-        const QByteArray h = header(0, 1, 480);
+        const QByteArray h = header(0, 1, 480), ok = track(note(0, 60, 480)), smf = h + ok;
         const auto row = [](const char *tag, const QByteArray &file, const char *reason) {
             QTest::newRow(tag) << file << QString(reason);
         };
@@ -578,8 +546,6 @@ private slots:
         for (const QFileInfo &fi : files) {
             const MidiFile f = MidiFile::load(fi.filePath());
             const QByteArray smf = f.smfBytes();
-            QVERIFY2(f.isValid(), qPrintable(fi.fileName() + ": " + f.error()));
-            QVERIFY2(f.lengthMs() >= 20000 && f.lengthMs() <= 180000, qPrintable(fi.fileName()));
             QVERIFY2(f.tempoMap().size() > 1, qPrintable(fi.fileName() + ": no tempo change"));
             QVERIFY2(smf.contains(char(0x99)) && (smf.contains(char(0xc0)) || smf.contains(char(0xc1))),
                      qPrintable(fi.fileName() + ": no drums or no program change"));
@@ -611,18 +577,14 @@ private slots:
 
         // --json: names and words with their times; for a file it cannot read, the reason.
         const QString sung = dir.filePath("sung.mid");
-        write(sung, header(1, 2, 480)
-                        + track(QByteArray("\x00\xff\x03\x09"
-                                           "Dune Song",
-                                           13))
-                        + track(QByteArray("\x00\xff\x05\x05Sand\r\x83\x60\xff\x05\x05"
-                                           "dunes",
-                                           19)));
-        p.start(tool, {"--json", sung, bad});
+        write(sung, header(1, 2, 480) + track(ev(0, {0xff, 0x03, 9}) + "Dune Song")
+                        + track(ev(0, {0xff, 0x05, 5}) + "Sand\r" + ev(480, {0xff, 0x05, 5}) + "dunes"));
+        // With a bank: the preset it plays on each channel.
+        p.start(tool, {"--json", "-s", "/usr/share/sounds/sf2/TimGM6mb.sf2", sung, bad, good});
         QVERIFY(p.waitForFinished());
         QCOMPARE(p.exitCode(), 1);
         const QList<QByteArray> json = p.readAllStandardOutput().split('\n');
-        QCOMPARE(json.size(), 3);
+        QCOMPARE(json.size(), 4);
         QJsonObject o = QJsonDocument::fromJson(json[0]).object();
         QVERIFY2(!o.value("encoding").toString().isEmpty(), json[0].constData());
         o.remove("encoding");
@@ -633,10 +595,7 @@ private slots:
         o = QJsonDocument::fromJson(json[1]).object();
         QVERIFY2(o.value("file") == bad && o.value("error").toString().startsWith("This is not a MIDI file"),
                  json[1].constData());
-        // With a bank: the preset it plays on each channel.
-        p.start(tool, {"--json", "-s", "/usr/share/sounds/sf2/TimGM6mb.sf2", good});
-        QVERIFY(p.waitForFinished());
-        QCOMPARE(QJsonDocument::fromJson(p.readAllStandardOutput()).object().value("channels"),
+        QCOMPARE(QJsonDocument::fromJson(json[2]).object().value("channels"),
                  QJsonDocument::fromJson(R"([{"channel":1,"tracks":[],"program":0,"bank":0,"notes":1,
                      "preset":"Piano 1","substituted":false}])")
                      .array());

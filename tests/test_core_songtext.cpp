@@ -129,13 +129,10 @@ private slots:
             got << QStringLiteral("%1 %2 %3 %4").arg(e.track).arg(e.ms).arg(int(e.kind)).arg(QString(e.bytes));
         QCOMPARE(got, QStringList({"0 0 3 Evening Bells", "0 0 2 (c) Test", "1 0 1 @TEvening Bells",
                                    "1 0 1 @TAda Quill", "1 500 1 \\Ring", "1 2000 5 out", "1 3000 1 /far"}));
-        QTemporaryDir dir;
-        QFile out(dir.filePath("bells.KAR"));
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(smf::file(1, {conductor, words, notes})) > 0);
-        out.close();
-        const SongText t = loadSongText(out.fileName());
+        const SongText t = readSongText(f, "bells.KAR");
         QCOMPARE(QStringList({t.title, t.artists.join(','), t.copyright, shown(t.lyrics)}),
                  QStringList({"Evening Bells", "Ada Quill", "(c) Test", "Ring@500,/far@3000"}));
+        QTemporaryDir dir;
         QVERIFY(!loadSongText(dir.filePath("none.mid")).hasLyrics());
 
         // Words beside exported audio are read with the encoding chosen for the song.
