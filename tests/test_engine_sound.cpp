@@ -308,26 +308,18 @@ private slots:
         QVERIFY2(polyphony == 16 ? usual <= 16 && usual > 8 : usual > 16, qPrintable(QString::number(usual)));
     }
 
-    // The names given to FluidSynth are ones it knows: a wrong one is dropped without a word.
-    void settingsReachTheSynth()
+    // The bank-select mode is given only as the synth is made (the rest is set again on the live synth): a name
+    // FluidSynth does not know would be dropped without a word.
+    void bankModeReachesTheSynth()
     {
         SoundConfig c;
-        c.polyphony = 100;
-        c.reverbRoom = 0.4;
-        c.chorusVoices = 7;
         c.bankMode = SoundConfig::BankMode::XG;
         fluid_settings_t *s = new_fluid_settings();
         applySoundSettings(s, c);
-        int poly = 0, voices = 0;
-        double room = 0;
         char mode[8] = {};
-        fluid_settings_getint(s, "synth.polyphony", &poly);
-        fluid_settings_getnum(s, "synth.reverb.room-size", &room);
-        fluid_settings_getint(s, "synth.chorus.nr", &voices);
         fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode);
         delete_fluid_settings(s);
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(poly).arg(room).arg(voices).arg(mode),
-                 QStringLiteral("100 0.4 7 xg"));
+        QCOMPARE(QByteArray(mode), "xg");
     }
 
     // Without a card the synth is the whole mixer, and finding that out is quick. Its level is what a sounding
