@@ -123,8 +123,7 @@ private slots:
         wet.reverbLevel = 1.0;
         wet.chorusLevel = 4.0;
         wet.chorusDepth = 20.0;
-        const QString song = reverb ? m_staccato : m_flute;
-        QCOMPARE(dev->open(song), 0);
+        QCOMPARE(dev->open(reverb ? m_staccato : m_flute), 0);
         qsizetype takes[3] = {};   // frames written when each take starts
         for (int i = 0; i < 3; ++i) {
             // Plain, wet, plain again: the two plain ones tell how alike two takes are.
@@ -293,7 +292,8 @@ private slots:
         QString error;
         QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
         // Voices above the new limit are let go, and take their release time.
-        QThread::msleep(500);
+        const qint64 changedAt = dev->position();
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= changedAt + 500, 20000);
         QVector<int> counts;
         for (int i = 0; i < 60; ++i, QThread::msleep(20))
             counts << dev->activeVoices();
