@@ -327,7 +327,8 @@ private slots:
             {QByteArray("\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
         const QString wav = path("level.wav");
         QVERIFY(!song.isEmpty());
-        // Each setting holds for StepMs; the level is measured in the middle half of what was written meanwhile.
+        // Each setting holds for StepMs of the song; the level is measured in the middle half of what was written
+        // meanwhile.
         constexpr int StepMs = 600;
         const std::pair<int, int> steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};   // volume, mute
         QVector<qsizetype> at;   // samples in the file when each step began, and at the end
@@ -344,7 +345,8 @@ private slots:
             for (const auto &[volume, mute] : steps) {
                 QVERIFY(mixer.SetVolume(volume) && mixer.SetMute(mute) && engine.level() == volume);
                 at << TestEnv::readWav(wav).size();
-                QThread::msleep(StepMs);
+                const qint64 from = engine.position();
+                QTRY_VERIFY_WITH_TIMEOUT(engine.position() >= from + StepMs, 20000);
             }
             at << TestEnv::readWav(wav).size();
         }
@@ -360,7 +362,9 @@ private slots:
         const int full = level(0), half = level(1), muted = level(2), zero = level(3), again = level(4);
         const QString seen = QStringLiteral("%1 %2 %3 %4 %5").arg(full).arg(half).arg(muted).arg(zero).arg(again);
         QVERIFY2(full > 1000 && half < full * 0.6 && half > full * 0.1, qPrintable(seen));
-        QVERIFY2(muted < full / 100 && zero < full / 100 && again > full * 0.8, qPrintable(seen));
+        // The chord's two notes beat: where a 300 ms window falls moves its peak by up to 30 %, while half the
+        // volume is a fifth of the level.
+        QVERIFY2(muted < full / 100 && zero < full / 100 && again > full / 2, qPrintable(seen));
     }
 
     // A real card's controls, where one answers. They are put back as found.
