@@ -123,8 +123,7 @@ private slots:
         wet.reverbLevel = 1.0;
         wet.chorusLevel = 4.0;
         wet.chorusDepth = 20.0;
-        const QString song = reverb ? m_staccato : m_flute;
-        QCOMPARE(dev->open(song), 0);
+        QCOMPARE(dev->open(reverb ? m_staccato : m_flute), 0);
         qsizetype takes[3] = {};   // frames written when each take starts
         for (int i = 0; i < 3; ++i) {
             // Plain, wet, plain again: the two plain ones tell how alike two takes are.
@@ -132,7 +131,7 @@ private slots:
             QVERIFY2(dev->setSound(i == 1 ? wet : plain, &error), qPrintable(error));
             takes[i] = TestEnv::readWav(wav).size() / 2;
             QCOMPARE(dev->play(0), 0);
-            QThread::msleep(1500);
+            QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= 1500, 20000);
             QCOMPARE(dev->stop(), 0);
             QThread::msleep(100);
         }
@@ -164,128 +163,92 @@ private slots:
     }
 
     // Each bank has every GM preset, so the channel's preset tells which one won.
-    void bankChangeWhilePlaying_data()
-    {
-        QTest::addColumn<QStringList>("before");
-        QTest::addColumn<QStringList>("after");
-        const QString small = TestEnv::soundFont();
-        QTest::newRow("full bank to the top") << QStringList{small, FullBank} << QStringList{FullBank, small};
-        QTest::newRow("small bank to the top") << QStringList{FullBank, small} << QStringList{small, FullBank};
-    }
     void bankChangeWhilePlaying()
     {
-        QFETCH(QStringList, before);
-        QFETCH(QStringList, after);
+        const QStringList before{TestEnv::soundFont(), FullBank}, after{FullBank, TestEnv::soundFont()};
         const QString wav = path("change.wav");
         SoundConfig sound;
         sound.banks = before;
         auto dev = device(wav, sound);
         QCOMPARE(dev->open(m_organ), 0);
+        QElapsedTimer sincePlay;
+        sincePlay.start();
         QCOMPARE(dev->play(0), 0);
-        QThread::msleep(1000);
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= 1000, 20000);
         QCOMPARE(dev->channelPreset(0).bankFile, before[0]);
         sound = dev->sound();
         sound.banks = after;
         const qint64 was = dev->position();
-        QElapsedTimer took;
-        took.start();
         QString error;
         QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
-        const qint64 now = dev->position(), spent = took.elapsed();
+        // The song goes on where it was: a late output catches up, but never runs ahead of the clock.
+        const qint64 now = dev->position(), elapsed = sincePlay.elapsed();
         const qsizetype changedAt = TestEnv::readWav(wav).size() / 2;
-        QVERIFY2(now >= was && now <= was + spent + 60,
-                 qPrintable(QStringLiteral("%1 ms before, %2 ms after %3 ms").arg(was).arg(now).arg(spent)));
+        QVERIFY2(now >= was && now <= elapsed + 60,
+                 qPrintable(QStringLiteral("%1 ms before, %2 ms after, %3 ms played").arg(was).arg(now).arg(elapsed)));
         QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
-        QTRY_VERIFY_WITH_TIMEOUT(dev->activeVoices() > 0, 1000);
-        const FluidSequencer::ChannelPreset preset = dev->channelPreset(0);
-        QCOMPARE(preset.bankFile, after[0]);
-        QCOMPARE(preset.program, 19);   // set by the song, before the change
-        QThread::msleep(500);
-        QCOMPARE(dev->stop(), 0);
-        QThread::msleep(300);
-        QCOMPARE(dev->activeVoices(), 0);
-        const qsizetype stoppedAt = TestEnv::readWav(wav).size() / 2;
-        QThread::msleep(500);
+        QTRY_VERIFY_WITH_TIMEOUT(dev->activeVoices() > 0, 20000);
+        // The program was set by the song, before the change.
+        QCOMPARE(std::pair(dev->channelPreset(0).bankFile, dev->channelPreset(0).program), std::pair(after[0], 19));
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= now + 500, 20000);
         dev.reset();
-        const QVector<double> s = mono(TestEnv::readWav(wav));
-        QVERIFY2(firstAbove(s, 1000, changedAt) > 0, "silent after the change");
-        QVERIFY2(lastAbove(s, 40) < stoppedAt + Rate / 10, "sound after stop");
+        QVERIFY2(firstAbove(mono(TestEnv::readWav(wav)), 1000, changedAt) > 0, "silent after the change");
     }
 
     // The preset each channel plays, named by the bank, marked when it stands in for a missing one
     // (bank 8 piano); what the channels play as it happens; a lock keeps strings through a change.
-    void channelSounds_data()
-    {
-        QTest::addColumn<QString>("bank");
-        QTest::addColumn<QStringList>("names");   // piano, strings, drums
-        QTest::newRow("small") << TestEnv::soundFont() << QStringList{"Piano 1", "Strings CLP", "TR 808"};
-        QTest::newRow("full") << FullBank << QStringList{"Yamaha Grand Piano", "Strings", "TR-808"};
-    }
     void channelSounds()
     {
-        QFETCH(QString, bank);
-        QFETCH(QStringList, names);
+        const QStringList names{"Piano 1", "Strings CLP", "TR 808"};
         const QString song = TestEnv::writeTracks(
             path("parts.mid"), {QByteArray("\x00\xB0\x00\x08\x00\xC0\x00\x00\x90\x3C\x64\x00\xC1\x30\x00\x91\x40\x40"
                                            "\x00\xC9\x19\x00\x99\x24\x64\x87\x40\xC1\x31\x87\x40\x80\x3C\x00",
                                            34)});
-        SoundConfig sound;
-        sound.banks = QStringList{bank};
-        auto dev = device(path("parts.wav"), sound);
-        QCOMPARE(dev->open(song), 0);
-        QCOMPARE(dev->play(0), 0);
+        auto dev = device(path("parts.wav"));
+        QVERIFY(dev->open(song) == 0 && dev->play(0) == 0);
         const ChannelActivity *a = dev->channelActivity();
-        QTRY_VERIFY_WITH_TIMEOUT(a->noteOns[1] == 1, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(a->noteOns[1] == 1, 20000);
         QVERIFY(a->sounding(0, 0x3C) && a->sounding(1, 0x40) && a->velocity[1] == 0x40 && a->noteOns[9] == 1);
         ChannelMix::Settings mix;
         mix.muted[0] = mix.lock[1].on = true;
         dev->setChannelMix(mix);
         QVERIFY(!a->sounding(0, 0x3C) && a->sounding(1, 0x40));
         QCOMPARE(dev->channelMix().lock[1].program, 48);
-        QTRY_VERIFY_WITH_TIMEOUT(dev->position() > 1200, 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() > 1200, 20000);
         const auto plays = [&dev](int ch) {
             return std::pair{dev->channelSound(ch).preset, dev->channelSound(ch).substituted};
         };
-        QCOMPARE(plays(0), std::pair(names[0], true));
-        QCOMPARE(plays(1), std::pair(names[1], false));
-        QCOMPARE(plays(9), std::pair(names[2], false));
+        QCOMPARE((QList{plays(0), plays(1), plays(9)}),
+                 (QList{std::pair(names[0], true), std::pair(names[1], false), std::pair(names[2], false)}));
         dev->setChannelMix({});
         QVERIFY(plays(1).first != names[1]);   // the song's own change, let through
     }
 
-    // A bank that will not load leaves the stack and the song as they were.
-    void badBankRefused_data()
-    {
-        QTest::addColumn<bool>("playing");
-        QTest::newRow("before any song") << false;
-        QTest::newRow("while playing") << true;
-    }
+    // A bank that will not load leaves the stack and the song as they were, before any song and while one plays.
     void badBankRefused()
     {
-        QFETCH(bool, playing);
         const QString garbage = path("garbage.sf2");
         QVERIFY(TestEnv::writeFile(garbage, "RIFF....sfbk not really"));
         auto dev = device(QStringLiteral("/dev/null"));
-        if (playing) {
-            QCOMPARE(dev->open(m_organ), 0);
-            QCOMPARE(dev->play(0), 0);
+        for (const bool playing : {false, true}) {
+            if (playing) {
+                QVERIFY(dev->open(m_organ) == 0 && dev->play(0) == 0);
+            }
+            const SoundConfig was = dev->sound();
+            for (const QStringList &banks :
+                 {QStringList{garbage, TestEnv::soundFont()}, QStringList{TestEnv::soundFont(), path("missing.sf2")}}) {
+                SoundConfig wanted = was;
+                wanted.banks = banks;
+                wanted.reverb = !was.reverb;
+                QString error;
+                QVERIFY(!dev->setSound(wanted, &error));
+                QVERIFY2(error.contains(banks.contains(garbage) ? garbage : path("missing.sf2")), qPrintable(error));
+                QCOMPARE(dev->sound(), was);
+            }
         }
-        const SoundConfig was = dev->sound();
-        for (const QStringList &banks :
-             {QStringList{garbage, TestEnv::soundFont()}, QStringList{TestEnv::soundFont(), path("missing.sf2")}}) {
-            SoundConfig wanted = was;
-            wanted.banks = banks;
-            wanted.reverb = !was.reverb;
-            QString error;
-            QVERIFY(!dev->setSound(wanted, &error));
-            QVERIFY2(error.contains(banks.contains(garbage) ? garbage : path("missing.sf2")), qPrintable(error));
-            QCOMPARE(dev->sound(), was);
-        }
-        if (playing) {
-            QThread::msleep(300);
-            QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
-            QCOMPARE(dev->channelPreset(0).bankFile, TestEnv::soundFont());
-        }
+        QThread::msleep(300);
+        QCOMPARE(dev->mode(), SequencerDevice::Mode::Playing);
+        QCOMPARE(dev->channelPreset(0).bankFile, TestEnv::soundFont());
     }
 
     // The sound window's list: every driver FluidSynth has, the file driver only when in use; those that do not
@@ -323,14 +286,14 @@ private slots:
         QFETCH(int, polyphony);
         QVERIFY(TestEnv::writeFile(path("dense.mid"), dense::song(3, 3)));
         auto dev = device(QStringLiteral("/dev/null"));
-        QCOMPARE(dev->open(path("dense.mid")), 0);
-        QCOMPARE(dev->play(0), 0);
+        QVERIFY(dev->open(path("dense.mid")) == 0 && dev->play(0) == 0);
         SoundConfig sound = dev->sound();
         sound.polyphony = polyphony;
         QString error;
         QVERIFY2(dev->setSound(sound, &error), qPrintable(error));
         // Voices above the new limit are let go, and take their release time.
-        QThread::msleep(500);
+        const qint64 changedAt = dev->position();
+        QTRY_VERIFY_WITH_TIMEOUT(dev->position() >= changedAt + 500, 20000);
         QVector<int> counts;
         for (int i = 0; i < 60; ++i, QThread::msleep(20))
             counts << dev->activeVoices();
@@ -340,48 +303,22 @@ private slots:
         QVERIFY2(polyphony == 16 ? usual <= 16 && usual > 8 : usual > 16, qPrintable(QString::number(usual)));
     }
 
-    // The names given to FluidSynth are ones it knows: a wrong one is dropped without a word.
-    void settingsReachTheSynth()
+    // The bank-select mode is given only as the synth is made (the rest is set again on the live synth): a name
+    // FluidSynth does not know would be dropped without a word.
+    void bankModeReachesTheSynth()
     {
         SoundConfig c;
-        c.polyphony = 100;
-        c.reverbRoom = 0.4;
-        c.chorusVoices = 7;
         c.bankMode = SoundConfig::BankMode::XG;
         fluid_settings_t *s = new_fluid_settings();
         applySoundSettings(s, c);
-        int poly = 0, voices = 0;
-        double room = 0;
         char mode[8] = {};
-        fluid_settings_getint(s, "synth.polyphony", &poly);
-        fluid_settings_getnum(s, "synth.reverb.room-size", &room);
-        fluid_settings_getint(s, "synth.chorus.nr", &voices);
         fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode);
         delete_fluid_settings(s);
-        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(poly).arg(room).arg(voices).arg(mode),
-                 QStringLiteral("100 0.4 7 xg"));
+        QCOMPARE(QByteArray(mode), "xg");
     }
 
-    // Without a card the synth is the whole mixer, and finding that out is quick.
-    void withoutCard()
-    {
-        FluidSequencer engine({TestEnv::soundFont(), QStringLiteral("file"), QStringLiteral("/dev/null")});
-        QElapsedTimer t;
-        t.start();
-        SystemMixer mixer(&engine, QByteArrayLiteral("hw:97"));
-        QVERIFY2(t.elapsed() < 500, "opening the mixer blocked");
-        QCOMPARE(mixer.SourceCount(), 1);
-        QCOMPARE(indexOf(mixer, QStringLiteral("Lyrabox Synth")), 0);
-        QVERIFY(mixer.SetVolume(1234) && !mixer.SetVolume(65536) && !mixer.SetMute(2));
-        QVERIFY(mixer.TakeError());
-        QCOMPARE(engine.level(), 1234);
-        SystemMixer none(nullptr, QByteArrayLiteral("hw:97"));
-        QCOMPARE(none.SourceCount(), 0);
-        none.Volume();
-        QVERIFY(none.TakeError());   // no source: reads fail, and say so
-    }
-
-    // The mixer's level is what a sounding note plays at, and a mute does not end it.
+    // Without a card the synth is the whole mixer, and finding that out is quick. Its level is what a sounding
+    // note plays at, and a mute does not end it.
     void synthLevelChangesSound()
     {
         // Organ (no decay): one chord held for 5 s.
@@ -390,26 +327,33 @@ private slots:
             {QByteArray("\x00\xC0\x13\x00\x90\x3C\x70\x00\x90\x43\x70\xA5\x60\x80\x3C\x00\x00\x80\x43\x00", 20)});
         const QString wav = path("level.wav");
         QVERIFY(!song.isEmpty());
-        // Each setting holds for StepMs; the level is measured in the middle half of what was written meanwhile.
+        // Each setting holds for StepMs of the song; the level is measured in the middle half of what was written
+        // meanwhile.
         constexpr int StepMs = 600;
-        const struct {
-            int volume;
-            int mute;
-        } steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};
+        const std::pair<int, int> steps[] = {{65535, 0}, {32768, 0}, {32768, 1}, {0, 0}, {65535, 0}};   // volume, mute
         QVector<qsizetype> at;   // samples in the file when each step began, and at the end
         {
             FluidSequencer engine({TestEnv::soundFont(), QStringLiteral("file"), wav});
+            QElapsedTimer t;
+            t.start();
             SystemMixer mixer(&engine, QByteArrayLiteral("hw:97"));
-            QVERIFY(mixer.SetSourceIndex(indexOf(mixer, QStringLiteral("Lyrabox Synth"))));
-            QCOMPARE(engine.open(song), 0);
-            QCOMPARE(engine.play(0), 0);
-            for (const auto &s : steps) {
-                QVERIFY(mixer.SetVolume(s.volume) && mixer.SetMute(s.mute));
+            QVERIFY2(t.elapsed() < 500, "opening the mixer blocked");
+            QCOMPARE(mixer.SourceCount(), 1);
+            QCOMPARE(indexOf(mixer, QStringLiteral("Lyrabox Synth")), 0);
+            QVERIFY(mixer.SetSourceIndex(0) && !mixer.SetVolume(65536) && !mixer.SetMute(2) && mixer.TakeError());
+            QVERIFY(engine.open(song) == 0 && engine.play(0) == 0);
+            for (const auto &[volume, mute] : steps) {
+                QVERIFY(mixer.SetVolume(volume) && mixer.SetMute(mute) && engine.level() == volume);
                 at << TestEnv::readWav(wav).size();
-                QThread::msleep(StepMs);
+                const qint64 from = engine.position();
+                QTRY_VERIFY_WITH_TIMEOUT(engine.position() >= from + StepMs, 20000);
             }
             at << TestEnv::readWav(wav).size();
         }
+        SystemMixer none(nullptr, QByteArrayLiteral("hw:97"));
+        QCOMPARE(none.SourceCount(), 0);
+        none.Volume();
+        QVERIFY(none.TakeError());   // no source: reads fail, and say so
         const QVector<qint16> s = TestEnv::readWav(wav);
         auto level = [&](int i) {
             const qsizetype quarter = (at[i + 1] - at[i]) / 4;
@@ -418,7 +362,9 @@ private slots:
         const int full = level(0), half = level(1), muted = level(2), zero = level(3), again = level(4);
         const QString seen = QStringLiteral("%1 %2 %3 %4 %5").arg(full).arg(half).arg(muted).arg(zero).arg(again);
         QVERIFY2(full > 1000 && half < full * 0.6 && half > full * 0.1, qPrintable(seen));
-        QVERIFY2(muted < full / 100 && zero < full / 100 && again > full * 0.8, qPrintable(seen));
+        // The chord's two notes beat: where a 300 ms window falls moves its peak by up to 30 %, while half the
+        // volume is a fifth of the level.
+        QVERIFY2(muted < full / 100 && zero < full / 100 && again > full / 2, qPrintable(seen));
     }
 
     // A real card's controls, where one answers. They are put back as found.

@@ -15,11 +15,6 @@ QString samplesDir();   // generated sample songs (from the build)
 QString soundFont();    // small GM bank for engine tests
 // Interleaved 16-bit stereo samples of a WAV file the renderer writes.
 QVector<qint16> readWav(const QString &path);
-// Interleaved stereo samples in ms of such a file (44.1 kHz).
-inline qsizetype wavSamples(qint64 ms)
-{
-    return ms * 44100 / 1000 * 2;
-}
 // The loudest of samples [from, to) of s; to -1: to the end.
 int peak(const QVector<qint16> &s, qsizetype from = 0, qsizetype to = -1);
 // The bytes of a file; empty when it cannot be read.
