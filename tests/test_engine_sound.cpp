@@ -1,6 +1,7 @@
 #include "bench/densesong.h"
 #include "components/engine/systemmixer.h"
 #include "playback/engine/fluidsequencer.h"
+#include "playback/engine/mappedevents.h"
 #include "playback/engine/soundsetup.h"
 #include "testenv.h"
 #include <QtTest>
@@ -315,6 +316,30 @@ private slots:
         fluid_settings_copystr(s, "synth.midi-bank-select", mode, sizeof mode);
         delete_fluid_settings(s);
         QCOMPARE(QByteArray(mode), "xg");
+    }
+
+    // A loop's jump puts back what the song set only after A, and the channel's level still scales the volume.
+    void loopJumpPutsBackControls()
+    {
+        fluid_settings_t *s = new_fluid_settings();
+        fluid_synth_t *synth = new_fluid_synth(s);
+        ControlDefaults defaults;
+        defaults.read(synth);
+        for (int cc : {7, 10, 91, 93})
+            fluid_synth_cc(synth, 2, cc, 3);
+        ChannelMix mix;
+        ChannelMix::Settings half;
+        half.level[2] = 50;
+        mix.apply(half);
+        defaults.send(synth, mix);
+        QList<int> now;
+        for (int cc : {7, 10, 91, 93})
+            QCOMPARE(fluid_synth_get_cc(synth, 2, cc, &now.emplaceBack()), FLUID_OK);
+        int reverb = 0;
+        fluid_synth_get_cc(synth, 0, 91, &reverb);
+        delete_fluid_synth(synth);
+        delete_fluid_settings(s);
+        QCOMPARE(now, (QList<int>{50, 64, reverb, 0}));
     }
 
     // Without a card the synth is the whole mixer, and finding that out is quick. Its level is what a sounding
