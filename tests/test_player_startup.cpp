@@ -95,55 +95,24 @@ private slots:
         QCOMPARE(m.topTw() / 15, p.wantTop / 15);
     }
 
-    void optionsAndColoursRoundTrip()
+    // Read as stored (only 1 ticks a box) and saved at the end; minimized, the place and the colours stay as stored.
+    void optionsRoundTripWhileMinimized()
     {
         PlayerFixture f;
-        set(f, {{"MidiFore", "16777215"}, {"MidiPause", "12.5"}, {"MidiLoop", "1"}, {"MidiShuffle", "2"}});
+        set(f, {{"MidiLeft", "1500"}, {"MidiBack", "255"}, {"MidiFore", "16777215"}});
+        set(f, {{"MidiPause", "12.5"}, {"MidiLoop", "1"}, {"MidiShuffle", "2"}});
         Midi &m = f.start();
-        QVERIFY(m.lightCorners() && m.controls().chkLoop->isChecked());
+        QVERIFY(m.lightCorners() && m.controls().chkLoop->isChecked() && !m.controls().chkShuffle->isChecked());
         QCOMPARE(m.controls().txtPause->text(), "12");
-        QVERIFY(!m.controls().chkShuffle->isChecked());   // only 1 means checked
-        f.dialogs.answers << Dialogs::Answer::Yes;        // the system colours
+        f.dialogs.answers << Dialogs::Answer::Yes;   // the system colours
         m.controls().cmdColor->click();
-        f.quit();
-        QCOMPARE(get(*f.settings, "MidiBack"), QString::number(qint32(0x8000000F)));
-        QCOMPARE(get(*f.settings, "MidiLoop") + get(*f.settings, "MidiPause"), "112");
-    }
-
-    // Stored colours no colour can have read as the defaults; the rest as stored,
-    // the system pair exactly, not through single precision.
-    void storedColours_data()
-    {
-        QTest::addColumn<Colours>("c");
-        QTest::newRow("plain") << Colours{"255", "16777215", 255, 0xFFFFFF};
-        QTest::newRow("system pair") << Colours{"&H8000000F&", "-2147483630", qint32(0x8000000F), qint32(0x80000012)};
-        QTest::newRow("above white") << Colours{"16777216", "&H1000000&", 0x808080, 0};
-        QTest::newRow("negative") << Colours{"-1", "-5", 0x808080, 0};
-        QTest::newRow("other system colour") << Colours{"&H80000005&", "99999999999", 0x808080, 0};
-    }
-    void storedColours()
-    {
-        QFETCH(Colours, c);
-        PlayerFixture f;
-        set(f, {{"MidiBack", c.back}, {"MidiFore", c.fore}});
-        Midi &m = f.start();
-        QCOMPARE(m.playerColor(), c.wantBack);
-        QCOMPARE(m.textColor(), c.wantFore);
-        f.quit();
-        QCOMPARE(get(*f.settings, "MidiBack"), QString::number(c.wantBack));
-    }
-
-    void quitWhileMinimizedKeepsPositionAndColours()
-    {
-        PlayerFixture f;
-        set(f, {{"MidiLeft", "1500"}, {"MidiBack", "255"}});
-        Midi &m = f.start();
-        m.controls().chkLoop->setChecked(true);
+        QCOMPARE(m.playerColor(), qint64(qint32(0x8000000F)));
         m.moveTw(3000, 1500);
         m.setWindowState(Qt::WindowMinimized);
         f.quit();
-        QCOMPARE(get(*f.settings, "MidiLeft") + ' ' + get(*f.settings, "MidiBack") + ' ' + get(*f.settings, "MidiLoop"),
-                 "1500 255 1");
+        QCOMPARE(QStringList({get(*f.settings, "MidiLeft"), get(*f.settings, "MidiBack"), get(*f.settings, "MidiLoop"),
+                              get(*f.settings, "MidiPause"), get(*f.settings, "MidiShuffle")}),
+                 QStringList({"1500", "255", "1", "12", "0"}));
     }
 
     void unloadRunsOnceAndWaitsForARunningHandler()
@@ -300,6 +269,47 @@ private slots:
         QVERIFY(!m.isVisible());
         // Saved once, as the quit button saves.
         QCOMPARE(f.settings->GetValue(u"Quillon\\Applets"_s, u"MidiPause"_s, u"unset"_s), u"0"_s);
+    }
+
+    // Paths that come while a handler waits on a box run once it has returned;
+    // when the player ends first they are dropped. Whoever gave them hears which.
+    void waitsForTheRunningHandler_data()
+    {
+        using Fate = Midi::PathsFate;
+        QTest::addColumn<QString>("end");   // "", "while waiting" or "before"
+        QTest::addColumn<QList<Fate>>("told");
+        QTest::newRow("box closed") << QString() << QList<Fate>{Fate::Waiting, Fate::Taken};
+        QTest::newRow("ended while waiting") << u"while waiting"_s << QList<Fate>{Fate::Waiting, Fate::Dropped};
+        QTest::newRow("given to an ended player") << u"before"_s << QList<Fate>{Fate::Dropped};
+    }
+    void waitsForTheRunningHandler()
+    {
+        QFETCH(QString, end);
+        QFETCH(QList<Midi::PathsFate>, told);
+        PlayerFixture f;
+        const QString song = TestEnv::writeMidi(f.dir() + "/song.mid");
+        Midi &m = f.start();
+        QList<Midi::PathsFate> heard;
+        const auto give = [&] { m.openPaths({song, song}, [&heard](Midi::PathsFate fate) { heard << fate; }); };
+        bool ranInside = false;
+        f.dialogs.onMessage = [&](const FakeDialogs::Message &) {
+            give();
+            ranInside = !f.device.openFile.isEmpty();
+            if (end == "while waiting")
+                m.endBySystem();
+        };
+        if (end == "before") {
+            m.endBySystem();
+            give();
+        } else {
+            m.controls().cmdSave->click();   // "No entries in playlist to save"
+        }
+        f.dialogs.onMessage = nullptr;
+        QVERIFY(!ranInside);
+        QTRY_COMPARE(heard, told);
+        QCOMPARE(f.device.openFile, end.isEmpty() ? song : QString());
+        QCOMPARE(m.library()->list().count(), end.isEmpty() ? 2 : 0);   // every path given
+        QCOMPARE(m.unloaded(), !end.isEmpty());
     }
 };
 
