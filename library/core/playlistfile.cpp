@@ -408,6 +408,12 @@ PlayListContents parsePlayList(const QByteArray &bytes, const QString &folder, P
                         .arg(LibraryFile::MaxFileSize / (1024 * 1024));
         return out;
     }
+    // Notepad's "Unicode" is UTF-16 with its byte order mark: read as the same text in UTF-8.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        return parsePlayList(QString(utf16.decode(QByteArrayView(bytes).sliced(2))).toUtf8(), folder, format,
+                             localeEncoding);
+    }
     const QByteArrayView text = bytes.startsWith(Bom) ? QByteArrayView(bytes).sliced(Bom.size()) : bytes;
     if (const QString why = notText(text); !why.isEmpty()) {
         out.error = QStringLiteral("This is not a play list: ") + why;
