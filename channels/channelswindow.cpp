@@ -81,7 +81,7 @@ ChannelsWindow::ChannelsWindow(PlaySession *play, SequencerDevice *device, Chann
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_all);
     layout->addLayout(grid);
-    layout->addWidget(m_keyboard);
+    layout->addWidget(m_keyboard, 1);   // height to spare goes to the keys, not between the rows
     m_timer.setObjectName(QStringLiteral("FrameTimer"));
     m_timer.setInterval(FrameMs);
     connect(&m_timer, &QTimer::timeout, this, &ChannelsWindow::frame);

@@ -6,6 +6,7 @@
 #include "fakes/playerfixture.h"
 #include "testenv.h"
 #include <QCheckBox>
+#include <QLayout>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,6 +30,9 @@ private slots:
         QVERIFY(m.commands()->run(Commands::Channels));
         auto &w = *m.findChild<ChannelsWindow *>();
         QVERIFY(w.following() && w.rowShown(0) && !w.rowShown(1));
+        w.resize(740, 800);   // room to spare goes to the keys; the rows stay under their heads
+        w.layout()->activate();
+        QVERIFY(w.findChild<QCheckBox *>("Mute1")->y() < 150);
         w.findChild<QCheckBox *>("Mute1")->setChecked(true);
         QVERIFY(f.device.mix.muted[0]);
         QCOMPARE(store.value(m.playSession()->openSong(), "mute"), "1");
