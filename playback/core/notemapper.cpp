@@ -132,11 +132,21 @@ QVector<NoteMapper::Message> NoteMapper::sysex(const QByteArray &message)
         m_sent = sent;
         return {};
     }
-    // GS "use for rhythm part": 40 1x 15, value 0 a voice, 1 or 2 a drum map.
-    if (startsWith(data, {0x41, -1, 0x42, 0x12, 0x40}) && data.size() >= 8 && (quint8(data[5]) & 0xF0) == 0x10
-        && data[6] == 0x15)
-        m_drums[size_t(gsPartChannel(data[5] & 0x0F))] = data[7] != 0;
+    bool drums = false;
+    if (const int ch = rhythmPart(message, &drums); ch >= 0)
+        m_drums[size_t(ch)] = drums;
     return {};
+}
+
+int NoteMapper::rhythmPart(const QByteArray &message, bool *drums)
+{
+    const QByteArray data = sysexBody(message);
+    // 40 1x 15, value 0 a voice, 1 or 2 a drum map.
+    if (!startsWith(data, {0x41, -1, 0x42, 0x12, 0x40}) || data.size() < 8 || (quint8(data[5]) & 0xF0) != 0x10
+        || data[6] != 0x15)
+        return -1;
+    *drums = data[7] != 0;
+    return gsPartChannel(data[5] & 0x0F);
 }
 
 QVector<NoteMapper::Message> NoteMapper::offs()

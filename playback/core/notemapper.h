@@ -37,6 +37,8 @@ public:
     QVector<Message> sysex(const QByteArray &data);
     // A GM, GS or XG reset, with or without its F0 and F7.
     static bool isReset(const QByteArray &data);
+    // GS "use for rhythm part": the channel it names (-1 for other messages) and whether drums.
+    static int rhythmPart(const QByteArray &message, bool *drums);
     // The synth put the channel's preset in its drum bank (or out of it).
     void setDrumBank(int channel, bool drums);
     bool drums(int channel) const;

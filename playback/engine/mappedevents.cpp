@@ -26,6 +26,28 @@ QByteArray sysexBytes(fluid_midi_event_t *event)
     return read ? QByteArray(static_cast<const char *>(data), size) : QByteArray();
 }
 
+// FluidSynth takes GS resets but not a part made drums (or a voice again): the channel's
+// type is set here, and its program chosen anew from the bank that type plays.
+void setPart(fluid_synth_t *synth, int ch, bool drums, int program)
+{
+    fluid_synth_set_channel_type(synth, ch, drums ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
+    if (!drums)
+        fluid_synth_bank_select(synth, ch, 0);
+    fluid_synth_program_change(synth, ch, program);
+}
+
+// A reset leaves the types as they were: after it only channel 10 plays drums, all at program 0.
+void setParts(fluid_synth_t *synth, const QByteArray &message)
+{
+    bool drums = false;
+    const int part = NoteMapper::rhythmPart(message, &drums);
+    int font = 0, bank = 0, program = 0;
+    if (part >= 0 && fluid_synth_get_program(synth, part, &font, &bank, &program) == FLUID_OK)
+        setPart(synth, part, drums, program);
+    for (int ch = 0; ch < 16 && NoteMapper::isReset(message); ++ch)
+        setPart(synth, ch, ch == 9, 0);
+}
+
 // The synth knows which presets come from its drum bank, whatever message put them there.
 void noteDrumBank(fluid_synth_t *synth, NoteMapper &mapper, int channel)
 {
@@ -61,6 +83,7 @@ int sendMapped(fluid_synth_t *synth, NoteMapper &mapper, ChannelMix &mix, fluid_
             if (mix.filter(m))
                 send(synth, m);
         const int rc = fluid_synth_handle_midi_event(synth, event);
+        setParts(synth, bytes);
         for (int c = 0; c < 16; ++c)
             noteDrumBank(synth, mapper, c);
         if (NoteMapper::isReset(bytes))
