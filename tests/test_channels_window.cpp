@@ -6,7 +6,6 @@
 #include "fakes/playerfixture.h"
 #include "testenv.h"
 #include <QCheckBox>
-#include <QLayout>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,7 +30,7 @@ private slots:
         auto &w = *m.findChild<ChannelsWindow *>();
         QVERIFY(w.following() && w.rowShown(0) && !w.rowShown(1));
         w.resize(740, 800);   // room to spare goes to the keys; the rows stay under their heads
-        w.layout()->activate();
+        w.show();
         QVERIFY(w.findChild<QCheckBox *>("Mute1")->y() < 150);
         w.findChild<QCheckBox *>("Mute1")->setChecked(true);
         QVERIFY(f.device.mix.muted[0]);

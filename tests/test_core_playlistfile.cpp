@@ -86,8 +86,7 @@ private slots:
         const auto utf16 = [](QStringEncoder::Encoding e, const char *text) -> QByteArray {
             return QStringEncoder(e, QStringEncoder::Flag::WriteBom).encode(QString::fromUtf8(text));
         };
-        m3u("m3u in UTF-16 with its mark", utf16(QStringEncoder::Utf16LE, "c\u00E9.mid\r\n"), "KOI8-R", {"F/cé.mid"});
-        pls("pls in UTF-16 with its mark", utf16(QStringEncoder::Utf16BE, "File1=c\u00E9.mid"), {"F/cé.mid"});
+        m3u("m3u in UTF-16", utf16(QStringEncoder::Utf16LE, "c\u00E9.mid\r\n"), "KOI8-R", {"F/cé.mid"});
         m3u("m3u in UTF-8", "caf\xC3\xA9.mid\n", "KOI8-R", {"F/café.mid"});
         m3u("m3u in the locale's encoding", "\xF0\xC5\xD3\xCE\xD1.mid\n", "KOI8-R", {"F/Песня.mid"});
         m3u("m3u, locale UTF-8: Windows-1252", "caf\xE9 \x80.mid\n", "UTF-8", {"F/café €.mid"});

@@ -310,11 +310,10 @@ private slots:
         QTest::newRow("--tempo 50") << QStringList{"--tempo", "50"} << organ << organ << 44100;
         QTest::newRow("--transpose 12") << QStringList{"--transpose", "12"} << organ << octave << -1;
         QTest::newRow("GS drum part at -7") << QStringList{"--transpose", "-7"} << gs << gs << -1;
-        QTest::newRow("GS drum part sounds as channel 10")
+        QTest::newRow("GS drums: channel 10")
             << QStringList{} << gs << QByteArray("\x00\x99\x24\x64\x87\x40\x89\x24\x00", 9) << -1;
-        const QByteArray gsReset("\x00\xF0\x0A\x41\x10\x42\x12\x40\x00\x7F\x00\x41\xF7", 13);
-        QTest::newRow("GS reset: a voice again")
-            << QStringList{} << gs.left(13) + gsReset + gs.mid(13) << gs.mid(13) << -1;
+        const QByteArray reset = gs.left(13) + gs.left(8) + QByteArray("\x00\x7F\x00\x41\xF7", 5) + gs.mid(13);
+        QTest::newRow("GS reset") << QStringList{} << reset << gs.mid(13) << -1;
         const QByteArray duet = organ.left(7) + QByteArray("\x00\x91\x40\x64", 4) + organ.mid(7)
                                 + QByteArray("\x00\x81\x40\x00", 4);
         QTest::newRow("--mute 2") << QStringList{"--mute", "2"} << duet << organ << -1;
