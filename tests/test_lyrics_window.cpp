@@ -1,9 +1,13 @@
-// The lyrics window (and the tempo and key window) on a player of fakes: its command, which syllable is sung at which
-// moment through play, pause, seeks, song changes and the interlude, and the encoding picked by hand.
+// The windows that follow the song, on a player of fakes. The lyrics window: its command, which syllable is sung at
+// which moment through play, pause, seeks, song changes and the interlude, and the encoding picked by hand.
+#include "channels/channelswindow.h"
+#include "channels/core/channelchoices.h"
+#include "components/core/songstore.h"
 #include "fakes/playerfixture.h"
 #include "lyrics/lyricswindow.h"
 #include "playback/tempowindow.h"
 #include "testenv.h"
+#include <QCheckBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QLabel>
@@ -123,6 +127,49 @@ private slots:
         QCOMPARE(w.findChild<QSpinBox *>(u"Tempo"_s)->value(), 100);
         QCOMPARE(w.loopText(), u"none"_s);
         QCOMPARE(TestEnv::namelessControls(&w), QStringList());
+    }
+
+    // The channels window: the rows of the song's channels, the meter and keys from the device's activity, choices
+    // given to the device and kept per song.
+    void channelsWindow()
+    {
+        PlayerFixture f;
+        QTemporaryDir dir;
+        SongStore store(dir.filePath("songs.sqlite"));
+        Midi &m = f.startWith({"a.mid", "b.mid"}, 60000);
+        TestEnv::writeMidi(f.dir() + "/data/b.mid", 3000);   // songs are known by their bytes
+        ChannelChoices choices(m.playSession(), &f.device, &store);
+        m.commands()->bindWindow(Commands::Channels,
+                                 [&] { return new ChannelsWindow(m.playSession(), &f.device, &choices, &m); });
+        QVERIFY(m.menu()->actions().contains(m.commands()->action(Commands::Channels)));
+        QCOMPARE(m.commands()->action(Commands::Channels)->shortcut(), QKeySequence("Ctrl+K"));
+        f.press("Play");
+        QVERIFY(m.commands()->run(Commands::Channels));
+        auto &w = *m.findChild<ChannelsWindow *>();
+        QVERIFY(w.following() && w.rowShown(0) && !w.rowShown(1));
+        w.findChild<QCheckBox *>("Mute1")->setChecked(true);
+        QVERIFY(f.device.mix.muted[0]);
+        QCOMPARE(store.value(m.playSession()->openSong(), "mute"), "1");
+
+        f.device.activity.noteOns[0] = 1;
+        f.device.activity.velocity[0] = 100;
+        f.device.activity.keys[0][0] = quint64(1) << 60;
+        f.device.sounds[0] = {"Grand", true};
+        w.frame();
+        QCOMPARE(w.meter(0), 103);   // in sixteenths of 127
+        QCOMPARE(w.keyboard()->channelAt(60), 0);
+        w.frame();   // no new note: the meter falls
+        QVERIFY(w.meter(0) < 100 && w.meter(0) > 50);
+        f.press("Pause");
+        QVERIFY(!w.following());
+        QCOMPARE(w.plays(0), "Grand (stand-in)");
+
+        f.press("Next");   // another song: its own choices, none
+        QVERIFY(!f.device.mix.muted[0]);
+        f.press("Prev");
+        QVERIFY(f.device.mix.muted[0]);
+        w.close();
+        QTRY_VERIFY(!m.findChild<ChannelsWindow *>());
     }
 };
 
