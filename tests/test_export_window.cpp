@@ -177,6 +177,7 @@ private slots:
         QFETCH(QString, end);
         QFETCH(Dialogs::Answer, answer);
         const bool exporting = end != "quit before";
+        QStringList order;   // the job's songs as it tells them, till it goes with the player
         PlayerFixture fx;
         Midi &m = fx.startWith({"b.mid"});
         m.library()->addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
@@ -191,7 +192,6 @@ private slots:
         const QStringList before = exporting ? QStringList{"b.wav"} : QStringList();
         if (exporting) {
             child<QPushButton>(w, "cmdExport")->click();
-            QStringList order;
             auto *job = w->findChild<ExportJob *>();
             connect(job, &ExportJob::songStarted, this,
                     [&](int song) { order << QStringLiteral("start %1").arg(song); });
