@@ -132,7 +132,6 @@ private slots:
         auto refused = [&](const char *tag, int error, const QString &text) {
             QTest::newRow(tag) << Open{1000, error, fail, none, 0, 0, 0, text + u"|Midi Player|48|0"_s};
         };
-        QTest::newRow("200.4 s") << Open{200400, 0, "Entertainer", "Total: 3:20 ", 200, 4, 20, ""};
         QTest::newRow("ticks to even") << Open{125000, 0, "Entertainer", "Total: 2:05 ", 125, 2, 12, ""};
         QTest::newRow("zero length") << Open{
             0, 0, "Entertainer", none, 0, 0, 0, "Multimedia Error: zero length file|Veltrix Lyrabox|0|11"};
