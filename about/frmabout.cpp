@@ -170,6 +170,7 @@ void frmAbout::buildControls()
     chkUp->setObjectName(QStringLiteral("chkUp"));
     chkUp->setGeometry(Twips::toPixels(4140, 3720, 255, 255));
     chkUp->setToolTip(QStringLiteral("Check to automatically look for an update every 30 days"));
+    chkUp->setAccessibleName(QStringLiteral("Look for an update every 30 days"));   // a box without a caption
     cmdUp = makeButton(this, "cmdUp", QStringLiteral("Update..."), 4380, 3720, 1215, 255,
                        QStringLiteral("Check web for update now"));
     cmdSysInfo = makeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."), 4140, 4020, 1440, 255,

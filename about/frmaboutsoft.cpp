@@ -47,6 +47,7 @@ frmAboutSoft::frmAboutSoft(const Services &services, QWidget *parent) : QDialog(
 
     txtNotice = new QTextBrowser(this);
     txtNotice->setObjectName(QStringLiteral("txtNotice"));
+    txtNotice->setAccessibleName(QStringLiteral("Software notice"));
     txtNotice->setPlainText(NoticeText());
     txtNotice->setOpenLinks(false);
 

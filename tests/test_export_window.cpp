@@ -26,13 +26,11 @@ class TestExportWindow : public QObject {
             sound.banks = QStringList{TestEnv::soundFont()};
             return OfflineRender::factory(sound);
         };
-        addExportAction(
-            [&m](const QString &text, const std::function<QWidget *()> &make) {
-            return m.commands()->addWindow(text, make);
-            },
-            {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText, &practice,
-             player.mixOf},
-            &fx.dialogs, fx.settings.get(), renderers)
+        addExportAction([&m](const QString &text,
+                             const std::function<QWidget *()> &make) { return m.commands()->addWindow(text, make); },
+                        {&m, m.playSession(), m.library(), m.controls().List1->selectionModel(), &fx.songText,
+                         &practice, player.mixOf},
+                        &fx.dialogs, fx.settings.get(), renderers)
             ->trigger();
         return m.findChild<FrmExport *>();
     }
@@ -48,7 +46,8 @@ private slots:
             QSKIP("the small GM bank is not installed");
     }
 
-    // What is exported: the selected entries, the whole list or the open song.
+    // What is exported: the selected entries (as heard: its one part muted, silence), the whole list or the open
+    // song. The next window starts with the choices used last; a stored format it does not write reads as WAV.
     void exports_data()
     {
         QTest::addColumn<QString>("choice");
@@ -67,16 +66,18 @@ private slots:
         QFETCH(int, format);
         QFETCH(QStringList, written);
         QFETCH(QString, failure);
+        const bool selected = choice == "optSelected", open = choice == "optOpen";
         PlayerFixture fx;
         fx.songText.texts.insert("b.mid", SongText{"Quiet Road", {}, {}, {}, {}});
+        fx.settings->SetValue("Quillon\\Applets", "MidiExportFormat", "mp3");
         Midi &m = fx.startWith({"a.mid", "b.mid", "c.mid"});
         PlayListBox *list = m.controls().List1;
         list->clearSelection();
-        if (choice == "optSelected") {   // chosen under a find, where it shows as the first row
+        if (selected) {   // chosen under a find, where it shows as the first row
             m.commands()->run(Commands::Find);
             m.findChild<QLineEdit *>("txtFind")->setText("C.M");
             list->setCurrentRow(2);
-        } else if (choice == "optOpen") {
+        } else if (open) {
             list->setCurrentRow(1);
             emit m.controls().List1->enterPressed();
             list->clearSelection();
@@ -86,22 +87,36 @@ private slots:
         }
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
-        FrmExport *w = openExport(m, fx);
-        QVERIFY(w);
+        FrmExport::Player heard;
+        if (selected)
+            heard.mixOf = [](const QString &) {
+                ChannelMix::Settings s;
+                s.muted[0] = true;
+                return s;
+            };
+        FrmExport *w = openExport(m, fx, heard);
+        QVERIFY(w && child<QComboBox>(w, "cmbFormat")->currentIndex() == 0);
+        QCOMPARE(child<QCheckBox>(w, "chkHeard") != nullptr, selected);
         child<QPushButton>(w, "cmdFolder")->click();
         child<QComboBox>(w, "cmbFormat")->setCurrentIndex(format);
         QRadioButton *option = w->findChild<QRadioButton *>(choice);
         QVERIFY(option->isEnabled());
-        if (choice == "optOpen")
+        if (open)
             QCOMPARE(option->text(), "The open song: b.mid (Quiet Road)");
         option->setChecked(true);
-        child<QCheckBox>(w, "chkPractice")->setChecked(choice == "optOpen");
+        child<QCheckBox>(w, "chkPractice")->setChecked(open);
+        child<QCheckBox>(w, "chkLrc")->setChecked(open);   // no words in these songs: no file of them
+        if (selected)
+            child<QCheckBox>(w, "chkHeard")->setChecked(true);
         child<QPushButton>(w, "cmdExport")->click();
         QVERIFY(w->running());
         const RenderJob job = w->findChild<ExportJob *>()->jobs().constFirst();
-        const QList<int> heard{job.tempoPercent, job.transpose};
-        QCOMPARE(heard, choice == "optOpen" ? QList<int>({150, 3}) : QList<int>({100, 0}));
+        QCOMPARE(QList<int>({job.tempoPercent, job.transpose}), open ? QList<int>({150, 3}) : QList<int>({100, 0}));
         QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
+        if (selected) {   // as heard: dither only
+            const QVector<qint16> audio = TestEnv::readWav(out.filePath("c.wav"));
+            QVERIFY(!audio.isEmpty() && TestEnv::peak(audio) < 8);
+        }
 
         QCOMPARE(files(out.path()), written);
         const QString summary = fx.dialogs.messages.value(fx.dialogs.messages.size() - 1).text;
@@ -110,6 +125,13 @@ private slots:
             QVERIFY2(summary.contains(f), qPrintable(summary));
         QCOMPARE(summary.contains("could not be written"), !failure.isEmpty());
         QVERIFY(summary.contains(failure));
+        w->close();
+        QTRY_VERIFY(!m.findChild<FrmExport *>());
+        w = openExport(m, fx);
+        QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), format);
+        QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), out.path());
+        QCOMPARE(child<QCheckBox>(w, "chkPractice")->isChecked() + child<QCheckBox>(w, "chkLrc")->isChecked(),
+                 open ? 2 : 0);
     }
 
     // Nothing to export leaves Export off; the choices follow the list while the window is open,
@@ -138,9 +160,24 @@ private slots:
         QCOMPARE(child<QRadioButton>(w, "optList")->text(), "The whole play list (2 songs)");
     }
 
-    // Cancel stops the song being written and leaves no file of it; the player plays on.
-    void cancelLeavesNothing()
+    // Cancel stops the song being written and leaves no file of it; the player plays on. Quitting the player while
+    // an export runs asks first: Yes ends both and leaves no unfinished file, No keeps both running. With no export
+    // running nothing is asked.
+    void endWhileExporting_data()
     {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<Dialogs::Answer>("answer");
+        QTest::newRow("Cancel") << "cancel" << Dialogs::Answer::No;
+        QTest::newRow("Yes ends the export") << "quit" << Dialogs::Answer::Yes;
+        QTest::newRow("No keeps both") << "quit" << Dialogs::Answer::No;
+        QTest::newRow("nothing to ask") << "quit before" << Dialogs::Answer::No;
+    }
+    void endWhileExporting()
+    {
+        QFETCH(QString, end);
+        QFETCH(Dialogs::Answer, answer);
+        const bool exporting = end != "quit before";
+        QStringList order;   // the job's songs as it tells them, till it goes with the player
         PlayerFixture fx;
         Midi &m = fx.startWith({"b.mid"});
         m.library()->addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
@@ -149,114 +186,38 @@ private slots:
         fx.press("Play");   // one worker while playing: the songs go one after the other
         QTemporaryDir out;
         fx.dialogs.folderResults.enqueue(out.path());
-        FrmExport *w = openExport(m, fx);
-        child<QPushButton>(w, "cmdFolder")->click();
-        child<QRadioButton>(w, "optList")->setChecked(true);
-        child<QPushButton>(w, "cmdExport")->click();
-        QCOMPARE(m.playSession()->playState(), PlayState::Playing);
-        QStringList order;
-        auto *job = w->findChild<ExportJob *>();
-        connect(job, &ExportJob::songStarted, this, [&](int song) { order << QStringLiteral("start %1").arg(song); });
-        connect(job, &ExportJob::songFinished, this,
-                [&](int song, bool, const QString &) { order << QStringLiteral("end %1").arg(song); });
-        // b.wav, then long.wav on its way in a temporary file.
-        QTRY_VERIFY_WITH_TIMEOUT(files(out.path()) == QStringList{"b.wav"}
-                                     && TestEnv::writesInto(QCoreApplication::applicationPid(), out.path()),
-                                 30000);
-        QTRY_COMPARE(order, (QStringList{"start 0", "end 0", "start 1"}));
-        child<QPushButton>(w, "cmdCancel")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
-        QCOMPARE(files(out.path()), QStringList{"b.wav"});
-        QVERIFY(w->summary().contains("cancelled: 1 song not written"));
-        QCOMPARE(m.playSession()->playState(), PlayState::Playing);
-    }
-
-    // As heard: the song's channel choices shape the export (its one part muted: silence).
-    void asHeard()
-    {
-        PlayerFixture fx;
-        Midi &m = fx.startWith({"a.mid"});
-        QVERIFY(!openExport(m, fx)->findChild<QCheckBox *>("chkHeard"));
-        m.findChild<FrmExport *>()->close();
-        QTRY_VERIFY(!m.findChild<FrmExport *>());
-        FrmExport::Player heard;
-        heard.mixOf = [](const QString &) {
-            ChannelMix::Settings s;
-            s.muted[0] = true;
-            return s;
-        };
-        FrmExport *w = openExport(m, fx, heard);
-        QTemporaryDir out;
-        fx.dialogs.folderResults.enqueue(out.path());
-        child<QPushButton>(w, "cmdFolder")->click();
-        child<QRadioButton>(w, "optList")->setChecked(true);
-        child<QCheckBox>(w, "chkHeard")->setChecked(true);
-        child<QPushButton>(w, "cmdExport")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 30000);
-        const QVector<qint16> audio = TestEnv::readWav(out.filePath("a.wav"));
-        QVERIFY(!audio.isEmpty() && TestEnv::peak(audio) < 8);   // dither only
-    }
-
-    // The next window starts with the format, folder and words choice used last; a stored format it does not write
-    // reads as WAV.
-    void remembersFormatAndFolder()
-    {
-        PlayerFixture fx;
-        Midi &m = fx.startWith({"a.mid"});
-        fx.settings->SetValue("Quillon\\Applets", "MidiExportFormat", "mp3");
-        QPointer<FrmExport> w = openExport(m, fx);
-        QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 0);
-        QTemporaryDir out;
-        fx.dialogs.folderResults.enqueue(out.path());
-        child<QPushButton>(w, "cmdFolder")->click();
-        child<QComboBox>(w, "cmbFormat")->setCurrentIndex(2);
-        QVERIFY(!child<QCheckBox>(w, "chkLrc")->isChecked());
-        child<QCheckBox>(w, "chkLrc")->setChecked(true);
-        child<QCheckBox>(w, "chkPractice")->setChecked(true);
-        w->close();
-        QTRY_VERIFY(!w);
-        w = openExport(m, fx);
-        QCOMPARE(child<QComboBox>(w, "cmbFormat")->currentIndex(), 2);
-        QCOMPARE(child<QLineEdit>(w, "txtFolder")->text(), out.path());
-        QVERIFY(child<QCheckBox>(w, "chkLrc")->isChecked() && child<QCheckBox>(w, "chkPractice")->isChecked());
-    }
-
-    // Quitting the player while an export runs asks first: Yes ends both and leaves no unfinished file,
-    // No keeps both running. With no export running nothing is asked.
-    void quitWhileExporting_data()
-    {
-        QTest::addColumn<bool>("exporting");
-        QTest::addColumn<Dialogs::Answer>("answer");
-        QTest::newRow("Yes ends the export") << true << Dialogs::Answer::Yes;
-        QTest::newRow("No keeps both") << true << Dialogs::Answer::No;
-        QTest::newRow("nothing to ask") << false << Dialogs::Answer::No;
-    }
-    void quitWhileExporting()
-    {
-        QFETCH(bool, exporting);
-        QFETCH(Dialogs::Answer, answer);
-        PlayerFixture fx;
-        Midi &m = fx.startWith({});
-        m.library()->addFiles({TestEnv::writeMidi(fx.dir() + "/data/long.mid", 1800000)});
-        QTemporaryDir out;
-        fx.dialogs.folderResults.enqueue(out.path());
         QPointer<FrmExport> w = openExport(m, fx);
         child<QPushButton>(w, "cmdFolder")->click();
+        child<QRadioButton>(w, "optList")->setChecked(true);
+        const QStringList before = exporting ? QStringList{"b.wav"} : QStringList();
         if (exporting) {
             child<QPushButton>(w, "cmdExport")->click();
-            QTRY_VERIFY_WITH_TIMEOUT(TestEnv::writesInto(QCoreApplication::applicationPid(), out.path()), 30000);
+            auto *job = w->findChild<ExportJob *>();
+            connect(job, &ExportJob::songStarted, this,
+                    [&](int song) { order << QStringLiteral("start %1").arg(song); });
+            connect(job, &ExportJob::songFinished, this,
+                    [&](int song, bool, const QString &) { order << QStringLiteral("end %1").arg(song); });
+            // b.wav, then long.wav on its way in a temporary file.
+            QTRY_VERIFY_WITH_TIMEOUT(files(out.path()) == before
+                                         && TestEnv::writesInto(QCoreApplication::applicationPid(), out.path()),
+                                     30000);
+            QTRY_COMPARE(order, (QStringList{"start 0", "end 0", "start 1"}));
         }
-        fx.dialogs.answers.enqueue(answer);
-        fx.quit();
-        QCOMPARE(fx.dialogs.count("End the export and quit?"), exporting ? 1 : 0);
-        const bool quits = answer == Dialogs::Answer::Yes || !exporting;
-        QCOMPARE(m.unloaded(), quits);
-        if (quits) {
-            QTRY_VERIFY(!w);
-            QCOMPARE(files(out.path()), QStringList());
+        QCOMPARE(m.playSession()->playState(), PlayState::Playing);
+        if (end == "cancel") {
+            child<QPushButton>(w, "cmdCancel")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!w->running(), 10000);
+            QVERIFY(w->summary().contains("cancelled: 1 song not written"));
+            QCOMPARE(m.playSession()->playState(), PlayState::Playing);
         } else {
-            QVERIFY(w->running() && w->isVisible() && m.isVisible());
+            fx.dialogs.answers.enqueue(answer);
+            fx.quit();
+            QCOMPARE(fx.dialogs.count("End the export and quit?"), exporting ? 1 : 0);
+            const bool quits = answer == Dialogs::Answer::Yes || !exporting;
+            QCOMPARE(m.unloaded(), quits);
+            QVERIFY(quits ? QTest::qWaitFor([&] { return !w; }) : w->running() && w->isVisible() && m.isVisible());
         }
+        QCOMPARE(files(out.path()), before);
     }
 };
 

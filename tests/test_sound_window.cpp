@@ -1,6 +1,10 @@
+#include "about/core/aboutdate.h"
+#include "about/frmabout.h"
 #include "app/core/appinfo.h"
+#include "app/showhelp.h"
 #include "components/core/soundsettings.h"
 #include "components/core/wildcard.h"
+#include "fakes/fakeclock.h"
 #include "fakes/fakedialogs.h"
 #include "fakes/fakemixer.h"
 #include "sound/frmsound.h"
@@ -53,10 +57,32 @@ struct Load {
     QStringList names;
     int expected, volume, mute, slider;
 };
+
+struct RecordingSounds : WindowSounds {
+    QStringList played;
+    void play(WindowSound sound, SoundFlags flags) override
+    {
+        played << windowSoundName(sound) + u'/' + QString::number(int(flags));
+    }
+};
+
+// How the splash is closed (empty: it times out), the update setting and date
+// stored (empty: nothing written), the answer to the reminder (0: not asked),
+// whether the date is kept (else today is stored).
+struct Opening {
+    QString close, update, date;
+    int answer;
+    bool dateKept;
+};
+
+const QString Version = AboutDate::VersionNumber(AppInfo::VersionMajor, AppInfo::VersionMinor,
+                                                 AppInfo::VersionRevision);
+
 }
 Q_DECLARE_METATYPE(Load)
+Q_DECLARE_METATYPE(Opening)
 
-// The sound window and the volume window.
+// The windows beside the player: sound, volume and about.
 class TestSoundWindow : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
@@ -66,6 +92,41 @@ class TestSoundWindow : public QObject {
     QPointer<FrmSound> m_win;
     QPointer<MidiVol> m_vol;
     QString m_a, m_b, m_c;   // banks: a and b on the system, c elsewhere
+    FakeClock m_clock;
+    RecordingSounds m_sounds;
+    QList<QUrl> m_urls;
+    std::unique_ptr<QWidget> m_main;
+
+    // The about window's player, shown from its first use (it would stand in the way of the mouse in the others).
+    QWidget *main()
+    {
+        if (!m_main) {
+            m_main = std::make_unique<QWidget>();
+            m_main->show();
+        }
+        return m_main.get();
+    }
+    std::unique_ptr<frmAbout> openAbout()
+    {
+        Services s;
+        s.settings = m_settings.get();
+        s.dialogs = &m_dialogs;
+        s.sounds = &m_sounds;
+        s.clock = &m_clock;
+        s.programFile = QCoreApplication::applicationFilePath();
+        auto dlg = std::make_unique<frmAbout>(s, main());
+        dlg->show();
+        return dlg;
+    }
+    void store(const QString &update, const QString &date)
+    {
+        m_settings->SetValue(QStringLiteral("Quillon"), QStringLiteral("Update"), update);
+        m_settings->SetValue(QStringLiteral("Quillon"), QStringLiteral("UpdateDate"), date);
+    }
+    QString setting(const char *key) const
+    {
+        return m_settings->GetValue(QStringLiteral("Quillon"), QLatin1String(key), {});
+    }
 
     FrmSound *open(QWidget *player = nullptr)
     {
@@ -111,10 +172,14 @@ class TestSoundWindow : public QObject {
     int enabledControls() { return combo()->isEnabled() + slider()->isEnabled() + mute()->isEnabled(); }
     QString saved() { return m_settings->GetValue(AppInfo::AppletSection(), QStringLiteral("MixerSource"), {}); }
 
+public slots:
+    void openUrl(const QUrl &url) { m_urls << url; }
+
 private slots:
     void initTestCase()
     {
         TestEnv::setUp();
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "openUrl");
         for (QString *bank : {&m_a, &m_b, &m_c}) {
             *bank = m_dir.filePath(bank == &m_c ? "c.sf3" : bank == &m_b ? "b.sf2" : "a.sf2");
             // A SoundFont's header and size, as the stored settings are read back.
@@ -122,6 +187,7 @@ private slots:
             QVERIFY(TestEnv::writeFile(*bank, bytes));
         }
     }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("https")); }
     void init()
     {
         m_settings = std::make_unique<SettingsStore>(m_dir.filePath(QUuid::createUuid().toString() + ".conf"));
@@ -131,6 +197,11 @@ private slots:
         m_sound.refused.clear();
         m_sound.applied.clear();
         m_dialogs.clear();
+        m_sounds.played.clear();
+        m_urls.clear();
+        m_clock.date = QDate(2026, 3, 15);
+        frmAbout::ResetAboutSeen();
+        m_main.reset();
     }
     void cleanup()
     {
@@ -154,20 +225,17 @@ private slots:
         player.show();
         open(&player);
         QVERIFY(!m_win->frameGeometry().intersects(player.frameGeometry()));   // placed beside it
-        QCOMPARE(m_win->windowTitle(), QStringLiteral("Lyrabox Sound"));
         QCOMPARE(TestEnv::namelessControls(m_win).join(", "), QString());
-        QCOMPARE(shownBanks(), (QStringList{"b.sf2", "a.sf2"}));
-        QCOMPARE(child<QComboBox>("cmbSystemBanks")->itemText(1), QStringLiteral("b.sf2 (3.0 MB)"));
+        // A driver that does not open now is offered all the same, marked, with the reason; sdl2 has two devices.
+        const auto *driver = child<QComboBox>("cmbDriver");
+        QCOMPARE(
+            QStringList({m_win->windowTitle(), shownBanks().join(u','), child<QComboBox>("cmbSystemBanks")->itemText(1),
+                         driver->currentText(), driver->itemText(2), driver->itemData(2, Qt::ToolTipRole).toString()}),
+            QStringList({"Lyrabox Sound", "b.sf2,a.sf2", "b.sf2 (3.0 MB)", "sdl2", "jack (does not open now)",
+                         "Failed to connect to Jack server."}));
         QCOMPARE(child<QDoubleSpinBox>("spnRoom")->value(), 0.45);
-        QVERIFY(!child<QCheckBox>("chkChorus")->isChecked());
-        QVERIFY(!child<QDoubleSpinBox>("spnChorusLevel")->isEnabled());
-        QCOMPARE(child<QSpinBox>("spnPolyphony")->value(), 128);
-        QCOMPARE(child<QComboBox>("cmbDriver")->currentText(), QStringLiteral("sdl2"));
-        // A driver that does not open now is offered all the same, marked, with the reason.
-        QCOMPARE(child<QComboBox>("cmbDriver")->itemText(2), QStringLiteral("jack (does not open now)"));
-        QCOMPARE(child<QComboBox>("cmbDriver")->itemData(2, Qt::ToolTipRole).toString(),
-                 QStringLiteral("Failed to connect to Jack server."));
-        QCOMPARE(child<QComboBox>("cmbDevice")->count(), 2);   // "(default)" and USB
+        QVERIFY(!child<QCheckBox>("chkChorus")->isChecked() && !child<QDoubleSpinBox>("spnChorusLevel")->isEnabled());
+        QVERIFY(child<QSpinBox>("spnPolyphony")->value() == 128 && child<QComboBox>("cmbDevice")->count() == 2);
         QVERIFY(m_sound.applied.isEmpty());
         child<QPushButton>("cmdDefaults")->click();
         QCOMPARE(m_sound.config, kept);
@@ -394,6 +462,179 @@ private slots:
             m_vol->close();
             QCOMPARE(saved(), QStringLiteral("Wave"));   // nothing chosen, nothing overwritten
         }
+    }
+
+    // Rows with a locale show a file's date there; the others test the cut alone.
+    void dateText_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *tag, const char *locale, const char *text, const char *shown) {
+            QTest::newRow(tag) << QString(locale) << QString(text) << QString(shown);
+        };
+        row("one-digit month and day", "", "1/2/2003 10:15:00 AM", "1/2/2003");
+        row("two-digit month", "", "12/2/2003 10:15:00 AM", "12/2/2003");
+        row("both two digits", "", "12/22/2003 10:15:00", "12/22/2003");
+        row("two-digit day", "", "1/22/2003 9:05 PM", "1/22/2003");
+        row("short text", "", "1/2", "1/2");
+        row("US file", "en_US", "", "3/5/2026");
+        row("German file", "de_DE", "", "05.03.2026");
+    }
+    void dateText()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        const QDateTime modified(QDate(2026, 3, 5), QTime(22, 15));
+        QTEST(locale.isEmpty() ? AboutDate::CutFileDate(text) : AboutDate::FileDateText(modified, QLocale(locale)),
+              "shown");
+        QCOMPARE(AboutDate::VersionText(2, 5, 12) + AboutDate::VersionNumber(1, 0, 1), "Version: 2.05.0012*1.00.0001");
+    }
+
+    void firstOpening_data()
+    {
+        QTest::addColumn<Opening>("o");
+        const int yes = int(Dialogs::Answer::Yes), no = int(Dialogs::Answer::No);
+        QTest::newRow("update never written") << Opening{"", "", "", 0, false};
+        QTest::newRow("update not 0 or 1") << Opening{"", "2", "01-01-2020", 0, false};
+        QTest::newRow("31 days, yes") << Opening{"", "1", "02-12-2026", yes, false};
+        QTest::newRow("31 days, no") << Opening{"", "1", "02-12-2026", no, true};
+        QTest::newRow("exactly 30 days") << Opening{"", "1", "02-13-2026", 0, true};
+        QTest::newRow("future date") << Opening{"", "1", "12-01-2026", 0, true};
+        QTest::newRow("empty date") << Opening{"", "1", "", 0, false};
+        QTest::newRow("other order") << Opening{"", "1", "2026/01/01", 0, false};
+        QTest::newRow("one-digit month") << Opening{"", "1", "2-12-2026", 0, false};
+        QTest::newRow("trailing text") << Opening{"", "1", "02-12-2026x", 0, false};
+        QTest::newRow("no such day") << Opening{"", "1", "02-31-2025", 0, false};
+        // Closing the splash early skips the reminder; a click on its background runs it.
+        QTest::newRow("label click") << Opening{"label", "1", "01-01-2026", 0, true};
+        QTest::newRow("escape") << Opening{"escape", "1", "01-01-2026", 0, true};
+        QTest::newRow("destroyed by its owner") << Opening{"owner", "1", "01-01-2026", 0, true};
+        QTest::newRow("background click") << Opening{"background", "1", "01-01-2026", no, true};
+    }
+    void firstOpening()
+    {
+        QFETCH(Opening, o);
+        const auto &[close, update, date, answer, dateKept] = o;
+        if (!update.isEmpty())
+            store(update, date);
+        m_dialogs.answers << Dialogs::Answer(answer);
+        const bool on = update == QLatin1String("1"), opened = Dialogs::Answer(answer) == Dialogs::Answer::Yes;
+
+        auto dlg = openAbout();
+        QVERIFY(dlg->height() == frmAbout::CompactHeight()
+                && dlg->findChild<QPushButton *>("cmdOK")->y() >= dlg->height());
+        QCOMPARE(dlg->findChild<QLabel *>("lblVersion")->text(), "Version: " + Version + u'*');
+        auto *timer = dlg->findChild<QTimer *>("Timer1");
+        QVERIFY(timer->isActive() && timer->interval() == 100);
+        timer->stop();   // ticks are driven by hand
+        QCOMPARE(dlg->findChild<QCheckBox *>("chkUp")->isChecked(), on);
+        QCOMPARE(setting("Update"), on ? "1" : "0");
+        for (int i = 0; i < (close.isEmpty() ? 10 : 1); ++i)
+            dlg->Timer1_Timer();
+        QVERIFY(dlg->isVisible() && m_dialogs.messages.isEmpty());
+
+        const QDeadlineTimer wait(frmAbout::UpdateWaitMs * 95 / 100);   // a coarse timer may end 5% early
+        if (close == QLatin1String("label"))
+            QTest::mouseClick(dlg->findChild<QLabel *>("lblTitle"), Qt::LeftButton);
+        else if (close == QLatin1String("escape"))
+            QTest::keyClick(dlg.get(), Qt::Key_Escape);
+        else if (close == QLatin1String("background"))
+            QTest::mouseClick(dlg.get(), Qt::LeftButton, {}, QPoint(378, 100));
+        else if (close == QLatin1String("owner"))
+            dlg.reset();
+        for (int i = 0; dlg && i < (close.isEmpty() ? 1 : 20); ++i)
+            dlg->Timer1_Timer();
+        QVERIFY(frmAbout::AboutSeen() && m_sounds.played.isEmpty()
+                && (!dlg || (dlg->isUnloaded() && !dlg->isVisible())));
+        QCOMPARE(setting("UpdateDate"), dateKept ? date : QStringLiteral("03-15-2026"));
+        QCOMPARE(m_urls, opened ? QList<QUrl>{QUrl(AppInfo::UpdatePage + "Quillon.htm")} : QList<QUrl>{});
+        QCOMPARE(main()->isMinimized(), opened);
+        QStringList texts;
+        if (answer)
+            texts << "Its been over 30 days since you last checked for an update.\nDo you wish to do it now?";
+        if (opened) {
+            QVERIFY(wait.hasExpired());
+            texts << "Your Version: " + Version;
+        }
+        QCOMPARE(m_dialogs.texts(), texts);
+        QVERIFY(!answer
+                || (m_dialogs.messages[0].style == (Dialogs::Style::YesNo | Dialogs::Style::Question)
+                    && m_dialogs.messages[0].title == AppInfo::AppName));
+    }
+
+    void secondOpening()
+    {
+        openAbout()->cmdOK_Click();
+        store(QStringLiteral("1"), QStringLiteral("01-01-2020"));
+        auto dlg = openAbout();
+        QCOMPARE(dlg->size(), QSize(383, frmAbout::WholeHeight()));
+        QCOMPARE(m_sounds.played, QStringList{"RestoreUp/1"});
+        QVERIFY(!dlg->findChild<QTimer *>("Timer1")->isActive());   // no splash
+        QVERIFY(dlg->isVisible() && m_dialogs.messages.isEmpty());
+
+        // Switching the reminder off writes at once; closing then stores today.
+        dlg->findChild<QCheckBox *>("chkUp")->click();
+        QCOMPARE(setting("Update"), QStringLiteral("0"));
+        m_clock.date = QDate(2026, 4, 2);
+        dlg->findChild<QPushButton *>("cmdOK")->click();
+        QCOMPARE(m_sounds.played, (QStringList{"RestoreUp/1", "RestoreDown/16"}));
+        QCOMPARE(setting("UpdateDate"), QStringLiteral("04-02-2026"));
+    }
+
+    // On the test screen (800 x 800), a dialog of 383 x 199: centred on the player and kept on the
+    // screen; with the player hidden, centred across and an eighth down.
+    void position_data()
+    {
+        QTest::addColumn<QRect>("player");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("past top left") << QRect(-100, -50, 421, 164) << true << QPoint(0, 0);
+        QTest::newRow("past bottom right") << QRect(499, 699, 421, 164) << true << QPoint(417, 601);
+        QTest::newRow("centred") << QRect(150, 150, 421, 164) << true << QPoint(169, 133);
+        QTest::newRow("main hidden") << QRect(0, 0, 421, 164) << false << QPoint(208, 75);
+    }
+    void position()
+    {
+        QFETCH(QRect, player);
+        QFETCH(bool, visible);
+        QCOMPARE(QGuiApplication::primaryScreen()->virtualGeometry(), QRect(0, 0, 800, 800));
+        main()->setGeometry(player);
+        main()->setVisible(visible);
+        const auto dlg = openAbout();
+        QCOMPARE(dlg->size(), QSize(383, 199));
+        QTEST(dlg->pos(), "at");
+    }
+
+    void help()
+    {
+        SetHelpFile(QString());
+        ShowHelp(main(), HelpCommand::ShowTopic, 16, m_dialogs);
+        ShowHelp(main(), HelpCommand::Quit, 0, m_dialogs);
+        QCOMPARE(m_dialogs.count(QStringLiteral("There is no Help associated with this project.")), 2);
+        QCOMPARE(m_dialogs.messages.first().style, Dialogs::Style::Information);
+        QVERIFY(!main()->findChild<QTextBrowser *>());
+        SetHelpFile(QFINDTESTDATA("../help/Quillon.html"));
+        ShowHelp(main(), HelpCommand::ShowTopic, 16, m_dialogs);
+        ShowHelp(main(), HelpCommand::ShowTopic, 16, m_dialogs);
+        const auto windows = main()->findChildren<QTextBrowser *>();
+        QCOMPARE(windows.size(), 1);
+        QPointer<QTextBrowser> help = windows.first();
+        const QString text = help->document()->toPlainText().simplified();
+        QVERIFY(help->isVisible() && text.contains(QLatin1String("The player")));
+        QVERIFY(text.contains(QLatin1String("Previous (while a song plays, it starts that song again from its "
+                                            "beginning; while stopped, it goes to the song before")));
+        QCOMPARE(help->source().fragment(), QStringLiteral("topic16"));
+        ShowHelp(main(), HelpCommand::Quit, 0, m_dialogs);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(help.isNull());
+        ShowHelp(main(), HelpCommand::Quit, 0, m_dialogs);   // nothing left to close
+        QCOMPARE(m_dialogs.messages.size(), 2);
+        ShowHelp(main(), HelpCommand::ShowTopic, 16, m_dialogs);
+        help = main()->findChild<QTextBrowser *>();
+        QTest::keyClick(help, Qt::Key_Escape);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(help.isNull());
     }
 };
 
