@@ -577,8 +577,11 @@ private slots:
 
         // --json: names and words with their times; for a file it cannot read, the reason.
         const QString sung = dir.filePath("sung.mid");
-        write(sung, header(1, 2, 480) + track(ev(0, {0xff, 0x03, 9}) + "Dune Song")
-                        + track(ev(0, {0xff, 0x05, 5}) + "Sand\r" + ev(480, {0xff, 0x05, 5}) + "dunes"));
+        write(sung, header(1, 3, 480) + track(ev(0, {0xff, 0x03, 9}) + "Dune Song")
+                        + track(ev(0, {0xff, 0x05, 5}) + "Sand\r" + ev(480, {0xff, 0x05, 5}) + "dunes")
+                        // a GS message makes channel 2 drums
+                        + track(ev(0, {0xf0, 10, 0x41, 0x10, 0x42, 0x12, 0x40, 0x12, 0x15, 0x01, 0x18, 0xf7})
+                                + ev(0, {0x91, 36, 100})));
         // With a bank: the preset it plays on each channel.
         p.start(tool, {"--json", "-s", "/usr/share/sounds/sf2/TimGM6mb.sf2", sung, bad, good});
         QVERIFY(p.waitForFinished());
@@ -590,14 +593,15 @@ private slots:
         o.remove("encoding");
         QCOMPARE(o, QJsonDocument::fromJson(R"({"file":")" + sung.toUtf8() + R"(","lengthMs":500,"title":"Dune Song",
             "artist":null,"copyright":null,"lyrics":[{"ms":0,"text":"Sand","break":"none"},
-            {"ms":500,"text":"dunes","break":"line"}],"channels":[]})")
+            {"ms":500,"text":"dunes","break":"line"}],"channels":[{"channel":2,"tracks":[],"program":0,"bank":0,
+            "notes":1,"drums":true,"preset":"Standard","substituted":false}]})")
                         .object());
         o = QJsonDocument::fromJson(json[1]).object();
         QVERIFY2(o.value("file") == bad && o.value("error").toString().startsWith("This is not a MIDI file"),
                  json[1].constData());
         QCOMPARE(QJsonDocument::fromJson(json[2]).object().value("channels"),
                  QJsonDocument::fromJson(R"([{"channel":1,"tracks":[],"program":0,"bank":0,"notes":1,
-                     "preset":"Piano 1","substituted":false}])")
+                     "drums":false,"preset":"Piano 1","substituted":false}])")
                      .array());
     }
 };

@@ -46,11 +46,9 @@ QJsonArray channelsJson(const MidiFile &f, fluid_synth_t *synth)
 {
     QJsonArray list;
     for (const ChannelUse &u : channelUses(f)) {
-        QJsonObject c{{"channel", u.channel + 1},
-                      {"tracks", QJsonArray::fromStringList(u.tracks)},
-                      {"program", u.program},
-                      {"bank", u.bank},
-                      {"notes", u.notes}};
+        QJsonObject c{{"channel", u.channel + 1}, {"tracks", QJsonArray::fromStringList(u.tracks)},
+                      {"program", u.program},     {"bank", u.bank},
+                      {"notes", u.notes},         {"drums", u.drums}};
         if (synth) {
             fluid_synth_bank_select(synth, u.channel, u.drums ? 128 : u.bank);
             fluid_synth_program_change(synth, u.channel, u.program);

@@ -1,6 +1,7 @@
 #include "channels/core/channeluse.h"
 #include "playback/core/midifile.h"
 #include "playback/core/midifile_walk.h"
+#include "playback/core/notemapper.h"
 #include <array>
 
 using namespace midifile_detail;
@@ -43,12 +44,23 @@ void channelEvent(std::array<ChannelUse, 16> &uses, std::array<int, 16> &bank, c
     }
 }
 
+// A part the song makes drums (or a voice again) by a GS message; the last one read holds.
+void rhythmPart(std::array<bool, 16> &drums, const Event &ev)
+{
+    bool on = false;
+    const QByteArray message(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen));
+    if (const int ch = NoteMapper::rhythmPart(message, &on); ch >= 0)
+        drums[size_t(ch)] = on;
+}
+
 }   // namespace
 
 QVector<ChannelUse> channelUses(const MidiFile &file)
 {
     std::array<ChannelUse, 16> uses;
     std::array<int, 16> bank{};
+    std::array<bool, 16> drums{};
+    drums[9] = true;
     QVector<Track> tracks;
     if (!file.isValid())
         return {};
@@ -71,6 +83,8 @@ QVector<ChannelUse> channelUses(const MidiFile &file)
                 return true;
             if (ev.status < 0xF0)
                 channelEvent(uses, bank, ev, track);
+            else if (ev.status == 0xF0)
+                rhythmPart(drums, ev);
             else if (ev.status == 0xFF && ev.metaType == 0x03 && track.name.isEmpty())
                 track.name = QString::fromLatin1(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen))
                                  .trimmed();
@@ -86,7 +100,7 @@ QVector<ChannelUse> channelUses(const MidiFile &file)
         if (use.notes == 0)
             continue;
         use.channel = ch;
-        use.drums = ch == 9;
+        use.drums = drums[size_t(ch)];
         for (const Track &t : std::as_const(tracks))
             if (t.sends[size_t(ch)] && !t.name.isEmpty() && !use.tracks.contains(t.name))
                 use.tracks.append(t.name);

@@ -13,7 +13,7 @@ struct ChannelUse {
     int bank = 0;         // bank select (MSB) before that program
     int programChanges = 0;
     int notes = 0;        // note-ons
-    bool drums = false;   // channel 10
+    bool drums = false;   // channel 10, or a part a GS message made drums
     int lowKey = 127, highKey = 0;
 };
 
