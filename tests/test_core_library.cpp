@@ -171,6 +171,7 @@ private slots:
         QTest::newRow("artist") << "zoe" << true << QStringList{"b.mid"};
         QTest::newRow("words, sharp s") << "STRASSE liebe" << true << QStringList{"c.kar"};
         QTest::newRow("ligature") << "five" << true << QStringList{"ﬁve.MID"};
+        QTest::newRow("mark beyond the BMP") << "kai" << true << QStringList{"b.mid"};
         QTest::newRow("words of two songs") << "liebe zoe" << true << QStringList{};
         QTest::newRow("not read: by name") << "b.m" << false << QStringList{"b.mid"};
         QTest::newRow("not read: no title") << "linden" << false << QStringList{};
@@ -186,7 +187,7 @@ private slots:
             SongText t;
             if (path.endsWith("b.mid")) {
                 t.title = "Unter den Linden";
-                t.artists = {"Anna", "Zoë"};
+                t.artists = {"Anna", "Zoë", "Ka\U00011000i"};
             } else if (path.endsWith("c.kar")) {
                 t.lyrics = {{0, "Die Stra", {}},
                             {9, "ße der Lie", {}},

@@ -408,6 +408,7 @@ private slots:
             "C0 05 00;90 3C 64;C0 07 00;C0 19 00;C0 19 00;B0 00 08;C0 07 00");
         row("lock, bank", "B1 00 08;C1 10;k 1;B1 00 00;C1 01;91 3C 64;k 1",
             "B1 00 08;C1 10 00;91 3C 64;B1 00 00;C1 01 00");
+        row("lock, bank out of range", "k 2 5 200;k 3 6 -9", "C2 05 00;C3 06 00");
     }
     void noteMapping()
     {
@@ -433,7 +434,8 @@ private slots:
                 else if (w[0] == QLatin1String("v"))
                     choice.level[ch] = w[2].toInt();
                 else
-                    choice.lock[ch] = {w.size() > 2 || !choice.lock[ch].on, -1, -1, qint16(w.value(2, "-1").toInt())};
+                    choice.lock[ch] = {w.size() > 2 || !choice.lock[ch].on, qint16(w.value(3, "-1").toInt()), -1,
+                                       qint16(w.value(2, "-1").toInt())};
                 sent(mix.apply(choice), false);
             } else if (w[0] == QLatin1String("r"))
                 sent(mix.restore(), false);

@@ -248,12 +248,12 @@ private slots:
     {
         const QString dir = path("beside/");
         QVERIFY(QDir().mkpath(dir + "e.sf2"));
-        for (const char *name : {"a.sf2", "c.SF3"})
+        for (const char *name : {"a.sf2", "c.SF3", ".f.sf2"})
             QVERIFY(QFile::copy(TestEnv::soundFont(), dir + name));
         QVERIFY(TestEnv::writeFile(dir + "d.sf2", "junk") && TestEnv::writeFile(dir + "d.sf3", ""));
         const std::pair<const char *, const char *> steps[] = {
-            {"a.mid", "a.sf2"}, {"b.mid", ""}, {"c.kar", "c.SF3"}, {"d.mid", ""},
-            {"d.mid", ""},      {"e.mid", ""}, {"a.mid", "a.sf2"}, {"b.mid", "b.sf2"}};
+            {"a.mid", "a.sf2"}, {"b.mid", ""},        {"c.kar", "c.SF3"}, {"d.mid", ""},     {"d.mid", ""},
+            {"e.mid", ""},      {".f.mid", ".f.sf2"}, {"a.mid", "a.sf2"}, {"b.mid", "b.sf2"}};
         auto dev = device(QStringLiteral("/dev/null"));
         QTemporaryFile err;
         QVERIFY(err.open());

@@ -14,10 +14,11 @@ QString SongIndex::fold(const QString &text)
     const QString parts = text.normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(parts.size());
-    for (const QChar c : parts) {
-        const QChar::Category cat = c.category();
+    // By whole characters: marks past U+FFFF come as surrogate pairs.
+    for (const uint c : parts.toUcs4()) {
+        const QChar::Category cat = QChar::category(c);
         if (cat != QChar::Mark_NonSpacing && cat != QChar::Mark_SpacingCombining && cat != QChar::Mark_Enclosing)
-            out += c;
+            out += QChar::fromUcs4(c);
     }
     out = out.toCaseFolded();
     // Letters people type without their stroke, which no decomposition takes off.

@@ -62,6 +62,10 @@ QVector<ChannelMix::Message> ChannelMix::apply(Settings settings)
             // What the channel plays now, kept as it is: nothing to send.
             lock = m_settings.lock[c].on ? m_settings.lock[c] : Lock{true, m_bankMsb[c], m_bankLsb[c], m_program[c]};
         }
+        // A bank past seven bits would go out as some other bank.
+        for (qint16 *bank : {&lock.bankMsb, &lock.bankLsb})
+            if (*bank < 0 || *bank > 127)
+                *bank = -1;
     }
     const Settings before = std::exchange(m_settings, settings);
     for (int ch = 0; ch < Channels; ++ch) {

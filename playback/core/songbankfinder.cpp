@@ -33,7 +33,7 @@ SongBankFinder::Folder SongBankFinder::list(const QString &folder, qint64 change
     f.changed = changed;
     f.settled = QDateTime::currentMSecsSinceEpoch() * 1'000'000 - changed > ClockSlackNs;
     QDirIterator it(folder, {QStringLiteral("*.sf2"), QStringLiteral("*.sf3")},
-                    QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+                    QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
         const QString name = it.fileName();
