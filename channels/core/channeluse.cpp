@@ -61,39 +61,24 @@ QVector<ChannelUse> channelUses(const MidiFile &file)
     std::array<int, 16> bank{};
     std::array<bool, 16> drums{};
     drums[9] = true;
-    QVector<Track> tracks;
     if (!file.isValid())
         return {};
+    QVector<Track> tracks(file.trackCount());
     const QByteArray smf = file.smfBytes();
-    const auto *b = reinterpret_cast<const uchar *>(smf.constData());
-    const qint64 n = smf.size();
-    qint64 pos = 8 + qint64(be32(b + 4));
-    for (int t = 0; t < file.trackCount(); ++t) {
-        qint64 len = 0;
-        if (!nextTrackChunk(b, n, pos, len))
-            break;
-        const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
-        const uchar *at = nullptr;
-        bool forgiven = false;
-        Track track;
-        walkTrack(
-            b + pos, b + dataEnd,
-            [&](const Event &ev) {
-            if (ev.oddity == Oddity::Cut)
-                return true;
-            if (ev.status < 0xF0)
-                channelEvent(uses, bank, ev, track);
-            else if (ev.status == 0xF0)
-                rhythmPart(drums, ev);
-            else if (ev.status == 0xFF && ev.metaType == 0x03 && track.name.isEmpty())
-                track.name = QString::fromLatin1(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen))
-                                 .trimmed();
+    walkTracks(reinterpret_cast<const uchar *>(smf.constData()), smf.size(), file.trackCount(),
+               [&](int t, qint64, const Event &ev) {
+        Track &track = tracks[t];
+        if (ev.oddity == Oddity::Cut)
             return true;
-            },
-            at, forgiven);
-        tracks.append(track);
-        pos = nextChunkAt(b, n, dataEnd, at - b);
-    }
+        if (ev.status < 0xF0)
+            channelEvent(uses, bank, ev, track);
+        else if (ev.status == 0xF0)
+            rhythmPart(drums, ev);
+        else if (ev.status == 0xFF && ev.metaType == 0x03 && track.name.isEmpty())
+            track.name = QString::fromLatin1(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen))
+                             .trimmed();
+        return true;
+    });
     QVector<ChannelUse> out;
     for (int ch = 0; ch < 16; ++ch) {
         ChannelUse use = uses[size_t(ch)];

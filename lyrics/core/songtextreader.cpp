@@ -24,29 +24,13 @@ QVector<SongTextEvent> readSongTextEvents(const MidiFile &file)
     if (!file.isValid())
         return out;
     const QByteArray smf = file.smfBytes();
-    const auto *b = reinterpret_cast<const uchar *>(smf.constData());
-    const qint64 n = smf.size();
-    qint64 pos = 8 + qint64(be32(b + 4));
-    for (int t = 0; t < file.trackCount(); ++t) {
-        qint64 len = 0;
-        if (!nextTrackChunk(b, n, pos, len))   // the reader took the file
-            return out;
-        const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
-        qint64 tick = 0;
-        const uchar *at = nullptr;
-        bool forgiven = false;
-        walkTrack(
-            b + pos, b + dataEnd,
-            [&](const Event &ev) {
-            tick += ev.delta;
-            if (ev.status == 0xff && ev.oddity != Oddity::Cut && isTextMeta(ev.metaType))
-                out.push_back({RoundHalfEven(file.tickToMs(tick)), t, SongTextEvent::Kind(ev.metaType),
-                               QByteArray(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen))});
-            return true;
-            },
-            at, forgiven);
-        pos = nextChunkAt(b, n, dataEnd, at - b);
-    }
+    walkTracks(reinterpret_cast<const uchar *>(smf.constData()), smf.size(), file.trackCount(),
+               [&](int t, qint64 tick, const Event &ev) {
+        if (ev.status == 0xff && ev.oddity != Oddity::Cut && isTextMeta(ev.metaType))
+            out.push_back({RoundHalfEven(file.tickToMs(tick)), t, SongTextEvent::Kind(ev.metaType),
+                           QByteArray(reinterpret_cast<const char *>(ev.payload), qsizetype(ev.payloadLen))});
+        return true;
+    });
     return out;
 }
 

@@ -238,6 +238,30 @@ inline qint64 nextChunkAt(const uchar *b, qint64 n, qint64 dataEnd, qint64 stopp
     return dataEnd;
 }
 
+// Every event of a read file's SMF bytes, track by track: onEvent(track, tick, event),
+// the tick counted from the track's start. Stops at a track chunk that is missing.
+template <class F> void walkTracks(const uchar *b, qint64 n, int tracks, F &&onEvent)
+{
+    qint64 pos = 8 + qint64(be32(b + 4));
+    for (int t = 0; t < tracks; ++t) {
+        qint64 len = 0;
+        if (!nextTrackChunk(b, n, pos, len))
+            return;
+        const qint64 dataEnd = trackDataEnd(b, n, pos, pos + len);
+        const uchar *at = nullptr;
+        bool forgiven = false;
+        qint64 tick = 0;
+        walkTrack(
+            b + pos, b + dataEnd,
+            [&](const Event &ev) {
+            tick += ev.delta;
+            return onEvent(t, tick, ev);
+            },
+            at, forgiven);
+        pos = nextChunkAt(b, n, dataEnd, at - b);
+    }
+}
+
 // Meta events whose length the standard fixes; FluidSynth refuses a file
 // when one of them has another length, so the reader ignores such an event
 // and playableBytes() turns it into a sequencer-specific event.
